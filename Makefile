@@ -1,0 +1,47 @@
+# Quiltra: `make test` runs everything CI runs; `make bench` prints the benchmark figures.
+BUILD ?= build
+SDK   ?= 2016
+JOBS  ?= $(shell nproc)
+
+NATIVE := $(BUILD)/native
+WIN    := $(BUILD)/win
+BENCH  := $(BUILD)/bench
+GEN    := -G Ninja
+
+.PHONY: all setup native windows test test-native test-windows check-dialect bench demo clean
+
+all: native windows
+
+setup:
+	@scripts/setup
+
+native: setup
+	@cmake -S . -B $(NATIVE) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILTRA_SANITIZE=ON >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+windows: setup
+	@cmake -S . -B $(WIN) $(GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=$(SDK) >/dev/null
+	@cmake --build $(WIN) -j $(JOBS)
+
+check-dialect:
+	@python3 scripts/check-dialect engine texmap ui
+
+test-native: native
+	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+
+# One wineserver stays up for the whole run, so each test program starts in milliseconds.
+test-windows: windows
+	@scripts/wineserver-keep start
+	@cd $(WIN) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS); \
+	  rc=$$?; cd $(CURDIR) && scripts/wineserver-keep stop; exit $$rc
+
+test: check-dialect test-native test-windows
+
+bench: setup
+	@cmake -S . -B $(BENCH) $(GEN) -DCMAKE_BUILD_TYPE=Release -DQUILTRA_BENCH=ON >/dev/null
+	@cmake --build $(BENCH) -j $(JOBS)
+	@$(BENCH)/bench/engine_bench
+
+clean:
+	rm -rf $(BUILD)
