@@ -1,0 +1,60 @@
+// IVorlithLayers: the published interface of a Vorlith texture.
+//
+// Hosts and scripts reach a texture's per-layer values and Output settings through it:
+//     IVorlithLayers* layers = (IVorlithLayers*)tex->GetInterface(VORLITH_LAYERS_INTERFACE);
+// Layers are indexed from 0 (the base layer). Every setter behaves as an edit in the editor
+// does: it changes the texture, empties its validity and notifies its dependents with
+// REFMSG_CHANGE. A layer index outside 0 .. GetNumLayers() - 1 is ignored by setters, and
+// getters return the new-layer default for it.
+#pragma once
+
+#include "baseinterface.h"
+#include "acolor.h"
+#include "color.h"
+#include "point3.h"
+
+#define VORLITH_LAYERS_INTERFACE Interface_ID(0x51C3A7E2, 0x2D6B94F0)
+
+class IVorlithLayers : public BaseInterface {
+public:
+    // Layer list.
+    virtual int GetNumLayers() = 0;
+    virtual void SetNumLayers(int count) = 0;           // ignored below 1
+    virtual void InsertLayer(int index) = 0;            // 1 .. count - 1
+    virtual void DeleteLayer(int index) = 0;            // 1 .. count - 1
+    virtual void SwapLayers(int a, int b) = 0;          // notifies, unlike the bare swap
+
+    // Per-layer values.
+    virtual BOOL GetMapEnabled(int layer) = 0;
+    virtual void SetMapEnabled(int layer, BOOL on) = 0;
+    virtual BOOL GetMaskEnabled(int layer) = 0;
+    virtual void SetMaskEnabled(int layer, BOOL on) = 0;
+    virtual BOOL GetLayerUsed(int layer) = 0;
+    virtual void SetLayerUsed(int layer, BOOL on) = 0;
+    virtual float GetOpacity(int layer) = 0;            // percent, not clamped
+    virtual void SetOpacity(int layer, float percent) = 0;
+    virtual Color GetLayerColor(int layer) = 0;
+    virtual void SetLayerColor(int layer, Color c) = 0;
+    virtual int GetBlendMode(int layer) = 0;            // index in the blend-mode list
+    virtual void SetBlendMode(int layer, int mode) = 0; // kept as given, even outside 0..34
+
+    // Output settings (factors as the texture holds them: bright and contrast 1.0 = 100%).
+    virtual BOOL GetOutputEnabled() = 0;
+    virtual void SetOutputEnabled(BOOL on) = 0;
+    virtual Point3 GetOutputShiftHSV() = 0;             // hue (degrees), saturation, value
+    virtual void SetOutputShiftHSV(Point3 hsv) = 0;
+    virtual Point3 GetOutputShiftRGB() = 0;
+    virtual void SetOutputShiftRGB(Point3 rgb) = 0;
+    virtual float GetOutputAlpha() = 0;
+    virtual void SetOutputAlpha(float shift) = 0;
+    virtual float GetOutputBrightness() = 0;
+    virtual void SetOutputBrightness(float factor) = 0;
+    virtual float GetOutputContrast() = 0;
+    virtual void SetOutputContrast(float factor) = 0;
+    virtual float GetOutputGamma() = 0;
+    virtual void SetOutputGamma(float gamma) = 0;
+    virtual BOOL GetOutputMono() = 0;
+    virtual void SetOutputMono(BOOL on) = 0;
+    virtual BOOL GetOutputClamp() = 0;
+    virtual void SetOutputClamp(BOOL on) = 0;
+};
