@@ -8,6 +8,9 @@ WIN    := $(BUILD)/win
 BENCH  := $(BUILD)/bench
 GEN    := -G Ninja
 
+# Each build folder has its own wine prefix, so separate builds never share a wineserver.
+export QUILTRA_WINEPREFIX := $(abspath $(BUILD))/wineprefix
+
 .PHONY: all setup native windows test test-native test-windows check-dialect bench demo clean
 
 all: native windows
