@@ -1,0 +1,221 @@
+// Blend formulas: one scalar function F(b, l) per mode, for one channel.
+//
+// b is the base's value of the channel, l the layer's. No opacity, no coverage, no alpha here:
+// CompositeChannel applies those once for every mode. Colours (r, g, b and sometimes a) and
+// bump vectors (x, y, z) call the same functions per component.
+//
+// All arithmetic is single precision in the order written (the build forbids contraction into
+// fused multiply-adds), except "Overlay"'s multiply branch, which is worked in double. Nothing is
+// clamped: results outside 0..1 are kept. The guards catch exact equality only, and a guard's
+// result is the value it tested against ("Dodge" with l exactly 1 gives 1).
+#pragma once
+
+#include <math.h>
+
+// ---- guards -------------------------------------------------------------------------------
+
+inline bool IsExactlyZero(float x) { return x == 0.0f; }
+inline bool IsExactlyOne(float x) { return x == 1.0f; }
+
+// ---- the composite rule, written once -------------------------------------------------------
+
+// t = F·op + (1 − op)·b;  b' = t·a + (1 − a)·b
+// op is the layer's opacity fraction, a its coverage (the layer's alpha or mask weight).
+inline float CompositeChannel(float b, float f, float op, float a)
+{
+    const float t = f * op + (1.0f - op) * b;
+    return t * a + (1.0f - a) * b;
+}
+
+// ---- per-channel formulas --------------------------------------------------------------------
+
+// Normal: l
+inline float BlendNormal(float, float l) { return l; }
+
+// Multiply: b·l
+inline float BlendMultiply(float b, float l) { return b * l; }
+
+// Screen: 1 − (1 − b)·(1 − l)
+inline float BlendScreen(float b, float l) { return 1.0f - (1.0f - b) * (1.0f - l); }
+
+// Additive: b + l
+inline float BlendAdditive(float b, float l) { return b + l; }
+
+// Subtractive: b + l − 1
+inline float BlendSubtractive(float b, float l) { return b + l - 1.0f; }
+
+// Stamp: b + 2·l − 1
+inline float BlendStamp(float b, float l) { return b + 2.0f * l - 1.0f; }
+
+// Difference: |b − l|
+inline float BlendDifference(float b, float l) { return fabsf(b - l); }
+
+// Negation: 1 − |1 − b − l|
+inline float BlendNegation(float b, float l) { return 1.0f - fabsf(1.0f - b - l); }
+
+// Exclusion: b + l − 2·b·l
+inline float BlendExclusion(float b, float l) { return b + l - 2.0f * b * l; }
+
+// Darken: l when b ≥ l, else b
+inline float BlendDarken(float b, float l) { return b >= l ? l : b; }
+
+// Lighten: b when b > l, else l
+inline float BlendLighten(float b, float l) { return b > l ? b : l; }
+
+// Overlay: b ≥ 0.5: 1 − 2·(1 − b)·(1 − l); else 2·b·l worked in double and rounded to float.
+// The base is tested; b exactly 0.5 takes the screen branch.
+inline float BlendOverlay(float b, float l)
+{
+    if (b >= 0.5f)
+        return 1.0f - 2.0f * (1.0f - b) * (1.0f - l);
+    return (float)((double)b * 2.0 * (double)l);
+}
+
+// Hard Light: l ≥ 0.5: 1 − 2·(1 − l)·(1 − b); else 2·b·l.
+// The layer is tested; l exactly 0.5 takes the screen branch.
+inline float BlendHardLight(float b, float l)
+{
+    if (l >= 0.5f)
+        return 1.0f - 2.0f * (1.0f - l) * (1.0f - b);
+    return 2.0f * b * l;
+}
+
+// Soft Light: l ≥ 0.5: √b·(2·l − 1) + 2·b·(1 − l); else (1 − 2·l)·b² + 2·b·l.
+// The layer is tested; l exactly 0.5 takes the first branch. b² is b·b, formed first.
+// A negative base has no real square root: the first branch then gives NaN, as the float
+// arithmetic does.
+inline float BlendSoftLight(float b, float l)
+{
+    if (l >= 0.5f)
+        return sqrtf(b) * (2.0f * l - 1.0f) + 2.0f * b * (1.0f - l);
+    return (1.0f - 2.0f * l) * (b * b) + 2.0f * b * l;
+}
+
+// Dodge: l = 1: 1; else b / (1 − l)
+inline float BlendDodge(float b, float l)
+{
+    if (IsExactlyOne(l))
+        return 1.0f;
+    return b / (1.0f - l);
+}
+
+// Inverse dodge: b = 1: 1; else l / (1 − b)
+inline float BlendInverseDodge(float b, float l)
+{
+    if (IsExactlyOne(b))
+        return 1.0f;
+    return l / (1.0f - b);
+}
+
+// Soft dodge: b + l ≥ 1: (b = 0: 0; else 1 − 0.5·(1 − l) / b);
+//             otherwise  (l = 1: 1; else 0.5·b / (1 − l)).
+// A sum of exactly 1 takes the first branch. 0.5·(1 − l) / b is read left to right.
+inline float BlendSoftDodge(float b, float l)
+{
+    if (b + l >= 1.0f) {
+        if (IsExactlyZero(b))
+            return 0.0f;
+        return 1.0f - 0.5f * (1.0f - l) / b;
+    }
+    if (IsExactlyOne(l))
+        return 1.0f;
+    return 0.5f * b / (1.0f - l);
+}
+
+// Burn: l = 0: 0; else 1 − (1 − b) / l
+inline float BlendBurn(float b, float l)
+{
+    if (IsExactlyZero(l))
+        return 0.0f;
+    return 1.0f - (1.0f - b) / l;
+}
+
+// Inverse burn: b = 0: 0; else 1 − (1 − l) / b
+inline float BlendInverseBurn(float b, float l)
+{
+    if (IsExactlyZero(b))
+        return 0.0f;
+    return 1.0f - (1.0f - l) / b;
+}
+
+// Soft burn: b + l < 1: (b = 1: 1; else 0.5·l / (1 − b));
+//            otherwise  (l = 0: 0; else 1 − 0.5·(1 − b) / l).
+// A sum of exactly 1 takes the second branch.
+inline float BlendSoftBurn(float b, float l)
+{
+    if (b + l < 1.0f) {
+        if (IsExactlyOne(b))
+            return 1.0f;
+        return 0.5f * l / (1.0f - b);
+    }
+    if (IsExactlyZero(l))
+        return 0.0f;
+    return 1.0f - 0.5f * (1.0f - b) / l;
+}
+
+// Interpolation: 0.5 − 0.25·cos(π·b) − 0.25·cos(π·l), with the float π and single-precision cosf.
+inline float BlendInterpolation(float b, float l)
+{
+    const float pi = 3.14159274f;
+    return 0.5f - 0.25f * cosf(pi * b) - 0.25f * cosf(pi * l);
+}
+
+// Average: (b + l)·0.5
+inline float BlendAverage(float b, float l) { return (b + l) * 0.5f; }
+
+// Reflect: l = 1: 1; else b² / (1 − l)
+inline float BlendReflect(float b, float l)
+{
+    if (IsExactlyOne(l))
+        return 1.0f;
+    return b * b / (1.0f - l);
+}
+
+// Glow: b = 1: 1; else l² / (1 − b)
+inline float BlendGlow(float b, float l)
+{
+    if (IsExactlyOne(b))
+        return 1.0f;
+    return l * l / (1.0f - b);
+}
+
+// Freeze: l = 0: 0; else 1 − (1 − b)² / l
+inline float BlendFreeze(float b, float l)
+{
+    if (IsExactlyZero(l))
+        return 0.0f;
+    const float inverse = 1.0f - b;
+    return 1.0f - inverse * inverse / l;
+}
+
+// Heat: b = 0: 0; else 1 − (1 − l)² / b
+inline float BlendHeat(float b, float l)
+{
+    if (IsExactlyZero(b))
+        return 0.0f;
+    const float inverse = 1.0f - l;
+    return 1.0f - inverse * inverse / b;
+}
+
+// Subtraction: b − l
+inline float BlendSubtraction(float b, float l) { return b - l; }
+
+// ---- "Exact Difference" ------------------------------------------------------------------------
+
+// Exact Difference on three components: d = b − l; g = |mean(d)|;
+// T = 1 when any |d| > tolerance (strictly), else g;  b' = a·d + (1 − a)·T.
+// The opacity fraction is the tolerance. The colour walk also sets alpha to (1 − a)·1 itself.
+inline void ExactDifference3(float& b0, float& b1, float& b2, float l0, float l1, float l2,
+                             float a, float tolerance)
+{
+    const float d0 = b0 - l0;
+    const float d1 = b1 - l1;
+    const float d2 = b2 - l2;
+    const float grey = fabsf((d1 + d0 + d2) * 0.33333334f);
+    const bool differs = fabsf(d0) > tolerance || fabsf(d1) > tolerance || fabsf(d2) > tolerance;
+    const float target = differs ? 1.0f : grey;
+    const float rest = (1.0f - a) * target;
+    b0 = a * d0 + rest;
+    b1 = a * d1 + rest;
+    b2 = a * d2 + rest;
+}

@@ -1,0 +1,58 @@
+// The blend-mode table: one entry per mode, indexed by the value stored in a layer's modeList.
+//
+// Each entry names the mode (its string resource and the name the string table holds), the
+// channels it changes, its per-channel formula and the two rules that apply it: one to a
+// colour (the colour walk) and one to a bump vector (the bump walk). The rules are instances of
+// a few templates, one per mode and channel set, with the formula inlined, so a walk dispatches
+// once per layer and never per channel.
+#pragma once
+
+#include "acolor.h"
+#include "point3.h"
+
+enum { BLEND_MODE_COUNT = 35 };
+
+// The channels a mode changes. A bump vector's x, y and z take the red, green and blue flags.
+enum BlendChannel {
+    BLEND_RED = 1,
+    BLEND_GREEN = 2,
+    BLEND_BLUE = 4,
+    BLEND_ALPHA = 8,
+    BLEND_HUE = 16,
+    BLEND_SATURATION = 32,
+    BLEND_VALUE = 64,
+    BLEND_RGB = BLEND_RED | BLEND_GREEN | BLEND_BLUE,
+    BLEND_RGBA = BLEND_RGB | BLEND_ALPHA
+};
+
+// F(b, l) for one channel; null for the modes that do not work one channel at a time
+// (the HSV modes and "Exact Difference").
+typedef float (*BlendFormula)(float b, float l);
+
+// Composites a layer colour onto the base in place. The layer's alpha is its coverage a;
+// op is the opacity fraction (percent × 0.01).
+typedef void (*ColorBlendRule)(AColor& base, const AColor& layer, float op);
+
+// Combines a masked layer perturbation l (already multiplied by the mask weight a) with the
+// base vector in place.
+typedef void (*BumpBlendRule)(Point3& base, const Point3& l, float a, float op);
+
+struct BlendMode {
+    int index;              // position in the table = value in modeList
+    int nameId;             // string resource of the name (16..34, 36..51)
+    const char* name;       // the name as the string table holds it
+    unsigned channels;      // BlendChannel flags of what the colour rule changes
+    BlendFormula formula;   // the per-channel formula, or null
+    ColorBlendRule color;   // the colour walk's rule
+    BumpBlendRule bump;     // the bump walk's rule
+};
+
+extern const BlendMode kBlendModes[BLEND_MODE_COUNT];
+
+// The table entry of a mode index; null outside 0..34.
+const BlendMode* FindBlendMode(int index);
+
+// The rule a walk applies for a layer's mode index. This is where an unknown index is decided:
+// the colour walk leaves the base unchanged, the bump walk combines the layer as "Normal".
+ColorBlendRule ColorRuleOf(int index);
+BumpBlendRule BumpRuleOf(int index);

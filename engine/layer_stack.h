@@ -1,0 +1,158 @@
+// The walks of the layer stack for one shading sample: the colour walk (EvalColor) and the
+// bump walk (EvalNormalPerturb).
+//
+// They read the texture's tables through LayerTables and reach the host side (sub-maps, the
+// shading context, the G-buffer id) through an Access object, a template parameter with:
+//   bool   HasMap(int entry) const;        // mapList[entry] holds a sub-map
+//   AColor EvalColor(int entry);           // that sub-map's EvalColor with the caller's context
+//   Point3 EvalNormalPerturb(int entry);   // that sub-map's EvalNormalPerturb
+//   bool   GetCache(AColor& c);            // the context's cached colour for this texture
+//   void   PutCache(const AColor& c);
+//   int    GBufferID() const;              // the texture's G-buffer id
+//   void   SetGBufferID(int id);           // pass it to the shading context
+// The walks allocate nothing, take no lock and write nothing but what Access writes.
+#pragma once
+
+#include "acolor.h"
+#include "blend_modes.h"
+#include "color.h"
+#include "color_mean.h"
+#include "output_stage.h"
+#include "point3.h"
+
+// Read-only views of the texture's tables. A pointer may be null when its count is 0.
+struct LayerTables {
+    int mapCount;                                   // entries of mapList (two per layer)
+    const int*   mapEnabled;  int mapEnabledCount;
+    const int*   maskEnabled; int maskEnabledCount;
+    const int*   mapUsed;     int mapUsedCount;
+    const float* opasityList; int opasityCount;
+    const Color* colorList;   int colorCount;
+    const int*   modeList;    int modeCount;
+};
+
+// The number of layers the walks use: mapCount / 2, but no more than any per-layer table holds,
+// so tables out of step with each other are never read past their end (a layer missing from
+// any table is left out). A null table counts as empty.
+inline int EffectiveLayerCount(const LayerTables& t)
+{
+    int n = t.mapCount / 2;
+    const int counts[6] = {
+        t.mapEnabled ? t.mapEnabledCount : 0,
+        t.maskEnabled ? t.maskEnabledCount : 0,
+        t.mapUsed ? t.mapUsedCount : 0,
+        t.opasityList ? t.opasityCount : 0,
+        t.colorList ? t.colorCount : 0,
+        t.modeList ? t.modeCount : 0
+    };
+    for (int i = 0; i < 6; ++i)
+        if (counts[i] < n)
+            n = counts[i];
+    return n < 0 ? 0 : n;
+}
+
+// The opacity fraction of a layer: percent × 0.01 (the float 0.00999999978), unclamped.
+inline float OpacityFraction(float percent)
+{
+    return percent * 0.01f;
+}
+
+// The colour of one shading sample.
+//   1. A cached colour is returned at once.
+//   2. A non-zero G-buffer id is passed to the context.
+//   3. The base starts as (colorList[0], 1); an empty stack returns it as it is (not adjusted,
+//      not cached).
+//   4. Layer 0 is always used: its map's colour (all four channels) replaces the base, and the
+//      weight m is that map's alpha, or its mask's mean when it has one; all four channels of
+//      the base are multiplied by m. Its mapUsed flag, opacity and mode are not consulted.
+//   5. Each higher layer in use: L = (colorList[i], 1), or its map's colour; the mask's mean
+//      replaces L's alpha (the coverage); composited with its mode and opacity.
+//   6. The Output stage when on; the result is cached and returned.
+// Each used map and mask is evaluated once, map before mask.
+template <class Access>
+AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& access)
+{
+    AColor base;
+    if (access.GetCache(base))
+        return base;
+
+    const int gbufferId = access.GBufferID();
+    if (gbufferId != 0)
+        access.SetGBufferID(gbufferId);
+
+    const int layers = EffectiveLayerCount(t);
+    if (t.colorList && t.colorCount > 0)
+        base = AColor(t.colorList[0], 1.0f);
+    else
+        base = AColor(0.0f, 0.0f, 0.0f, 1.0f);
+    if (layers < 1)
+        return base;
+
+    float weight = 1.0f;
+    if (t.mapEnabled[0] && access.HasMap(0)) {
+        base = access.EvalColor(0);
+        weight = base.a;
+    }
+    if (t.maskEnabled[0] && access.HasMap(1))
+        weight = MeanOf(access.EvalColor(1));
+    base *= weight;
+
+    for (int i = 1; i < layers; ++i) {
+        if (!t.mapUsed[i])
+            continue;
+        AColor layer;
+        if (t.mapEnabled[i] && access.HasMap(2 * i))
+            layer = access.EvalColor(2 * i);
+        else
+            layer = AColor(t.colorList[i], 1.0f);
+        if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
+            layer.a = MeanOf(access.EvalColor(2 * i + 1));
+        ColorRuleOf(t.modeList[i])(base, layer, OpacityFraction(t.opasityList[i]));
+    }
+
+    if (out.Output_on)
+        base = AdjustOutput(base, out);
+    access.PutCache(base);
+    return base;
+}
+
+// The bump perturbation of one shading sample. No cache, no Output stage, no flat colours.
+//   1. A non-zero G-buffer id is passed to the context.
+//   2. The base starts as (0, 0, 0); an empty stack returns it.
+//   3. Layer 0 is always used: its map's perturbation times its mask's mean (weight 1 without).
+//   4. Each higher layer in use: P is its map's perturbation or (0, 0, 0); a is its mask's
+//      mean or 1; l = P·a is combined with its mode, coverage a and opacity, so the mask
+//      weighs the layer twice.
+template <class Access>
+Point3 EvalLayerPerturb(const LayerTables& t, Access& access)
+{
+    const int gbufferId = access.GBufferID();
+    if (gbufferId != 0)
+        access.SetGBufferID(gbufferId);
+
+    Point3 base(0.0f, 0.0f, 0.0f);
+    const int layers = EffectiveLayerCount(t);
+    if (layers < 1)
+        return base;
+
+    if (t.mapEnabled[0] && access.HasMap(0))
+        base = access.EvalNormalPerturb(0);
+    float weight = 1.0f;
+    if (t.maskEnabled[0] && access.HasMap(1))
+        weight = MeanOf(access.EvalColor(1));
+    base *= weight;
+
+    for (int i = 1; i < layers; ++i) {
+        if (!t.mapUsed[i])
+            continue;
+        Point3 perturb(0.0f, 0.0f, 0.0f);
+        if (t.mapEnabled[i] && access.HasMap(2 * i))
+            perturb = access.EvalNormalPerturb(2 * i);
+        float coverage = 1.0f;
+        if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
+            coverage = MeanOf(access.EvalColor(2 * i + 1));
+        const Point3 masked(perturb.x * coverage, perturb.y * coverage, perturb.z * coverage);
+        BumpRuleOf(t.modeList[i])(base, masked, coverage, OpacityFraction(t.opasityList[i]));
+    }
+    return base;
+}

@@ -1,0 +1,36 @@
+// The Output stage: the colour correction applied to the composited colour of a layer stack.
+#pragma once
+
+#include "acolor.h"
+
+struct OutputSettings {
+    bool   Output_on;       // the stage runs only when on
+    bool   Clamp;           // clamp r, g, b and a to 0..1 at the end
+    float  alpha;           // added to alpha
+    float  Mono;            // 0.0 or 1.0; non-zero replaces r, g, b by their mean
+    float  bright;          // brightness factor (1.0 = 100%)
+    float  contrast;        // contrast factor about mid-grey (1.0 = 100%)
+    float  gamma;           // 1 leaves the colour unchanged; the parameter's range starts at 0.001
+    AColor outputShiftHSV;  // hue (degrees), saturation, value; the fourth is unused (0)
+    AColor outputShiftRGB;  // red, green, blue; the fourth is unused (0)
+};
+
+// A new texture's settings: off, shifts 0, bright, contrast and gamma 1, alpha and Mono 0,
+// Clamp off.
+void SetDefaultOutputSettings(OutputSettings& s);
+
+// The adjustment, in this order:
+//   1-3. HSV shift: to HSV, add the hue, saturation and value shifts, back to RGB;
+//   4.   add the RGB shifts to r, g, b and alpha to a;
+//   5.   per r, g, b: gamma (when not exactly 1; a channel of exactly 0 becomes 0.00001 first),
+//        x^(1/gamma) = e^(ln x / gamma); then (bright·x − 0.5)·contrast + 0.5;
+//   6.   Mono: r, g, b become their mean (g + r + b)·0.33333334;
+//   7.   Clamp: r, g, b, a limited to 0..1.
+// A negative channel takes the mirrored power −(|x|^(1/gamma)). A gamma below the parameter's
+// lower limit 0.001 (or NaN, possible only from a script) is taken as 0.001.
+// The caller applies it only when s.Output_on is set; this function does not test it.
+AColor AdjustOutput(const AColor& c, const OutputSettings& s);
+
+// x^(1/gamma) as the gamma step computes it: e^(ln x / gamma) in single precision, mirrored
+// for negative x; 0 is the caller's (it becomes 0.00001 before this is called).
+float GammaPower(float x, float gamma);
