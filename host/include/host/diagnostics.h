@@ -1,0 +1,19 @@
+// Host-side switches for programs and tests: the host application id that GetAppID reports,
+// and what happens on an out-of-range table index.
+#pragma once
+
+#include "../maxtypes.h"
+
+namespace host {
+
+// Sets what GetAppID returns (default kAPP_MAX, 1).
+CoreExport void SetAppID(int appID);
+
+// Called with the bad index and the table's count. The default writes a message to stderr and
+// the debugger and aborts the program. A handler must not return (a test may throw); if it
+// returns, the program is aborted all the same.
+typedef void (*TabIndexHandler)(int index, int count);
+// Installs handler (NULL restores the default); returns the one it replaces.
+CoreExport TabIndexHandler SetTabIndexHandler(TabIndexHandler handler);
+
+}  // namespace host
