@@ -1,0 +1,152 @@
+#include "image_io.h"
+
+#include "file_io.h"
+
+#include <cmath>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+namespace quiltra {
+
+static double Limit01(double x)
+{
+    if (!(x > 0.0)) return 0.0;  // NaN too
+    return x < 1.0 ? x : 1.0;
+}
+
+double SrgbEncode(double linear)
+{
+    double x = Limit01(linear);
+    return x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1.0 / 2.4) - 0.055;
+}
+
+double SrgbDecode(double encoded)
+{
+    double x = Limit01(encoded);
+    return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+}
+
+std::uint8_t SrgbByte(float linear) { return (std::uint8_t)std::lround(SrgbEncode(linear) * 255.0); }
+std::uint8_t LinearByte(float value) { return (std::uint8_t)std::lround(Limit01(value) * 255.0); }
+
+static void AppendBytes(std::vector<std::uint8_t>* out, void* data, int size)
+{
+    const std::uint8_t* p = static_cast<const std::uint8_t*>(data);
+    out->insert(out->end(), p, p + size);
+}
+
+std::vector<std::uint8_t> EncodePng(const FloatImage& image)
+{
+    std::vector<std::uint8_t> codes((size_t)image.width * (size_t)image.height * 4);
+    for (size_t i = 0; i < codes.size(); i += 4) {
+        codes[i + 0] = SrgbByte(image.rgba[i + 0]);
+        codes[i + 1] = SrgbByte(image.rgba[i + 1]);
+        codes[i + 2] = SrgbByte(image.rgba[i + 2]);
+        codes[i + 3] = LinearByte(image.rgba[i + 3]);
+    }
+    std::vector<std::uint8_t> png;
+    int ok = stbi_write_png_to_func(
+        [](void* context, void* data, int size) { AppendBytes(static_cast<std::vector<std::uint8_t>*>(context), data, size); },
+        &png, image.width, image.height, 4, codes.data(), image.width * 4);
+    if (!ok) throw InputError("PNG encoding failed");
+    return png;
+}
+
+static std::vector<std::uint8_t> EncodePfm(const FloatImage& image, bool rgb)
+{
+    std::string header = std::string(rgb ? "PF" : "Pf") + "\n" + std::to_string(image.width) + " " +
+                         std::to_string(image.height) + "\n-1.0\n";
+    const int channels = rgb ? 3 : 1;
+    std::vector<std::uint8_t> out(header.begin(), header.end());
+    size_t start = out.size();
+    out.resize(start + (size_t)image.width * (size_t)image.height * (size_t)channels * 4);
+    std::uint8_t* p = out.data() + start;
+    for (int y = image.height - 1; y >= 0; --y)
+        for (int x = 0; x < image.width; ++x) {
+            const float* px = image.Pixel(x, y);
+            for (int c = 0; c < channels; ++c) {
+                float v = rgb ? px[c] : px[3];
+                std::uint32_t bits;
+                std::memcpy(&bits, &v, 4);
+                *p++ = (std::uint8_t)bits;
+                *p++ = (std::uint8_t)(bits >> 8);
+                *p++ = (std::uint8_t)(bits >> 16);
+                *p++ = (std::uint8_t)(bits >> 24);
+            }
+        }
+    return out;
+}
+
+std::vector<std::uint8_t> EncodePfmRgb(const FloatImage& image) { return EncodePfm(image, true); }
+std::vector<std::uint8_t> EncodePfmAlpha(const FloatImage& image) { return EncodePfm(image, false); }
+
+FloatImage DecodePfm(const std::vector<std::uint8_t>& bytes, const std::string& name)
+{
+    std::string text(bytes.begin(), bytes.begin() + (long)std::min<size_t>(bytes.size(), 64));
+    int width = 0, height = 0, consumed = 0;
+    char kind[3] = {0, 0, 0};
+    double scale = 0.0;
+    if (std::sscanf(text.c_str(), "%2s %d %d %lf%n", kind, &width, &height, &scale, &consumed) != 4 ||
+        (std::strcmp(kind, "PF") != 0 && std::strcmp(kind, "Pf") != 0) || width <= 0 || height <= 0 || scale >= 0.0)
+        throw InputError(name + ": not a little-endian PFM");
+    const int channels = kind[1] == 'F' ? 3 : 1;
+    size_t start = (size_t)consumed + 1;
+    if (bytes.size() - start != (size_t)width * (size_t)height * (size_t)channels * 4)
+        throw InputError(name + ": PFM size does not match its header");
+    FloatImage image(width, height);
+    const std::uint8_t* p = bytes.data() + start;
+    for (int y = height - 1; y >= 0; --y)
+        for (int x = 0; x < width; ++x) {
+            float* px = image.Pixel(x, y);
+            px[3] = 1.0f;
+            for (int c = 0; c < channels; ++c) {
+                std::uint32_t bits = (std::uint32_t)p[0] | (std::uint32_t)p[1] << 8 | (std::uint32_t)p[2] << 16 | (std::uint32_t)p[3] << 24;
+                p += 4;
+                std::memcpy(&px[channels == 3 ? c : 3], &bits, 4);
+            }
+        }
+    return image;
+}
+
+FloatImage DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name)
+{
+    if (bytes.size() > (size_t)0x7fffffff) throw InputError(name + ": picture file too large");
+    const int length = (int)bytes.size();
+    int width = 0, height = 0, channels = 0;
+    FloatImage image;
+    auto convert = [&](auto* codes, double maximum) {
+        image = FloatImage(width, height);
+        for (size_t i = 0; i < image.rgba.size(); ++i) {
+            double v = codes[i] / maximum;
+            image.rgba[i] = (float)((i % 4 == 3 || linear) ? v : SrgbDecode(v));
+        }
+    };
+    if (stbi_is_16_bit_from_memory(bytes.data(), length)) {
+        stbi_us* codes = stbi_load_16_from_memory(bytes.data(), length, &width, &height, &channels, 4);
+        if (!codes) throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
+        convert(codes, 65535.0);
+        stbi_image_free(codes);
+    } else {
+        stbi_uc* codes = stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4);
+        if (!codes) throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
+        convert(codes, 255.0);
+        stbi_image_free(codes);
+    }
+    return image;
+}
+
+bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height, std::vector<std::uint8_t>& rgba)
+{
+    int channels = 0;
+    stbi_uc* codes = stbi_load_from_memory(bytes.data(), (int)bytes.size(), &width, &height, &channels, 4);
+    if (!codes) return false;
+    rgba.assign(codes, codes + (size_t)width * (size_t)height * 4);
+    stbi_image_free(codes);
+    return true;
+}
+
+}  // namespace quiltra

@@ -1,0 +1,53 @@
+// Pictures in and out: the float image a render produces, its PNG and PFM encodings, and the
+// decoding of a bitmap file for the bitmap texture.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quiltra {
+
+// Four float channels per pixel (r, g, b, a), rows from the top.
+struct FloatImage {
+    int width = 0, height = 0;
+    std::vector<float> rgba;
+
+    FloatImage() = default;
+    FloatImage(int w, int h) : width(w), height(h), rgba((size_t)w * (size_t)h * 4, 0.0f) {}
+    float* Pixel(int x, int y) { return &rgba[((size_t)y * (size_t)width + (size_t)x) * 4]; }
+    const float* Pixel(int x, int y) const { return &rgba[((size_t)y * (size_t)width + (size_t)x) * 4]; }
+};
+
+// The sRGB transfer: linear light 0..1 to the encoded value 0..1 and back. Values outside
+// 0..1 (and NaN, as 0) are limited to 0..1 first.
+double SrgbEncode(double linear);
+double SrgbDecode(double encoded);
+
+// An 8-bit code for a linear value through the sRGB transfer (colour channels), and for a
+// value taken as it is (alpha); both limit to 0..1 and round to nearest.
+std::uint8_t SrgbByte(float linear);
+std::uint8_t LinearByte(float value);
+
+// PNG, 8 bits per channel with alpha: red, green and blue sRGB-encoded, alpha linear. The
+// colour channels are written as the image holds them (not divided by alpha).
+std::vector<std::uint8_t> EncodePng(const FloatImage& image);
+
+// PFM of red, green and blue ("PF", little-endian, rows from the bottom as the format has
+// them) or of alpha alone ("Pf"). The floats are written bit for bit (NaN and infinities too).
+std::vector<std::uint8_t> EncodePfmRgb(const FloatImage& image);
+std::vector<std::uint8_t> EncodePfmAlpha(const FloatImage& image);
+
+// Decodes a PFM written by EncodePfmRgb or EncodePfmAlpha back into an image (missing channels
+// 0, alpha 1). Throws InputError for anything else. Used by tests and tools.
+FloatImage DecodePfm(const std::vector<std::uint8_t>& bytes, const std::string& name);
+
+// Decodes a PNG or JPEG (8 or 16 bits per channel) into linear float RGBA. With `linear`
+// false the colour channels are taken as sRGB-encoded and decoded; alpha is always linear.
+// Throws InputError("name: why") when the bytes are not a picture stb can read.
+FloatImage DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name);
+
+// Decodes a PNG into its 8-bit RGBA codes (tests and tools read written pictures back).
+bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height, std::vector<std::uint8_t>& rgba);
+
+}  // namespace quiltra

@@ -1,0 +1,280 @@
+// quiltra: the host program. Loads the layered texture plug-in as the host does and renders,
+// evaluates and saves textures described by scene files.
+//
+//   quiltra render SCENE -o OUT.png [--size WxH] [--threads N] [--channel color|mono|bump]
+//                  [--pfm FILE] [--pfm-alpha FILE]
+//   quiltra eval SCENE [--u U] [--v V]
+//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
+//   quiltra save SCENE OUT
+//
+// Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
+// 1 an internal failure.
+#include "file_io.h"
+#include "hex_float.h"
+#include "image_io.h"
+#include "modes_sheet.h"
+#include "render.h"
+#include "scene_build.h"
+
+#include <imtl.h>
+#include <host/shade_context.h>
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#include <windows.h>
+#endif
+
+namespace quiltra {
+namespace {
+
+const int kMaxSide = 16384;
+const long long kMaxPixels = 64ll * 1024 * 1024;
+
+std::string ExecutableFolder()
+{
+#ifdef _WIN32
+    std::wstring path(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, &path[0], (DWORD)path.size());
+    path.resize(n);
+    return DirectoryOf(Narrow(path));
+#else
+    return ".";
+#endif
+}
+
+bool EndsWithIgnoringCase(const std::string& s, const std::string& suffix)
+{
+    if (s.size() < suffix.size()) return false;
+    for (size_t i = 0; i < suffix.size(); ++i)
+        if (std::tolower((unsigned char)s[s.size() - suffix.size() + i]) != std::tolower((unsigned char)suffix[i])) return false;
+    return true;
+}
+
+// The same file, whatever the spelling of its path.
+bool SameFile(const std::string& a, const std::string& b)
+{
+#ifdef _WIN32
+    auto full = [](const std::string& p) {
+        std::wstring w(32768, L'\0');
+        DWORD n = GetFullPathNameW(Widen(p).c_str(), (DWORD)w.size(), &w[0], nullptr);
+        w.resize(n);
+        for (wchar_t& c : w) c = c == L'/' ? L'\\' : (wchar_t)towlower(c);
+        return w;
+    };
+    return full(a) == full(b);
+#else
+    return a == b;
+#endif
+}
+
+void ParseSize(const std::string& text, int& width, int& height)
+{
+    int w = 0, h = 0, used = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%n", &w, &h, &used) != 2 || used != (int)text.size())
+        throw InputError("--size: expected WIDTHxHEIGHT (e.g. 512x512), found \"" + text + "\"");
+    if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || (long long)w * h > kMaxPixels)
+        throw InputError("--size: " + text + " is outside 1x1 .. " + std::to_string(kMaxSide) + " per side and " +
+                         std::to_string(kMaxPixels) + " pixels in all");
+    width = w;
+    height = h;
+}
+
+// Progress on stderr once a render has taken more than a moment.
+std::function<void(double)> ProgressReporter(const std::string& what)
+{
+    auto start = std::chrono::steady_clock::now();
+    auto shown = std::make_shared<int>(-1);
+    return [start, shown, what](double fraction) {
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        int percent = (int)(fraction * 100.0);
+        if (seconds < 1.0 || percent == *shown) return;
+        *shown = percent;
+        std::fprintf(stderr, "%s: %d%%\n", what.c_str(), percent);
+        std::fflush(stderr);
+    };
+}
+
+struct Options {
+    std::string plugins;
+    std::string scene, output, size = "512x512", pfm, pfmAlpha, channel = "color";
+    int threads = 0;
+    double u = 0.5, v = 0.5;
+    int cell = 224;
+};
+
+int RunRender(const Options& o)
+{
+    int width = 0, height = 0;
+    ParseSize(o.size, width, height);
+    RenderChannel channel = o.channel == "mono" ? RenderChannel::Mono : o.channel == "bump" ? RenderChannel::Perturb : RenderChannel::Color;
+    if (!EndsWithIgnoringCase(o.output, ".png")) throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
+    for (const std::string* out : {&o.output, &o.pfm, &o.pfmAlpha})
+        if (!out->empty() && SameFile(*out, o.scene)) throw InputError(*out + ": would overwrite the scene file");
+    if (!o.pfm.empty() && !o.pfmAlpha.empty() && SameFile(o.pfm, o.pfmAlpha)) throw InputError("--pfm and --pfm-alpha name the same file");
+    if (!o.pfm.empty() && SameFile(o.pfm, o.output)) throw InputError("--pfm and -o name the same file");
+
+    Host host(o.plugins);
+    SceneTexture texture = LoadAnyScene(host, o.scene);
+
+    RenderSettings rs;
+    rs.width = width;
+    rs.height = height;
+    rs.threads = o.threads;
+    rs.channel = channel;
+    rs.progress = ProgressReporter("render");
+    FloatImage image = RenderTexture(texture.Get(), rs);
+
+    OutputFiles files;
+    files.Stage(o.output, EncodePng(channel == RenderChannel::Perturb ? ShadePerturbation(image) : image));
+    if (!o.pfm.empty()) files.Stage(o.pfm, EncodePfmRgb(image));
+    if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
+    files.Commit();
+    std::fprintf(stderr, "wrote %s (%dx%d)\n", o.output.c_str(), width, height);
+    return 0;
+}
+
+int RunEval(const Options& o)
+{
+    if (!std::isfinite(o.u) || !std::isfinite(o.v)) throw InputError("--u and --v must be finite numbers");
+    Host host(o.plugins);
+    SceneTexture texture = LoadAnyScene(host, o.scene);
+    Texmap* t = texture.Get();
+    Interval valid = FOREVER;
+    t->Update(0, valid);
+
+    host::SampleShadeContext sc;
+    sc.BeginSample();
+    const Point3 uvw((float)o.u, (float)o.v, 0.0f);
+    sc.SetUVW(uvw, 0);
+    sc.SetUVW(uvw, 1);
+    sc.SetP(uvw);
+    sc.SetNormal(Point3(0.0f, 0.0f, 1.0f));
+    AColor c = t->EvalColor(sc);
+    float m = t->EvalMono(sc);  // answered from the cache EvalColor filled
+    Point3 p = t->EvalNormalPerturb(sc);
+    std::printf("color %s %s %s %s\n", HexFloat(c.r).c_str(), HexFloat(c.g).c_str(), HexFloat(c.b).c_str(), HexFloat(c.a).c_str());
+    std::printf("mono %s\n", HexFloat(m).c_str());
+    std::printf("perturb %s %s %s\n", HexFloat(p.x).c_str(), HexFloat(p.y).c_str(), HexFloat(p.z).c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int RunModes(const Options& o)
+{
+    if (!EndsWithIgnoringCase(o.output, ".png")) throw InputError(o.output + ": the sheet is written as PNG: give a name ending in .png");
+    if (o.cell < 32 || o.cell > 1024) throw InputError("--cell: expected 32 to 1024 pixels");
+    Host host(o.plugins);
+    ModesSheetSettings ms;
+    ms.cell = o.cell;
+    ms.threads = o.threads;
+    FloatImage sheet = RenderModesSheet(host, ms);
+    OutputFiles files;
+    files.Stage(o.output, EncodePng(sheet));
+    files.Commit();
+    std::fprintf(stderr, "wrote %s (%dx%d, 35 modes)\n", o.output.c_str(), sheet.width, sheet.height);
+    return 0;
+}
+
+int RunSave(const Options& o)
+{
+    if (SameFile(o.output, o.scene)) throw InputError(o.output + ": would overwrite the scene file it is made from");
+    Host host(o.plugins);
+    SceneTexture texture = LoadAnyScene(host, o.scene);
+    OutputFiles files;
+    files.Stage(o.output, SaveSceneBytes(texture.Get()));
+    files.Commit();
+    return 0;
+}
+
+int Main(std::vector<std::string> args)
+{
+    Options o;
+    o.plugins = ExecutableFolder() + "plugins";
+    o.threads = HardwareThreads();
+
+    CLI::App app("quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in", "quiltra");
+    app.allow_windows_style_options(false);  // "/path" is a file, not an option
+    app.require_subcommand(1);
+    app.add_option("--plugins", o.plugins, "folder of plug-ins to load (default: plugins beside the program)");
+
+    auto* render = app.add_subcommand("render", "render a scene over the unit square to a PNG");
+    render->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
+    render->add_option("-o,--output", o.output, "PNG to write")->required();
+    render->add_option("--size", o.size, "WIDTHxHEIGHT in pixels (default 512x512)");
+    render->add_option("--threads", o.threads, "render threads (default: every core)")->check(CLI::Range(1, 256));
+    render->add_option("--channel", o.channel, "what to render: color (EvalColor), mono (EvalMono) or bump (EvalNormalPerturb, shown as a lit relief)")
+        ->check(CLI::IsMember({"color", "mono", "bump"}));
+    render->add_option("--pfm", o.pfm, "also write the raw float red, green and blue (or x, y, z) as PFM");
+    render->add_option("--pfm-alpha", o.pfmAlpha, "also write the raw float alpha as a one-channel PFM");
+
+    auto* eval = app.add_subcommand("eval", "evaluate one shading sample: colour, mono, perturbation");
+    eval->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
+    eval->add_option("--u", o.u, "u coordinate (default 0.5)");
+    eval->add_option("--v", o.v, "v coordinate (default 0.5)");
+
+    auto* modes = app.add_subcommand("modes", "contact sheet of the 35 blend modes");
+    o.output = "modes.png";
+    modes->add_option("-o,--output", o.output, "PNG to write (default modes.png)");
+    modes->add_option("--cell", o.cell, "cell size in pixels (default 224)");
+    modes->add_option("--threads", o.threads, "render threads (default: every core)")->check(CLI::Range(1, 256));
+
+    auto* save = app.add_subcommand("save", "save a scene as a host scene file");
+    save->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
+    save->add_option("out", o.output, "scene file to write")->required();
+
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    try {
+        app.parse((int)argv.size(), argv.data());
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "quiltra: %s\nRun 'quiltra --help' for the commands and options.\n", e.what());
+        return 2;
+    }
+
+    if (*render) return RunRender(o);
+    if (*eval) return RunEval(o);
+    if (*modes) return RunModes(o);
+    return RunSave(o);
+}
+
+}  // namespace
+}  // namespace quiltra
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv)
+{
+    // Text goes out exactly as written: no "\r\n" for "\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(quiltra::Narrow(argv[i]));
+#else
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv, argv + argc);
+#endif
+    try {
+        return quiltra::Main(args);
+    } catch (const quiltra::InputError& e) {
+        std::fprintf(stderr, "quiltra: %s\n", e.what());
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "quiltra: out of memory\n");
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quiltra: internal error: %s\n", e.what());
+        return 1;
+    }
+}

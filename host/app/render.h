@@ -1,0 +1,46 @@
+// Rendering a texture over the unit square, as a renderer calls a texture: Update once, then
+// one shading sample per pixel centre on several threads, each with its own shading context
+// and a fresh cache per sample.
+#pragma once
+
+#include "image_io.h"
+
+#include <functional>
+#include <string>
+
+class Texmap;
+
+namespace quiltra {
+
+// What each sample asks of the texture.
+enum class RenderChannel {
+    Color,    // EvalColor: r, g, b, a
+    Mono,     // EvalMono: the value in r, g and b, alpha 1
+    Perturb,  // EvalNormalPerturb: x, y, z in r, g, b, alpha 1
+};
+
+struct RenderSettings {
+    int width = 512, height = 512;
+    int threads = 1;
+    RenderChannel channel = RenderChannel::Color;
+    // Called now and then from the calling thread with the fraction done (0..1).
+    std::function<void(double)> progress;
+};
+
+// Pixel (x, y) (row 0 at the top) is the sample at u = (x + 0.5) / width,
+// v = (height − y − 0.5) / height: v grows upwards, as on a textured plane seen from the front.
+float PixelU(int x, int width);
+float PixelV(int y, int height);
+
+// Renders the texture. Calls its Update at time 0 first. Rows are handed out to the threads one
+// at a time; every sample is independent, so the result does not depend on the thread count.
+FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings);
+
+// A perturbation picture for the eye: the unit square as a relief lit from the upper left,
+// n = normalize((0, 0, 1) + p), grey = 0.08 + 0.92 · max(0, n · L).
+FloatImage ShadePerturbation(const FloatImage& perturbation);
+
+// Number of threads the machine runs at once (at least 1).
+int HardwareThreads();
+
+}  // namespace quiltra

@@ -1,0 +1,191 @@
+#include "scene_build.h"
+
+#include "file_io.h"
+#include "picture_maps.h"
+
+#include <ivorlith.h>
+#include <imtl.h>
+#include <host/scene_file.h>
+
+namespace quiltra {
+
+Class_ID VorlithClassID() { return Class_ID(0x9B340D4D, 0xA443AC6A); }
+
+// ---- the host session -------------------------------------------------------------------------
+
+Host::Host(const std::string& pluginFolder) : plugins_(std::make_unique<host::PluginManager>())
+{
+    for (ClassDesc* cd : PictureMapClassDescs()) plugins_->RegisterBuiltIn(cd);
+    std::wstring error;
+    plugins_->LoadFolder(Widen(pluginFolder), &error);
+    vorlith_ = plugins_->Classes().Find(TEXMAP_CLASS_ID, VorlithClassID());
+    if (!vorlith_) {
+        std::string why = Narrow(error);
+        while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+        throw InputError(pluginFolder + ": the layered texture plug-in (Vorlith.dlt) is not there or was refused" +
+                         (why.empty() ? std::string() : ": " + why));
+    }
+}
+
+Host::~Host() = default;
+
+Texmap* Host::CreateLayeredTexture()
+{
+    Texmap* t = static_cast<Texmap*>(vorlith_->Create(FALSE));
+    if (!t) throw InputError("the layered texture's class descriptor created nothing");
+    return t;
+}
+
+IVorlithLayers* LayersOf(Texmap* map)
+{
+    return map ? static_cast<IVorlithLayers*>(map->GetInterface(VORLITH_LAYERS_INTERFACE)) : nullptr;
+}
+
+// ---- ownership -------------------------------------------------------------------------------------
+
+SceneTexture& SceneTexture::operator=(SceneTexture&& other) noexcept
+{
+    if (this != &other) {
+        SceneTexture old(Release());
+        root_ = other.Release();
+    }
+    return *this;
+}
+
+SceneTexture::~SceneTexture()
+{
+    if (root_) host::DeleteScene({root_});
+}
+
+// ---- building ------------------------------------------------------------------------------------------
+
+namespace {
+
+class Builder {
+public:
+    Builder(Host& host, std::string fileName) : host_(host), file_(std::move(fileName)) {}
+
+    SceneTexture Stack(const StackDescription& s)
+    {
+        SceneTexture texture(host_.CreateLayeredTexture());
+        Texmap* t = texture.Get();
+        IVorlithLayers* layers = LayersOf(t);
+        if (!layers) throw InputError("the layered texture does not publish its layer interface");
+
+        const int n = (int)s.layers.size();
+        // The sub-map interface: SetNumSubTexmaps takes the number of layers.
+        static_cast<MultiTex*>(t)->SetNumSubTexmaps(n);
+        if (layers->GetNumLayers() != n)
+            throw InputError("the layered texture refused " + std::to_string(n) + " layers");
+
+        for (int i = 0; i < n; ++i) {
+            const LayerDescription& l = s.layers[(size_t)i];
+            if (l.map) Attach(t, 2 * i, *l.map);
+            if (l.mask) Attach(t, 2 * i + 1, *l.mask);
+            if (l.mapEnabled) layers->SetMapEnabled(i, *l.mapEnabled ? TRUE : FALSE);
+            if (l.maskEnabled) layers->SetMaskEnabled(i, *l.maskEnabled ? TRUE : FALSE);
+            if (l.mapUsed) layers->SetLayerUsed(i, *l.mapUsed ? TRUE : FALSE);
+            if (l.opacity) layers->SetOpacity(i, *l.opacity);
+            if (l.color) layers->SetLayerColor(i, Color((*l.color)[0], (*l.color)[1], (*l.color)[2]));
+            if (l.mode) layers->SetBlendMode(i, *l.mode);
+        }
+
+        const OutputDescription& o = s.output;
+        if (o.on) layers->SetOutputEnabled(*o.on ? TRUE : FALSE);
+        if (o.hsv) layers->SetOutputShiftHSV(Point3((*o.hsv)[0], (*o.hsv)[1], (*o.hsv)[2]));
+        if (o.rgb) layers->SetOutputShiftRGB(Point3((*o.rgb)[0], (*o.rgb)[1], (*o.rgb)[2]));
+        if (o.alpha) layers->SetOutputAlpha(*o.alpha);
+        if (o.bright) layers->SetOutputBrightness(*o.bright);
+        if (o.contrast) layers->SetOutputContrast(*o.contrast);
+        if (o.gamma) layers->SetOutputGamma(*o.gamma);
+        if (o.mono) layers->SetOutputMono(*o.mono ? TRUE : FALSE);
+        if (o.clamp) layers->SetOutputClamp(*o.clamp ? TRUE : FALSE);
+        return texture;
+    }
+
+private:
+    void Attach(Texmap* parent, int slot, const SubmapDescription& d)
+    {
+        SceneTexture map = Submap(d);
+        parent->SetSubTexmap(slot, map.Get());
+        if (parent->GetSubTexmap(slot) != map.Get())
+            throw InputError(file_ + ": " + d.where + ": the layered texture did not take the sub-map");
+        map.Release();  // the parent's reference owns it now
+    }
+
+    SceneTexture Submap(const SubmapDescription& d)
+    {
+        using Kind = SubmapDescription::Kind;
+        if (d.kind == Kind::Layers) return Stack(*d.stack);
+
+        PictureKind kind = PictureKind::Constant;
+        PictureParams p;
+        switch (d.kind) {
+        case Kind::Constant: kind = PictureKind::Constant; break;
+        case Kind::Checker: kind = PictureKind::Checker; break;
+        case Kind::Gradient: kind = PictureKind::Gradient; break;
+        case Kind::Noise: kind = PictureKind::Noise; break;
+        case Kind::Bitmap: kind = PictureKind::Bitmap; break;
+        case Kind::Layers: break;
+        }
+        p.color = d.color;
+        p.perturb = d.perturb;
+        p.color1 = d.color1;
+        p.color2 = d.color2;
+        if (!d.stops.empty()) p.stops = d.stops;
+        p.direction = d.direction == SubmapDescription::Direction::U ? 0 : d.direction == SubmapDescription::Direction::V ? 1 : 2;
+        p.scale = d.scale;
+        p.octaves = d.octaves;
+        p.seed = d.seed;
+        p.bump = d.bump;
+        p.linear = d.linear;
+        if (kind == PictureKind::Bitmap) {
+            p.file = d.file;
+            p.image = ReadFileBytes(d.file);
+        }
+        auto* created = static_cast<Texmap*>(host_.Plugins().Classes().Create(TEXMAP_CLASS_ID, PictureMapClassDesc(kind)->ClassID()));
+        if (!created) throw InputError(file_ + ": " + d.where + ": the host could not create the sub-map");
+        SceneTexture map(created);
+        try {
+            static_cast<PictureMap*>(created)->SetParams(p);
+        } catch (const InputError& e) {
+            throw InputError(file_ + ": " + d.where + ".file: " + e.what());
+        }
+        return map;
+    }
+
+    Host& host_;
+    std::string file_;
+};
+
+}  // namespace
+
+SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::string& fileName)
+{
+    return Builder(host, fileName).Stack(scene);
+}
+
+SceneTexture LoadAnyScene(Host& host, const std::string& path)
+{
+    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    if (!host::IsSceneFile(bytes.data(), bytes.size()))
+        return BuildTexture(host, ParseSceneJson(std::string(bytes.begin(), bytes.end()), path), path);
+
+    host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), host.Plugins().Classes());
+    if (!r.ok) throw InputError(path + ": byte " + std::to_string(r.offset) + ": not a usable scene: " + Narrow(r.error));
+    if (r.roots.size() != 1 || !r.roots[0] || r.roots[0]->SuperClassID() != TEXMAP_CLASS_ID) {
+        host::DeleteScene(r.roots);
+        throw InputError(path + ": the scene does not hold exactly one texture");
+    }
+    return SceneTexture(static_cast<Texmap*>(r.roots[0]));
+}
+
+std::vector<std::uint8_t> SaveSceneBytes(Texmap* root)
+{
+    std::vector<unsigned char> bytes;
+    std::wstring error;
+    if (!host::WriteScene({root}, &bytes, &error)) throw InputError("the scene cannot be saved: " + Narrow(error));
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+}  // namespace quiltra

@@ -1,0 +1,71 @@
+// Building textures the way a host does: the layered texture through its class descriptor's
+// Create, its layer count and sub-maps through the sub-map interface (SetNumSubTexmaps,
+// SetSubTexmap), its per-layer values and Output settings through its published interface
+// IVorlithLayers. The host program never links the plug-in.
+#pragma once
+
+#include "scene_description.h"
+
+#include <host/plugin_manager.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Texmap;
+class IVorlithLayers;
+
+namespace quiltra {
+
+// The class of the layered texture, as the plug-in registers it.
+Class_ID VorlithClassID();
+
+// The host's session: the plug-in manager with the plug-in folder loaded and the host's own
+// picture-map classes registered.
+class Host {
+public:
+    // Loads every plug-in of `pluginFolder`. Throws InputError when the folder yields no
+    // layered-texture class.
+    explicit Host(const std::string& pluginFolder);
+    ~Host();
+
+    host::PluginManager& Plugins() { return *plugins_; }
+    ClassDesc* VorlithClass() const { return vorlith_; }
+
+    // A new layered texture made by the plug-in's class descriptor.
+    Texmap* CreateLayeredTexture();
+
+private:
+    std::unique_ptr<host::PluginManager> plugins_;
+    ClassDesc* vorlith_ = nullptr;
+};
+
+// The published interface of a layered texture, or null when the map has none.
+IVorlithLayers* LayersOf(Texmap* map);
+
+// A texture tree owned the way a host owns a scene: deleted with its sub-maps.
+class SceneTexture {
+public:
+    SceneTexture() = default;
+    explicit SceneTexture(Texmap* root) : root_(root) {}
+    SceneTexture(SceneTexture&& other) noexcept : root_(other.root_) { other.root_ = nullptr; }
+    SceneTexture& operator=(SceneTexture&& other) noexcept;
+    ~SceneTexture();
+    Texmap* Get() const { return root_; }
+    Texmap* Release() { Texmap* r = root_; root_ = nullptr; return r; }
+
+private:
+    Texmap* root_ = nullptr;
+};
+
+// Builds the texture a description describes. Throws InputError (with the sub-map's JSON path)
+// when a part cannot be made, and then leaves nothing behind.
+SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::string& fileName);
+
+// Reads a scene file of either kind: a saved host scene (recognised by its magic) or JSON.
+SceneTexture LoadAnyScene(Host& host, const std::string& path);
+
+// The host scene file bytes of a texture.
+std::vector<std::uint8_t> SaveSceneBytes(Texmap* root);
+
+}  // namespace quiltra

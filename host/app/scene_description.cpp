@@ -1,0 +1,413 @@
+#include "scene_description.h"
+
+#include "blend_modes.h"
+#include "file_io.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cctype>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <set>
+
+namespace quiltra {
+
+using Json = nlohmann::json;
+
+// ---- blend-mode names --------------------------------------------------------------------------
+
+static bool SameIgnoringCase(const std::string& a, const char* b)
+{
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
+    return i == a.size() && b[i] == '\0';
+}
+
+int BlendModeIndexOf(const std::string& name)
+{
+    for (int i = 0; i < BLEND_MODE_COUNT; ++i)
+        if (SameIgnoringCase(name, kBlendModes[i].name)) return i;
+    return -1;
+}
+
+const char* BlendModeNameOf(int index)
+{
+    const BlendMode* mode = FindBlendMode(index);
+    return mode ? mode->name : "";
+}
+
+// ---- reading with paths ------------------------------------------------------------------------
+
+namespace {
+
+const int kMaxNesting = 32;      // nested layered textures inside one another
+const size_t kMaxLayers = 4096;  // layers of one texture
+const size_t kMaxStops = 256;    // colours of one gradient
+
+std::string Describe(const Json& j)
+{
+    switch (j.type()) {
+    case Json::value_t::null: return "null";
+    case Json::value_t::boolean: return "a boolean";
+    case Json::value_t::string: return "a string";
+    case Json::value_t::array: return "an array";
+    case Json::value_t::object: return "an object";
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float: return "a number";
+    default: return "an unexpected value";
+    }
+}
+
+// A value as it appears in a message: scalars as written (long strings shortened), containers
+// by kind only (dumping an arbitrarily deep container would recurse without bound).
+std::string Show(const Json& j)
+{
+    if (!j.is_primitive()) return Describe(j);
+    std::string s = j.dump();
+    if (s.size() > 60) s = s.substr(0, 57) + "...";
+    return s;
+}
+
+std::string Join(const std::string& path, const std::string& key)
+{
+    return path.empty() ? key : path + "." + key;
+}
+
+std::string Index(const std::string& path, size_t i) { return path + "[" + std::to_string(i) + "]"; }
+
+class Reader {
+public:
+    explicit Reader(std::string fileName) : file_(std::move(fileName)), folder_(DirectoryOf(file_)) {}
+
+    [[noreturn]] void Fail(const std::string& path, const std::string& what) const
+    {
+        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " + what);
+    }
+
+    StackDescription Stack(const Json& j, const std::string& path, int depth);
+
+private:
+    // Keys of one object, each consumed at most once; Finish reports the keys nobody read.
+    class Object {
+    public:
+        Object(const Reader& r, const Json& j, std::string path) : r_(r), j_(j), path_(std::move(path))
+        {
+            if (!j.is_object()) r_.Fail(path_, "expected an object, found " + Describe(j));
+        }
+        const Json* Take(const char* key)
+        {
+            known_.push_back(key);
+            auto it = j_.find(key);
+            if (it == j_.end()) return nullptr;
+            return &*it;
+        }
+        std::string PathOf(const char* key) const { return Join(path_, key); }
+        void Finish() const
+        {
+            for (auto it = j_.begin(); it != j_.end(); ++it) {
+                bool read = false;
+                for (const char* k : known_) read = read || it.key() == k;
+                if (!read) {
+                    std::string list;
+                    for (const char* k : known_) list += (list.empty() ? "" : ", ") + std::string(k);
+                    r_.Fail(Join(path_, it.key()), "unknown key \"" + it.key() + "\" (this object takes: " + list + ")");
+                }
+            }
+        }
+
+    private:
+        const Reader& r_;
+        const Json& j_;
+        std::string path_;
+        std::vector<const char*> known_;
+    };
+
+    bool Bool(const Json& j, const std::string& path) const
+    {
+        if (!j.is_boolean()) Fail(path, "expected true or false, found " + Describe(j));
+        return j.get<bool>();
+    }
+
+    // Numbers are read as double and rounded to float once.
+    float Number(const Json& j, const std::string& path) const
+    {
+        if (!j.is_number()) Fail(path, "expected a number, found " + Describe(j));
+        double d = j.get<double>();
+        if (!std::isfinite(d) || std::fabs(d) > (double)FLT_MAX) Fail(path, "number out of range for a float");
+        return (float)d;
+    }
+
+    int Integer(const Json& j, const std::string& path) const
+    {
+        if (!j.is_number()) Fail(path, "expected an integer, found " + Describe(j));
+        double d = j.get<double>();
+        if (j.is_number_float() && d != std::floor(d)) Fail(path, "expected an integer, found " + Show(j));
+        if (j.is_number_unsigned() ? j.get<std::uint64_t>() > (std::uint64_t)INT_MAX
+                                   : (d < (double)INT_MIN || d > (double)INT_MAX))
+            Fail(path, "integer out of range: " + Show(j));
+        return (int)d;
+    }
+
+    float PositiveNumber(const Json& j, const std::string& path) const
+    {
+        float f = Number(j, path);
+        if (!(f > 0.0f)) Fail(path, "expected a number above 0, found " + Show(j));
+        return f;
+    }
+
+    template <size_t N>
+    std::array<float, N> Vector(const Json& j, const std::string& path, const char* what) const
+    {
+        if (!j.is_array() || j.size() != N) Fail(path, std::string("expected ") + what + ", found " + (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
+        std::array<float, N> v;
+        for (size_t i = 0; i < N; ++i) v[i] = Number(j[i], Index(path, i));
+        return v;
+    }
+
+    // [r, g, b] or [r, g, b, a]; alpha 1 when left out.
+    Rgba Color4(const Json& j, const std::string& path) const
+    {
+        if (!j.is_array() || (j.size() != 3 && j.size() != 4))
+            Fail(path, "expected a colour [r, g, b] or [r, g, b, a], found " + (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
+        Rgba c{0.0f, 0.0f, 0.0f, 1.0f};
+        for (size_t i = 0; i < j.size(); ++i) c[i] = Number(j[i], Index(path, i));
+        return c;
+    }
+
+    int Mode(const Json& j, const std::string& path) const
+    {
+        if (j.is_string()) {
+            std::string name = j.get<std::string>();
+            int index = BlendModeIndexOf(name);
+            if (index < 0) {
+                std::string list;
+                for (int i = 0; i < BLEND_MODE_COUNT; ++i) list += (i ? ", " : "") + std::string(kBlendModes[i].name);
+                Fail(path, "unknown blend mode \"" + name + "\" (known: " + list + ")");
+            }
+            return index;
+        }
+        if (j.is_number()) return Integer(j, path);
+        Fail(path, "expected a blend-mode name or index, found " + Describe(j));
+    }
+
+    std::unique_ptr<SubmapDescription> Submap(const Json& j, const std::string& path, int depth);
+    LayerDescription Layer(const Json& j, const std::string& path, int depth);
+    OutputDescription Output(const Json& j, const std::string& path);
+
+    std::string file_, folder_;
+};
+
+std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::string& path, int depth)
+{
+    if (j.is_null()) return nullptr;
+    Object o(*this, j, path);
+    const Json* type = o.Take("type");
+    if (!type) Fail(path, "sub-map without \"type\" (constant, checker, gradient, noise, bitmap or layers)");
+    if (!type->is_string()) Fail(o.PathOf("type"), "expected a string, found " + Describe(*type));
+    std::string t = type->get<std::string>();
+
+    auto m = std::make_unique<SubmapDescription>();
+    m->where = path;
+    using Kind = SubmapDescription::Kind;
+    if (t == "constant") {
+        m->kind = Kind::Constant;
+        if (const Json* v = o.Take("color")) m->color = Color4(*v, o.PathOf("color"));
+        if (const Json* v = o.Take("perturb")) m->perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
+    } else if (t == "checker" || t == "noise") {
+        m->kind = t == "checker" ? Kind::Checker : Kind::Noise;
+        if (const Json* v = o.Take("color1")) m->color1 = Color4(*v, o.PathOf("color1"));
+        if (const Json* v = o.Take("color2")) m->color2 = Color4(*v, o.PathOf("color2"));
+        if (const Json* v = o.Take("scale")) m->scale = PositiveNumber(*v, o.PathOf("scale"));
+        if (const Json* v = o.Take("bump")) m->bump = Number(*v, o.PathOf("bump"));
+        if (m->kind == Kind::Noise) {
+            if (const Json* v = o.Take("octaves")) {
+                m->octaves = Integer(*v, o.PathOf("octaves"));
+                if (m->octaves < 1 || m->octaves > 8) Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
+            }
+            if (const Json* v = o.Take("seed")) m->seed = Integer(*v, o.PathOf("seed"));
+        }
+    } else if (t == "gradient") {
+        m->kind = Kind::Gradient;
+        m->stops = {Rgba{0.0f, 0.0f, 0.0f, 1.0f}, Rgba{1.0f, 1.0f, 1.0f, 1.0f}};
+        if (const Json* v = o.Take("colors")) {
+            std::string p = o.PathOf("colors");
+            if (!v->is_array() || v->size() < 2 || v->size() > kMaxStops)
+                Fail(p, "expected an array of 2 to " + std::to_string(kMaxStops) + " colours, found " + (v->is_array() ? "an array of " + std::to_string(v->size()) : Describe(*v)));
+            m->stops.clear();
+            for (size_t i = 0; i < v->size(); ++i) m->stops.push_back(Color4((*v)[i], Index(p, i)));
+        }
+        if (const Json* v = o.Take("direction")) {
+            std::string d = v->is_string() ? v->get<std::string>() : std::string();
+            if (d == "u") m->direction = SubmapDescription::Direction::U;
+            else if (d == "v") m->direction = SubmapDescription::Direction::V;
+            else if (d == "radial") m->direction = SubmapDescription::Direction::Radial;
+            else Fail(o.PathOf("direction"), "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
+        }
+        if (const Json* v = o.Take("bump")) m->bump = Number(*v, o.PathOf("bump"));
+    } else if (t == "bitmap") {
+        m->kind = Kind::Bitmap;
+        const Json* v = o.Take("file");
+        if (!v) Fail(path, "bitmap without \"file\"");
+        if (!v->is_string() || v->get<std::string>().empty()) Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
+        std::string name = v->get<std::string>();
+        m->file = ResolveRelativeTo(folder_, name);
+        if (!FileExists(m->file)) Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + m->file + ")");
+        if (const Json* l = o.Take("linear")) m->linear = Bool(*l, o.PathOf("linear"));
+        if (const Json* b = o.Take("bump")) m->bump = Number(*b, o.PathOf("bump"));
+    } else if (t == "layers") {
+        m->kind = Kind::Layers;
+        if (depth >= kMaxNesting) Fail(path, "layered textures nested deeper than " + std::to_string(kMaxNesting));
+        o.Take("layers");
+        o.Take("output");
+        m->stack = std::make_unique<StackDescription>(Stack(j, path, depth + 1));
+    } else {
+        Fail(o.PathOf("type"), "unknown sub-map type \"" + t + "\" (constant, checker, gradient, noise, bitmap or layers)");
+    }
+    o.Finish();
+    return m;
+}
+
+LayerDescription Reader::Layer(const Json& j, const std::string& path, int depth)
+{
+    Object o(*this, j, path);
+    LayerDescription l;
+    if (const Json* v = o.Take("map")) l.map = Submap(*v, o.PathOf("map"), depth);
+    if (const Json* v = o.Take("mask")) l.mask = Submap(*v, o.PathOf("mask"), depth);
+    if (const Json* v = o.Take("mapEnabled")) l.mapEnabled = Bool(*v, o.PathOf("mapEnabled"));
+    if (const Json* v = o.Take("maskEnabled")) l.maskEnabled = Bool(*v, o.PathOf("maskEnabled"));
+    if (const Json* v = o.Take("mapUsed")) l.mapUsed = Bool(*v, o.PathOf("mapUsed"));
+    if (const Json* v = o.Take("opacity")) l.opacity = Number(*v, o.PathOf("opacity"));
+    if (const Json* v = o.Take("color")) l.color = Vector<3>(*v, o.PathOf("color"), "a colour [r, g, b]");
+    if (const Json* v = o.Take("mode")) l.mode = Mode(*v, o.PathOf("mode"));
+    o.Finish();
+    return l;
+}
+
+OutputDescription Reader::Output(const Json& j, const std::string& path)
+{
+    Object o(*this, j, path);
+    OutputDescription out;
+    if (const Json* v = o.Take("on")) out.on = Bool(*v, o.PathOf("on"));
+    if (const Json* v = o.Take("hsv")) out.hsv = Vector<3>(*v, o.PathOf("hsv"), "[h, s, v]");
+    if (const Json* v = o.Take("rgb")) out.rgb = Vector<3>(*v, o.PathOf("rgb"), "[r, g, b]");
+    if (const Json* v = o.Take("alpha")) out.alpha = Number(*v, o.PathOf("alpha"));
+    // The editor shows brightness and contrast in percent; the texture holds factors.
+    if (const Json* v = o.Take("bright")) out.bright = Number(*v, o.PathOf("bright")) * 0.01f;
+    if (const Json* v = o.Take("contrast")) out.contrast = Number(*v, o.PathOf("contrast")) * 0.01f;
+    if (const Json* v = o.Take("gamma")) {
+        out.gamma = Number(*v, o.PathOf("gamma"));
+        // The editor keeps gamma at 0.001 or above; below that the curve divides by zero or
+        // flips the colour, so a scene may not ask for it either.
+        if (!(*out.gamma >= 0.001f)) Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
+    }
+    if (const Json* v = o.Take("mono")) out.mono = Bool(*v, o.PathOf("mono"));
+    if (const Json* v = o.Take("clamp")) out.clamp = Bool(*v, o.PathOf("clamp"));
+    o.Finish();
+    return out;
+}
+
+StackDescription Reader::Stack(const Json& j, const std::string& path, int depth)
+{
+    Object o(*this, j, path);
+    if (depth > 0) o.Take("type");  // a nested texture's "type", read by Submap
+    StackDescription s;
+    const Json* layers = o.Take("layers");
+    if (!layers) Fail(path, "no \"layers\": a layered texture needs at least one layer");
+    std::string lp = o.PathOf("layers");
+    if (!layers->is_array()) Fail(lp, "expected an array of layers, found " + Describe(*layers));
+    if (layers->empty()) Fail(lp, "a layered texture needs at least one layer");
+    if (layers->size() > kMaxLayers) Fail(lp, "more than " + std::to_string(kMaxLayers) + " layers");
+    for (size_t i = 0; i < layers->size(); ++i) s.layers.push_back(Layer((*layers)[i], Index(lp, i), depth));
+    if (const Json* v = o.Take("output")) s.output = Output(*v, o.PathOf("output"));
+    o.Finish();
+    return s;
+}
+
+// Finds the first key that appears twice in one object, with its JSON path. nlohmann keeps the
+// last of duplicated keys silently; a scene that says a thing twice is a mistake worth naming.
+class DuplicateKeyFinder {
+public:
+    bool operator()(int, Json::parse_event_t event, Json& parsed)
+    {
+        using E = Json::parse_event_t;
+        switch (event) {
+        case E::object_start: frames_.push_back(Frame{true, 0, "", {}}); break;
+        case E::array_start: frames_.push_back(Frame{false, 0, "", {}}); break;
+        case E::key:
+            if (!frames_.empty()) {
+                Frame& f = frames_.back();
+                f.key = parsed.get<std::string>();
+                if (!f.keys.insert(f.key).second && duplicate_.empty()) duplicate_ = PathHere();
+            }
+            break;
+        case E::object_end:
+        case E::array_end:
+            if (!frames_.empty()) frames_.pop_back();
+            ElementDone();
+            break;
+        case E::value: ElementDone(); break;
+        }
+        return true;
+    }
+    const std::string& Duplicate() const { return duplicate_; }
+
+private:
+    struct Frame { bool object; size_t index; std::string key; std::set<std::string> keys; };
+    void ElementDone()
+    {
+        if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+    }
+    std::string PathHere() const
+    {
+        std::string p;
+        for (const Frame& f : frames_) p = f.object ? Join(p, f.key) : Index(p, f.index);
+        return p;
+    }
+    std::vector<Frame> frames_;
+    std::string duplicate_;
+};
+
+}  // namespace
+
+StackDescription ParseSceneJson(const std::string& text, const std::string& fileName)
+{
+    Json j;
+    DuplicateKeyFinder duplicates;
+    try {
+        j = Json::parse(text, std::ref(duplicates), /*allow_exceptions=*/true, /*ignore_comments=*/true);
+    } catch (const Json::parse_error& e) {
+        // e.what() reads "[json.exception.parse_error.101] parse error at line L, column C: why".
+        std::string why = e.what();
+        size_t colon = why.find(": ");
+        if (colon != std::string::npos) why = why.substr(colon + 2);
+        std::string where;
+        size_t at = std::string(e.what()).find(" at line ");
+        if (at != std::string::npos) {
+            std::string w = e.what();
+            where = w.substr(at + 1, w.find(':', at) - at - 1) + ", ";
+        }
+        throw InputError(fileName + ": malformed JSON " + where + "byte " + std::to_string(e.byte) + ": " + why);
+    } catch (const Json::exception& e) {
+        // Raised while parsing too: a number too large for a double ("1e400").
+        std::string why = e.what();
+        size_t bracket = why.find("] ");
+        if (bracket != std::string::npos) why = why.substr(bracket + 2);
+        throw InputError(fileName + ": malformed JSON: " + why);
+    }
+    if (!duplicates.Duplicate().empty())
+        throw InputError(fileName + ": " + duplicates.Duplicate() + ": key given twice");
+    Reader reader(fileName);
+    if (!j.is_object()) reader.Fail("", "expected an object with \"layers\", found " + Describe(j));
+    return reader.Stack(j, "", 0);
+}
+
+StackDescription LoadSceneJson(const std::string& path)
+{
+    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    return ParseSceneJson(std::string(bytes.begin(), bytes.end()), path);
+}
+
+}  // namespace quiltra

@@ -1,0 +1,20 @@
+// The one translation unit that holds the implementations of the stb libraries the host
+// program uses: image decoding (bitmap textures), PNG writing and Perlin noise.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_FAILURE_USERMSG
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_PERLIN_IMPLEMENTATION
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#endif
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+#include <stb/stb_perlin.h>
