@@ -39,8 +39,10 @@ class Point2;
 #define MTL_HW_TEX_ENABLED       (1 << 28)
 #define MTL_HW_MAT_ENABLED       (1 << 29)
 
-// Chunk ids of the MtlBase base data (its Save and Load).
-#define MTLBASE_NAME_CHUNK   0x4000
+// Chunk ids of the MtlBase base data. MtlBase::Load reads every chunk of the level it is called
+// at, so a class that saves chunks of its own wraps the base data in MTL_HDR_CHUNK.
+#define MTL_HDR_CHUNK        0x4000
+#define MTLBASE_NAME_CHUNK   0x4001
 #define MTLBASE_GBUFID_CHUNK 0x4030
 
 // Property id: the viewport's hardware-material interface (IHardwareMaterial), or NULL.
@@ -134,8 +136,8 @@ public:
     MSTR SubAnimName(int i) override;
 };
 
-// Switches off viewport display in mb and every map below it (ActivateTexDisplay(FALSE) on each
-// map whose display was on) and clears their activity.
+// Switches off viewport display in mb and every map below it: ActivateTexDisplay(FALSE) on
+// each and their display flags cleared. The activity count is not touched.
 CoreExport void DeactivateMapsInTree(MtlBase* mb);
 
 class CoreExport Texmap : public MtlBase {

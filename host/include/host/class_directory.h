@@ -19,8 +19,8 @@ public:
     // Adds a descriptor (not owned; it must outlive the directory's use). A second class with
     // the same super class and class ID is refused: returns false and keeps the first.
     bool Register(ClassDesc* cd);
-    // Removes every descriptor that belongs to module (FreeLibrary follows).
-    void UnregisterModule(HINSTANCE module);
+    // Removes cd if it is registered.
+    void Unregister(ClassDesc* cd);
 
     int Count() const;
     ClassDesc* Get(int i) const;

@@ -57,9 +57,11 @@ struct SceneLoadResult {
     std::vector<ReferenceTarget*> roots;   // on success; the caller deletes them (DeleteScene)
 };
 
-// The scene as bytes; roots and everything they refer to, each object once.
-CoreExport std::vector<unsigned char> WriteScene(const std::vector<ReferenceTarget*>& roots,
-                                                const SceneSaveOptions& options = {});
+// The scene as bytes: roots and everything they refer to, each object once. False with error
+// set when an object cannot be saved (its Save fails, a block without a class).
+CoreExport bool WriteScene(const std::vector<ReferenceTarget*>& roots,
+                           std::vector<unsigned char>* bytes, std::wstring* error,
+                           const SceneSaveOptions& options = {});
 // Writes the scene to path; false with error set when the file cannot be written.
 CoreExport bool SaveScene(const std::wstring& path, const std::vector<ReferenceTarget*>& roots,
                           std::wstring* error, const SceneSaveOptions& options = {});

@@ -1,0 +1,258 @@
+// The reference system: makers, targets, their links, change notification and copying.
+//
+// Each reference from a maker to a target is one link, kept on both sides: the target's
+// dependents list has the maker once per reference, the maker's links list has the target once
+// per reference. The links let either side go away without leaving the other a dangling
+// pointer.
+#include "ref.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+struct RefMakerLinks {
+    std::vector<ReferenceTarget*> targets;
+};
+
+struct RefTargetLinks {
+    std::vector<ReferenceMaker*> makers;
+};
+
+namespace {
+
+template <class T> bool RemoveOne(std::vector<T*>& v, T* p) {
+    auto it = std::find(v.begin(), v.end(), p);
+    if (it == v.end()) return false;
+    v.erase(it);
+    return true;
+}
+
+// Depth of nested NotifyDependents calls; a loop of references stops here.
+thread_local int notifyDepth = 0;
+const int kMaxNotifyDepth = 100;
+
+}  // namespace
+
+// ReferenceMaker
+
+ReferenceMaker::ReferenceMaker() : links(new RefMakerLinks) {}
+
+ReferenceMaker::~ReferenceMaker() {
+    // Unregister from every target still linked, so none keeps a pointer to this maker.
+    for (ReferenceTarget* t : links->targets)
+        if (t->dependents) RemoveOne(t->dependents->makers, static_cast<ReferenceMaker*>(this));
+    delete links;
+    links = NULL;
+}
+
+void ReferenceMaker::AddLink(RefTargetHandle targ) { links->targets.push_back(targ); }
+
+void ReferenceMaker::RemoveLink(RefTargetHandle targ) { RemoveOne(links->targets, targ); }
+
+RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
+    if (which < 0) return REF_FAIL;
+    if (TestAFlag(A_IS_DELETED) && newtarg) return REF_FAIL;
+    RefTargetHandle old = which < NumRefs() ? GetReference(which) : NULL;
+    if (old == newtarg) return REF_SUCCEED;
+    if (newtarg) newtarg->AddDependent(this);
+    SetReference(which, newtarg);
+    if (old) {
+        old->RemoveDependent(this);
+        if (delOld) old->MaybeAutoDelete();
+    }
+    return REF_SUCCEED;
+}
+
+RefResult ReferenceMaker::DeleteReference(int i) {
+    if (i < 0 || i >= NumRefs()) return REF_FAIL;
+    RefTargetHandle old = GetReference(i);
+    if (!old) return REF_SUCCEED;
+    SetReference(i, NULL);
+    old->RemoveDependent(this);
+    old->MaybeAutoDelete();
+    return REF_SUCCEED;
+}
+
+RefResult ReferenceMaker::DeleteAllRefsFromMe() {
+    for (int i = NumRefs() - 1; i >= 0; --i) {
+        if (i >= NumRefs()) continue;   // a release may have shrunk the maker
+        DeleteReference(i);
+    }
+    return REF_SUCCEED;
+}
+
+void ReferenceMaker::DeleteMe() {
+    if (TestAFlag(A_IS_DELETED)) return;
+    SetAFlag(A_IS_DELETED);
+    DeleteAllRefsFromMe();
+    if (IsRefTarget()) static_cast<ReferenceTarget*>(this)->DeleteAllRefsToMe();
+    DeleteThis();
+}
+
+int ReferenceMaker::NumRefs() { return 0; }
+RefTargetHandle ReferenceMaker::GetReference(int) { return NULL; }
+void ReferenceMaker::SetReference(int, RefTargetHandle) {}
+IOResult ReferenceMaker::Save(ISave*) { return IO_OK; }
+IOResult ReferenceMaker::Load(ILoad*) { return IO_OK; }
+
+int ReferenceMaker::FindRef(RefTargetHandle targ) {
+    if (!targ) return -1;
+    int n = NumRefs();
+    for (int i = 0; i < n; ++i)
+        if (GetReference(i) == targ) return i;
+    return -1;
+}
+
+void ReferenceMaker::BaseClone(ReferenceTarget*, ReferenceTarget*, RemapDir&) {}
+
+// ReferenceTarget
+
+ReferenceTarget::ReferenceTarget() : dependents(new RefTargetLinks) {}
+
+ReferenceTarget::~ReferenceTarget() {
+    // Makers that still refer to this target lose the reference (set to NULL) instead of
+    // keeping a pointer to a deleted object.
+    std::vector<ReferenceMaker*> makers;
+    makers.swap(dependents->makers);
+    delete dependents;
+    dependents = NULL;
+    for (ReferenceMaker* m : makers) {
+        if (!m->links) continue;
+        if (!RemoveOne(m->links->targets, static_cast<ReferenceTarget*>(this))) continue;
+        int n = m->NumRefs();
+        for (int i = 0; i < n; ++i)
+            if (m->GetReference(i) == this) {
+                m->SetReference(i, NULL);
+                break;
+            }
+    }
+}
+
+void ReferenceTarget::AddDependent(ReferenceMaker* rm) {
+    dependents->makers.push_back(rm);
+    rm->AddLink(this);
+}
+
+void ReferenceTarget::RemoveDependent(ReferenceMaker* rm) {
+    if (dependents && RemoveOne(dependents->makers, rm)) rm->RemoveLink(this);
+}
+
+int ReferenceTarget::NumDependents() { return dependents ? (int)dependents->makers.size() : 0; }
+
+ReferenceMaker* ReferenceTarget::GetDependent(int i) {
+    if (!dependents || i < 0 || i >= (int)dependents->makers.size()) return NULL;
+    return dependents->makers[(size_t)i];
+}
+
+BOOL ReferenceTarget::MaybeAutoDelete() {
+    if (NumDependents() > 0 || TestAFlag(A_IS_DELETED)) return FALSE;
+    SetAFlag(A_IS_DELETED);
+    DeleteAllRefsFromMe();
+    DeleteThis();
+    return TRUE;
+}
+
+RefResult ReferenceTarget::DeleteAllRefsToMe() {
+    while (NumDependents() > 0) {
+        ReferenceMaker* m = dependents->makers.back();
+        PartID part = PART_ALL;
+#if MAX_RELEASE >= 17000
+        m->NotifyRefChanged(FOREVER, this, part, REFMSG_TARGET_DELETED, FALSE);
+#else
+        m->NotifyRefChanged(FOREVER, this, part, REFMSG_TARGET_DELETED);
+#endif
+        // The maker may have dropped the reference itself while handling the message.
+        if (NumDependents() == 0 || dependents->makers.back() != m) continue;
+        int i = m->FindRef(this);
+        if (i >= 0) m->SetReference(i, NULL);
+        RemoveDependent(m);
+    }
+    return REF_SUCCEED;
+}
+
+#if MAX_RELEASE >= 17000
+RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID,
+                                            RefMessage message, SClass_ID sclass,
+                                            BOOL propagate, RefTargetHandle hTarg,
+                                            NotifyDependentsOption)
+#else
+RefResult ReferenceTarget::NotifyDependents(Interval changeInt, PartID partID, RefMessage message,
+                                            SClass_ID sclass, BOOL propagate,
+                                            RefTargetHandle hTarg)
+#endif
+{
+    if (notifyDepth >= kMaxNotifyDepth || !dependents) return REF_STOP;
+    ++notifyDepth;
+    RefTargetHandle from = hTarg ? hTarg : this;
+    std::vector<ReferenceMaker*> makers = dependents->makers;
+    std::vector<ReferenceMaker*> told;
+    for (ReferenceMaker* m : makers) {
+        // One message per maker, however many references it holds to this target.
+        if (std::find(told.begin(), told.end(), m) != told.end()) continue;
+        told.push_back(m);
+        // Skip makers that went away or let go while earlier ones were told.
+        if (!dependents || std::find(dependents->makers.begin(), dependents->makers.end(), m) ==
+                               dependents->makers.end())
+            continue;
+        if (m->TestAFlag(A_IS_DELETED)) continue;
+        if (sclass != NOTIFY_ALL && m->SuperClassID() != sclass) continue;
+        PartID part = partID;
+#if MAX_RELEASE >= 17000
+        RefResult r = m->NotifyRefChanged(changeInt, from, part, message, propagate);
+#else
+        RefResult r = m->NotifyRefChanged(changeInt, from, part, message);
+#endif
+        if (r != REF_STOP && propagate && m->IsRefTarget())
+            static_cast<ReferenceTarget*>(m)->NotifyDependents(changeInt, partID, message, sclass,
+                                                               propagate, NULL);
+    }
+    --notifyDepth;
+    return REF_SUCCEED;
+}
+
+RefTargetHandle ReferenceTarget::Clone(RemapDir&) { return NULL; }
+
+void ReferenceTarget::BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap) {
+    ReferenceMaker::BaseClone(from, to, remap);
+}
+
+// Remap directory of one copy operation.
+namespace {
+
+class HostRemapDir : public RemapDir {
+public:
+    RefTargetHandle FindMapping(RefTargetHandle oldTarg) override {
+        auto it = map.find(oldTarg);
+        return it == map.end() ? NULL : it->second;
+    }
+    RefTargetHandle CloneRef(RefTargetHandle oldTarg) override {
+        if (!oldTarg) return NULL;
+        if (RefTargetHandle copy = FindMapping(oldTarg)) return copy;
+        RefTargetHandle copy = oldTarg->Clone(*this);
+        if (copy) map[oldTarg] = copy;
+        return copy;
+    }
+    void AddEntry(RefTargetHandle hfrom, RefTargetHandle hto) override {
+        if (hfrom) map[hfrom] = hto;
+    }
+    void PatchPointer(RefTargetHandle* patchThis, RefTargetHandle oldTarg) override {
+        if (!patchThis) return;
+        if (RefTargetHandle copy = FindMapping(oldTarg)) *patchThis = copy;
+    }
+    void DeleteThis() override { delete this; }
+
+private:
+    std::map<RefTargetHandle, RefTargetHandle> map;
+};
+
+}  // namespace
+
+RemapDir* NewRemapDir(BOOL) { return new HostRemapDir; }
+
+RefTargetHandle CloneRefHierarchy(RefTargetHandle rtarg) {
+    if (!rtarg) return NULL;
+    RemapDir* remap = NewRemapDir();
+    RefTargetHandle copy = remap->CloneRef(rtarg);
+    remap->DeleteThis();
+    return copy;
+}

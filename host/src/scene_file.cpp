@@ -1,0 +1,683 @@
+// Scene files: writing a graph of reference targets and rebuilding it through the class
+// descriptors. Reading checks the whole structure before it creates any object; a fault after
+// that (an unknown class, a Load that fails) deletes everything made so far.
+#include "host/scene_file.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "chunk_io.h"
+#include "iparamb2.h"
+#include "param_block.h"
+#include "text_convert.h"
+
+namespace host {
+
+namespace {
+
+const unsigned char kMagic[8] = {'Q', 'L', 'T', 'S', 'C', 'E', 'N', 'E'};
+const size_t kMagicSize = sizeof kMagic;
+const ULONG kMaxObjects = 1u << 20;
+const ULONG kMaxRefs = 1u << 20;
+
+// Holds references to a set of objects while the scene code works on them, so that releasing
+// one object's references cannot delete another that is still to be looked at.
+class ObjectHolder : public ReferenceMaker {
+public:
+    explicit ObjectHolder(const std::vector<ReferenceTarget*>& objects) : refs(objects.size()) {
+        for (size_t i = 0; i < objects.size(); ++i)
+            if (objects[i]) ReplaceReference((int)i, objects[i]);
+    }
+    ~ObjectHolder() override { ReleaseAll(false); }
+
+    int NumRefs() override { return (int)refs.size(); }
+    RefTargetHandle GetReference(int i) override {
+        return i >= 0 && i < (int)refs.size() ? refs[(size_t)i] : nullptr;
+    }
+    void SetReference(int i, RefTargetHandle t) override {
+        if (i >= 0 && i < (int)refs.size()) refs[(size_t)i] = t;
+    }
+#if MAX_RELEASE >= 17000
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override {
+        return REF_DONTCARE;
+    }
+#else
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
+        return REF_DONTCARE;
+    }
+#endif
+    // Lets go of object i; with deleteOrphan it is deleted when nothing else refers to it.
+    void Release(size_t i, bool deleteOrphan) {
+        ReferenceTarget* t = refs[i];
+        if (!t) return;
+        refs[i] = nullptr;
+        t->RemoveDependent(this);
+        if (deleteOrphan) t->MaybeAutoDelete();
+    }
+    void ReleaseAll(bool deleteOrphans) {
+        for (size_t i = 0; i < refs.size(); ++i) Release(i, deleteOrphans);
+    }
+
+private:
+    std::vector<ReferenceTarget*> refs;
+};
+
+bool IsBlock(ReferenceTarget* t) { return t->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID; }
+
+void WriteU32(ISave& s, ULONG v) {
+    ULONG n = 0;
+    s.Write(&v, 4, &n);
+}
+
+// Removes the top-level chunks that options.dropChunk names from an object's saved data.
+std::vector<unsigned char> FilterChunks(const std::vector<unsigned char>& bytes,
+                                        const std::function<bool(unsigned short)>& drop) {
+    std::vector<unsigned char> out;
+    host_io::ChunkReader r(bytes.data(), bytes.size(), 0);
+    while (r.OpenChunk() == IO_OK) {
+        size_t start = r.ChunkOffset() - host_io::kChunkHeader;
+        size_t end = r.ChunkOffset() + r.ChunkSize();
+        if (!drop(r.CurChunkID()))
+            out.insert(out.end(), bytes.begin() + (long)start, bytes.begin() + (long)end);
+        r.CloseChunk();
+    }
+    return out;
+}
+
+}  // namespace
+
+bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned char>* out,
+                std::wstring* error, const SceneSaveOptions& options) {
+    auto fail = [&](const std::wstring& what) {
+        if (error) *error = what;
+        return false;
+    };
+    if (!out) return fail(L"no output buffer");
+    out->clear();
+
+    // Number every object reachable from the roots, each once, in a stable order.
+    std::vector<void*> objects;
+    std::unordered_map<ReferenceTarget*, ULONG> index;
+    std::vector<ReferenceTarget*> pending;
+    for (ReferenceTarget* r : roots) {
+        if (!r) return fail(L"a scene root is NULL");
+        if (index.emplace(r, (ULONG)objects.size()).second) {
+            objects.push_back(r);
+            pending.push_back(r);
+        }
+    }
+    for (size_t next = 0; next < objects.size(); ++next) {
+        ReferenceTarget* obj = static_cast<ReferenceTarget*>(objects[next]);
+        int n = obj->NumRefs();
+        for (int i = 0; i < n; ++i) {
+            ReferenceTarget* t = obj->GetReference(i);
+            if (t && index.emplace(t, (ULONG)objects.size()).second) objects.push_back(t);
+        }
+    }
+    if (objects.size() > kMaxObjects) return fail(L"too many objects for one scene");
+
+    host_io::ChunkWriter w;
+    w.SetRefIDs(&objects);
+    w.BeginChunk(kSceneChunk);
+    w.BeginChunk(kSceneHeaderChunk);
+    WriteU32(w, kSceneFormatVersion);
+    WriteU32(w, VERSION_3DSMAX);
+    WriteU32(w, (ULONG)objects.size());
+    WriteU32(w, (ULONG)roots.size());
+    w.EndChunk();
+
+    for (size_t k = 0; k < objects.size(); ++k) {
+        ReferenceTarget* obj = static_cast<ReferenceTarget*>(objects[k]);
+        MSTR className;
+        obj->GetClassName(className);
+        w.BeginChunk(kObjectChunk);
+
+        w.BeginChunk(kClassChunk);
+        Class_ID cid = obj->ClassID();
+        WriteU32(w, obj->SuperClassID());
+        WriteU32(w, cid.PartA());
+        WriteU32(w, cid.PartB());
+        w.EndChunk();
+
+        std::function<bool(unsigned short)> drop;
+        if (IsBlock(obj)) {
+            IParamBlock2* pb = static_cast<IParamBlock2*>(obj);
+            ParamBlockDesc2* desc = pb->GetDesc();
+            if (!desc || !desc->cd)
+                return fail(host_text::Format(L"object %u: a parameter block without a class",
+                                              (unsigned)k));
+            w.BeginChunk(kParamBlockChunk);
+            Class_ID owner = desc->cd->ClassID();
+            WriteU32(w, desc->cd->SuperClassID());
+            WriteU32(w, owner.PartA());
+            WriteU32(w, owner.PartB());
+            WriteU32(w, (ULONG)(LONG)desc->ID);
+            w.EndChunk();
+            if (options.dropParam)
+                drop = [&](unsigned short chunk) {
+                    for (int i = 0; i < desc->count; ++i)
+                        if (host_pb::ParamChunkID(desc->paramdefs[i].ID) == chunk)
+                            return options.dropParam(pb, desc->paramdefs[i].ID);
+                    return false;
+                };
+        }
+        if (options.dropChunk) {
+            auto byParam = drop;
+            drop = [&, byParam](unsigned short chunk) {
+                return options.dropChunk(obj, chunk) || (byParam && byParam(chunk));
+            };
+        }
+
+        // The object's own chunks, saved apart first so that a failing Save leaves no trace.
+        host_io::ChunkWriter data;
+        data.SetRefIDs(&objects);
+        data.BeginChunk(kDataChunk);
+        IOResult r = obj->Save(&data);
+        data.EndChunk();
+        if (r != IO_OK)
+            return fail(host_text::Format(L"object %u (%s): Save failed", (unsigned)k,
+                                          className.data()));
+        if (!data.Ok())
+            return fail(host_text::Format(L"object %u (%s): %s", (unsigned)k, className.data(),
+                                          data.Error().c_str()));
+        std::vector<unsigned char> inner(data.Bytes().begin() + host_io::kChunkHeader,
+                                         data.Bytes().end());
+        if (drop) inner = FilterChunks(inner, drop);
+        w.BeginChunk(kDataChunk);
+        if (inner.empty()) {
+            // An empty container: mark it as one by a chunk-less body.
+        } else {
+            // Copy the chunks in as chunks (the writer sees them as nested begin/end).
+            host_io::ChunkReader copy(inner.data(), inner.size(), 0);
+            std::function<void()> copyLevel = [&]() {
+                while (copy.OpenChunk() == IO_OK) {
+                    w.BeginChunk(copy.CurChunkID());
+                    if (copy.CurChunkType() == CONTAINER_CHUNK) {
+                        copyLevel();
+                    } else {
+                        ULONG n = 0;
+                        w.Write(copy.ChunkData(), (ULONG)copy.ChunkSize(), &n);
+                    }
+                    w.EndChunk();
+                    copy.CloseChunk();
+                }
+            };
+            copyLevel();
+        }
+        w.EndChunk();
+
+        w.BeginChunk(kRefsChunk);
+        int n = obj->NumRefs();
+        WriteU32(w, (ULONG)n);
+        for (int i = 0; i < n; ++i) {
+            ReferenceTarget* t = obj->GetReference(i);
+            LONG at = t ? (LONG)index[t] : -1;
+            ULONG nb = 0;
+            w.Write(&at, 4, &nb);
+        }
+        w.EndChunk();
+
+        w.EndChunk();   // object
+    }
+
+    w.BeginChunk(kRootsChunk);
+    WriteU32(w, (ULONG)roots.size());
+    for (ReferenceTarget* r : roots) WriteU32(w, index[r]);
+    w.EndChunk();
+    w.EndChunk();   // scene
+    if (!w.Ok()) return fail(L"scene writer: " + w.Error());
+
+    out->assign(kMagic, kMagic + kMagicSize);
+    out->insert(out->end(), w.Bytes().begin(), w.Bytes().end());
+    return true;
+}
+
+bool SaveScene(const std::wstring& path, const std::vector<ReferenceTarget*>& roots,
+               std::wstring* error, const SceneSaveOptions& options) {
+    std::vector<unsigned char> bytes;
+    if (!WriteScene(roots, &bytes, error, options)) return false;
+    // Written beside the target first, so that a failed write leaves the old file intact.
+    std::wstring temp = path + L".saving";
+    FILE* f = _wfopen(temp.c_str(), L"wb");
+    if (!f) {
+        if (error) *error = L"cannot write " + path;
+        return false;
+    }
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = fclose(f) == 0 && ok;
+    if (!ok || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        _wremove(temp.c_str());
+        if (error) *error = L"cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// What the structure check found of one object.
+struct ObjectRecord {
+    size_t offset;                  // of the object chunk
+    SClass_ID superID = 0;
+    Class_ID classID;
+    bool hasClass = false;
+    bool isBlock = false;
+    SClass_ID ownerSuper = 0;
+    Class_ID ownerClass;
+    BlockID blockID = 0;
+    const unsigned char* data = nullptr;   // the DATA chunk's contents
+    size_t dataSize = 0;
+    size_t dataOffset = 0;
+    bool hasData = false;
+    std::vector<LONG> refs;
+    bool hasRefs = false;
+};
+
+class SceneReader {
+public:
+    SceneReader(const unsigned char* d, size_t s, const ClassDirectory& c)
+        : data(d), size(s), classes(c) {}
+
+    SceneLoadResult Read() {
+        if (!data || size < kMagicSize || memcmp(data, kMagic, kMagicSize) != 0)
+            return Fail(0, L"not a scene file: it does not start with the scene file's magic");
+        if (!CheckStructure()) return result;
+        if (!Build()) return result;
+        result.ok = true;
+        return result;
+    }
+
+private:
+    SceneLoadResult& Fail(size_t offset, const std::wstring& what) {
+        if (result.error.empty()) {
+            result.ok = false;
+            result.offset = offset;
+            result.error = host_text::Format(L"byte %u: ", (unsigned)offset) + what;
+        }
+        return result;
+    }
+    bool FailFrom(host_io::ChunkReader& r, const wchar_t* context) {
+        Fail(r.ErrorOffset(), std::wstring(context) + L": " + r.Error());
+        return false;
+    }
+
+    static bool ReadU32(host_io::ChunkReader& r, ULONG& v) {
+        ULONG n = 0;
+        return r.Read(&v, 4, &n) == IO_OK;
+    }
+
+    // Every length, count and index is checked here, before an object exists.
+    bool CheckStructure() {
+        host_io::ChunkReader r(data + kMagicSize, size - kMagicSize, kMagicSize);
+        if (r.OpenChunk() != IO_OK) {
+            if (r.Failed()) return FailFrom(r, L"scene");
+            Fail(kMagicSize, L"the file ends after its magic");
+            return false;
+        }
+        if (r.CurChunkID() != kSceneChunk || r.CurChunkType() != CONTAINER_CHUNK) {
+            Fail(kMagicSize, L"no scene chunk after the magic");
+            return false;
+        }
+        if (kMagicSize + host_io::kChunkHeader + r.CurChunkLength() != size) {
+            Fail(kMagicSize, host_text::Format(L"the scene chunk says %u bytes, the file has %u",
+                                               (unsigned)(r.CurChunkLength() + host_io::kChunkHeader),
+                                               (unsigned)(size - kMagicSize)));
+            return false;
+        }
+        ULONG version = 0, writer = 0, objectCount = 0, rootCount = 0;
+        bool header = false, haveRoots = false;
+        IOResult res;
+        while ((res = r.OpenChunk()) == IO_OK) {
+            size_t at = r.ChunkOffset() - host_io::kChunkHeader;
+            switch (r.CurChunkID()) {
+            case kSceneHeaderChunk:
+                if (header) return Fail(at, L"a second scene header"), false;
+                if (!ReadU32(r, version)) return FailFrom(r, L"scene header");
+                if (version != kSceneFormatVersion)
+                    return Fail(at, host_text::Format(L"scene format version %u; this host reads "
+                                                      L"version %u",
+                                                      (unsigned)version,
+                                                      (unsigned)kSceneFormatVersion)),
+                           false;
+                if (!ReadU32(r, writer) || !ReadU32(r, objectCount) || !ReadU32(r, rootCount))
+                    return FailFrom(r, L"scene header");
+                if (objectCount > kMaxObjects || objectCount > size / host_io::kChunkHeader)
+                    return Fail(at, host_text::Format(L"object count %u does not fit the file",
+                                                      (unsigned)objectCount)),
+                           false;
+                if (rootCount > objectCount)
+                    return Fail(at, L"more roots than objects"), false;
+                header = true;
+                break;
+            case kObjectChunk:
+                if (!header) return Fail(at, L"an object before the scene header"), false;
+                if (records.size() >= objectCount)
+                    return Fail(at, L"more objects than the header counts"), false;
+                if (!CheckObject(r, at)) return false;
+                break;
+            case kRootsChunk: {
+                if (!header) return Fail(at, L"roots before the scene header"), false;
+                ULONG n = 0;
+                if (!ReadU32(r, n)) return FailFrom(r, L"roots");
+                if (n != rootCount) return Fail(at, L"root count differs from the header"), false;
+                for (ULONG i = 0; i < n; ++i) {
+                    ULONG k = 0;
+                    if (!ReadU32(r, k)) return FailFrom(r, L"roots");
+                    if (k >= objectCount)
+                        return Fail(r.Offset() - 4, host_text::Format(L"root index %u out of range",
+                                                                      (unsigned)k)),
+                               false;
+                    roots.push_back(k);
+                }
+                haveRoots = true;
+                break;
+            }
+            default:
+                break;   // chunks of later versions are skipped
+            }
+            if (r.CloseChunk() != IO_OK) return FailFrom(r, L"scene");
+        }
+        if (res == IO_ERROR) return FailFrom(r, L"scene");
+        size_t end = size;
+        if (!header) return Fail(end, L"the scene has no header"), false;
+        if (records.size() != objectCount)
+            return Fail(end, host_text::Format(L"the header counts %u objects, the file has %u",
+                                               (unsigned)objectCount, (unsigned)records.size())),
+                   false;
+        if (!haveRoots) return Fail(end, L"the scene has no roots"), false;
+        for (size_t k = 0; k < records.size(); ++k)
+            for (LONG ref : records[k].refs)
+                if (ref < -1 || ref >= (LONG)objectCount)
+                    return Fail(records[k].offset,
+                                host_text::Format(L"object %u refers to object %d, which does "
+                                                  L"not exist",
+                                                  (unsigned)k, (int)ref)),
+                           false;
+        (void)writer;
+        return true;
+    }
+
+    bool CheckObject(host_io::ChunkReader& r, size_t at) {
+        ObjectRecord rec;
+        rec.offset = at;
+        IOResult res;
+        while ((res = r.OpenChunk()) == IO_OK) {
+            switch (r.CurChunkID()) {
+            case kClassChunk: {
+                ULONG s = 0, a = 0, b = 0;
+                if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b))
+                    return FailFrom(r, L"object class");
+                rec.superID = s;
+                rec.classID = Class_ID(a, b);
+                rec.hasClass = true;
+                break;
+            }
+            case kParamBlockChunk: {
+                ULONG s = 0, a = 0, b = 0, id = 0;
+                if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b) || !ReadU32(r, id))
+                    return FailFrom(r, L"parameter block");
+                rec.isBlock = true;
+                rec.ownerSuper = s;
+                rec.ownerClass = Class_ID(a, b);
+                rec.blockID = (BlockID)(LONG)id;
+                break;
+            }
+            case kDataChunk:
+                if (r.CurChunkType() != CONTAINER_CHUNK && r.CurChunkLength() != 0)
+                    return Fail(r.ChunkOffset() - host_io::kChunkHeader,
+                                L"object data is not a container"),
+                           false;
+                rec.data = r.ChunkData();
+                rec.dataSize = r.ChunkSize();
+                rec.dataOffset = r.ChunkOffset();
+                rec.hasData = true;
+                if (!CheckNesting(rec.data, rec.dataSize, rec.dataOffset)) return false;
+                break;
+            case kRefsChunk: {
+                ULONG n = 0;
+                if (!ReadU32(r, n)) return FailFrom(r, L"references");
+                if (n > kMaxRefs || (ULONGLONG)n * 4 > r.CurChunkLength())
+                    return Fail(r.Offset() - 4, host_text::Format(L"reference count %u does not "
+                                                                  L"fit its chunk",
+                                                                  (unsigned)n)),
+                           false;
+                rec.refs.resize(n);
+                for (ULONG i = 0; i < n; ++i) {
+                    ULONG nb = 0;
+                    if (r.Read(&rec.refs[i], 4, &nb) != IO_OK) return FailFrom(r, L"references");
+                }
+                rec.hasRefs = true;
+                break;
+            }
+            default:
+                break;
+            }
+            if (r.CloseChunk() != IO_OK) return FailFrom(r, L"object");
+        }
+        if (res == IO_ERROR) return FailFrom(r, L"object");
+        if (!rec.hasClass || !rec.hasData || !rec.hasRefs)
+            return Fail(at, host_text::Format(L"object %u lacks its class, data or references",
+                                              (unsigned)records.size())),
+                   false;
+        if (rec.isBlock != (rec.superID == PARAMETER_BLOCK2_CLASS_ID))
+            return Fail(at, L"parameter block record and class disagree"), false;
+        records.push_back(rec);
+        return true;
+    }
+
+    // The object's own chunks must be sound as chunks before its Load reads them.
+    bool CheckNesting(const unsigned char* d, size_t n, size_t base) {
+        host_io::ChunkReader r(d, n, base);
+        std::function<bool(int)> level = [&](int depth) -> bool {
+            IOResult res;
+            while ((res = r.OpenChunk()) == IO_OK) {
+                if (r.CurChunkType() == CONTAINER_CHUNK && !level(depth + 1)) return false;
+                if (r.CloseChunk() != IO_OK) return false;
+            }
+            return res == IO_END;
+        };
+        if (!level(0)) return FailFrom(r, L"object data");
+        return true;
+    }
+
+    bool Build() {
+        objects.assign(records.size(), nullptr);
+        for (size_t k = 0; k < records.size(); ++k) {
+            const ObjectRecord& rec = records[k];
+            ReferenceTarget* obj = nullptr;
+            if (rec.isBlock) {
+                ClassDesc* cd = classes.Find(rec.ownerSuper, rec.ownerClass);
+                ParamBlockDesc2* pbd = cd ? cd->GetParamBlockDescByID(rec.blockID) : nullptr;
+                if (!pbd) {
+                    Fail(rec.offset, host_text::Format(L"object %u: parameter block %d of an "
+                                                       L"unknown class (0x%08x, 0x%08x)",
+                                                       (unsigned)k, (int)rec.blockID,
+                                                       (unsigned)rec.ownerClass.PartA(),
+                                                       (unsigned)rec.ownerClass.PartB()));
+                    return Abandon();
+                }
+                obj = CreateParameterBlock2(pbd, nullptr);
+            } else {
+                ClassDesc* cd = classes.Find(rec.superID, rec.classID);
+                if (!cd) {
+                    Fail(rec.offset, host_text::Format(L"object %u: unknown class (super class "
+                                                       L"0x%x, class 0x%08x, 0x%08x)",
+                                                       (unsigned)k, (unsigned)rec.superID,
+                                                       (unsigned)rec.classID.PartA(),
+                                                       (unsigned)rec.classID.PartB()));
+                    return Abandon();
+                }
+                void* made = cd->Create(TRUE);
+                obj = made ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(made)) : nullptr;
+                if (!obj) {
+                    Fail(rec.offset, host_text::Format(L"object %u: class %s could not create an "
+                                                       L"object",
+                                                       (unsigned)k, cd->ClassName()));
+                    return Abandon();
+                }
+            }
+            objects[k] = obj;
+        }
+        made.insert(objects.begin(), objects.end());
+
+        // References: through the reference system, so that what a new object made for
+        // itself (a default parameter block) is released when the file replaces it.
+        for (size_t k = 0; k < records.size(); ++k)
+            for (size_t i = 0; i < records[k].refs.size(); ++i) {
+                LONG at = records[k].refs[i];
+                ReferenceTarget* target = at < 0 ? nullptr : objects[(size_t)at];
+                ReferenceTarget* maker = objects[k];
+                if (!target && ((int)i >= maker->NumRefs() || !maker->GetReference((int)i)))
+                    continue;
+                maker->ReplaceReference((int)i, target);
+            }
+        // A loaded block belongs to the first object that refers to it.
+        for (size_t k = 0; k < records.size(); ++k) {
+            if (!records[k].isBlock) continue;
+            IParamBlock2* pb = static_cast<IParamBlock2*>(objects[k]);
+            for (size_t m = 0; m < records.size() && !pb->GetOwner(); ++m)
+                for (LONG at : records[m].refs)
+                    if (at == (LONG)k) {
+                        pb->SetOwner(objects[m]);
+                        break;
+                    }
+        }
+
+        std::vector<PostLoadCallback*> callbacks;
+        for (size_t k = 0; k < records.size(); ++k) {
+            const ObjectRecord& rec = records[k];
+            host_io::ChunkReader r(rec.data, rec.dataSize, rec.dataOffset);
+            IOResult res = objects[k]->Load(&r);
+            if (res == IO_ERROR || r.Failed()) {
+                MSTR name;
+                objects[k]->GetClassName(name);
+                if (r.Failed())
+                    Fail(r.ErrorOffset(), host_text::Format(L"object %u (%s) could not load its "
+                                                            L"data: %s",
+                                                            (unsigned)k, name.data(),
+                                                            r.Error().c_str()));
+                else
+                    Fail(rec.dataOffset, host_text::Format(L"object %u (%s) could not load its "
+                                                           L"data",
+                                                           (unsigned)k, name.data()));
+                return Abandon();
+            }
+            callbacks.insert(callbacks.end(), r.Callbacks().begin(), r.Callbacks().end());
+        }
+        std::stable_sort(callbacks.begin(), callbacks.end(),
+                         [](PostLoadCallback* a, PostLoadCallback* b) {
+                             return a->Priority() < b->Priority();
+                         });
+        for (PostLoadCallback* cb : callbacks) cb->proc(nullptr);
+
+        for (ULONG k : roots) result.roots.push_back(objects[k]);
+        // Objects that nothing refers to and that are not roots have no place in the scene.
+        std::set<ReferenceTarget*> rootSet(result.roots.begin(), result.roots.end());
+        ObjectHolder hold(objects);
+        for (size_t k = 0; k < objects.size(); ++k)
+            if (!rootSet.count(objects[k])) hold.Release(k, true);
+        hold.ReleaseAll(false);
+        objects.clear();
+        return true;
+    }
+
+    // Deletes every object made so far: references among them are cut without deleting, the
+    // ones to anything else are released as usual, then each goes.
+    bool Abandon() {
+        std::set<ReferenceTarget*> ours;
+        for (ReferenceTarget* o : objects)
+            if (o) ours.insert(o);
+        for (ReferenceTarget* o : ours) o->SetAFlag(A_IS_DELETED);
+        for (ReferenceTarget* o : ours) {
+            int n = o->NumRefs();
+            for (int i = 0; i < n; ++i) {
+                ReferenceTarget* t = o->GetReference(i);
+                if (!t) continue;
+                o->SetReference(i, nullptr);
+                t->RemoveDependent(o);
+                if (!ours.count(t)) t->MaybeAutoDelete();
+            }
+        }
+        for (ReferenceTarget* o : ours) o->DeleteThis();
+        objects.clear();
+        result.roots.clear();
+        result.ok = false;
+        return false;
+    }
+
+    const unsigned char* data;
+    size_t size;
+    const ClassDirectory& classes;
+    SceneLoadResult result;
+    std::vector<ObjectRecord> records;
+    std::vector<ULONG> roots;
+    std::vector<ReferenceTarget*> objects;
+    std::set<ReferenceTarget*> made;
+};
+
+}  // namespace
+
+SceneLoadResult ReadScene(const unsigned char* data, size_t size, const ClassDirectory& classes) {
+    return SceneReader(data, size, classes).Read();
+}
+
+namespace {
+bool ReadFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::wstring& error) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) {
+        error = L"cannot open " + path;
+        return false;
+    }
+    unsigned char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    bool bad = ferror(f) != 0;
+    fclose(f);
+    if (bad) {
+        error = L"cannot read " + path;
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+SceneLoadResult LoadScene(const std::wstring& path, const ClassDirectory& classes) {
+    std::vector<unsigned char> bytes;
+    std::wstring error;
+    if (!ReadFile(path, bytes, error)) {
+        SceneLoadResult r;
+        r.error = error;
+        return r;
+    }
+    SceneLoadResult r = ReadScene(bytes.data(), bytes.size(), classes);
+    if (!r.ok) r.error = path + L": " + r.error;
+    return r;
+}
+
+bool IsSceneFile(const unsigned char* data, size_t size) {
+    return data && size >= kMagicSize && memcmp(data, kMagic, kMagicSize) == 0;
+}
+
+bool IsSceneFile(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return false;
+    unsigned char head[kMagicSize];
+    size_t n = fread(head, 1, sizeof head, f);
+    fclose(f);
+    return IsSceneFile(head, n);
+}
+
+void DeleteScene(const std::vector<ReferenceTarget*>& roots) {
+    ObjectHolder hold(roots);
+    hold.ReleaseAll(true);
+}
+
+}  // namespace host
