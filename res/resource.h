@@ -1,0 +1,93 @@
+// Resource identifiers of the plug-in: strings, dialogs, bitmaps and the controls that the
+// parameter block names. Read by the resource compiler and by the plug-in's C++ alike, so it
+// holds nothing but #define lines.
+#pragma once
+
+// Strings
+#define IDS_LIB_DESCRIPTION         1
+#define IDS_CATEGORY                2
+#define IDS_CLASS_NAME              3
+#define IDS_PARAMETERS              4
+#define IDS_MAPS                    5
+#define IDS_MAP1_ENABLE             6
+#define IDS_MAP2_ENABLE             7
+#define IDS_NONE                    8
+#define IDS_MAP                     9
+#define IDS_MAP3_ENABLE             10
+#define IDS_USE_LAYER1              11
+#define IDS_OPASITY1                12
+#define IDS_COLOR1                  13
+#define IDS_MODE1                   14
+#define IDS_PARAM_CHANGE            15
+#define IDS_MASK_NONE               106
+
+// Blend-mode names: modes 0 to 18 use 16 to 34, modes 19 to 34 use 36 to 51 (35 is skipped).
+#define IDS_MODE_NORMAL             16
+#define IDS_MODE_MULTIPLY           17
+#define IDS_MODE_SCREEN             18
+#define IDS_MODE_ADDITIVE           19
+#define IDS_MODE_SUBTRACTIVE        20
+#define IDS_MODE_STAMP              21
+#define IDS_MODE_DIFFERENCE         22
+#define IDS_MODE_NEGATION           23
+#define IDS_MODE_EXCLUSION          24
+#define IDS_MODE_DARKEN             25
+#define IDS_MODE_LIGHTEN            26
+#define IDS_MODE_OVERLAY            27
+#define IDS_MODE_HARD_LIGHT         28
+#define IDS_MODE_SOFT_LIGHT         29
+#define IDS_MODE_DODGE              30
+#define IDS_MODE_INVERSE_DODGE      31
+#define IDS_MODE_SOFT_DODGE         32
+#define IDS_MODE_BURN               33
+#define IDS_MODE_INVERSE_BURN       34
+#define IDS_MODE_SOFT_BURN          36
+#define IDS_MODE_INTERPOLATION      37
+#define IDS_MODE_AVERAGE            38
+#define IDS_MODE_HUE                39
+#define IDS_MODE_SATURATION         40
+#define IDS_MODE_LUMINANCE          41
+#define IDS_MODE_COLOR              42
+#define IDS_MODE_REFLECT            43
+#define IDS_MODE_GLOW               44
+#define IDS_MODE_FREEZE             45
+#define IDS_MODE_HEAT               46
+#define IDS_MODE_RGB_RED            47
+#define IDS_MODE_RGB_GREEN          48
+#define IDS_MODE_RGB_BLUE           49
+#define IDS_MODE_EXACT_DIFFERENCE   50
+#define IDS_MODE_SUBTRACTION        51
+
+// Dialog templates and bitmaps (the templates themselves come with the editor)
+#define IDB_LOGO                    102
+#define IDD_ABOUT                   107
+#define IDD_SET_NUMBER              192
+#define IDD_INSERT_LAYER            193
+#define IDD_DELETE_LAYER            194
+#define IDD_OUTPUT                  196
+#define IDD_LAYERS                  197
+
+// Output rollout controls (dialog IDD_OUTPUT), also named by the parameter block
+#define IDC_OUT_HSV_H_EDIT          1013
+#define IDC_OUT_HSV_H_SPIN          1020
+#define IDC_OUT_HSV_S_EDIT          1027
+#define IDC_OUT_HSV_S_SPIN          1028
+#define IDC_OUT_HSV_V_EDIT          1029
+#define IDC_OUT_HSV_V_SPIN          1030
+#define IDC_OUT_RGB_R_EDIT          1014
+#define IDC_OUT_RGB_R_SPIN          1021
+#define IDC_OUT_RGB_G_EDIT          1032
+#define IDC_OUT_RGB_G_SPIN          1033
+#define IDC_OUT_RGB_B_EDIT          1034
+#define IDC_OUT_RGB_B_SPIN          1035
+#define IDC_OUT_ON                  1031
+#define IDC_OUT_ALPHA_EDIT          1018
+#define IDC_OUT_ALPHA_SPIN          1025
+#define IDC_OUT_BRIGHT_EDIT         1015
+#define IDC_OUT_BRIGHT_SPIN         1022
+#define IDC_OUT_CONTRAST_EDIT       1016
+#define IDC_OUT_CONTRAST_SPIN       1023
+#define IDC_OUT_GAMMA_EDIT          1017
+#define IDC_OUT_GAMMA_SPIN          1024
+#define IDC_OUT_MONO                1037
+#define IDC_OUT_CLAMP               1036
