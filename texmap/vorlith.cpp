@@ -1,0 +1,328 @@
+// Vorlith: construction, the host's structural questions, validity, change handling, the
+// sub-map side and evaluation through the engine.
+#include "vorlith.h"
+
+#include "layer_stack.h"
+#include "resource.h"
+#include "vorlith_access.h"
+#include "vorlith_params.h"
+
+Vorlith::Vorlith()
+    : firstVisible(0), paramDlg(NULL), pblock(NULL), layersInterface(this), postLoad(this)
+{
+    ivalid.SetEmpty();
+    SetDefaultOutputSettings(output);
+    GetVorlithDesc()->MakeAutoParamBlocks(this);
+    ResetLayers();
+}
+
+Vorlith::~Vorlith()
+{
+    // The host removes the references before it deletes a texture; only our own storage goes.
+    DiscardTexHandles();
+    mapList.ZeroCount();
+    mapList.Shrink();
+    mapEnabled.ZeroCount();
+    mapEnabled.Shrink();
+    maskEnabled.ZeroCount();
+    maskEnabled.Shrink();
+    mapUsed.ZeroCount();
+    mapUsed.Shrink();
+    opasityList.ZeroCount();
+    opasityList.Shrink();
+    colorList.ZeroCount();
+    colorList.Shrink();
+    modeList.ZeroCount();
+    modeList.Shrink();
+}
+
+void Vorlith::DiscardTexHandles()
+{
+    // The viewport keeps no hardware textures yet; this is where they are released.
+}
+
+// Animatable -----------------------------------------------------------------------------------
+
+void Vorlith::DeleteThis()
+{
+    delete this;
+}
+
+void Vorlith::GetClassName(MSTR& s)
+{
+    s = LoadResString(IDS_CLASS_NAME);
+}
+
+SClass_ID Vorlith::SuperClassID()
+{
+    return TEXMAP_CLASS_ID;
+}
+
+Class_ID Vorlith::ClassID()
+{
+    return VORLITH_CLASS_ID;
+}
+
+int Vorlith::NumSubs()
+{
+    return mapList.Count();
+}
+
+Animatable* Vorlith::SubAnim(int i)
+{
+    if (i < 0 || i >= mapList.Count())
+        return NULL;
+    return mapList[i];
+}
+
+MSTR Vorlith::SubAnimName(int i)
+{
+    return GetSubTexmapTVName(i);
+}
+
+int Vorlith::SubNumToRefNum(int subNum)
+{
+    return subNum + 1;
+}
+
+int Vorlith::NumParamBlocks()
+{
+    return 1;
+}
+
+IParamBlock2* Vorlith::GetParamBlock(int /*i*/)
+{
+    return pblock;
+}
+
+IParamBlock2* Vorlith::GetParamBlockByID(BlockID id)
+{
+    return pblock && pblock->ID() == id ? pblock : NULL;
+}
+
+BaseInterface* Vorlith::GetInterface(Interface_ID id)
+{
+    if (id == VORLITH_LAYERS_INTERFACE)
+        return &layersInterface;
+    return MultiTex::GetInterface(id);
+}
+
+// References -----------------------------------------------------------------------------------
+
+int Vorlith::NumRefs()
+{
+    return mapList.Count() + 1;
+}
+
+RefTargetHandle Vorlith::GetReference(int i)
+{
+    if (i == VORLITH_PBLOCK_REF)
+        return pblock;
+    if (i < 1 || i > mapList.Count())
+        return NULL;
+    return mapList[i - 1];
+}
+
+void Vorlith::SetReference(int i, RefTargetHandle rtarg)
+{
+    if (i == VORLITH_PBLOCK_REF) {
+        pblock = (IParamBlock2*)rtarg;
+        return;
+    }
+    if (i < 1)
+        return;
+    // A reference past the end (a scene being restored) grows mapList to hold it; the block's
+    // counts are the block's own and are restored with it.
+    const int entry = i - 1;
+    if (entry >= mapList.Count()) {
+        const int old = mapList.Count();
+        mapList.SetCount(entry + 1);
+        for (int k = old; k <= entry; ++k)
+            mapList[k] = NULL;
+    }
+    mapList[entry] = (Texmap*)rtarg;
+}
+
+#if MAX_RELEASE >= 17000
+RefResult Vorlith::NotifyRefChanged(const Interval& /*changeInt*/, RefTargetHandle hTarget,
+                                    PartID& partID, RefMessage message, BOOL /*propagate*/)
+{
+    return HandleRefChanged(hTarget, partID, message);
+}
+#else
+RefResult Vorlith::NotifyRefChanged(Interval /*changeInt*/, RefTargetHandle hTarget,
+                                    PartID& partID, RefMessage message)
+{
+    return HandleRefChanged(hTarget, partID, message);
+}
+#endif
+
+RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID, RefMessage message)
+{
+    switch (message) {
+    case REFMSG_CHANGE: {
+        if (paramDlg)
+            paramDlg->Invalidate();
+        // A table count changed from outside (a script, an undo): follow it.
+        if (pblock) {
+            const ParamID last = pblock->LastNotifyParamID();
+            const int blockMaps = pblock->Count(pb_map_list);
+            if (last == pb_map_list && mapList.Count() != blockMaps) {
+                SetNumMaps(blockMaps / 2);
+            } else if (last == pb_map_enabled) {
+                const int blockLayers = pblock->Count(pb_map_enabled);
+                if (blockLayers != NumLayers())
+                    SetNumMaps(blockLayers);
+            }
+        }
+        DiscardTexHandles();
+        ivalid.SetEmpty();
+        if (paramDlg && activeCount > 0) {
+            IMtlParams* ip = paramDlg->GetMtlParams();
+            if (ip)
+                ip->MtlChanged();
+        }
+        return REF_SUCCEED;
+    }
+    case REFMSG_GET_PARAM_NAME: {
+        GetParamName& gpn = *(GetParamName*)partID;
+        gpn.name = GetSubTexmapSlotName(gpn.index);
+        return REF_STOP;
+    }
+    case REFMSG_GET_PARAM_DIM:
+        return REF_STOP;
+    default:
+        return REF_SUCCEED;
+    }
+}
+
+// MtlBase --------------------------------------------------------------------------------------
+
+void Vorlith::Update(TimeValue t, Interval& valid)
+{
+    if (ivalid.InInterval(t)) {
+        valid &= ivalid;
+        return;
+    }
+    ivalid.SetInfinite();
+    if (pblock)
+        ResizeLayerTables(pblock->Count(pb_map_enabled));
+    for (int i = 0; i < mapList.Count(); ++i) {
+        if (mapList[i])
+            mapList[i]->Update(t, ivalid);
+    }
+    valid &= ivalid;
+}
+
+Interval Vorlith::Validity(TimeValue t)
+{
+    Interval scratch;
+    Update(t, scratch);
+    return ivalid;
+}
+
+void Vorlith::Reset()
+{
+    DeleteAllRefsFromMe();
+    GetVorlithDesc()->MakeAutoParamBlocks(this);
+    ResetLayers();
+}
+
+ParamDlg* Vorlith::CreateParamDlg(HWND /*hwMtlEdit*/, IMtlParams* /*imp*/)
+{
+    // The editor is not part of the library yet: the host shows no rollouts of its own.
+    return NULL;
+}
+
+// Evaluation -----------------------------------------------------------------------------------
+
+static LayerTables TablesOf(const Vorlith& tex)
+{
+    LayerTables t;
+    t.mapCount = tex.mapList.Count();
+    t.mapEnabledCount = tex.mapEnabled.Count();
+    t.mapEnabled = t.mapEnabledCount > 0 ? tex.mapEnabled.Addr(0) : NULL;
+    t.maskEnabledCount = tex.maskEnabled.Count();
+    t.maskEnabled = t.maskEnabledCount > 0 ? tex.maskEnabled.Addr(0) : NULL;
+    t.mapUsedCount = tex.mapUsed.Count();
+    t.mapUsed = t.mapUsedCount > 0 ? tex.mapUsed.Addr(0) : NULL;
+    t.opasityCount = tex.opasityList.Count();
+    t.opasityList = t.opasityCount > 0 ? tex.opasityList.Addr(0) : NULL;
+    t.colorCount = tex.colorList.Count();
+    t.colorList = t.colorCount > 0 ? tex.colorList.Addr(0) : NULL;
+    t.modeCount = tex.modeList.Count();
+    t.modeList = t.modeCount > 0 ? tex.modeList.Addr(0) : NULL;
+    return t;
+}
+
+AColor Vorlith::EvalColor(ShadeContext& sc)
+{
+    VorlithAccess access(mapList, sc, this);
+    return EvalLayerColor(TablesOf(*this), output, access);
+}
+
+Point3 Vorlith::EvalNormalPerturb(ShadeContext& sc)
+{
+    VorlithAccess access(mapList, sc, this);
+    return EvalLayerPerturb(TablesOf(*this), access);
+}
+
+void Vorlith::SetNumSubTexmaps(int n)
+{
+    SetNumMaps(n);
+}
+
+// ISubMap --------------------------------------------------------------------------------------
+
+int Vorlith::NumSubTexmaps()
+{
+    return mapList.Count();
+}
+
+Texmap* Vorlith::GetSubTexmap(int i)
+{
+    if (i < 0 || i >= mapList.Count())
+        return NULL;
+    return mapList[i];
+}
+
+void Vorlith::SetSubTexmap(int i, Texmap* m)
+{
+    if (i < 0)
+        return;
+    if (i >= mapList.Count()) {
+        const int old = mapList.Count();
+        mapList.SetCount(i + 1);
+        for (int k = old; k <= i; ++k)
+            mapList[k] = NULL;
+        if (pblock)
+            pblock->SetCount(pb_map_list, i + 1);
+    }
+    ReplaceReference(i + 1, m);
+    ivalid.SetEmpty();
+    if (paramDlg)
+        paramDlg->UpdateLabels();
+}
+
+int Vorlith::SubTexmapOn(int /*i*/)
+{
+    return 1;
+}
+
+MSTR Vorlith::GetSubTexmapSlotName(int i)
+{
+    MSTR name;
+    const TCHAR* map = LoadResString(IDS_MAP);
+    name.printf(_T("%s %d"), map ? map : _T(""), i + 1);
+    return name;
+}
+
+BOOL Vorlith::SetDlgThing(ParamDlg* /*dlg*/)
+{
+    return FALSE;
+}
+
+ReferenceTarget* Vorlith::GetRefTarget()
+{
+    return this;
+}

@@ -1,0 +1,193 @@
+// Vorlith: the layered texture. It owns the layer stack (maps and masks as references, the
+// per-layer switches, opacities, colours and blend modes) and the Output settings, answers the
+// host's questions about its sub-maps and references, keeps its validity, saves and loads its
+// layers and hands every shading sample to the compositing engine.
+#pragma once
+
+#include "max.h"
+#include "imtl.h"
+#include "iparamb2.h"
+
+#include "ivorlith.h"
+#include "output_stage.h"
+#include "vorlith_classdesc.h"
+
+class Vorlith;
+
+// What the texture asks of its open editor. The editor dialog implements it and sets the
+// texture's paramDlg while it shows the texture.
+class VorlithEditor {
+public:
+    // Marks the editor out of date: it reloads its controls when it next paints.
+    virtual void Invalidate() = 0;
+    // Rewrites the layer rows' texts and the sub-maps' labels.
+    virtual void UpdateLabels() = 0;
+    // The material editor's interface the editor was opened with.
+    virtual IMtlParams* GetMtlParams() = 0;
+
+protected:
+    ~VorlithEditor() {}
+};
+
+// The published layer interface, answered by GetInterface(VORLITH_LAYERS_INTERFACE). Each setter
+// is an edit as the editor makes it: value changed, validity emptied, dependents notified.
+class VorlithLayersInterface : public IVorlithLayers {
+public:
+    explicit VorlithLayersInterface(Vorlith* owner);
+
+    Interface_ID GetID() override;
+
+    int GetNumLayers() override;
+    void SetNumLayers(int count) override;
+    void InsertLayer(int index) override;
+    void DeleteLayer(int index) override;
+    void SwapLayers(int a, int b) override;
+
+    BOOL GetMapEnabled(int layer) override;
+    void SetMapEnabled(int layer, BOOL on) override;
+    BOOL GetMaskEnabled(int layer) override;
+    void SetMaskEnabled(int layer, BOOL on) override;
+    BOOL GetLayerUsed(int layer) override;
+    void SetLayerUsed(int layer, BOOL on) override;
+    float GetOpacity(int layer) override;
+    void SetOpacity(int layer, float percent) override;
+    Color GetLayerColor(int layer) override;
+    void SetLayerColor(int layer, Color c) override;
+    int GetBlendMode(int layer) override;
+    void SetBlendMode(int layer, int mode) override;
+
+    BOOL GetOutputEnabled() override;
+    void SetOutputEnabled(BOOL on) override;
+    Point3 GetOutputShiftHSV() override;
+    void SetOutputShiftHSV(Point3 hsv) override;
+    Point3 GetOutputShiftRGB() override;
+    void SetOutputShiftRGB(Point3 rgb) override;
+    float GetOutputAlpha() override;
+    void SetOutputAlpha(float shift) override;
+    float GetOutputBrightness() override;
+    void SetOutputBrightness(float factor) override;
+    float GetOutputContrast() override;
+    void SetOutputContrast(float factor) override;
+    float GetOutputGamma() override;
+    void SetOutputGamma(float gamma) override;
+    BOOL GetOutputMono() override;
+    void SetOutputMono(BOOL on) override;
+    BOOL GetOutputClamp() override;
+    void SetOutputClamp(BOOL on) override;
+
+private:
+    bool HasLayer(int layer) const;
+    void Edited();
+
+    Vorlith* tex;
+};
+
+// Runs when a scene has been loaded, after every reference is restored.
+class VorlithPostLoad : public PostLoadCallback {
+public:
+    explicit VorlithPostLoad(Vorlith* owner) : tex(owner) {}
+    void proc(ILoad* iload) override;
+
+private:
+    Vorlith* tex;
+};
+
+class Vorlith : public MultiTex {
+public:
+    // Two entries per layer: the map at 2i, the mask at 2i + 1. Entry k is reference k + 1.
+    Tab<Texmap*> mapList;
+    // One entry per layer each.
+    Tab<int> mapEnabled;
+    Tab<int> maskEnabled;
+    Tab<int> mapUsed;
+    Tab<float> opasityList;     // percent
+    Tab<Color> colorList;
+    Tab<int> modeList;          // blend-mode index, kept as given even outside 0..34
+    Interval ivalid;            // validity at the last Update; empty after every change
+    int firstVisible;           // the layer in the editor's top row
+    VorlithEditor* paramDlg;    // the open editor, not owned; null when none
+    OutputSettings output;      // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
+    IParamBlock2* pblock;       // reference 0
+
+    Vorlith();
+    ~Vorlith();
+
+    // Animatable
+    void DeleteThis() override;
+    void GetClassName(MSTR& s) override;
+    SClass_ID SuperClassID() override;
+    Class_ID ClassID() override;
+    int NumSubs() override;
+    Animatable* SubAnim(int i) override;
+    MSTR SubAnimName(int i) override;
+    int SubNumToRefNum(int subNum) override;
+    int NumParamBlocks() override;
+    IParamBlock2* GetParamBlock(int i) override;
+    IParamBlock2* GetParamBlockByID(BlockID id) override;
+    BaseInterface* GetInterface(Interface_ID id) override;
+
+    // ReferenceMaker
+    int NumRefs() override;
+    RefTargetHandle GetReference(int i) override;
+protected:
+    void SetReference(int i, RefTargetHandle rtarg) override;
+public:
+    IOResult Save(ISave* isave) override;
+    IOResult Load(ILoad* iload) override;
+#if MAX_RELEASE >= 17000
+    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
+                               PartID& partID, RefMessage message, BOOL propagate) override;
+#else
+    RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget,
+                               PartID& partID, RefMessage message) override;
+#endif
+
+    // ReferenceTarget
+    RefTargetHandle Clone(RemapDir& remap) override;
+
+    // MtlBase
+    void Update(TimeValue t, Interval& valid) override;
+    void Reset() override;
+    Interval Validity(TimeValue t) override;
+    ParamDlg* CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) override;
+
+    // Texmap
+    AColor EvalColor(ShadeContext& sc) override;
+    Point3 EvalNormalPerturb(ShadeContext& sc) override;
+
+    // MultiTex: n is the number of layers.
+    void SetNumSubTexmaps(int n) override;
+
+    // ISubMap
+    int NumSubTexmaps() override;
+    Texmap* GetSubTexmap(int i) override;
+    void SetSubTexmap(int i, Texmap* m) override;
+    int SubTexmapOn(int i) override;
+    MSTR GetSubTexmapSlotName(int i) override;
+    BOOL SetDlgThing(ParamDlg* dlg) override;
+    ReferenceTarget* GetRefTarget() override;
+
+    // Layer list: the only code that changes the number or order of layers.
+    int NumLayers() const { return mapList.Count() / 2; }
+    void SetNumMaps(int n);
+    void SwapLayers(int a, int b);
+    void InsertLayer(int k);
+    void DeleteLayer(int k);
+    void ResetLayers();
+
+    // Throws away the viewport's hardware textures (none are made yet).
+    void DiscardTexHandles();
+
+    // After a scene load: mapList holds as many entries as the block's mapList count, the ones
+    // the scene restored no map for empty.
+    void FinishLoad();
+
+private:
+    RefResult HandleRefChanged(RefTargetHandle hTarget, PartID& partID, RefMessage message);
+    void SetNewLayerDefaults(int layer);
+    void ResizeLayerTables(int n);
+    void SetLayerLabel(int layer);
+
+    VorlithLayersInterface layersInterface;
+    VorlithPostLoad postLoad;
+};

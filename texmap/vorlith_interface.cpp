@@ -1,0 +1,272 @@
+// The published layer interface (IVorlithLayers). Each setter is an edit as the editor makes
+// it: the value changes, the texture's validity is emptied, an open editor reloads and the
+// dependents hear REFMSG_CHANGE. Input the editor could never produce is refused: a layer
+// index outside the stack, a float that is not finite. Gamma stays at 0.001 or above as the
+// editor's spinner keeps it; blend-mode indices are kept as given, since stored scenes may hold
+// indices this library does not know.
+#include "vorlith.h"
+#include "vorlith_values.h"
+
+
+VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner)
+    : tex(owner)
+{
+}
+
+Interface_ID VorlithLayersInterface::GetID()
+{
+    return VORLITH_LAYERS_INTERFACE;
+}
+
+bool VorlithLayersInterface::HasLayer(int layer) const
+{
+    return layer >= 0 && layer < tex->NumLayers()
+        && layer < tex->mapEnabled.Count() && layer < tex->maskEnabled.Count()
+        && layer < tex->mapUsed.Count() && layer < tex->opasityList.Count()
+        && layer < tex->colorList.Count() && layer < tex->modeList.Count();
+}
+
+void VorlithLayersInterface::Edited()
+{
+    tex->ivalid.SetEmpty();
+    tex->DiscardTexHandles();
+    if (tex->paramDlg)
+        tex->paramDlg->Invalidate();
+    tex->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+// Layer list -----------------------------------------------------------------------------------
+
+int VorlithLayersInterface::GetNumLayers()
+{
+    return tex->NumLayers();
+}
+
+void VorlithLayersInterface::SetNumLayers(int count)
+{
+    // SetNumMaps notifies the dependents itself.
+    const int before = tex->NumLayers();
+    tex->SetNumMaps(count);
+    if (tex->NumLayers() != before && tex->paramDlg)
+        tex->paramDlg->Invalidate();
+}
+
+void VorlithLayersInterface::InsertLayer(int index)
+{
+    const int before = tex->NumLayers();
+    tex->InsertLayer(index);
+    if (tex->NumLayers() != before)
+        Edited();
+}
+
+void VorlithLayersInterface::DeleteLayer(int index)
+{
+    const int before = tex->NumLayers();
+    tex->DeleteLayer(index);
+    if (tex->NumLayers() != before)
+        Edited();
+}
+
+void VorlithLayersInterface::SwapLayers(int a, int b)
+{
+    const int layers = tex->NumLayers();
+    if (a < 0 || b < 0 || a >= layers || b >= layers)
+        return;
+    tex->SwapLayers(a, b);
+    Edited();
+}
+
+// Per-layer values -----------------------------------------------------------------------------
+
+BOOL VorlithLayersInterface::GetMapEnabled(int layer)
+{
+    return HasLayer(layer) ? (tex->mapEnabled[layer] ? TRUE : FALSE) : TRUE;
+}
+
+void VorlithLayersInterface::SetMapEnabled(int layer, BOOL on)
+{
+    if (!HasLayer(layer))
+        return;
+    tex->mapEnabled[layer] = on ? 1 : 0;
+    Edited();
+}
+
+BOOL VorlithLayersInterface::GetMaskEnabled(int layer)
+{
+    return HasLayer(layer) ? (tex->maskEnabled[layer] ? TRUE : FALSE) : TRUE;
+}
+
+void VorlithLayersInterface::SetMaskEnabled(int layer, BOOL on)
+{
+    if (!HasLayer(layer))
+        return;
+    tex->maskEnabled[layer] = on ? 1 : 0;
+    Edited();
+}
+
+BOOL VorlithLayersInterface::GetLayerUsed(int layer)
+{
+    return HasLayer(layer) ? (tex->mapUsed[layer] ? TRUE : FALSE) : TRUE;
+}
+
+void VorlithLayersInterface::SetLayerUsed(int layer, BOOL on)
+{
+    if (!HasLayer(layer))
+        return;
+    tex->mapUsed[layer] = on ? 1 : 0;
+    Edited();
+}
+
+float VorlithLayersInterface::GetOpacity(int layer)
+{
+    return HasLayer(layer) ? tex->opasityList[layer] : 100.0f;
+}
+
+void VorlithLayersInterface::SetOpacity(int layer, float percent)
+{
+    if (!HasLayer(layer) || !IsFiniteFloat(percent))
+        return;
+    tex->opasityList[layer] = percent;
+    Edited();
+}
+
+Color VorlithLayersInterface::GetLayerColor(int layer)
+{
+    return HasLayer(layer) ? tex->colorList[layer] : Color(0.5f, 0.5f, 0.5f);
+}
+
+void VorlithLayersInterface::SetLayerColor(int layer, Color c)
+{
+    if (!HasLayer(layer) || !IsFiniteFloat(c.r) || !IsFiniteFloat(c.g) || !IsFiniteFloat(c.b))
+        return;
+    tex->colorList[layer] = c;
+    Edited();
+}
+
+int VorlithLayersInterface::GetBlendMode(int layer)
+{
+    return HasLayer(layer) ? tex->modeList[layer] : 0;
+}
+
+void VorlithLayersInterface::SetBlendMode(int layer, int mode)
+{
+    if (!HasLayer(layer))
+        return;
+    tex->modeList[layer] = mode;
+    Edited();
+}
+
+// Output settings ------------------------------------------------------------------------------
+
+BOOL VorlithLayersInterface::GetOutputEnabled()
+{
+    return tex->output.Output_on ? TRUE : FALSE;
+}
+
+void VorlithLayersInterface::SetOutputEnabled(BOOL on)
+{
+    tex->output.Output_on = on != FALSE;
+    Edited();
+}
+
+Point3 VorlithLayersInterface::GetOutputShiftHSV()
+{
+    const AColor& s = tex->output.outputShiftHSV;
+    return Point3(s.r, s.g, s.b);
+}
+
+void VorlithLayersInterface::SetOutputShiftHSV(Point3 hsv)
+{
+    if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z))
+        return;
+    tex->output.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
+    Edited();
+}
+
+Point3 VorlithLayersInterface::GetOutputShiftRGB()
+{
+    const AColor& s = tex->output.outputShiftRGB;
+    return Point3(s.r, s.g, s.b);
+}
+
+void VorlithLayersInterface::SetOutputShiftRGB(Point3 rgb)
+{
+    if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z))
+        return;
+    tex->output.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
+    Edited();
+}
+
+float VorlithLayersInterface::GetOutputAlpha()
+{
+    return tex->output.alpha;
+}
+
+void VorlithLayersInterface::SetOutputAlpha(float shift)
+{
+    if (!IsFiniteFloat(shift))
+        return;
+    tex->output.alpha = shift;
+    Edited();
+}
+
+float VorlithLayersInterface::GetOutputBrightness()
+{
+    return tex->output.bright;
+}
+
+void VorlithLayersInterface::SetOutputBrightness(float factor)
+{
+    if (!IsFiniteFloat(factor))
+        return;
+    tex->output.bright = factor;
+    Edited();
+}
+
+float VorlithLayersInterface::GetOutputContrast()
+{
+    return tex->output.contrast;
+}
+
+void VorlithLayersInterface::SetOutputContrast(float factor)
+{
+    if (!IsFiniteFloat(factor))
+        return;
+    tex->output.contrast = factor;
+    Edited();
+}
+
+float VorlithLayersInterface::GetOutputGamma()
+{
+    return tex->output.gamma;
+}
+
+void VorlithLayersInterface::SetOutputGamma(float gamma)
+{
+    if (!IsFiniteFloat(gamma))
+        return;
+    tex->output.gamma = gamma < kMinOutputGamma ? kMinOutputGamma : gamma;
+    Edited();
+}
+
+BOOL VorlithLayersInterface::GetOutputMono()
+{
+    return tex->output.Mono != 0.0f ? TRUE : FALSE;
+}
+
+void VorlithLayersInterface::SetOutputMono(BOOL on)
+{
+    tex->output.Mono = on ? 1.0f : 0.0f;
+    Edited();
+}
+
+BOOL VorlithLayersInterface::GetOutputClamp()
+{
+    return tex->output.Clamp ? TRUE : FALSE;
+}
+
+void VorlithLayersInterface::SetOutputClamp(BOOL on)
+{
+    tex->output.Clamp = on != FALSE;
+    Edited();
+}

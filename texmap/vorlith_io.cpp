@@ -1,0 +1,309 @@
+// Saving, loading and copying a Vorlith texture.
+//
+// A scene keeps the texture's references (the parameter block with its table counts and
+// edit_ids, the layers' maps and masks) and these chunks of its own:
+//
+//   0x4000  the MtlBase data (name and the rest of the host's material base)
+//   0x5100  layers: int32 count n (1 or more), then n records of 32 bytes, one per layer from
+//           the bottom: int32 mapEnabled, int32 maskEnabled, int32 mapUsed, float opasityList,
+//           float red, float green, float blue, int32 modeList
+//   0x5110  Output settings, 60 bytes: int32 Output_on, int32 Clamp, float alpha, float Mono,
+//           float bright, float contrast, float gamma, float outputShiftHSV[4],
+//           float outputShiftRGB[4]
+//
+// Values are little-endian, as the machine writes them. A chunk that is missing, or whose
+// length disagrees with its layout or its count, is skipped whole: those values keep a new
+// texture's defaults, and the rest of the scene loads. Flags read back as 0 or 1; a float that
+// is not finite keeps the default of its field, and gamma is kept at 0.001 or above. Unknown
+// chunks are skipped. The block (restored by the host with its counts) has the last word on
+// the number of layers: once the scene is loaded, mapList is grown to the block's mapList count
+// (slots the scene kept no map for stay empty), and the next Update sizes the per-layer tables
+// to the block's layer count, so a chunk that holds more layers than the block loses the extra
+// ones and one that holds fewer leaves the rest with the new-layer defaults.
+#include "vorlith.h"
+#include "vorlith_values.h"
+
+#include "vorlith_params.h"
+
+// The base data's container, as every material and map of the host wraps it.
+#ifndef MTL_HDR_CHUNK
+#define MTL_HDR_CHUNK 0x4000
+#endif
+
+enum {
+    VORLITH_LAYERS_CHUNK = 0x5100,
+    VORLITH_OUTPUT_CHUNK = 0x5110
+};
+
+static const ULONG kLayerRecordSize = 32;
+static const ULONG kOutputChunkSize = 60;
+
+// Writing ------------------------------------------------------------------------------------
+
+namespace {
+
+class ChunkWriter {
+public:
+    explicit ChunkWriter(ISave* isave) : isave(isave), ok(true) {}
+    void Int(int v) { Bytes(&v, sizeof(v)); }
+    void Float(float v) { Bytes(&v, sizeof(v)); }
+    bool Ok() const { return ok; }
+
+private:
+    void Bytes(const void* p, ULONG size)
+    {
+        ULONG written = 0;
+        if (isave->Write(p, size, &written) != IO_OK || written != size)
+            ok = false;
+    }
+    ISave* isave;
+    bool ok;
+};
+
+class ChunkReader {
+public:
+    explicit ChunkReader(ILoad* iload) : iload(iload), ok(true) {}
+    int Int() { int v = 0; Bytes(&v, sizeof(v)); return v; }
+    float Float() { float v = 0.0f; Bytes(&v, sizeof(v)); return v; }
+    bool Ok() const { return ok; }
+
+private:
+    void Bytes(void* p, ULONG size)
+    {
+        ULONG read = 0;
+        if (!ok || iload->Read(p, size, &read) != IO_OK || read != size)
+            ok = false;
+    }
+    ILoad* iload;
+    bool ok;
+};
+
+struct LayerRecord {
+    int mapEnabled;
+    int maskEnabled;
+    int mapUsed;
+    float opacity;
+    Color color;
+    int mode;
+};
+
+} // namespace
+
+IOResult Vorlith::Save(ISave* isave)
+{
+    isave->BeginChunk(MTL_HDR_CHUNK);
+    IOResult res = MtlBase::Save(isave);
+    isave->EndChunk();
+    if (res != IO_OK)
+        return res;
+
+    // The per-layer tables have one count; should they ever differ, only the layers all of them
+    // hold are written.
+    int layers = mapEnabled.Count();
+    if (maskEnabled.Count() < layers) layers = maskEnabled.Count();
+    if (mapUsed.Count() < layers) layers = mapUsed.Count();
+    if (opasityList.Count() < layers) layers = opasityList.Count();
+    if (colorList.Count() < layers) layers = colorList.Count();
+    if (modeList.Count() < layers) layers = modeList.Count();
+
+    if (layers > 0) {
+        isave->BeginChunk(VORLITH_LAYERS_CHUNK);
+        ChunkWriter w(isave);
+        w.Int(layers);
+        for (int i = 0; i < layers; ++i) {
+            w.Int(mapEnabled[i]);
+            w.Int(maskEnabled[i]);
+            w.Int(mapUsed[i]);
+            w.Float(opasityList[i]);
+            w.Float(colorList[i].r);
+            w.Float(colorList[i].g);
+            w.Float(colorList[i].b);
+            w.Int(modeList[i]);
+        }
+        isave->EndChunk();
+        if (!w.Ok())
+            return IO_ERROR;
+    }
+
+    isave->BeginChunk(VORLITH_OUTPUT_CHUNK);
+    ChunkWriter w(isave);
+    w.Int(output.Output_on ? 1 : 0);
+    w.Int(output.Clamp ? 1 : 0);
+    w.Float(output.alpha);
+    w.Float(output.Mono);
+    w.Float(output.bright);
+    w.Float(output.contrast);
+    w.Float(output.gamma);
+    for (int i = 0; i < 4; ++i)
+        w.Float(output.outputShiftHSV[i]);
+    for (int i = 0; i < 4; ++i)
+        w.Float(output.outputShiftRGB[i]);
+    isave->EndChunk();
+    return w.Ok() ? IO_OK : IO_ERROR;
+}
+
+// Loading ------------------------------------------------------------------------------------
+
+static float FiniteOr(float value, float fallback)
+{
+    return IsFiniteFloat(value) ? value : fallback;
+}
+
+// Reads the layers chunk; the tables change only when the whole chunk is sound.
+static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
+{
+    const long long length = (long long)iload->CurChunkLength();
+    if (length < 4 + (long long)kLayerRecordSize || (length - 4) % kLayerRecordSize != 0)
+        return false;
+    ChunkReader r(iload);
+    const int count = r.Int();
+    if (!r.Ok() || count < 1 || (long long)count != (length - 4) / kLayerRecordSize)
+        return false;
+    // Records are taken one by one as they are read, so a length that claims more than the
+    // file holds ends at the file's end rather than in one large allocation.
+    for (int i = 0; i < count && r.Ok(); ++i) {
+        LayerRecord rec;
+        rec.mapEnabled = r.Int();
+        rec.maskEnabled = r.Int();
+        rec.mapUsed = r.Int();
+        rec.opacity = r.Float();
+        rec.color.r = r.Float();
+        rec.color.g = r.Float();
+        rec.color.b = r.Float();
+        rec.mode = r.Int();
+        if (r.Ok())
+            records.Append(1, &rec);
+    }
+    return r.Ok();
+}
+
+static bool ReadOutput(ILoad* iload, OutputSettings& s)
+{
+    if ((long long)iload->CurChunkLength() != (long long)kOutputChunkSize)
+        return false;
+    ChunkReader r(iload);
+    OutputSettings read;
+    read.Output_on = r.Int() != 0;
+    read.Clamp = r.Int() != 0;
+    read.alpha = r.Float();
+    read.Mono = r.Float();
+    read.bright = r.Float();
+    read.contrast = r.Float();
+    read.gamma = r.Float();
+    for (int i = 0; i < 4; ++i)
+        read.outputShiftHSV[i] = r.Float();
+    for (int i = 0; i < 4; ++i)
+        read.outputShiftRGB[i] = r.Float();
+    if (!r.Ok())
+        return false;
+
+    s.Output_on = read.Output_on;
+    s.Clamp = read.Clamp;
+    s.alpha = FiniteOr(read.alpha, s.alpha);
+    s.Mono = FiniteOr(read.Mono, s.Mono) != 0.0f ? 1.0f : 0.0f;
+    s.bright = FiniteOr(read.bright, s.bright);
+    s.contrast = FiniteOr(read.contrast, s.contrast);
+    s.gamma = FiniteOr(read.gamma, s.gamma);
+    if (s.gamma < kMinOutputGamma)
+        s.gamma = kMinOutputGamma;
+    for (int i = 0; i < 4; ++i) {
+        s.outputShiftHSV[i] = FiniteOr(read.outputShiftHSV[i], s.outputShiftHSV[i]);
+        s.outputShiftRGB[i] = FiniteOr(read.outputShiftRGB[i], s.outputShiftRGB[i]);
+    }
+    return true;
+}
+
+IOResult Vorlith::Load(ILoad* iload)
+{
+    iload->RegisterPostLoadCallback(&postLoad);
+    IOResult res;
+    while (IO_OK == (res = iload->OpenChunk())) {
+        switch (iload->CurChunkID()) {
+        case MTL_HDR_CHUNK:
+            res = MtlBase::Load(iload);
+            break;
+        case VORLITH_LAYERS_CHUNK: {
+            Tab<LayerRecord> records;
+            if (ReadLayers(iload, records)) {
+                const int count = records.Count();
+                ResizeLayerTables(count);
+                for (int i = 0; i < count; ++i) {
+                    const LayerRecord& rec = records[i];
+                    mapEnabled[i] = rec.mapEnabled ? 1 : 0;
+                    maskEnabled[i] = rec.maskEnabled ? 1 : 0;
+                    mapUsed[i] = rec.mapUsed ? 1 : 0;
+                    opasityList[i] = FiniteOr(rec.opacity, opasityList[i]);
+                    colorList[i] = Color(FiniteOr(rec.color.r, colorList[i].r),
+                                         FiniteOr(rec.color.g, colorList[i].g),
+                                         FiniteOr(rec.color.b, colorList[i].b));
+                    modeList[i] = rec.mode;
+                }
+            }
+            break;
+        }
+        case VORLITH_OUTPUT_CHUNK:
+            ReadOutput(iload, output);
+            break;
+        default:
+            break;
+        }
+        iload->CloseChunk();
+        if (res != IO_OK)
+            return res;
+    }
+    ivalid.SetEmpty();
+    return IO_OK;
+}
+
+void VorlithPostLoad::proc(ILoad* /*iload*/)
+{
+    tex->FinishLoad();
+}
+
+// A scene keeps no reference for an empty map or mask slot, so the top layers of a stack whose
+// slots are empty would otherwise be lost: the block's count says how many there were.
+void Vorlith::FinishLoad()
+{
+    if (!pblock)
+        return;
+    const int entries = pblock->Count(pb_map_list);
+    const int old = mapList.Count();
+    if (old < entries) {
+        mapList.SetCount(entries);
+        for (int e = old; e < entries; ++e)
+            mapList[e] = NULL;
+    }
+    ivalid.SetEmpty();
+}
+
+// Copying ------------------------------------------------------------------------------------
+
+RefTargetHandle Vorlith::Clone(RemapDir& remap)
+{
+    Vorlith* copy = new Vorlith();
+    *((MtlBase*)copy) = *((MtlBase*)this);
+
+    // The copy's mapList takes its size first, so that a change message of the cloned block
+    // finds the counts equal.
+    copy->mapList.SetCount(mapList.Count());
+    for (int e = 0; e < mapList.Count(); ++e)
+        copy->mapList[e] = NULL;
+    copy->mapEnabled = mapEnabled;
+    copy->maskEnabled = maskEnabled;
+    copy->mapUsed = mapUsed;
+    copy->opasityList = opasityList;
+    copy->colorList = colorList;
+    copy->modeList = modeList;
+    copy->output = output;
+    copy->firstVisible = firstVisible;
+
+    if (pblock)
+        copy->ReplaceReference(VORLITH_PBLOCK_REF, remap.CloneRef(pblock));
+    for (int e = 0; e < mapList.Count(); ++e) {
+        if (mapList[e])
+            copy->ReplaceReference(e + 1, remap.CloneRef(mapList[e]));
+    }
+    copy->ivalid.SetEmpty();
+    BaseClone(this, copy, remap);
+    return copy;
+}

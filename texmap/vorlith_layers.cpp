@@ -1,0 +1,197 @@
+// The layer list: the only code that changes the number or the order of layers. It keeps the
+// texture's own tables, its references (mapList) and the parameter block's table counts in step.
+#include "vorlith.h"
+
+#include <tchar.h>
+#include <stdio.h>
+
+#include "macrorec.h"
+#include "vorlith_params.h"
+
+// A new layer's values: map and mask empty (the caller's), every switch on, fully opaque,
+// mid-grey, "Normal".
+static const int kNewLayerSwitch = 1;
+static const float kNewLayerOpacity = 100.0f;
+static const float kNewLayerGrey = 0.5f;
+static const int kNewLayerMode = 0;
+
+void Vorlith::SetNewLayerDefaults(int layer)
+{
+    mapEnabled[layer] = kNewLayerSwitch;
+    maskEnabled[layer] = kNewLayerSwitch;
+    mapUsed[layer] = kNewLayerSwitch;
+    colorList[layer] = Color(kNewLayerGrey, kNewLayerGrey, kNewLayerGrey);
+    opasityList[layer] = kNewLayerOpacity;
+    modeList[layer] = kNewLayerMode;
+}
+
+// Resizes one table to n, keeping its entries and giving those it adds the value fill.
+template <class T>
+static void ResizeKeeping(Tab<T>& table, int n, const T& fill)
+{
+    const int old = table.Count();
+    if (old == n)
+        return;
+    table.SetCount(n);
+    for (int i = old; i < n; ++i)
+        table[i] = fill;
+}
+
+void Vorlith::ResizeLayerTables(int n)
+{
+    if (n < 0)
+        n = 0;
+    ResizeKeeping(mapEnabled, n, kNewLayerSwitch);
+    ResizeKeeping(maskEnabled, n, kNewLayerSwitch);
+    ResizeKeeping(mapUsed, n, kNewLayerSwitch);
+    ResizeKeeping(colorList, n, Color(kNewLayerGrey, kNewLayerGrey, kNewLayerGrey));
+    ResizeKeeping(opasityList, n, kNewLayerOpacity);
+    ResizeKeeping(modeList, n, kNewLayerMode);
+}
+
+void Vorlith::SetLayerLabel(int layer)
+{
+    if (!pblock)
+        return;
+    TCHAR label[16];
+    _sntprintf(label, sizeof(label) / sizeof(label[0]), _T("%d"), layer);
+    label[sizeof(label) / sizeof(label[0]) - 1] = 0;
+    pblock->SetValue(pb_edit_ids, 0, label, layer);
+}
+
+void Vorlith::SetNumMaps(int n)
+{
+    const int old = NumLayers();
+    if (n < 1 || n == old)
+        return;
+    const int oldEntries = mapList.Count();
+
+    // Layers that go: their maps and masks leave the scene's active set and are released. An
+    // odd entry left past the last whole layer (a sub-map set by index) is released with them.
+    if (n < old) {
+        for (int k = n; k < old; ++k) {
+            if (mapList[2 * k])
+                DeactivateMapsInTree(mapList[2 * k]);
+            if (mapList[2 * k + 1])
+                DeactivateMapsInTree(mapList[2 * k + 1]);
+            ReplaceReference(2 * k + 1, NULL);
+            ReplaceReference(2 * k + 2, NULL);
+        }
+        for (int e = 2 * old; e < oldEntries; ++e) {
+            if (mapList[e])
+                DeactivateMapsInTree(mapList[e]);
+            ReplaceReference(e + 1, NULL);
+        }
+    }
+
+    // Our own mapList first: a change message the block sends below then finds its counts
+    // equal to ours and starts no second resize. Entries added are empty; an odd entry that
+    // already holds a sub-map stays the new layer's map.
+    mapList.SetCount(2 * n);
+    for (int e = oldEntries; e < 2 * n; ++e)
+        mapList[e] = NULL;
+    if (pblock)
+        pblock->SetCount(pb_map_list, 2 * n);
+
+    macroRecorder->Disable();
+    if (pblock) {
+        pblock->SetCount(pb_map_enabled, n);
+        pblock->SetCount(pb_mask_enabled, n);
+        pblock->SetCount(pb_map_used, n);
+        pblock->SetCount(pb_color_list, n);
+        pblock->SetCount(pb_opasity_list, n);
+        pblock->SetCount(pb_mode_list, n);
+        pblock->SetCount(pb_edit_ids, n);
+    }
+    // Entries the tables gain take the new-layer defaults even where the tables were shorter
+    // than the layer count, so no layer is ever left with unset values.
+    ResizeLayerTables(n);
+    macroRecorder->Enable();
+
+    for (int i = old; i < n; ++i) {
+        SetLayerLabel(i);
+        SetNewLayerDefaults(i);
+    }
+
+    ivalid.SetEmpty();
+    DiscardTexHandles();
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+// Exchanges entries a and b of a table, when the table holds both.
+template <class T>
+static void SwapEntries(Tab<T>& table, int a, int b)
+{
+    if (a >= table.Count() || b >= table.Count())
+        return;
+    T t = table[a];
+    table[a] = table[b];
+    table[b] = t;
+}
+
+void Vorlith::SwapLayers(int a, int b)
+{
+    const int layers = NumLayers();
+    if (a < 0 || b < 0 || a >= layers || b >= layers)
+        return;
+
+    SwapEntries(opasityList, a, b);
+    SwapEntries(colorList, a, b);
+    SwapEntries(mapUsed, a, b);
+    SwapEntries(mapEnabled, a, b);
+    SwapEntries(maskEnabled, a, b);
+    SwapEntries(modeList, a, b);
+    if (a < mapUsed.Count())
+        mapUsed[a] = mapUsed[a] ? 1 : 0;
+    if (a < mapEnabled.Count())
+        mapEnabled[a] = mapEnabled[a] ? 1 : 0;
+    if (a < maskEnabled.Count())
+        maskEnabled[a] = maskEnabled[a] ? 1 : 0;
+
+    // Both layers stay ours: the references exchange targets without being released.
+    SwapEntries(mapList, 2 * a, 2 * b);
+    SwapEntries(mapList, 2 * a + 1, 2 * b + 1);
+}
+
+void Vorlith::InsertLayer(int k)
+{
+    const int layers = NumLayers();
+    if (k <= 0 || k >= layers)
+        return;
+    SetNumMaps(layers + 1);
+    for (int i = layers; i > k; --i)
+        SwapLayers(i, i - 1);
+}
+
+void Vorlith::DeleteLayer(int k)
+{
+    const int layers = NumLayers();
+    if (k <= 0 || k >= layers)
+        return;
+    for (int i = k; i < layers - 1; ++i)
+        SwapLayers(i, i + 1);
+    SetNumMaps(layers - 1);
+}
+
+void Vorlith::ResetLayers()
+{
+    macroRecorder->Disable();
+    ivalid.SetEmpty();
+    firstVisible = 0;
+
+    // Only where no map is referenced (construction, Reset after its references went).
+    mapList.ZeroCount();
+    mapList.Shrink();
+    SetNumMaps(1);
+
+    mapList[0] = NULL;
+    mapList[1] = NULL;
+    mapEnabled[0] = kNewLayerSwitch;
+    maskEnabled[0] = kNewLayerSwitch;
+    mapUsed[0] = kNewLayerSwitch;
+    colorList[0] = Color(kNewLayerGrey, kNewLayerGrey, kNewLayerGrey);
+    modeList[0] = kNewLayerMode;
+
+    SetDefaultOutputSettings(output);
+    macroRecorder->Enable();
+}
