@@ -1,0 +1,258 @@
+// Evaluation through the texture: the same results as the engine given the same tables, the
+// shading context's cache and G-buffer id, and a few values worked by hand.
+#include <cstring>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "layer_stack.h"
+#include "vorlith_fixture.h"
+
+namespace {
+
+// The engine driven directly over the texture's sub-maps, without cache or G-buffer.
+struct DirectAccess {
+    Texmap* tex;
+    ShadeContext* sc;
+    bool HasMap(int entry) const { return entry < tex->NumSubTexmaps() && tex->GetSubTexmap(entry); }
+    AColor EvalColor(int entry) { return tex->GetSubTexmap(entry)->EvalColor(*sc); }
+    Point3 EvalNormalPerturb(int entry) { return tex->GetSubTexmap(entry)->EvalNormalPerturb(*sc); }
+    bool GetCache(AColor&) { return false; }
+    void PutCache(const AColor&) {}
+    int GBufferID() const { return 0; }
+    void SetGBufferID(int) {}
+};
+
+// The texture's tables read back through its published interface.
+struct Tables {
+    std::vector<int> mapEnabled, maskEnabled, mapUsed, modes;
+    std::vector<float> opacity;
+    std::vector<Color> colors;
+    LayerTables view;
+    OutputSettings output;
+
+    explicit Tables(Texmap* tex)
+    {
+        IVorlithLayers* l = Layers(tex);
+        const int n = l->GetNumLayers();
+        for (int i = 0; i < n; ++i) {
+            mapEnabled.push_back(l->GetMapEnabled(i));
+            maskEnabled.push_back(l->GetMaskEnabled(i));
+            mapUsed.push_back(l->GetLayerUsed(i));
+            modes.push_back(l->GetBlendMode(i));
+            opacity.push_back(l->GetOpacity(i));
+            colors.push_back(l->GetLayerColor(i));
+        }
+        view.mapCount = tex->NumSubTexmaps();
+        view.mapEnabled = mapEnabled.data(); view.mapEnabledCount = n;
+        view.maskEnabled = maskEnabled.data(); view.maskEnabledCount = n;
+        view.mapUsed = mapUsed.data(); view.mapUsedCount = n;
+        view.opasityList = opacity.data(); view.opasityCount = n;
+        view.colorList = colors.data(); view.colorCount = n;
+        view.modeList = modes.data(); view.modeCount = n;
+        output.Output_on = l->GetOutputEnabled() != FALSE;
+        output.Clamp = l->GetOutputClamp() != FALSE;
+        output.Mono = l->GetOutputMono() ? 1.0f : 0.0f;
+        output.alpha = l->GetOutputAlpha();
+        output.bright = l->GetOutputBrightness();
+        output.contrast = l->GetOutputContrast();
+        output.gamma = l->GetOutputGamma();
+        Point3 hsv = l->GetOutputShiftHSV(), rgb = l->GetOutputShiftRGB();
+        output.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
+        output.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
+    }
+};
+
+bool SameBits(const void* a, const void* b, size_t n) { return std::memcmp(a, b, n) == 0; }
+
+class Evaluation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tex = NewVorlith();
+        ASSERT_NE(tex, nullptr);
+        layers = Layers(tex);
+        sc.BeginSample();
+    }
+    void TearDown() override { DeleteTree(tex); }
+
+    void Refresh()
+    {
+        Interval valid = FOREVER;
+        tex->Update(0, valid);
+        sc.BeginSample();
+    }
+
+    Texmap* tex = nullptr;
+    IVorlithLayers* layers = nullptr;
+    host::SampleShadeContext sc;
+};
+
+TEST_F(Evaluation, RandomStacksGiveWhatTheEngineGives)
+{
+    std::mt19937 rng(20261208);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> mode(0, 36);
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        const int n = 1 + round % 6;
+        layers->SetNumLayers(n);
+        for (int i = 0; i < n; ++i) {
+            layers->SetMapEnabled(i, unit(rng) < 0.7f);
+            layers->SetMaskEnabled(i, unit(rng) < 0.6f);
+            layers->SetLayerUsed(i, unit(rng) < 0.8f);
+            layers->SetOpacity(i, unit(rng) * 100.0f);
+            layers->SetLayerColor(i, Color(unit(rng), unit(rng), unit(rng)));
+            layers->SetBlendMode(i, mode(rng) - 1);
+            TestMap* map = nullptr;
+            if (unit(rng) < 0.6f) {
+                map = new TestMap(L"", AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
+                map->perturb = Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f);
+            }
+            tex->SetSubTexmap(2 * i, map);
+            TestMap* mask = nullptr;
+            if (unit(rng) < 0.4f)
+                mask = new TestMap(L"", AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
+            tex->SetSubTexmap(2 * i + 1, mask);
+        }
+        layers->SetOutputEnabled(round % 3 == 0);
+        layers->SetOutputClamp(round % 2 == 0);
+        layers->SetOutputMono(round % 5 == 0);
+        layers->SetOutputShiftHSV(Point3(unit(rng) * 60.0f - 30.0f, unit(rng) - 0.5f, unit(rng) - 0.5f));
+        layers->SetOutputShiftRGB(Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f));
+        layers->SetOutputAlpha(unit(rng) - 0.5f);
+        layers->SetOutputBrightness(unit(rng) * 2.0f);
+        layers->SetOutputContrast(unit(rng) * 2.0f);
+        layers->SetOutputGamma(0.5f + unit(rng) * 2.0f);
+        Refresh();
+
+        Tables t(tex);
+        DirectAccess direct = {tex, &sc};
+        const AColor expected = EvalLayerColor(t.view, t.output, direct);
+        const Point3 expectedBump = EvalLayerPerturb(t.view, direct);
+
+        sc.BeginSample();
+        const AColor got = tex->EvalColor(sc);
+        EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
+            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
+            << " " << expected.g << " " << expected.b << " " << expected.a;
+        sc.BeginSample();
+        const float mono = tex->EvalMono(sc);
+        const float expectedMono = MeanOf(expected);
+        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float))) << mono << " vs " << expectedMono;
+        sc.BeginSample();
+        const Point3 bump = tex->EvalNormalPerturb(sc);
+        EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
+    }
+}
+
+TEST_F(Evaluation, MultiplyAtHalfOpacityByHand)
+{
+    layers->SetNumLayers(2);
+    layers->SetLayerColor(0, Color(0.2f, 0.4f, 0.6f));
+    layers->SetLayerColor(1, Color(1.0f, 0.0f, 0.5f));
+    layers->SetBlendMode(1, 1);
+    layers->SetOpacity(1, 50.0f);
+    Refresh();
+    // F = b·l; t = F·0.5 + 0.5·b; coverage 1 keeps t. Alpha: F = 1·1.
+    AColor c = tex->EvalColor(sc);
+    EXPECT_FLOAT_EQ(c.r, 0.2f);
+    EXPECT_FLOAT_EQ(c.g, 0.2f);
+    EXPECT_FLOAT_EQ(c.b, 0.45f);
+    EXPECT_EQ(c.a, 1.0f);
+}
+
+TEST_F(Evaluation, BottomLayerWeightsByAlphaOrMask)
+{
+    TestMap* map = new TestMap(L"", AColor(0.8f, 0.4f, 0.2f, 0.5f));
+    tex->SetSubTexmap(0, map);
+    Refresh();
+    EXPECT_EQ(tex->EvalColor(sc), AColor(0.4f, 0.2f, 0.1f, 0.25f));
+
+    // A flat bottom layer with a grey mask: colour halved, alpha 0.5. The mask's own alpha
+    // plays no part.
+    layers->SetMapEnabled(0, FALSE);
+    layers->SetLayerColor(0, Color(0.6f, 0.2f, 1.0f));
+    tex->SetSubTexmap(1, new TestMap(L"", AColor(0.5f, 0.5f, 0.5f, 0.0f)));
+    Refresh();
+    const float m = (0.5f + 0.5f + 0.5f) * 0.33333334f;
+    EXPECT_EQ(tex->EvalColor(sc), AColor(0.6f * m, 0.2f * m, 1.0f * m, m));
+    EXPECT_EQ(map->colorEvals, 1);
+}
+
+TEST_F(Evaluation, MonoIsTheMeanOfTheColour)
+{
+    layers->SetLayerColor(0, Color(0.3f, 0.6f, 0.9f));
+    Refresh();
+    EXPECT_FLOAT_EQ(tex->EvalMono(sc), 0.6f);
+    layers->SetOutputEnabled(TRUE);
+    layers->SetOutputMono(TRUE);
+    Refresh();
+    AColor c = tex->EvalColor(sc);
+    EXPECT_FLOAT_EQ(c.r, 0.6f);
+    EXPECT_EQ(c.r, c.g);
+    EXPECT_EQ(c.g, c.b);
+}
+
+TEST_F(Evaluation, CacheAndGBufferOfTheShadingContext)
+{
+    TestMap* map = new TestMap(L"", AColor(0.1f, 0.2f, 0.3f, 1.0f));
+    tex->SetSubTexmap(0, map);
+    tex->SetGBufferID(7);
+    Refresh();
+    const AColor first = tex->EvalColor(sc);
+    EXPECT_EQ(sc.GBufferID(), 7);
+    EXPECT_EQ(map->colorEvals, 1);
+
+    // Within one sample the cached colour comes back without evaluating anything, even after
+    // the texture changed.
+    layers->SetLayerColor(0, Color(1.0f, 1.0f, 1.0f));
+    layers->SetMapEnabled(0, FALSE);
+    EXPECT_EQ(tex->EvalColor(sc), first);
+    EXPECT_FLOAT_EQ(tex->EvalMono(sc), MeanOf(first));
+    EXPECT_EQ(map->colorEvals, 1);
+
+    sc.BeginSample();
+    EXPECT_EQ(tex->EvalColor(sc), AColor(1.0f, 1.0f, 1.0f, 1.0f));
+
+    // The bump walk passes the id too but neither reads nor fills the cache.
+    sc.BeginSample();
+    tex->EvalNormalPerturb(sc);
+    EXPECT_EQ(sc.GBufferID(), 7);
+    EXPECT_EQ(sc.CacheCount(), 0);
+}
+
+TEST_F(Evaluation, BumpByHand)
+{
+    layers->SetNumLayers(2);
+    TestMap* base = new TestMap();
+    base->perturb = Point3(0.1f, 0.2f, 0.3f);
+    tex->SetSubTexmap(0, base);
+    tex->SetSubTexmap(1, new TestMap(L"", AColor(0.3f, 0.6f, 0.9f, 0.0f)));
+    layers->SetLayerUsed(1, FALSE);
+    Refresh();
+    const float m = (0.6f + 0.3f + 0.9f) * 0.33333334f;
+    const Point3 b(0.1f * m, 0.2f * m, 0.3f * m);
+    EXPECT_EQ(tex->EvalNormalPerturb(sc), b);
+
+    // "Normal" at full opacity with mask weight 0.5 gives 0.25·P + 0.5·b.
+    layers->SetLayerUsed(1, TRUE);
+    TestMap* top = new TestMap();
+    top->perturb = Point3(1.0f, -1.0f, 0.5f);
+    tex->SetSubTexmap(2, top);
+    tex->SetSubTexmap(3, new TestMap(L"", AColor(0.5f, 0.5f, 0.5f, 1.0f)));
+    Refresh();
+    const Point3 got = tex->EvalNormalPerturb(sc);
+    EXPECT_FLOAT_EQ(got.x, 0.25f * 1.0f + 0.5f * b.x);
+    EXPECT_FLOAT_EQ(got.y, 0.25f * -1.0f + 0.5f * b.y);
+    EXPECT_FLOAT_EQ(got.z, 0.25f * 0.5f + 0.5f * b.z);
+
+    // Output settings and flat colours have no effect on the bump.
+    layers->SetOutputEnabled(TRUE);
+    layers->SetOutputBrightness(3.0f);
+    layers->SetLayerColor(1, Color(9.0f, 9.0f, 9.0f));
+    Refresh();
+    EXPECT_EQ(tex->EvalNormalPerturb(sc), got);
+}
+
+}  // namespace
