@@ -5,7 +5,9 @@
 // Layers are indexed from 0 (the base layer). Every setter behaves as an edit in the editor
 // does: it changes the texture, empties its validity and notifies its dependents with
 // REFMSG_CHANGE. A layer index outside 0 .. GetNumLayers() - 1 is ignored by setters, and
-// getters return the new-layer default for it.
+// getters return the new-layer default for it. A float that is not finite (NaN, infinity) is
+// refused: the setter changes nothing and notifies nobody. Structural edits that change nothing
+// (an index out of range, the same count) notify nobody either.
 #pragma once
 
 #include "baseinterface.h"
@@ -52,7 +54,7 @@ public:
     virtual float GetOutputContrast() = 0;
     virtual void SetOutputContrast(float factor) = 0;
     virtual float GetOutputGamma() = 0;
-    virtual void SetOutputGamma(float gamma) = 0;
+    virtual void SetOutputGamma(float gamma) = 0;      // kept at 0.001 or above
     virtual BOOL GetOutputMono() = 0;
     virtual void SetOutputMono(BOOL on) = 0;
     virtual BOOL GetOutputClamp() = 0;
