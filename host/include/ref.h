@@ -106,6 +106,8 @@ public:
 
     // Makes reference which point at newtarg, registering this maker as its dependent. The
     // old target loses this dependent and, with delOld and no dependent left, is deleted.
+    // REF_FAIL, changing nothing, when newtarg refers (directly or not) to this maker: the
+    // reference would close a loop.
     RefResult ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld = TRUE);
     // Clears every reference of this maker, deleting targets left without dependents.
     RefResult DeleteAllRefsFromMe();

@@ -49,9 +49,28 @@ void ReferenceMaker::AddLink(RefTargetHandle targ) { links->targets.push_back(ta
 
 void ReferenceMaker::RemoveLink(RefTargetHandle targ) { RemoveOne(links->targets, targ); }
 
+// True when maker can be reached from targ by following references: a reference from maker
+// to targ would then close a loop.
+static bool Reaches(RefTargetHandle targ, ReferenceMaker* maker) {
+    std::vector<ReferenceMaker*> pending{targ};
+    std::vector<ReferenceMaker*> seen;
+    while (!pending.empty()) {
+        ReferenceMaker* m = pending.back();
+        pending.pop_back();
+        if (m == maker) return true;
+        if (std::find(seen.begin(), seen.end(), m) != seen.end()) continue;
+        seen.push_back(m);
+        int n = m->NumRefs();
+        for (int i = 0; i < n; ++i)
+            if (RefTargetHandle t = m->GetReference(i)) pending.push_back(t);
+    }
+    return false;
+}
+
 RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
     if (which < 0) return REF_FAIL;
     if (TestAFlag(A_IS_DELETED) && newtarg) return REF_FAIL;
+    if (newtarg && Reaches(newtarg, this)) return REF_FAIL;
     RefTargetHandle old = which < NumRefs() ? GetReference(which) : NULL;
     if (old == newtarg) return REF_SUCCEED;
     if (newtarg) newtarg->AddDependent(this);

@@ -162,7 +162,7 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
             WriteU32(w, (ULONG)(LONG)desc->ID);
             w.EndChunk();
             if (options.dropParam)
-                drop = [&](unsigned short chunk) {
+                drop = [desc, pb, &options](unsigned short chunk) {
                     for (int i = 0; i < desc->count; ++i)
                         if (host_pb::ParamChunkID(desc->paramdefs[i].ID) == chunk)
                             return options.dropParam(pb, desc->paramdefs[i].ID);
@@ -171,7 +171,7 @@ bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned
         }
         if (options.dropChunk) {
             auto byParam = drop;
-            drop = [&, byParam](unsigned short chunk) {
+            drop = [obj, &options, byParam](unsigned short chunk) {
                 return options.dropChunk(obj, chunk) || (byParam && byParam(chunk));
             };
         }
@@ -402,6 +402,40 @@ private:
                                                   (unsigned)k, (int)ref)),
                            false;
         (void)writer;
+        return CheckNoLoops();
+    }
+
+    // References may not form a loop (the reference system refuses one); a file that has one
+    // is damaged.
+    bool CheckNoLoops() {
+        enum { kNew, kOpen, kDone };
+        std::vector<int> state(records.size(), kNew);
+        for (size_t start = 0; start < records.size(); ++start) {
+            if (state[start] != kNew) continue;
+            // Depth-first with an explicit stack of (object, next reference).
+            std::vector<std::pair<size_t, size_t>> stack{{start, 0}};
+            state[start] = kOpen;
+            while (!stack.empty()) {
+                auto& top = stack.back();
+                const std::vector<LONG>& refs = records[top.first].refs;
+                if (top.second == refs.size()) {
+                    state[top.first] = kDone;
+                    stack.pop_back();
+                    continue;
+                }
+                LONG next = refs[top.second++];
+                if (next < 0) continue;
+                if (state[(size_t)next] == kOpen)
+                    return Fail(records[top.first].offset,
+                                host_text::Format(L"object %u closes a loop of references",
+                                                  (unsigned)top.first)),
+                           false;
+                if (state[(size_t)next] == kNew) {
+                    state[(size_t)next] = kOpen;
+                    stack.push_back({(size_t)next, 0});
+                }
+            }
+        }
         return true;
     }
 
