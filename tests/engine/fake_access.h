@@ -1,0 +1,177 @@
+// Test doubles for the walks of the layer stack: the texture's tables as plain vectors and the
+// host side (sub-maps, shading-context cache, G-buffer id) as a recorder.
+#pragma once
+
+#include "layer_stack.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iomanip>
+#include <string>
+#include <vector>
+
+// One sub-map slot of mapList: empty, or a sub-map returning fixed values.
+struct FakeMap {
+    bool present = false;
+    AColor color = AColor(0.0f, 0.0f, 0.0f, 1.0f);
+    Point3 perturb = Point3(0.0f, 0.0f, 0.0f);
+};
+
+// The host side of one evaluation. Records every call in order.
+class FakeAccess {
+public:
+    std::vector<FakeMap> maps;          // mapList entries
+    bool cacheHolds = false;            // GetCache reports a hit
+    AColor cached = AColor(0.0f, 0.0f, 0.0f, 0.0f);
+    int gbufferId = 0;
+
+    std::vector<std::string> calls;     // "color 2", "perturb 0", "get", "put", "gbuffer 7"
+    std::vector<AColor> puts;
+
+    bool HasMap(int entry) const
+    {
+        return entry >= 0 && entry < (int)maps.size() && maps[entry].present;
+    }
+    AColor EvalColor(int entry)
+    {
+        calls.push_back("color " + std::to_string(entry));
+        return maps.at(entry).color;
+    }
+    Point3 EvalNormalPerturb(int entry)
+    {
+        calls.push_back("perturb " + std::to_string(entry));
+        return maps.at(entry).perturb;
+    }
+    bool GetCache(AColor& c)
+    {
+        calls.push_back("get");
+        if (cacheHolds)
+            c = cached;
+        return cacheHolds;
+    }
+    void PutCache(const AColor& c)
+    {
+        calls.push_back("put");
+        puts.push_back(c);
+    }
+    int GBufferID() const { return gbufferId; }
+    void SetGBufferID(int id) { calls.push_back("gbuffer " + std::to_string(id)); }
+
+    int CountOf(const std::string& call) const
+    {
+        int n = 0;
+        for (const std::string& c : calls)
+            n += c == call;
+        return n;
+    }
+    // Sub-map evaluations only (colour and perturbation), in order.
+    std::vector<std::string> Evaluations() const
+    {
+        std::vector<std::string> out;
+        for (const std::string& c : calls)
+            if (c.rfind("color", 0) == 0 || c.rfind("perturb", 0) == 0)
+                out.push_back(c);
+        return out;
+    }
+};
+
+// A texture's layer tables, sized together; per-layer setters for readability.
+struct FakeStack {
+    std::vector<int> mapEnabled, maskEnabled, mapUsed, modeList;
+    std::vector<float> opasityList;
+    std::vector<Color> colorList;
+    FakeAccess access;
+
+    // n layers as a new texture has them: flat black, maps enabled, used, 100%, "Normal".
+    explicit FakeStack(int layers)
+    {
+        for (int i = 0; i < layers; ++i) {
+            mapEnabled.push_back(1);
+            maskEnabled.push_back(1);
+            mapUsed.push_back(1);
+            modeList.push_back(0);
+            opasityList.push_back(100.0f);
+            colorList.push_back(Color(0.0f, 0.0f, 0.0f));
+        }
+        access.maps.resize(2 * layers);
+    }
+    void SetMap(int layer, const AColor& c)
+    {
+        access.maps[2 * layer].present = true;
+        access.maps[2 * layer].color = c;
+    }
+    void SetPerturb(int layer, const Point3& p)
+    {
+        access.maps[2 * layer].present = true;
+        access.maps[2 * layer].perturb = p;
+    }
+    void SetMask(int layer, const AColor& c)
+    {
+        access.maps[2 * layer + 1].present = true;
+        access.maps[2 * layer + 1].color = c;
+    }
+
+    // After shortening a table: give back the spare capacity so a read past the end is a
+    // read outside the allocation, which the sanitizer build reports.
+    void ShrinkTables()
+    {
+        mapEnabled.shrink_to_fit();
+        maskEnabled.shrink_to_fit();
+        mapUsed.shrink_to_fit();
+        modeList.shrink_to_fit();
+        opasityList.shrink_to_fit();
+        colorList.shrink_to_fit();
+    }
+
+    LayerTables Tables() const
+    {
+        LayerTables t;
+        t.mapCount = (int)access.maps.size();
+        t.mapEnabled = mapEnabled.data();      t.mapEnabledCount = (int)mapEnabled.size();
+        t.maskEnabled = maskEnabled.data();    t.maskEnabledCount = (int)maskEnabled.size();
+        t.mapUsed = mapUsed.data();            t.mapUsedCount = (int)mapUsed.size();
+        t.opasityList = opasityList.data();    t.opasityCount = (int)opasityList.size();
+        t.colorList = colorList.data();        t.colorCount = (int)colorList.size();
+        t.modeList = modeList.data();          t.modeCount = (int)modeList.size();
+        return t;
+    }
+    AColor Evaluate(const OutputSettings& out) { return EvalLayerColor(Tables(), out, access); }
+    AColor Evaluate()
+    {
+        OutputSettings out;
+        SetDefaultOutputSettings(out);
+        return Evaluate(out);
+    }
+    Point3 EvaluatePerturb() { return EvalLayerPerturb(Tables(), access); }
+};
+
+// Comparison of colours and vectors, channel by channel, with readable failures.
+// EXPECT_ACOLOR_EQ and EXPECT_POINT3_EQ compare exactly; the NEAR form takes a tolerance.
+inline ::testing::AssertionResult ColorsMatch(const AColor& e, const AColor& a, float tolerance)
+{
+    const char* names[4] = {"red", "green", "blue", "alpha"};
+    for (int c = 0; c < 4; ++c) {
+        const bool same = tolerance == 0.0f ? e[c] == a[c] : std::fabs(e[c] - a[c]) <= tolerance;
+        if (!same)
+            return ::testing::AssertionFailure()
+                   << std::setprecision(9) << names[c] << ": expected " << e[c] << ", got " << a[c]
+                   << " (expected (" << e.r << ", " << e.g << ", " << e.b << ", " << e.a
+                   << "), got (" << a.r << ", " << a.g << ", " << a.b << ", " << a.a << "))";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult PointsMatch(const Point3& e, const Point3& a)
+{
+    if (e.x == a.x && e.y == a.y && e.z == a.z)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << std::setprecision(9) << "expected (" << e.x << ", " << e.y << ", " << e.z
+           << "), got (" << a.x << ", " << a.y << ", " << a.z << ")";
+}
+
+#define EXPECT_ACOLOR_EQ(expected, actual) EXPECT_TRUE(ColorsMatch((expected), (actual), 0.0f))
+#define EXPECT_ACOLOR_NEAR(expected, actual, tolerance) \
+    EXPECT_TRUE(ColorsMatch((expected), (actual), (tolerance)))
+#define EXPECT_POINT3_EQ(expected, actual) EXPECT_TRUE(PointsMatch((expected), (actual)))
