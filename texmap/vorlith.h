@@ -125,6 +125,7 @@ public:
     IParamBlock2* GetParamBlock(int i) override;
     IParamBlock2* GetParamBlockByID(BlockID id) override;
     BaseInterface* GetInterface(Interface_ID id) override;
+    using MultiTex::GetInterface;
 
     // ReferenceMaker
     int NumRefs() override;
