@@ -159,6 +159,7 @@ TEST(SceneLoad, OldSceneWithoutTheTextureChunksLoadsDefaults)
     Interval valid = FOREVER;
     loaded->Update(0, valid);
     EXPECT_EQ(Block(loaded)->Count(pb_map_enabled), 4);
+    EXPECT_EQ(Layers(loaded)->GetNumLayers(), 4);
     EXPECT_EQ(NameOf(loaded->GetSubTexmap(0)), L"map0");
     EXPECT_EQ(NameOf(loaded->GetSubTexmap(5)), L"mask2");
     ExpectDefaultValues(loaded);
@@ -257,6 +258,30 @@ TEST(SceneLoad, ValuesThatAreNotNumbersKeepTheirDefaults)
     sc.BeginSample();
     AColor out = loaded->EvalColor(sc);
     EXPECT_FALSE(std::isnan(out.r) || std::isnan(out.g) || std::isnan(out.b) || std::isnan(out.a));
+    DeleteTree(tex);
+    DeleteTree(loaded);
+}
+
+TEST(SceneLoad, BlockCountBelowTheChunkFollowsTheBlock)
+{
+    Texmap* tex = NewVorlith();
+    Decorate(tex, 3);
+    // A scene whose block lost its per-layer tables: the chunk holds three layers, the block
+    // declares its default size.
+    host::SceneSaveOptions options;
+    options.dropParam = [](IParamBlock2*, short id) { return id >= 1 && id <= 7; };
+    Texmap* loaded = Only(RoundTrip({tex}, options));
+    ASSERT_NE(loaded, nullptr);
+    Interval valid = FOREVER;
+    loaded->Update(0, valid);
+    const int blockLayers = Block(loaded)->Count(pb_map_enabled);
+    EXPECT_LT(blockLayers, 3);
+    EXPECT_EQ(Layers(loaded)->GetOpacity(0), Layers(tex)->GetOpacity(0));
+    host::SampleShadeContext sc;
+    sc.BeginSample();
+    loaded->EvalColor(sc);   // reads no table past its end
+    sc.BeginSample();
+    loaded->EvalNormalPerturb(sc);
     DeleteTree(tex);
     DeleteTree(loaded);
 }
