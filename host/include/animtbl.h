@@ -8,6 +8,7 @@
 
 class IParamBlock2;
 class Animatable;
+struct AnimPropertyList;
 
 // Animatable flags (SetAFlag and friends).
 #define A_WORK1 (1 << 0)
@@ -17,6 +18,7 @@ class Animatable;
 class CoreExport Animatable : public InterfaceServer {
 protected:
     DWORD aflag;
+    AnimPropertyList* aprops;   // properties set with SetProperty
 
 public:
     Animatable();
@@ -44,7 +46,9 @@ public:
     BaseInterface* GetInterface(Interface_ID id) override;
     virtual void* GetInterface(ULONG id);
 
-    // Properties by number; the host's own ids are listed where they are used.
+    // Properties by number, kept by the object (not owned): SetProperty stores data under id
+    // (NULL removes it), GetProperty returns it or NULL. The host's ids are listed where they
+    // are used (PROPID_HW_MATERIAL).
     virtual int SetProperty(ULONG id, void* data);
     virtual void* GetProperty(ULONG id);
 

@@ -18,9 +18,7 @@ class MtlBase;
 class ParamDlg;
 class IMtlParams;
 class Material;
-class MtlMakerCallback;
-class TexHandle;
-class TexHandleMaker;
+class TextureInfo;
 class INode;
 class UVGen;
 class Box3;
@@ -47,6 +45,36 @@ class Point2;
 
 // Property id: the viewport's hardware-material interface (IHardwareMaterial), or NULL.
 #define PROPID_HW_MATERIAL 115
+
+// A texture of the graphics layer, made for a map's viewport bitmap. Its owner gives it back
+// with DeleteThis.
+class TexHandle {
+public:
+    virtual ~TexHandle() {}
+    virtual DWORD_PTR GetHandle() = 0;
+    virtual void DeleteThis() = 0;
+};
+
+// Makes graphics-layer textures from bitmaps.
+class TexHandleMaker {
+public:
+    virtual ~TexHandleMaker() {}
+    // A new texture made from the packed DIB bminf (which the maker takes and frees); NULL
+    // when it cannot.
+    virtual TexHandle* MakeHandle(BITMAPINFO* bminf) = 0;
+    virtual BOOL UseClosestPowerOf2() { return TRUE; }
+    // Edge length of the textures it makes.
+    virtual int Size() = 0;
+};
+
+// What the viewport gives a map that sets up several texture stages itself.
+class MtlMakerCallback : public TexHandleMaker {
+public:
+    // Fills the record's mapping data (source, channel, tiling) for txm.
+    virtual void GetGfxTexInfoFromTexmap(TimeValue t, TextureInfo& ti, Texmap* txm) = 0;
+    // How many texture stages the viewport can use.
+    virtual BOOL NumberTexturesSupported() = 0;
+};
 
 // The sub-map side of materials and textures.
 class CoreExport ISubMap {

@@ -14,6 +14,7 @@
 #include "ref.h"
 #include "plugapi.h"
 #include "imtl.h"
+#include "mtl.h"
 #include "hold.h"
 #include "maxapi.h"
 #include "custcont.h"

@@ -4,8 +4,15 @@
 #include "iparamb2.h"
 #include "host/class_directory.h"
 
-Animatable::Animatable() : aflag(0) {}
-Animatable::~Animatable() {}
+#include <utility>
+#include <vector>
+
+struct AnimPropertyList {
+    std::vector<std::pair<ULONG, void*>> items;
+};
+
+Animatable::Animatable() : aflag(0), aprops(new AnimPropertyList) {}
+Animatable::~Animatable() { delete aprops; }
 
 void Animatable::DeleteThis() { delete this; }
 void Animatable::GetClassName(MSTR& s) { s = L""; }
@@ -30,8 +37,23 @@ IParamBlock2* Animatable::GetParamBlockByID(BlockID id) {
 
 BaseInterface* Animatable::GetInterface(Interface_ID) { return NULL; }
 void* Animatable::GetInterface(ULONG) { return NULL; }
-int Animatable::SetProperty(ULONG, void*) { return 0; }
-void* Animatable::GetProperty(ULONG) { return NULL; }
+int Animatable::SetProperty(ULONG id, void* data) {
+    auto& items = aprops->items;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].first == id) {
+            if (data) items[i].second = data;
+            else items.erase(items.begin() + (long)i);
+            return 1;
+        }
+    if (data) items.emplace_back(id, data);
+    return 1;
+}
+
+void* Animatable::GetProperty(ULONG id) {
+    for (auto& item : aprops->items)
+        if (item.first == id) return item.second;
+    return NULL;
+}
 void Animatable::FreeCaches() {}
 int Animatable::RenderBegin(TimeValue, ULONG) { return 0; }
 int Animatable::RenderEnd(TimeValue) { return 0; }

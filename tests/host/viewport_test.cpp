@@ -1,0 +1,66 @@
+// Properties and the viewport stand-ins that multi-map display is tested with.
+#include <gtest/gtest.h>
+
+#include "host/test_texmap.h"
+#include "host/viewport.h"
+
+namespace {
+
+TEST(Properties, StoredPerObjectAndRemovedWithNull) {
+    host::TestTexmap* a = new host::TestTexmap;
+    host::TestTexmap* b = new host::TestTexmap;
+    host::RecordingHardwareMaterial hw;
+    EXPECT_EQ(a->GetProperty(PROPID_HW_MATERIAL), nullptr);
+    a->SetProperty(PROPID_HW_MATERIAL, static_cast<IHardwareMaterial*>(&hw));
+    EXPECT_EQ(a->GetProperty(PROPID_HW_MATERIAL), static_cast<IHardwareMaterial*>(&hw));
+    EXPECT_EQ(b->GetProperty(PROPID_HW_MATERIAL), nullptr);
+    a->SetProperty(PROPID_HW_MATERIAL, nullptr);
+    EXPECT_EQ(a->GetProperty(PROPID_HW_MATERIAL), nullptr);
+    a->DeleteThis();
+    b->DeleteThis();
+}
+
+TEST(Viewport, HandlesAreCountedAndBitmapsTaken) {
+    host::ViewportTexMaker maker;
+    host::TestTexmap* m = new host::TestTexmap;
+    m->color = AColor(1.0f, 0.5f, 0.0f, 1.0f);
+    Interval scratch;
+    BITMAPINFO* dib = m->GetVPDisplayDIB(0, maker, scratch);
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(dib->bmiHeader.biWidth, 4);
+    const unsigned char* px = reinterpret_cast<const unsigned char*>(&dib->bmiHeader + 1);
+    EXPECT_EQ(px[2], 255);   // red
+    EXPECT_EQ(px[1], 128);   // green 0.5
+    TexHandle* h1 = maker.MakeHandle(dib);
+    TexHandle* h2 = maker.MakeHandle(m->GetVPDisplayDIB(0, maker, scratch));
+    ASSERT_NE(h1, nullptr);
+    EXPECT_NE(h1->GetHandle(), h2->GetHandle());
+    EXPECT_EQ(maker.LiveHandles(), 2);
+    h1->DeleteThis();
+    EXPECT_EQ(maker.LiveHandles(), 1);
+    h2->DeleteThis();
+    m->noBitmap = TRUE;
+    EXPECT_EQ(maker.MakeHandle(m->GetVPDisplayDIB(0, maker, scratch)), nullptr);
+    EXPECT_EQ(maker.nullBitmaps, 1);
+    Material mtl;
+    mtl.texture.setLengthUsed(2);
+    maker.GetGfxTexInfoFromTexmap(0, mtl.texture[1], m);
+    EXPECT_EQ(mtl.texture[1].mapChannel, 1);
+    ASSERT_EQ(maker.infoRequests.size(), 1u);
+    EXPECT_EQ(maker.infoRequests[0], m);
+    m->DeleteThis();
+}
+
+TEST(Viewport, HardwareMaterialRecordsCallsInOrder) {
+    host::RecordingHardwareMaterial hw;
+    IHardwareMaterial& i = hw;
+    i.SetNumTexStages(1);
+    i.SetTextureColorArg(0, 1, 2);
+    i.SetDiffuseColor(Color(1.0f, 1.0f, 1.0f));
+    ASSERT_EQ(hw.calls.size(), 3u);
+    EXPECT_EQ(hw.calls[0], L"SetNumTexStages 1");
+    EXPECT_EQ(hw.calls[1], L"SetTextureColorArg 0 1 2");
+    EXPECT_EQ(hw.calls[2], L"SetDiffuseColor 1 1 1 1");
+}
+
+}  // namespace
