@@ -216,4 +216,42 @@ TEST(ClassDesc2, MakeAutoParamBlocksReplacesTheBlock) {
     owner->DeleteMe();
 }
 
+TEST_F(ParamBlockTest, DeleteResetAndNames) {
+    pb->SetCount(pb_modes, 4);
+    for (int i = 0; i < 4; ++i) pb->SetValue(pb_modes, 0, 10 + i, i);
+    EXPECT_EQ(pb->Delete(pb_modes, 1, 2), 2);
+    EXPECT_EQ(pb->GetInt(pb_modes, 0, 0), 10);
+    EXPECT_EQ(pb->GetInt(pb_modes, 0, 1), 13);
+    EXPECT_EQ(pb->Delete(pb_modes, 5, 1), 2) << "a start past the end deletes nothing";
+    pb->Reset(pb_modes, 1);
+    EXPECT_EQ(pb->GetInt(pb_modes, 0, 1), 3) << "one entry back to the default";
+    EXPECT_EQ(pb->LastNotifyParamID(), pb_modes);
+    int tab = -5;
+    pb->SetValue(pb_amounts, 0, 5.0f, 1);
+    EXPECT_EQ(pb->LastNotifyParamID(tab), pb_amounts);
+    EXPECT_EQ(tab, 1);
+    // Without a library the display names fall back to the internal names.
+    EXPECT_STREQ(pb->GetLocalName(pb_gain).data(), L"gain");
+    EXPECT_STREQ(pb->GetLocalName(pb_labels, 2).data(), L"labels 3");
+    EXPECT_EQ(pb->GetParameterType(pb_colors), TYPE_RGBA_TAB);
+    EXPECT_EQ(pb->NumParams(), 9);
+    EXPECT_EQ(pb->IndextoID(6), pb_gain);
+}
+
+TEST_F(ParamBlockTest, CloneCopiesValuesNotTheOwnersReferences) {
+    host::TestTexmap* m = new host::TestTexmap;
+    pb->SetValue(pb_maps, 0, static_cast<Texmap*>(m), 0);
+    pb->SetValue(pb_labels, 0, L"kept", 1);
+    pb->SetCount(pb_maps, 6);
+    RemapDir* remap = NewRemapDir();
+    IParamBlock2* copy = static_cast<IParamBlock2*>(remap->CloneRef(pb));
+    remap->DeleteThis();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_STREQ(copy->GetStr(pb_labels, 0, 1), L"kept");
+    EXPECT_EQ(copy->Count(pb_maps), 6);
+    EXPECT_EQ(copy->GetOwner(), nullptr);
+    EXPECT_EQ(copy->GetTexmap(pb_maps, 0, 0), nullptr) << "no owner, no references";
+    copy->DeleteThis();
+}
+
 }  // namespace

@@ -221,4 +221,53 @@ TEST(Hold, AcceptMakesOneStepCancelRestores) {
     theHold.ClearHistory();
 }
 
+TEST(Hold, SuperGroupsSeveralAcceptsIntoOneStep) {
+    theHold.ClearHistory();
+    int v = 0;
+    theHold.SuperBegin();
+    theHold.Begin();
+    Edit(v, 1);
+    theHold.Accept(L"first");
+    theHold.Begin();
+    Edit(v, 2);
+    theHold.Accept(L"second");
+    EXPECT_EQ(theHold.GetUndoCount(), 0) << "the group is still open";
+    theHold.SuperAccept(L"both");
+    ASSERT_EQ(theHold.GetUndoCount(), 1);
+    EXPECT_STREQ(theHold.GetUndoLabel(0).data(), L"both");
+    theHold.Begin();
+    EXPECT_FALSE(theHold.Undo()) << "no undo in the middle of an edit";
+    theHold.Cancel();
+    EXPECT_TRUE(theHold.Undo());
+    EXPECT_EQ(v, 0);
+    EXPECT_FALSE(theHold.Undo());
+
+    theHold.SuperBegin();
+    theHold.Begin();
+    Edit(v, 5);
+    theHold.Accept(L"gone");
+    theHold.SuperCancel();
+    EXPECT_EQ(v, 0) << "cancelling the group restores its accepted edits";
+    EXPECT_EQ(theHold.GetUndoCount(), 0);
+    EXPECT_EQ(theHold.GetRedoCount(), 1) << "the redo of the undone step survives a cancel";
+    theHold.ClearHistory();
+}
+
+TEST(Hold, NewStepClearsRedo) {
+    theHold.ClearHistory();
+    int v = 0;
+    theHold.Begin();
+    Edit(v, 1);
+    theHold.Accept(L"a");
+    theHold.Undo();
+    EXPECT_EQ(theHold.GetRedoCount(), 1);
+    theHold.Begin();
+    Edit(v, 2);
+    theHold.Accept(L"b");
+    EXPECT_EQ(theHold.GetRedoCount(), 0);
+    EXPECT_FALSE(theHold.Redo());
+    EXPECT_EQ(v, 2);
+    theHold.ClearHistory();
+}
+
 }  // namespace
