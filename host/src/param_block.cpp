@@ -433,8 +433,8 @@ private:
         if (!is_tab(p->def->type)) tab = 0;
         if (tab < 0 || tab >= (int)p->values.size()) return FALSE;
         if (p->def->flags & P_OWNERS_REF) {
-            if (!owner) return FALSE;
-            owner->ReplaceReference(p->def->refno + tab, v);
+            if (!owner || owner->ReplaceReference(p->def->refno + tab, v) != REF_SUCCEED)
+                return FALSE;
         } else {
             p->values[(size_t)tab].r = v;   // P_NO_REF: a plain pointer
         }

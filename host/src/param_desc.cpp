@@ -448,7 +448,7 @@ void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
         ParamBlockDesc2* pbd = pbDescs[i];
         if (!(pbd->flags & P_AUTO_CONSTRUCT) || pbd->ref_no < 0) continue;
         IParamBlock2* pb = CreateParameterBlock2(pbd, owner);
-        if (pb) owner->ReplaceReference(pbd->ref_no, pb);
+        if (pb && owner->ReplaceReference(pbd->ref_no, pb) != REF_SUCCEED) pb->DeleteThis();
     }
 }
 
