@@ -10,7 +10,7 @@ namespace {
 // The ordinary modes: F per channel named in Channels, composited with CompositeChannel.
 // For the alpha channel b is the base's alpha and l the layer's, which is the coverage itself.
 template <BlendFormula F, unsigned Channels>
-void BlendColorChannels(AColor& base, const AColor& layer, float op)
+AColor BlendColorChannels(AColor base, AColor layer, float op)
 {
     const float a = layer.a;
     if (Channels & BLEND_RED)
@@ -21,13 +21,14 @@ void BlendColorChannels(AColor& base, const AColor& layer, float op)
         base.b = CompositeChannel(base.b, F(base.b, layer.b), op, a);
     if (Channels & BLEND_ALPHA)
         base.a = CompositeChannel(base.a, F(base.a, a), op, a);
+    return base;
 }
 
 // The HSV modes: base and layer to HSV; each named component mixed as
 // (Y·op + B·(1 − op))·a + B·(1 − a) (hue as a plain number, no wrapping); back to RGB with the
 // base's alpha. The base makes the round trip even when op or a is 0.
 template <unsigned Components>
-void BlendColorHsv(AColor& base, const AColor& layer, float op)
+AColor BlendColorHsv(AColor base, AColor layer, float op)
 {
     const float a = layer.a;
     AColor b = ColorToHsv(base);
@@ -38,27 +39,29 @@ void BlendColorHsv(AColor& base, const AColor& layer, float op)
         b.g = CompositeChannel(b.g, l.g, op, a);
     if (Components & BLEND_VALUE)
         b.b = CompositeChannel(b.b, l.b, op, a);
-    base = HsvToColor(b);
+    return HsvToColor(b);
 }
 
 // "Exact Difference": r, g, b from ExactDifference3 (op is the tolerance); alpha becomes
 // (1 − a) times the target's alpha, which is 1.
-void BlendColorExactDifference(AColor& base, const AColor& layer, float op)
+AColor BlendColorExactDifference(AColor base, AColor layer, float op)
 {
     const float a = layer.a;
     ExactDifference3(base.r, base.g, base.b, layer.r, layer.g, layer.b, a, op);
     base.a = (1.0f - a) * 1.0f;
+    return base;
 }
 
 // A mode index outside the table leaves the base unchanged.
-void LeaveBaseUnchanged(AColor&, const AColor&, float)
+AColor LeaveBaseUnchanged(AColor base, AColor, float)
 {
+    return base;
 }
 
 // ---- bump rules -----------------------------------------------------------------------------
 
 template <BlendFormula F, unsigned Components>
-void BlendBumpComponents(Point3& base, const Point3& l, float a, float op)
+Point3 BlendBumpComponents(Point3 base, Point3 l, float a, float op)
 {
     if (Components & BLEND_RED)
         base.x = CompositeChannel(base.x, F(base.x, l.x), op, a);
@@ -66,11 +69,13 @@ void BlendBumpComponents(Point3& base, const Point3& l, float a, float op)
         base.y = CompositeChannel(base.y, F(base.y, l.y), op, a);
     if (Components & BLEND_BLUE)
         base.z = CompositeChannel(base.z, F(base.z, l.z), op, a);
+    return base;
 }
 
-void BlendBumpExactDifference(Point3& base, const Point3& l, float a, float op)
+Point3 BlendBumpExactDifference(Point3 base, Point3 l, float a, float op)
 {
     ExactDifference3(base.x, base.y, base.z, l.x, l.y, l.z, a, op);
+    return base;
 }
 
 }  // namespace
@@ -147,14 +152,7 @@ const BlendMode* FindBlendMode(int index)
     return &kBlendModes[index];
 }
 
-ColorBlendRule ColorRuleOf(int index)
-{
-    const BlendMode* mode = FindBlendMode(index);
-    return mode ? mode->color : &LeaveBaseUnchanged;
-}
-
-BumpBlendRule BumpRuleOf(int index)
-{
-    const BlendMode* mode = FindBlendMode(index);
-    return mode ? mode->bump : kBlendModes[0].bump;
-}
+// An index outside the table: the colour walk leaves the base as it is, the bump walk
+// combines the layer as "Normal".
+const ColorBlendRule kUnknownModeColorRule = &LeaveBaseUnchanged;
+const BumpBlendRule kUnknownModeBumpRule = &BlendBumpComponents<&BlendNormal, BLEND_RGB>;

@@ -29,13 +29,14 @@ enum BlendChannel {
 // (the HSV modes and "Exact Difference").
 typedef float (*BlendFormula)(float b, float l);
 
-// Composites a layer colour onto the base in place. The layer's alpha is its coverage a;
-// op is the opacity fraction (percent × 0.01).
-typedef void (*ColorBlendRule)(AColor& base, const AColor& layer, float op);
+// Composites a layer colour onto the base and returns the new base. The layer's alpha is its
+// coverage a; op is the opacity fraction (percent × 0.01). Colours travel by value so that the
+// base stays in registers from one layer to the next.
+typedef AColor (*ColorBlendRule)(AColor base, AColor layer, float op);
 
 // Combines a masked layer perturbation l (already multiplied by the mask weight a) with the
-// base vector in place.
-typedef void (*BumpBlendRule)(Point3& base, const Point3& l, float a, float op);
+// base vector and returns the new base.
+typedef Point3 (*BumpBlendRule)(Point3 base, Point3 l, float a, float op);
 
 struct BlendMode {
     int index;              // position in the table = value in modeList
@@ -54,5 +55,17 @@ const BlendMode* FindBlendMode(int index);
 
 // The rule a walk applies for a layer's mode index. This is where an unknown index is decided:
 // the colour walk leaves the base unchanged, the bump walk combines the layer as "Normal".
-ColorBlendRule ColorRuleOf(int index);
-BumpBlendRule BumpRuleOf(int index);
+extern const ColorBlendRule kUnknownModeColorRule;
+extern const BumpBlendRule kUnknownModeBumpRule;
+
+inline ColorBlendRule ColorRuleOf(int index)
+{
+    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].color
+                                                        : kUnknownModeColorRule;
+}
+
+inline BumpBlendRule BumpRuleOf(int index)
+{
+    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].bump
+                                                        : kUnknownModeBumpRule;
+}

@@ -2,16 +2,73 @@
 //
 // An HSV colour travels in an AColor: hue in r (degrees, 0 to below 360 when defined, −1 for
 // black), saturation in g, value in b; alpha is carried through unchanged.
+//
+// Both are inline and choose their sector by selection rather than by branches: the HSV blend
+// modes convert every layer, and hues of neighbouring samples need not be alike.
 #pragma once
 
 #include "acolor.h"
 
-// RGB to HSV. v = max; s = (max − min) / max; the hue sector is chosen by exact equality with
+#include <math.h>
+
+// RGB to HSV. v = max; s = (max − min) / max; the hue formula is chosen by exact equality with
 // the maximum, red first, then green. Black (max exactly 0) has hue −1 and saturation 0; any
 // other grey (max equal to min) has hue 0 and saturation 0.
-AColor ColorToHsv(const AColor& c);
+inline AColor ColorToHsv(const AColor& c)
+{
+    float max = c.r;
+    if (c.g > max) max = c.g;
+    if (c.b > max) max = c.b;
+    float min = c.r;
+    if (c.g < min) min = c.g;
+    if (c.b < min) min = c.b;
+
+    // Black: the hue is undefined and marked −1.
+    if (max == 0.0f)
+        return AColor(-1.0f, 0.0f, max, c.a);
+
+    const float delta = max - min;
+    const float s = delta / max;
+    // A grey that is not black: the hue formula would divide 0 by 0; such a grey gets hue 0.
+    if (delta == 0.0f)
+        return AColor(0.0f, s, max, c.a);
+
+    // red max: (g − b) / delta; green max: (b − r) / delta + 2; otherwise (r − g) / delta + 4.
+    // Picked by index, not by branches. Adding −0 leaves the red quotient exactly as it is.
+    const float numerators[3] = {c.g - c.b, c.b - c.r, c.r - c.g};
+    static const float kOffsets[3] = {-0.0f, 2.0f, 4.0f};
+    const int notRed = c.r != max;
+    const int sector = notRed + (notRed & (c.g != max));
+    const float h = (numerators[sector] / delta + kOffsets[sector]) * 60.0f;
+    // Below 0: add 360.
+    const float wrapped[2] = {h, h + 360.0f};
+    return AColor(wrapped[h < 0.0f], s, max, c.a);
+}
 
 // HSV to RGB. Saturation exactly 0 gives the grey (v, v, v) whatever the hue. Otherwise the
-// sector is floor(h / 60): sectors 0 to 4 as usual, every other value (300 to below 360, and
-// hues below 0, at or above 360, infinite or NaN) takes the sixth sector (v, p, q).
-AColor HsvToColor(const AColor& hsv);
+// sector is floor(h / 60), kept as a float: sectors 0 to 4 as usual, every other value (300 to
+// below 360, and hues below 0, at or above 360, infinite or NaN) takes the sixth row (v, p, q).
+inline AColor HsvToColor(const AColor& hsv)
+{
+    const float h = hsv.r;
+    const float s = hsv.g;
+    const float v = hsv.b;
+    if (s == 0.0f)
+        return AColor(v, v, v, hsv.a);
+
+    const float hh = h * 0.016666668f;
+    const float sector = floorf(hh);
+    const float f = hh - sector;
+    // Which of v, p, q, t each channel takes, by sector (0..4, then every other value).
+    static const unsigned char kRows[6][3] = {
+        {0, 3, 1}, {2, 0, 1}, {1, 0, 3}, {1, 2, 0}, {3, 1, 0}, {0, 1, 2}
+    };
+    float values[4];
+    values[0] = v;
+    values[1] = (1.0f - s) * v;                  // p
+    values[2] = (1.0f - f * s) * v;              // q
+    values[3] = (1.0f - (1.0f - f) * s) * v;     // t
+    // Only a sector within 0..4 is converted to an integer (NaN fails both tests).
+    const int row = (sector >= 0.0f && sector <= 4.0f) ? (int)sector : 5;
+    return AColor(values[kRows[row][0]], values[kRows[row][1]], values[kRows[row][2]], hsv.a);
+}

@@ -107,7 +107,7 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
             layer = AColor(t.colorList[i], 1.0f);
         if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
             layer.a = MeanOf(access.EvalColor(2 * i + 1));
-        ColorRuleOf(t.modeList[i])(base, layer, OpacityFraction(t.opasityList[i]));
+        base = ColorRuleOf(t.modeList[i])(base, layer, OpacityFraction(t.opasityList[i]));
     }
 
     if (out.Output_on)
@@ -152,7 +152,7 @@ Point3 EvalLayerPerturb(const LayerTables& t, Access& access)
         if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
             coverage = MeanOf(access.EvalColor(2 * i + 1));
         const Point3 masked(perturb.x * coverage, perturb.y * coverage, perturb.z * coverage);
-        BumpRuleOf(t.modeList[i])(base, masked, coverage, OpacityFraction(t.opasityList[i]));
+        base = BumpRuleOf(t.modeList[i])(base, masked, coverage, OpacityFraction(t.opasityList[i]));
     }
     return base;
 }

@@ -13,16 +13,14 @@
 namespace {
 
 // Applies a mode's colour rule to a copy of the base.
-AColor Blend(int mode, AColor base, const AColor& layer, float op)
+AColor Blend(int mode, const AColor& base, const AColor& layer, float op)
 {
-    ColorRuleOf(mode)(base, layer, op);
-    return base;
+    return ColorRuleOf(mode)(base, layer, op);
 }
 
-Point3 BlendBump(int mode, Point3 base, const Point3& l, float a, float op)
+Point3 BlendBump(int mode, const Point3& base, const Point3& l, float a, float op)
 {
-    BumpRuleOf(mode)(base, l, a, op);
-    return base;
+    return BumpRuleOf(mode)(base, l, a, op);
 }
 
 // ---- the table ----------------------------------------------------------------------------------

@@ -1,0 +1,454 @@
+// Benchmarks of the compositing engine: the colour walk by stack size, mode family and Output
+// stage; every mode alone against a plain loop of the same arithmetic and against pixman's float
+// combiners; the cache-hit path; the bump walk; and a count of allocations per sample.
+//
+// Sub-maps sit behind a virtual call, as the host's do. "per_layer_sample" is the time per
+// layer and sample (the walk over 16 layers divided by 16); "allocs" counts heap allocations
+// per sample inside the measured loop and must read 0.
+#include "allocation_counter.h"
+#include "blend_formulas.h"
+#include "blend_modes.h"
+#include "layer_stack.h"
+#include "output_stage.h"
+
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kPixels = 1024;   // one row of samples, cycled; a power of two
+
+// ---- the host side: a shading context, sub-maps and the access object -------------------------
+
+struct BenchContext {
+    int index = 0;            // the sample's position in the pixel row
+    bool cacheValid = false;
+    AColor cache = AColor(0, 0, 0, 0);
+    int gbuffer = 0;
+};
+
+class SubMap {
+public:
+    virtual ~SubMap() {}
+    virtual AColor EvalColor(const BenchContext& sc) = 0;
+    virtual Point3 EvalNormalPerturb(const BenchContext& sc) = 0;
+};
+
+// Returns one colour (and one perturbation) whatever the sample.
+class ConstantMap : public SubMap {
+public:
+    explicit ConstantMap(const AColor& c) : color_(c), perturb_(c.r - 0.5f, c.g - 0.5f, c.b - 0.5f) {}
+    AColor EvalColor(const BenchContext&) override { return color_; }
+    Point3 EvalNormalPerturb(const BenchContext&) override { return perturb_; }
+
+private:
+    AColor color_;
+    Point3 perturb_;
+};
+
+// Returns the sample's pixel of a row of colours: the same pixels pixman composites.
+class PixelMap : public SubMap {
+public:
+    PixelMap(const AColor* pixels, int offset) : pixels_(pixels), offset_(offset) {}
+    AColor EvalColor(const BenchContext& sc) override
+    {
+        return pixels_[(sc.index + offset_) & (kPixels - 1)];
+    }
+    Point3 EvalNormalPerturb(const BenchContext& sc) override
+    {
+        const AColor& c = pixels_[(sc.index + offset_) & (kPixels - 1)];
+        return Point3(c.r, c.g, c.b);
+    }
+
+private:
+    const AColor* pixels_;
+    int offset_;
+};
+
+class BenchAccess {
+public:
+    BenchAccess(SubMap* const* maps, BenchContext& sc, int gbufferId)
+        : maps_(maps), sc_(sc), gbufferId_(gbufferId) {}
+    bool HasMap(int entry) const { return maps_[entry] != nullptr; }
+    AColor EvalColor(int entry) { return maps_[entry]->EvalColor(sc_); }
+    Point3 EvalNormalPerturb(int entry) { return maps_[entry]->EvalNormalPerturb(sc_); }
+    bool GetCache(AColor& c)
+    {
+        if (!sc_.cacheValid)
+            return false;
+        c = sc_.cache;
+        return true;
+    }
+    void PutCache(const AColor& c) { sc_.cache = c; }
+    int GBufferID() const { return gbufferId_; }
+    void SetGBufferID(int id) { sc_.gbuffer = id; }
+
+private:
+    SubMap* const* maps_;
+    BenchContext& sc_;
+    int gbufferId_;
+};
+
+// ---- pixels and stacks ------------------------------------------------------------------------------
+
+struct Pixels {
+    std::vector<AColor> base, layer;
+    Pixels()
+    {
+        std::mt19937 rng(20261207);
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f), alpha(0.5f, 1.0f);
+        for (int i = 0; i < kPixels; ++i) {
+            base.push_back(AColor(unit(rng), unit(rng), unit(rng), alpha(rng)));
+            layer.push_back(AColor(unit(rng), unit(rng), unit(rng), alpha(rng)));
+        }
+    }
+};
+
+const Pixels& ThePixels()
+{
+    static const Pixels pixels;
+    return pixels;
+}
+
+struct Stack {
+    std::vector<int> mapEnabled, maskEnabled, mapUsed, modeList;
+    std::vector<float> opasityList;
+    std::vector<Color> colorList;
+    std::vector<std::unique_ptr<SubMap>> owned;
+    std::vector<SubMap*> maps;
+    OutputSettings out;
+
+    LayerTables Tables() const
+    {
+        LayerTables t;
+        t.mapCount = (int)maps.size();
+        t.mapEnabled = mapEnabled.data();     t.mapEnabledCount = (int)mapEnabled.size();
+        t.maskEnabled = maskEnabled.data();   t.maskEnabledCount = (int)maskEnabled.size();
+        t.mapUsed = mapUsed.data();           t.mapUsedCount = (int)mapUsed.size();
+        t.opasityList = opasityList.data();   t.opasityCount = (int)opasityList.size();
+        t.colorList = colorList.data();       t.colorCount = (int)colorList.size();
+        t.modeList = modeList.data();         t.modeCount = (int)modeList.size();
+        return t;
+    }
+    void AddLayer(int mode, SubMap* map, float opacity)
+    {
+        mapEnabled.push_back(1);
+        maskEnabled.push_back(1);
+        mapUsed.push_back(1);
+        modeList.push_back(mode);
+        opasityList.push_back(opacity);
+        colorList.push_back(Color(0.5f, 0.5f, 0.5f));
+        owned.emplace_back(map);
+        maps.push_back(map);
+        maps.push_back(nullptr);   // no mask
+    }
+};
+
+// Mode families of the stack benchmarks.
+enum Family { ORDINARY, HSV, INTERPOLATION, EXACT_DIFFERENCE };
+const char* const kFamilyNames[] = {"ordinary", "hsv", "interpolation", "exact_difference"};
+
+// The ordinary modes (all but "Interpolation", the HSV modes and "Exact Difference").
+const int kOrdinaryModes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
+                              18, 19, 21, 26, 27, 28, 29, 30, 31, 32, 34};
+const int kOrdinaryCount = sizeof(kOrdinaryModes) / sizeof(kOrdinaryModes[0]);
+
+int ModeOf(Family family, int layer)
+{
+    switch (family) {
+    case ORDINARY: return kOrdinaryModes[layer % kOrdinaryCount];
+    case HSV: return 22 + layer % 4;
+    case INTERPOLATION: return 20;
+    default: return 33;
+    }
+}
+
+// A stack of constant sub-maps, 80% opacity, no masks.
+void BuildConstantStack(Stack& s, Family family, int layers, bool output)
+{
+    SetDefaultOutputSettings(s.out);
+    if (output) {
+        s.out.Output_on = true;
+        s.out.gamma = 2.2f;
+        s.out.bright = 1.1f;
+        s.out.contrast = 0.9f;
+        s.out.outputShiftHSV = AColor(10.0f, 0.05f, 0.0f, 0.0f);
+        s.out.outputShiftRGB = AColor(0.01f, 0.0f, -0.01f, 0.0f);
+        s.out.Clamp = true;
+    }
+    std::mt19937 rng(7 + layers);
+    std::uniform_real_distribution<float> unit(0.05f, 0.95f), alpha(0.6f, 1.0f);
+    for (int i = 0; i < layers; ++i)
+        s.AddLayer(ModeOf(family, i), new ConstantMap(AColor(unit(rng), unit(rng), unit(rng), alpha(rng))), 80.0f);
+}
+
+// Reports the allocations counted over the loop, per sample.
+void ReportAllocations(benchmark::State& state, std::size_t allocations)
+{
+    state.counters["allocs"] = benchmark::Counter((double)allocations, benchmark::Counter::kAvgIterations);
+}
+
+void PerLayerSample(benchmark::State& state, int layersPerSample)
+{
+    state.counters["per_layer_sample"] = benchmark::Counter(
+        (double)layersPerSample, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// ---- the colour walk by family, stack size and Output stage ----------------------------------------
+
+void BM_ColorWalk(benchmark::State& state)
+{
+    const Family family = (Family)state.range(0);
+    const int layers = (int)state.range(1);
+    const bool output = state.range(2) != 0;
+    Stack stack;
+    BuildConstantStack(stack, family, layers, output);
+    const LayerTables tables = stack.Tables();
+    BenchContext sc;
+    BenchAccess access(stack.maps.data(), sc, 3);
+    state.SetLabel(std::string(kFamilyNames[family]) + (output ? " +output" : ""));
+    bench::StartCountingAllocations();
+    for (auto _ : state) {
+        sc.index = (sc.index + 1) & (kPixels - 1);
+        AColor c = EvalLayerColor(tables, stack.out, access);
+        benchmark::DoNotOptimize(c);
+    }
+    ReportAllocations(state, bench::StopCountingAllocations());
+    PerLayerSample(state, layers);
+}
+
+void ColorWalkArgs(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"family", "layers", "output"});
+    for (int family = ORDINARY; family <= EXACT_DIFFERENCE; ++family)
+        for (int layers : {1, 4, 16, 64})
+            for (int output = 0; output <= 1; ++output)
+                b->Args({family, layers, output});
+    b->Args({ORDINARY, 8, 1});   // the 8-layer target
+}
+BENCHMARK(BM_ColorWalk)->Apply(ColorWalkArgs);
+
+void BM_CacheHit(benchmark::State& state)
+{
+    Stack stack;
+    BuildConstantStack(stack, ORDINARY, 16, true);
+    const LayerTables tables = stack.Tables();
+    BenchContext sc;
+    sc.cacheValid = true;
+    sc.cache = AColor(0.1f, 0.2f, 0.3f, 1.0f);
+    BenchAccess access(stack.maps.data(), sc, 3);
+    bench::StartCountingAllocations();
+    for (auto _ : state) {
+        AColor c = EvalLayerColor(tables, stack.out, access);
+        benchmark::DoNotOptimize(c);
+    }
+    ReportAllocations(state, bench::StopCountingAllocations());
+}
+BENCHMARK(BM_CacheHit);
+
+void BM_BumpWalk(benchmark::State& state)
+{
+    const int layers = (int)state.range(0);
+    Stack stack;
+    BuildConstantStack(stack, ORDINARY, layers, false);
+    const LayerTables tables = stack.Tables();
+    BenchContext sc;
+    BenchAccess access(stack.maps.data(), sc, 3);
+    bench::StartCountingAllocations();
+    for (auto _ : state) {
+        Point3 p = EvalLayerPerturb(tables, access);
+        benchmark::DoNotOptimize(p);
+    }
+    ReportAllocations(state, bench::StopCountingAllocations());
+    PerLayerSample(state, layers);
+}
+BENCHMARK(BM_BumpWalk)->ArgName("layers")->Arg(1)->Arg(4)->Arg(16)->Arg(64);
+
+// The Output stage alone, with gamma, on the pixel row.
+void BM_OutputStage(benchmark::State& state)
+{
+    Stack stack;
+    BuildConstantStack(stack, ORDINARY, 0, true);
+    const std::vector<AColor>& pixels = ThePixels().base;
+    int i = 0;
+    for (auto _ : state) {
+        i = (i + 1) & (kPixels - 1);
+        AColor c = AdjustOutput(pixels[i], stack.out);
+        benchmark::DoNotOptimize(c);
+    }
+}
+BENCHMARK(BM_OutputStage);
+
+// ---- every mode alone, over the pixel row --------------------------------------------------------------
+
+const int kModeLayers = 16;
+
+// A base layer and 16 layers of one mode, each a pixel map (offset rows of the same pixels).
+void BuildModeStack(Stack& s, int mode)
+{
+    SetDefaultOutputSettings(s.out);
+    const Pixels& px = ThePixels();
+    s.AddLayer(0, new PixelMap(px.base.data(), 0), 100.0f);
+    for (int i = 0; i < kModeLayers; ++i)
+        s.AddLayer(mode, new PixelMap(px.layer.data(), 37 * i), 80.0f);
+}
+
+void BM_Mode(benchmark::State& state, int mode)
+{
+    Stack stack;
+    BuildModeStack(stack, mode);
+    const LayerTables tables = stack.Tables();
+    BenchContext sc;
+    BenchAccess access(stack.maps.data(), sc, 0);
+    bench::StartCountingAllocations();
+    for (auto _ : state) {
+        sc.index = (sc.index + 1) & (kPixels - 1);
+        AColor c = EvalLayerColor(tables, stack.out, access);
+        benchmark::DoNotOptimize(c);
+    }
+    ReportAllocations(state, bench::StopCountingAllocations());
+    PerLayerSample(state, kModeLayers);
+}
+
+// The same arithmetic as a plain loop: the mode is known at compile time, the formula inlined,
+// no tables, no cache, no dispatch. Only the sub-map calls stay virtual.
+template <BlendFormula F, unsigned Channels>
+void BM_PlainLoop(benchmark::State& state)
+{
+    const Pixels& px = ThePixels();
+    std::vector<std::unique_ptr<SubMap>> owned;
+    std::vector<SubMap*> maps;
+    owned.emplace_back(new PixelMap(px.base.data(), 0));
+    maps.push_back(owned.back().get());
+    for (int i = 0; i < kModeLayers; ++i) {
+        owned.emplace_back(new PixelMap(px.layer.data(), 37 * i));
+        maps.push_back(owned.back().get());
+    }
+    const float op = 80.0f * 0.01f;
+    BenchContext sc;
+    for (auto _ : state) {
+        sc.index = (sc.index + 1) & (kPixels - 1);
+        AColor base = maps[0]->EvalColor(sc);
+        const float m = base.a;
+        base *= m;
+        for (int i = 1; i <= kModeLayers; ++i) {
+            const AColor l = maps[i]->EvalColor(sc);
+            const float a = l.a;
+            if (Channels & BLEND_RED) base.r = CompositeChannel(base.r, F(base.r, l.r), op, a);
+            if (Channels & BLEND_GREEN) base.g = CompositeChannel(base.g, F(base.g, l.g), op, a);
+            if (Channels & BLEND_BLUE) base.b = CompositeChannel(base.b, F(base.b, l.b), op, a);
+            if (Channels & BLEND_ALPHA) base.a = CompositeChannel(base.a, F(base.a, a), op, a);
+        }
+        benchmark::DoNotOptimize(base);
+    }
+    PerLayerSample(state, kModeLayers);
+}
+
+struct PlainEntry {
+    int mode;
+    void (*run)(benchmark::State&);
+};
+
+const PlainEntry kPlainLoops[] = {
+    {0, &BM_PlainLoop<&BlendNormal, BLEND_RGBA>},
+    {1, &BM_PlainLoop<&BlendMultiply, BLEND_RGBA>},
+    {2, &BM_PlainLoop<&BlendScreen, BLEND_RGBA>},
+    {3, &BM_PlainLoop<&BlendAdditive, BLEND_RGBA>},
+    {4, &BM_PlainLoop<&BlendSubtractive, BLEND_RGB>},
+    {5, &BM_PlainLoop<&BlendStamp, BLEND_RGB>},
+    {6, &BM_PlainLoop<&BlendDifference, BLEND_RGB>},
+    {7, &BM_PlainLoop<&BlendNegation, BLEND_RGB>},
+    {8, &BM_PlainLoop<&BlendExclusion, BLEND_RGB>},
+    {9, &BM_PlainLoop<&BlendDarken, BLEND_RGB>},
+    {10, &BM_PlainLoop<&BlendLighten, BLEND_RGB>},
+    {11, &BM_PlainLoop<&BlendOverlay, BLEND_RGB>},
+    {12, &BM_PlainLoop<&BlendHardLight, BLEND_RGB>},
+    {13, &BM_PlainLoop<&BlendSoftLight, BLEND_RGB>},
+    {14, &BM_PlainLoop<&BlendDodge, BLEND_RGB>},
+    {15, &BM_PlainLoop<&BlendInverseDodge, BLEND_RGB>},
+    {16, &BM_PlainLoop<&BlendSoftDodge, BLEND_RGB>},
+    {17, &BM_PlainLoop<&BlendBurn, BLEND_RGB>},
+    {18, &BM_PlainLoop<&BlendInverseBurn, BLEND_RGB>},
+    {19, &BM_PlainLoop<&BlendSoftBurn, BLEND_RGB>},
+    {20, &BM_PlainLoop<&BlendInterpolation, BLEND_RGB>},
+    {21, &BM_PlainLoop<&BlendAverage, BLEND_RGB>},
+    {26, &BM_PlainLoop<&BlendReflect, BLEND_RGB>},
+    {27, &BM_PlainLoop<&BlendGlow, BLEND_RGB>},
+    {28, &BM_PlainLoop<&BlendFreeze, BLEND_RGB>},
+    {29, &BM_PlainLoop<&BlendHeat, BLEND_RGB>},
+    {30, &BM_PlainLoop<&BlendNormal, BLEND_RED>},
+    {31, &BM_PlainLoop<&BlendNormal, BLEND_GREEN>},
+    {32, &BM_PlainLoop<&BlendNormal, BLEND_BLUE>},
+    {34, &BM_PlainLoop<&BlendSubtraction, BLEND_RGB>},
+};
+
+// ---- pixman's float combiners over the same pixels ------------------------------------------------------
+
+struct PixmanEntry {
+    int mode;
+    pixman_op_t op;
+};
+
+const PixmanEntry kPixmanOps[] = {
+    {1, PIXMAN_OP_MULTIPLY},    {2, PIXMAN_OP_SCREEN},      {11, PIXMAN_OP_OVERLAY},
+    {12, PIXMAN_OP_HARD_LIGHT}, {13, PIXMAN_OP_SOFT_LIGHT}, {9, PIXMAN_OP_DARKEN},
+    {10, PIXMAN_OP_LIGHTEN},    {6, PIXMAN_OP_DIFFERENCE},  {8, PIXMAN_OP_EXCLUSION},
+    {14, PIXMAN_OP_COLOR_DODGE}, {17, PIXMAN_OP_COLOR_BURN}, {22, PIXMAN_OP_HSL_HUE},
+    {23, PIXMAN_OP_HSL_SATURATION}, {25, PIXMAN_OP_HSL_COLOR}, {24, PIXMAN_OP_HSL_LUMINOSITY},
+};
+
+// One row of kPixels layer pixels composited onto the base pixels, single thread.
+void BM_Pixman(benchmark::State& state, pixman_op_t op)
+{
+    const Pixels& px = ThePixels();
+    std::vector<float> src(4 * kPixels), dst(4 * kPixels);
+    for (int i = 0; i < kPixels; ++i)
+        for (int c = 0; c < 4; ++c) {
+            src[4 * i + c] = px.layer[i][c];
+            dst[4 * i + c] = px.base[i][c];
+        }
+    pixman_image_t* s = pixman_image_create_bits(PIXMAN_rgba_float, kPixels, 1,
+                                                 reinterpret_cast<uint32_t*>(src.data()), 16 * kPixels);
+    pixman_image_t* d = pixman_image_create_bits(PIXMAN_rgba_float, kPixels, 1,
+                                                 reinterpret_cast<uint32_t*>(dst.data()), 16 * kPixels);
+    for (auto _ : state) {
+        pixman_image_composite32(op, s, nullptr, d, 0, 0, 0, 0, 0, 0, kPixels, 1);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(s);
+    pixman_image_unref(d);
+    PerLayerSample(state, kPixels);
+}
+
+void RegisterModeBenchmarks()
+{
+    for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
+        benchmark::RegisterBenchmark(("BM_Mode/" + std::string(kBlendModes[mode].name)).c_str(),
+                                     [mode](benchmark::State& st) { BM_Mode(st, mode); });
+    for (const PlainEntry& e : kPlainLoops)
+        benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[e.mode].name)).c_str(), e.run);
+    for (const PixmanEntry& e : kPixmanOps) {
+        const pixman_op_t op = e.op;
+        benchmark::RegisterBenchmark(("BM_Pixman/" + std::string(kBlendModes[e.mode].name)).c_str(),
+                                     [op](benchmark::State& st) { BM_Pixman(st, op); });
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    RegisterModeBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
