@@ -23,22 +23,13 @@ TEST(ParamBlock, DeclarationReadsBackWhole)
     // Declaration order is ID order, and the last parameter is whole: its control was read.
     for (int i = 0; i < 21; ++i)
         EXPECT_EQ(d->IndextoID(i), i);
+    ParamDef& maps = d->GetParamDef(pb_map_list);
+    EXPECT_TRUE(maps.flags & P_OWNERS_REF);
+    EXPECT_EQ(maps.refno, 1);
     ParamDef& clamp = d->GetParamDef(20);
     EXPECT_STREQ(clamp.int_name, L"Clamp");
     ASSERT_EQ(clamp.ctrl_count, 1);
     EXPECT_EQ(clamp.ctrl_IDs[0], 1036);
-}
-
-TEST(ParamBlock, MapListIsTheOwnersReferencesFromOne)
-{
-    ParamDef& maps = Desc()->GetParamDef(pb_map_list);
-    EXPECT_EQ((int)maps.type, (int)TYPE_TEXMAP_TAB);
-    EXPECT_TRUE(maps.flags & P_OWNERS_REF);
-    EXPECT_TRUE(maps.flags & P_VARIABLE_SIZE);
-    EXPECT_EQ(maps.refno, 1);
-    EXPECT_EQ(maps.tab_size, 2);
-    EXPECT_FALSE(Desc()->GetParamDef(pb_edit_ids).flags & P_HAS_DEFAULT);
-    EXPECT_EQ(Desc()->GetParamDef(pb_mask_enabled).local_name, 6);
 }
 
 TEST(ParamBlock, DefaultsAndRangesAreSinglePrecision)

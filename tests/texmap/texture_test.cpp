@@ -181,23 +181,6 @@ TEST_F(Texture, ValidityIsNarrowedBySubMapsOnly)
     EXPECT_EQ(map->updates, 3);
 }
 
-TEST_F(Texture, OutsideGrowthKeepsLayersAndAddsDefaults)
-{
-    IParamBlock2* pb = Block(tex);
-    Layers(tex)->SetOpacity(0, 40.0f);
-    Layers(tex)->SetBlendMode(0, 9);
-    // The block tells its owner of its own count changes.
-    pb->SetCount(pb_map_enabled, 3);
-    Interval valid = FOREVER;
-    tex->Update(0, valid);
-    EXPECT_EQ(Layers(tex)->GetNumLayers(), 3);
-    EXPECT_EQ(Layers(tex)->GetOpacity(0), 40.0f);
-    EXPECT_EQ(Layers(tex)->GetBlendMode(0), 9);
-    EXPECT_EQ(Layers(tex)->GetOpacity(2), 100.0f);
-    EXPECT_EQ(Layers(tex)->GetBlendMode(2), 0);
-    EXPECT_STREQ(pb->GetStr(pb_edit_ids, 0, 2), L"2");
-}
-
 TEST_F(Texture, SetNumSubTexmapsCountsLayers)
 {
     static_cast<MultiTex*>(tex)->SetNumSubTexmaps(4);
