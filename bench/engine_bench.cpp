@@ -270,11 +270,13 @@ void BM_BumpWalk(benchmark::State& state)
 }
 BENCHMARK(BM_BumpWalk)->ArgName("layers")->Arg(1)->Arg(4)->Arg(16)->Arg(64);
 
-// The Output stage alone, with gamma, on the pixel row.
+// The Output stage alone on the pixel row, with gamma 2.2 (gamma:1) or gamma 1 (gamma:0).
 void BM_OutputStage(benchmark::State& state)
 {
     Stack stack;
     BuildConstantStack(stack, ORDINARY, 0, true);
+    if (state.range(0) == 0)
+        stack.out.gamma = 1.0f;
     const std::vector<AColor>& pixels = ThePixels().base;
     int i = 0;
     for (auto _ : state) {
@@ -283,7 +285,25 @@ void BM_OutputStage(benchmark::State& state)
         benchmark::DoNotOptimize(c);
     }
 }
-BENCHMARK(BM_OutputStage);
+BENCHMARK(BM_OutputStage)->ArgName("gamma")->Arg(0)->Arg(1);
+
+// A chain of 1000 dependent float additions: on an idle core of this machine each takes the
+// adder's latency (3 cycles on this CPU family), so the time per addition shows how much of
+// the core the benchmarks actually get while the machine is shared.
+void BM_Calibration(benchmark::State& state)
+{
+    float x = 0.0f;
+    const float step = 1e-7f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(x);
+        for (int i = 0; i < 1000; ++i)
+            x += step;
+        benchmark::DoNotOptimize(x);
+    }
+    state.counters["per_addition"] = benchmark::Counter(
+        1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Calibration);
 
 // ---- every mode alone, over the pixel row --------------------------------------------------------------
 
