@@ -21,6 +21,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -203,6 +204,7 @@ int Main(std::vector<std::string> args)
     CLI::App app("quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in", "quiltra");
     app.allow_windows_style_options(false);  // "/path" is a file, not an option
     app.require_subcommand(1);
+    app.fallthrough();  // --plugins may come after the command too
     app.add_option("--plugins", o.plugins, "folder of plug-ins to load (default: plugins beside the program)");
 
     auto* render = app.add_subcommand("render", "render a scene over the unit square to a PNG");
@@ -229,6 +231,13 @@ int Main(std::vector<std::string> args)
     auto* save = app.add_subcommand("save", "save a scene as a host scene file");
     save->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     save->add_option("out", o.output, "scene file to write")->required();
+
+    // A first word that is no command is named as such (the parser would only say that a
+    // command is required).
+    const std::vector<std::string> commands{"render", "eval", "modes", "save"};
+    if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
+        std::find(commands.begin(), commands.end(), args[1]) == commands.end())
+        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes or save)");
 
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());

@@ -1,0 +1,210 @@
+// The quiltra program as a user runs it: its commands, its output format, and a clear message
+// with exit status 2 and no output file for every kind of bad input.
+#include "app_test_support.h"
+#include "file_io.h"
+#include "hex_float.h"
+#include "image_io.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace quiltra;
+using namespace quiltra_test;
+
+namespace {
+
+std::string Example(const std::string& name) { return SourcePath("examples/" + name); }
+
+std::vector<std::string> SortedFiles(const std::string& folder)
+{
+    std::vector<std::string> names = FilesIn(folder);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Cli, RenderWritesAnSrgbPngAndTheRawFloats)
+{
+    std::string folder = ScratchFolder("cli-render");
+    RunResult r = RunQuiltra({"render", Example("nested.json"), "-o", folder + "out/nested.png", "--size", "8x4",
+                              "--threads", "3", "--pfm", folder + "nested.pfm", "--pfm-alpha", folder + "alpha.pfm"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> codes;
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "out/nested.png"), w, h, codes));
+    EXPECT_EQ(w, 8);
+    EXPECT_EQ(h, 4);
+    FloatImage raw = DecodePfm(ReadBytes(folder + "nested.pfm"), "nested.pfm");
+    FloatImage alpha = DecodePfm(ReadBytes(folder + "alpha.pfm"), "alpha.pfm");
+    ASSERT_EQ(raw.width, 8);
+    // Pixel (0, 1): u = 1/16, v = 5/8, a white square. By hand (see the nested example):
+    // red 1·0.5·0.75 + 0.25 = 0.625, alpha 0.8125.
+    EXPECT_FLOAT_EQ(raw.Pixel(0, 1)[0], 0.625f);
+    EXPECT_FLOAT_EQ(alpha.Pixel(0, 1)[3], 0.8125f);
+    for (int i = 0; i < w * h; ++i) {
+        const float* p = raw.Pixel(i % w, i / w);
+        EXPECT_EQ(codes[(size_t)i * 4 + 0], SrgbByte(p[0]));
+        EXPECT_EQ(codes[(size_t)i * 4 + 2], SrgbByte(p[2]));
+        EXPECT_EQ(codes[(size_t)i * 4 + 3], LinearByte(alpha.Pixel(i % w, i / w)[3]));
+    }
+    EXPECT_EQ(SortedFiles(folder), (std::vector<std::string>{"alpha.pfm", "nested.pfm", "out"}));
+}
+
+TEST(Cli, EvalPrintsColourMonoAndPerturbationAsHexFloats)
+{
+    // examples/nested.json at u = 0.0625, v = 0.625 (a white square): colour
+    // (0.625, ((0.5 + u)·0.5)·0.75 + 0.25, ((1.25 − u)·0.5)·0.75 + 0.25, 0.8125). Its layers
+    // have no bump, so the perturbation is zero.
+    RunResult r = RunQuiltra({"eval", Example("nested.json"), "--u", "0.0625", "--v", "0.625"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const float u = 0.0625f;
+    const float g = ((0.5f + u) * 0.5f) * 0.75f + 0.25f * 1.0f;
+    const float b = ((0.25f + (1.0f - u)) * 0.5f) * 0.75f + 0.25f * 1.0f;
+    const float mono = (g + 0.625f + b) * 0.33333334f;
+    EXPECT_EQ(r.out, "color 0x1.4p-1 " + HexFloat(g) + " " + HexFloat(b) + " 0x1.ap-1\n" +
+                         "mono " + HexFloat(mono) + "\n" + "perturb 0x0p+0 0x0p+0 0x0p+0\n");
+}
+
+TEST(Cli, EvalWritesNotANumberAndInfinitiesAsWords)
+{
+    std::string folder = ScratchFolder("cli-eval-special");
+    // Red: "Soft Light" with a layer of 0.75 takes the square root of the base, −1: not a
+    // number. Green and blue: two "Additive" layers of ±3e38 overflow to ±infinity. Alpha:
+    // "Additive" adds the layers' alpha too, 1 + 1 + 1 = 3. The mono value of NaN is NaN.
+    WriteText(folder + "special.json", R"({"layers": [
+        {"color": [-1, 0, 0]},
+        {"color": [0.75, 0.5, 0.5], "mode": "Soft Light"},
+        {"color": [0, 3e38, -3e38], "mode": "Additive"},
+        {"color": [0, 3e38, -3e38], "mode": "Additive"}]})");
+    RunResult r = RunQuiltra({"eval", folder + "special.json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "color nan inf -inf 0x1.8p+1\nmono nan\nperturb 0x0p+0 0x0p+0 0x0p+0\n");
+
+    // A constant map's perturbation comes through as it is, exactly.
+    WriteText(folder + "lean.json", R"({"layers": [{"map": {"type": "constant", "perturb": [0.5, -2, 0.1]}}]})");
+    r = RunQuiltra({"eval", folder + "lean.json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "color 0x0p+0 0x0p+0 0x0p+0 0x1p+0\nmono 0x0p+0\nperturb 0x1p-1 -0x1p+1 " + HexFloat(0.1f) + "\n");
+}
+
+TEST(Cli, ModesWritesALabelledSheetOfAllThirtyFiveModes)
+{
+    std::string folder = ScratchFolder("cli-modes");
+    RunResult r = RunQuiltra({"modes", "-o", folder + "modes.png", "--cell", "64"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> codes;
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "modes.png"), w, h, codes));
+    // 7 columns and 5 rows of 64-pixel cells, 8-pixel gaps, 17-pixel label bands.
+    EXPECT_EQ(w, 7 * 64 + 8 * 8);
+    EXPECT_EQ(h, 5 * (64 + 17) + 6 * 8);
+    // The label band under the first cell has ink (light grey) on the dark background.
+    int ink = 0;
+    for (int y = 8 + 64; y < 8 + 64 + 17; ++y)
+        for (int x = 8; x < 8 + 64; ++x) ink += codes[((size_t)y * w + x) * 4] > 200;
+    EXPECT_GT(ink, 20);
+    // Cell 0 ("Normal" at 100 %) shows the layer alone: its top-left pixel is near the layer's
+    // white end, whose red is 1.
+    EXPECT_EQ(codes[((size_t)8 * w + 8) * 4], 255);
+}
+
+TEST(Cli, SavedScenesRenderAndEvaluateLikeTheirSource)
+{
+    std::string folder = ScratchFolder("cli-save");
+    for (const char* name : {"demo.json", "bump.json"}) {
+        std::string saved = folder + name + ".scene";
+        RunResult s = RunQuiltra({"save", Example(name), saved});
+        ASSERT_EQ(s.status, 0) << s.err;
+        for (const char* channel : {"color", "bump"}) {
+            RunResult a = RunQuiltra({"render", Example(name), "-o", folder + "a.png", "--size", "16x16", "--channel", channel, "--pfm", folder + "a.pfm"});
+            RunResult b = RunQuiltra({"render", saved, "-o", folder + "b.png", "--size", "16x16", "--channel", channel, "--pfm", folder + "b.pfm"});
+            ASSERT_EQ(a.status, 0) << a.err;
+            ASSERT_EQ(b.status, 0) << b.err;
+            EXPECT_EQ(ReadBytes(folder + "a.pfm"), ReadBytes(folder + "b.pfm")) << name << " " << channel;
+            EXPECT_EQ(ReadBytes(folder + "a.png"), ReadBytes(folder + "b.png")) << name << " " << channel;
+        }
+        RunResult e1 = RunQuiltra({"eval", Example(name), "--u", "0.3", "--v", "0.7"});
+        RunResult e2 = RunQuiltra({"eval", saved, "--u", "0.3", "--v", "0.7"});
+        EXPECT_EQ(e1.out, e2.out);
+        // A saved scene saves again to the same bytes.
+        RunResult again = RunQuiltra({"save", saved, folder + "again.scene"});
+        ASSERT_EQ(again.status, 0) << again.err;
+        EXPECT_EQ(ReadBytes(saved), ReadBytes(folder + "again.scene"));
+    }
+}
+
+struct BadRun {
+    std::vector<std::string> args;  // "@" is replaced by the scratch folder
+    std::string message;            // part of stderr ("@" replaced too)
+};
+
+TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
+{
+    std::string folder = ScratchFolder("cli-bad");
+    WriteText(folder + "malformed.json", "{\"layers\": [{\"mode\": \"Normal\",}]}");
+    WriteText(folder + "wrongtype.json", R"({"layers": [{}, {"opacity": [50]}]})");
+    WriteText(folder + "unknownkey.json", R"({"layers": [{"colour": [1, 0, 0]}]})");
+    WriteText(folder + "unknownmode.json", R"({"layers": [{}, {}, {"mode": "Vivid Light"}]})");
+    WriteText(folder + "nobitmap.json", R"({"layers": [{"map": {"type": "bitmap", "file": "gone.png"}}]})");
+    WriteText(folder + "notapicture.png", "this is text, not a picture");
+    WriteText(folder + "badbitmap.json", R"({"layers": [{}, {"mask": {"type": "bitmap", "file": "notapicture.png"}}]})");
+    WriteText(folder + "garbage.bin", std::string("\x00\x01\x02\xff\xfe garbage", 14));
+    WriteText(folder + "good.json", R"({"layers": [{}]})");
+    WriteText(folder + "scene.png", R"({"layers": [{}]})");
+    {
+        RunResult s = RunQuiltra({"save", Example("nested.json"), folder + "whole.scene"});
+        ASSERT_EQ(s.status, 0) << s.err;
+        std::vector<std::uint8_t> whole = ReadBytes(folder + "whole.scene");
+        WriteText(folder + "truncated.scene", std::string(whole.begin(), whole.begin() + (long)whole.size() / 2));
+        WriteText(folder + "magiconly.scene", "QLTSCENE");
+    }
+    const std::vector<std::string> before = SortedFiles(folder);
+
+    const BadRun cases[] = {
+        {{"render", "@malformed.json", "-o", "@o.png"}, "@malformed.json: malformed JSON at line 1, column 31"},
+        {{"render", "@wrongtype.json", "-o", "@o.png"}, "@wrongtype.json: layers[1].opacity: expected a number, found an array"},
+        {{"render", "@unknownkey.json", "-o", "@o.png"}, "@unknownkey.json: layers[0].colour: unknown key \"colour\""},
+        {{"eval", "@unknownmode.json"}, "@unknownmode.json: layers[2].mode: unknown blend mode \"Vivid Light\""},
+        {{"render", "@nobitmap.json", "-o", "@o.png"}, "@nobitmap.json: layers[0].map.file: bitmap \"gone.png\" not found"},
+        {{"render", "@badbitmap.json", "-o", "@o.png"}, "@badbitmap.json: layers[1].mask.file: @notapicture.png: cannot read picture"},
+        {{"render", "@truncated.scene", "-o", "@o.png"}, "@truncated.scene: byte "},
+        {{"eval", "@magiconly.scene"}, "@magiconly.scene: byte "},
+        {{"save", "@truncated.scene", "@o.scene"}, "not a usable scene"},
+        {{"render", "@garbage.bin", "-o", "@o.png"}, "@garbage.bin: malformed JSON"},
+        {{"render", "@missing.json", "-o", "@o.png"}, "@missing.json: no such file"},
+        {{"render", "@good.json", "-o", "@o.png", "--bogus"}, "--bogus"},
+        {{"render", "@good.json", "-o", "@o.png", "--size", "0x10"}, "--size: 0x10 is outside"},
+        {{"render", "@good.json", "-o", "@o.png", "--size", "big"}, "--size: expected WIDTHxHEIGHT"},
+        {{"render", "@good.json", "-o", "@o.png", "--size", "20000x20000"}, "--size: 20000x20000 is outside"},
+        {{"render", "@good.json", "-o", "@o.png", "--threads", "0"}, "--threads"},
+        {{"render", "@good.json", "-o", "@o.png", "--channel", "alpha"}, "--channel"},
+        {{"render", "@good.json", "-o", "@o.jpg"}, "@o.jpg: the picture is written as PNG"},
+        {{"render", "@good.json"}, "--output is required"},
+        {{"render", "@scene.png", "-o", "@scene.png"}, "would overwrite the scene file"},
+        {{"save", "@good.json", "@good.json"}, "would overwrite the scene file"},
+        {{"eval", "@good.json", "--u", "x"}, "--u"},
+        {{"eval", "@good.json", "--u", "nan"}, "--u and --v must be finite numbers"},
+        {{"paint", "@good.json"}, "unknown command \"paint\""},
+        {{}, "A subcommand is required"},
+        {{"modes", "-o", "@o.png", "--cell", "5"}, "--cell: expected 32 to 1024"},
+        {{"render", "@good.json", "-o", "@o.png", "--plugins", "@nowhere"}, "@nowhere: the layered texture plug-in (Vorlith.dlt) is not there"},
+    };
+    for (const BadRun& c : cases) {
+        std::vector<std::string> args;
+        for (std::string a : c.args) {
+            if (!a.empty() && a[0] == '@') a = folder + a.substr(1);
+            args.push_back(a);
+        }
+        std::string message = c.message;
+        for (size_t at; (at = message.find('@')) != std::string::npos;) message.replace(at, 1, folder);
+        RunResult r = RunQuiltra(args);
+        std::string line = args.empty() ? "(no arguments)" : args[0] + " " + (args.size() > 1 ? args[1] : "");
+        EXPECT_EQ(r.status, 2) << line << "\n" << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << line << "\nexpected: " << message << "\n     got: " << r.err;
+        EXPECT_EQ(r.out, "") << line;
+        EXPECT_EQ(SortedFiles(folder), before) << line << ": something was left behind";
+    }
+}
+
+}  // namespace
