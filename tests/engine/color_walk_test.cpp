@@ -345,6 +345,13 @@ TEST(ColorWalkTables, MapCountOddOrLargerThanTheTablesIsBounded)
     EXPECT_ACOLOR_EQ(AColor(0.5f, 0.5f, 0.5f, 1), stack.Evaluate());
     stack.access.maps.resize(40);  // more map entries than table entries
     EXPECT_ACOLOR_EQ(AColor(0.5f, 0.5f, 0.5f, 1), stack.Evaluate());
+
+    LayerTables t = stack.Tables();
+    t.mapCount = -4;               // a negative count is an empty stack
+    EXPECT_EQ(0, EffectiveLayerCount(t));
+    t.mapCount = 4;
+    t.opasityCount = -1;
+    EXPECT_EQ(0, EffectiveLayerCount(t));
 }
 
 }  // namespace
