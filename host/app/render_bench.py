@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""End-to-end speed of `quiltra render` under wine: samples per second for the demo and for
+stacks of 1, 4, 16 and 64 layers of picture sub-maps, at 1024x1024 on 1 and 2 threads.
+
+Usage: render_bench.py SOURCE_DIR BUILD_DIR OUT.md [--size N] [--repeats R]
+Each figure is the best of R runs of the whole program (start-up, scene reading, plug-in
+loading, rendering, PNG writing). The start-up alone (a 1x1 render) is measured and shown too.
+"""
+import json
+import os
+import platform
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def stack_scene(layers):
+    """Layers of picture maps in a rotation of kinds and modes, every other one masked."""
+    maps = [
+        {"type": "noise", "scale": 6, "octaves": 4, "color1": [0.1, 0.2, 0.3], "color2": [0.9, 0.7, 0.4]},
+        {"type": "checker", "scale": 8, "color1": [1, 1, 1], "color2": [0.2, 0.2, 0.2]},
+        {"type": "gradient", "direction": "radial", "colors": [[1, 0.8, 0.6], [0.1, 0.2, 0.5]]},
+        {"type": "constant", "color": [0.4, 0.6, 0.8, 1]},
+    ]
+    modes = ["Normal", "Multiply", "Screen", "Overlay", "Soft Light", "Hue", "Dodge", "Average"]
+    out = []
+    for i in range(layers):
+        layer = {"map": maps[i % len(maps)], "mode": modes[i % len(modes)], "opacity": 80}
+        if i % 2:
+            layer["mask"] = {"type": "gradient", "direction": "u"}
+        out.append(layer)
+    return {"layers": out}
+
+
+def run(launcher, build_parent, args):
+    env = dict(os.environ, QUILTRA_BUILD=build_parent)
+    start = time.perf_counter()
+    subprocess.run([launcher] + args, check=True, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def main():
+    source, build_parent, out_md = sys.argv[1], sys.argv[2], sys.argv[3]
+    size = int(sys.argv[sys.argv.index("--size") + 1]) if "--size" in sys.argv else 1024
+    repeats = int(sys.argv[sys.argv.index("--repeats") + 1]) if "--repeats" in sys.argv else 3
+    launcher = os.path.join(source, "quiltra")
+    cpu = next((l.split(":", 1)[1].strip() for l in subprocess.run(["lscpu"], capture_output=True, text=True).stdout.splitlines()
+                if l.startswith("Model name")), platform.processor())
+    cores = os.cpu_count()
+
+    with tempfile.TemporaryDirectory() as tmp:
+        scenes = [("demo (examples/demo.json)", os.path.join(source, "examples", "demo.json"))]
+        for n in (1, 4, 16, 64):
+            path = os.path.join(tmp, f"stack{n}.json")
+            with open(path, "w") as f:
+                json.dump(stack_scene(n), f)
+            scenes.append((f"{n} layer{'s' if n > 1 else ''} of picture maps", path))
+        png = os.path.join(tmp, "out.png")
+
+        run(launcher, build_parent, ["render", scenes[0][1], "-o", png, "--size", "1x1"])  # warm the wine prefix
+        startup = min(run(launcher, build_parent, ["render", scenes[0][1], "-o", png, "--size", "1x1"]) for _ in range(repeats))
+        rows = []
+        for name, path in scenes:
+            figures = []
+            for threads in (1, 2):
+                best = min(run(launcher, build_parent, ["render", path, "-o", png, "--size", f"{size}x{size}",
+                                                         "--threads", str(threads)]) for _ in range(repeats))
+                figures.append(best)
+            rows.append((name, figures))
+            print(f"{name}: {figures[0]:.2f} s on 1 thread, {figures[1]:.2f} s on 2", file=sys.stderr)
+
+    samples = size * size
+    lines = [
+        "# quiltra render: end-to-end figures",
+        "",
+        f"Machine: {cpu}, {cores} cores; Windows build run under wine. Each figure is the best of "
+        f"{repeats} runs of the whole program (`./quiltra render SCENE -o OUT.png --size {size}x{size} "
+        "--threads T`): wine start-up, scene reading, plug-in loading, rendering and PNG writing. "
+        "Samples per second = pixels / wall time. `host/app/render_bench.py` (`make render-bench`) makes them.",
+        "",
+        f"Start-up and a 1x1 render: {startup:.2f} s.",
+        "",
+        "| scene | 1 thread: s | samples/s | 2 threads: s | samples/s | 1 → 2 threads |",
+        "|---|---|---|---|---|---|",
+    ]
+    for name, (one, two) in rows:
+        lines.append(f"| {name} | {one:.2f} | {samples / one / 1e6:.2f} M | {two:.2f} | {samples / two / 1e6:.2f} M | "
+                     f"{one / two:.2f}× |")
+    lines.append("")
+    with open(out_md, "w") as f:
+        f.write("\n".join(lines))
+    print("\n".join(lines))
+
+
+if __name__ == "__main__":
+    main()
