@@ -31,6 +31,45 @@ double SrgbDecode(double encoded)
 }
 
 std::uint8_t SrgbByte(float linear) { return (std::uint8_t)std::lround(SrgbEncode(linear) * 255.0); }
+
+namespace {
+
+// SrgbByte without a power function per value: the encoding is monotonic, so the code of x is
+// the number of code boundaries at or below it. Boundary k is the least float whose code is
+// k + 1, found once by bisection over the floats with SrgbByte itself, so both always agree.
+class SrgbCodeTable {
+public:
+    SrgbCodeTable()
+    {
+        for (int k = 0; k < 255; ++k) {
+            // Floats that are not negative order like their bit patterns.
+            std::uint32_t low = 0, high = 0x3f800000;  // code(0) = 0, code(1) = 255
+            while (high - low > 1) {
+                std::uint32_t middle = low + (high - low) / 2;
+                float x;
+                std::memcpy(&x, &middle, 4);
+                (SrgbByte(x) > k ? high : low) = middle;
+            }
+            std::memcpy(&boundaries_[k], &high, 4);
+        }
+    }
+    std::uint8_t Code(float x) const
+    {
+        if (!(x > 0.0f)) return 0;  // NaN too
+        int low = 0, high = 255;    // the answer lies in low .. high
+        while (low < high) {
+            int middle = (low + high) / 2;
+            if (x >= boundaries_[middle]) low = middle + 1;
+            else high = middle;
+        }
+        return (std::uint8_t)low;
+    }
+
+private:
+    float boundaries_[255];
+};
+
+}  // namespace
 std::uint8_t LinearByte(float value) { return (std::uint8_t)std::lround(Limit01(value) * 255.0); }
 
 static void AppendBytes(std::vector<std::uint8_t>* out, void* data, int size)
@@ -41,11 +80,12 @@ static void AppendBytes(std::vector<std::uint8_t>* out, void* data, int size)
 
 std::vector<std::uint8_t> EncodePng(const FloatImage& image)
 {
+    static const SrgbCodeTable table;
     std::vector<std::uint8_t> codes((size_t)image.width * (size_t)image.height * 4);
     for (size_t i = 0; i < codes.size(); i += 4) {
-        codes[i + 0] = SrgbByte(image.rgba[i + 0]);
-        codes[i + 1] = SrgbByte(image.rgba[i + 1]);
-        codes[i + 2] = SrgbByte(image.rgba[i + 2]);
+        codes[i + 0] = table.Code(image.rgba[i + 0]);
+        codes[i + 1] = table.Code(image.rgba[i + 1]);
+        codes[i + 2] = table.Code(image.rgba[i + 2]);
         codes[i + 3] = LinearByte(image.rgba[i + 3]);
     }
     std::vector<std::uint8_t> png;

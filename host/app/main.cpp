@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef _WIN32
@@ -123,8 +124,11 @@ int RunRender(const Options& o)
     if (!o.pfm.empty() && !o.pfmAlpha.empty() && SameFile(o.pfm, o.pfmAlpha)) throw InputError("--pfm and --pfm-alpha name the same file");
     if (!o.pfm.empty() && SameFile(o.pfm, o.output)) throw InputError("--pfm and -o name the same file");
 
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
     Host host(o.plugins);
     SceneTexture texture = LoadAnyScene(host, o.scene);
+    const Clock::time_point loaded = Clock::now();
 
     RenderSettings rs;
     rs.width = width;
@@ -133,12 +137,18 @@ int RunRender(const Options& o)
     rs.channel = channel;
     rs.progress = ProgressReporter("render");
     FloatImage image = RenderTexture(texture.Get(), rs);
+    const Clock::time_point rendered = Clock::now();
 
     OutputFiles files;
     files.Stage(o.output, EncodePng(channel == RenderChannel::Perturb ? ShadePerturbation(image) : image));
     if (!o.pfm.empty()) files.Stage(o.pfm, EncodePfmRgb(image));
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
     files.Commit();
+    if (std::getenv("QUILTRA_TIMING")) {
+        auto seconds = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
+        std::fprintf(stderr, "timing: load %.3f s, render %.3f s, write %.3f s\n", seconds(started, loaded),
+                     seconds(loaded, rendered), seconds(rendered, Clock::now()));
+    }
     std::fprintf(stderr, "wrote %s (%dx%d)\n", o.output.c_str(), width, height);
     return 0;
 }

@@ -108,12 +108,14 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
 FloatImage ShadePerturbation(const FloatImage& perturbation)
 {
     FloatImage out(perturbation.width, perturbation.height);
-    const double lx = -0.5, ly = 0.5, lz = 0.70710678;  // normalized: upper left, 45° up
+    // Light from the upper left, 40° above the surface, so that slopes facing it brighten and
+    // slopes facing away darken from a flat mid-grey.
+    const double lx = -0.541675, ly = 0.541675, lz = 0.642788;
     for (size_t i = 0; i < out.rgba.size(); i += 4) {
         double nx = perturbation.rgba[i], ny = perturbation.rgba[i + 1], nz = 1.0 + perturbation.rgba[i + 2];
         double len = std::sqrt(nx * nx + ny * ny + nz * nz);
         double lit = (len > 0.0 && std::isfinite(len)) ? (nx * lx + ny * ly + nz * lz) / len : 0.0;
-        float grey = (float)(0.08 + 0.92 * (lit > 0.0 ? lit : 0.0));
+        float grey = (float)(0.02 + 0.5 * (lit > 0.0 ? lit : 0.0));
         out.rgba[i] = out.rgba[i + 1] = out.rgba[i + 2] = grey;
         out.rgba[i + 3] = 1.0f;
     }

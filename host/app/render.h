@@ -37,7 +37,7 @@ float PixelV(int y, int height);
 FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings);
 
 // A perturbation picture for the eye: the unit square as a relief lit from the upper left,
-// n = normalize((0, 0, 1) + p), grey = 0.08 + 0.92 · max(0, n · L).
+// 40° above the surface: n = normalize((0, 0, 1) + p), grey = 0.02 + 0.5 · max(0, n · L).
 FloatImage ShadePerturbation(const FloatImage& perturbation);
 
 // Number of threads the machine runs at once (at least 1).
