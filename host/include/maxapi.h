@@ -4,12 +4,9 @@
 #include "maxtypes.h"
 #include "plugapi.h"
 
-// Host applications (GetAppID).
+// Host applications (GetAppID): 1 is the full application, the host's default; kAPP_VIZR (5)
+// is the edition that hides some classes from its create lists.
 #define kAPP_NONE  0
-#define kAPP_MAX   1
-#define kAPP_VIZ   2
-#define kAPP_GMAX  3
-#define kAPP_PLASMA 4
 #define kAPP_VIZR  5
 
 // Which host application the plug-in runs in.
@@ -24,7 +21,8 @@ public:
     virtual ~Interface();
     virtual TimeValue GetTime();
     virtual void SetTime(TimeValue t, BOOL redraw = TRUE);
-    virtual HWND GetMAXHWnd();
+    // The host application's main window (NULL when it has none).
+    virtual HWND GetMainHWnd();
     virtual void RedrawViews(TimeValue t, DWORD vpFlags = REDRAW_NORMAL,
                              ReferenceTarget* change = NULL);
     // A new object of a registered class, or NULL when no class has these ids.

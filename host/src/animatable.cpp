@@ -84,7 +84,7 @@ TimeValue coreTime = 0;
 Interface::~Interface() {}
 TimeValue Interface::GetTime() { return coreTime; }
 void Interface::SetTime(TimeValue t, BOOL) { coreTime = t; }
-HWND Interface::GetMAXHWnd() { return NULL; }
+HWND Interface::GetMainHWnd() { return NULL; }
 void Interface::RedrawViews(TimeValue, DWORD, ReferenceTarget*) {}
 
 void* Interface::CreateInstance(SClass_ID superID, Class_ID classID) {

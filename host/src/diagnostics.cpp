@@ -9,7 +9,7 @@
 #include <atomic>
 
 namespace {
-std::atomic<int> appID(kAPP_MAX);
+std::atomic<int> appID(1);   // the full application
 std::atomic<host::TabIndexHandler> tabHandler(nullptr);
 
 void Report(const char* text) {

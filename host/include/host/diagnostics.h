@@ -6,7 +6,7 @@
 
 namespace host {
 
-// Sets what GetAppID returns (default kAPP_MAX, 1).
+// Sets what GetAppID returns (default 1, the full application; kAPP_VIZR is 5).
 CoreExport void SetAppID(int appID);
 
 // Called with the bad index and the table's count. The default writes a message to stderr and
