@@ -75,8 +75,9 @@ CoreExport SceneLoadResult LoadScene(const std::wstring& path, const ClassDirect
 CoreExport bool IsSceneFile(const unsigned char* data, size_t size);
 CoreExport bool IsSceneFile(const std::wstring& path);
 
-// Deletes roots the way the host deletes a scene: each root's references are released
-// (targets nobody else uses go with them), then the root itself.
+// Deletes roots the way the host deletes a scene: every root that nothing else refers to is
+// deleted, its references released first, and with them every target left without a
+// dependent. Roots that other objects still refer to stay.
 CoreExport void DeleteScene(const std::vector<ReferenceTarget*>& roots);
 
 }  // namespace host
