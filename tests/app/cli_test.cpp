@@ -134,6 +134,37 @@ TEST(Cli, SavedScenesRenderAndEvaluateLikeTheirSource)
     }
 }
 
+TEST(Cli, BitmapsAreFoundBesideTheSceneAndTravelInsideSavedScenes)
+{
+    std::string folder = ScratchFolder("cli-bitmap");
+    // A 2 × 1 picture: codes 188 (left) and 64 (right), opaque. Decoded from sRGB:
+    // 188 → 0.5029..., 64 → 0.0512...
+    FloatImage picture(2, 1);
+    const double left = SrgbDecode(188 / 255.0), right = SrgbDecode(64 / 255.0);
+    for (int c = 0; c < 3; ++c) {
+        picture.Pixel(0, 0)[c] = (float)left;
+        picture.Pixel(1, 0)[c] = (float)right;
+    }
+    picture.Pixel(0, 0)[3] = picture.Pixel(1, 0)[3] = 1.0f;
+    OutputFiles files;
+    files.Stage(folder + "maps/tile.png", EncodePng(picture));
+    files.Commit();
+    WriteText(folder + "maps/scene.json", R"({"layers": [{"map": {"type": "bitmap", "file": "tile.png"}}]})");
+
+    // u = 0.25 is the centre of the left pixel.
+    RunResult r = RunQuiltra({"eval", folder + "maps/scene.json", "--u", "0.25", "--v", "0.5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string red = HexFloat((float)left);
+    EXPECT_EQ(r.out.rfind("color " + red + " " + red + " " + red + " 0x1p+0\n", 0), 0u) << r.out;
+
+    // Saved, the scene keeps the picture: it still renders after the file is gone.
+    ASSERT_EQ(RunQuiltra({"save", folder + "maps/scene.json", folder + "tile.scene"}).status, 0);
+    RemoveFileQuietly(folder + "maps/tile.png");
+    RunResult again = RunQuiltra({"eval", folder + "tile.scene", "--u", "0.25", "--v", "0.5"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, r.out);
+}
+
 struct BadRun {
     std::vector<std::string> args;  // "@" is replaced by the scratch folder
     std::string message;            // part of stderr ("@" replaced too)
