@@ -33,6 +33,12 @@ std::uint8_t LinearByte(float value);
 // colour channels are written as the image holds them (not divided by alpha).
 std::vector<std::uint8_t> EncodePng(const FloatImage& image);
 
+// The same in two steps, so that the codes can be made where the pixels are made (a render
+// thread converts its rows as it finishes them): the 8-bit codes of `count` RGBA pixels, and
+// the PNG of a picture's codes.
+void PngCodes(const float* rgba, size_t count, std::uint8_t* codes);
+std::vector<std::uint8_t> EncodePngCodes(int width, int height, const std::vector<std::uint8_t>& codes);
+
 // PFM of red, green and blue ("PF", little-endian, rows from the bottom as the format has
 // them) or of alpha alone ("Pf"). The floats are written bit for bit (NaN and infinities too).
 std::vector<std::uint8_t> EncodePfmRgb(const FloatImage& image);

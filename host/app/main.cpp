@@ -136,11 +136,14 @@ int RunRender(const Options& o)
     rs.threads = o.threads;
     rs.channel = channel;
     rs.progress = ProgressReporter("render");
+    std::vector<std::uint8_t> codes;
+    if (channel != RenderChannel::Perturb) rs.pngCodes = &codes;  // a relief is shaded first
     FloatImage image = RenderTexture(texture.Get(), rs);
     const Clock::time_point rendered = Clock::now();
 
     OutputFiles files;
-    files.Stage(o.output, EncodePng(channel == RenderChannel::Perturb ? ShadePerturbation(image) : image));
+    files.Stage(o.output, channel == RenderChannel::Perturb ? EncodePng(ShadePerturbation(image))
+                                                            : EncodePngCodes(width, height, codes));
     if (!o.pfm.empty()) files.Stage(o.pfm, EncodePfmRgb(image));
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
     files.Commit();

@@ -62,6 +62,7 @@ void RenderRow(Texmap* texture, host::SampleShadeContext& sc, const RenderSettin
 FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
 {
     FloatImage image(settings.width, settings.height);
+    if (settings.pngCodes) settings.pngCodes->assign(image.rgba.size(), 0);
     Interval valid = FOREVER;
     texture->Update(0, valid);
 
@@ -75,6 +76,8 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
         sc.SetView(Point3(0.0f, 0.0f, -1.0f));
         for (int y; (y = nextRow.fetch_add(1)) < settings.height;) {
             RenderRow(texture, sc, settings, image, y);
+            if (settings.pngCodes)
+                PngCodes(image.Pixel(0, y), (size_t)settings.width, settings.pngCodes->data() + (size_t)y * (size_t)settings.width * 4);
             if (rowsDone.fetch_add(1) + 1 == settings.height) {
                 std::lock_guard<std::mutex> lock(mutex);
                 finished.notify_all();

@@ -5,7 +5,9 @@
 
 #include "image_io.h"
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 #include <string>
 
 class Texmap;
@@ -25,6 +27,9 @@ struct RenderSettings {
     RenderChannel channel = RenderChannel::Color;
     // Called now and then from the calling thread with the fraction done (0..1).
     std::function<void(double)> progress;
+    // When set, each render thread also makes the PNG codes of the rows it renders
+    // (PngCodes), so that no pass over the picture is left for after the render.
+    std::vector<std::uint8_t>* pngCodes = nullptr;
 };
 
 // Pixel (x, y) (row 0 at the top) is the sample at u = (x + 0.5) / width,

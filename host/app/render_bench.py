@@ -48,6 +48,7 @@ def main():
     cpu = next((l.split(":", 1)[1].strip() for l in subprocess.run(["lscpu"], capture_output=True, text=True).stdout.splitlines()
                 if l.startswith("Model name")), platform.processor())
     cores = os.cpu_count()
+    load_before = os.getloadavg()[0]
 
     with tempfile.TemporaryDirectory() as tmp:
         scenes = [("demo (examples/demo.json)", os.path.join(source, "examples", "demo.json"))]
@@ -79,7 +80,8 @@ def main():
         "--threads T`): wine start-up, scene reading, plug-in loading, rendering and PNG writing. "
         "Samples per second = pixels / wall time. `host/app/render_bench.py` (`make render-bench`) makes them.",
         "",
-        f"Start-up and a 1x1 render: {startup:.2f} s.",
+        f"Start-up and a 1x1 render: {startup:.2f} s. Load average (1 min) before the run: {load_before:.2f}, "
+        f"after: {os.getloadavg()[0]:.2f} (other work on the machine slows the figures, the 2-thread ones most).",
         "",
         "| scene | 1 thread: s | samples/s | 2 threads: s | samples/s | 1 → 2 threads |",
         "|---|---|---|---|---|---|",
