@@ -51,6 +51,27 @@ TEST(Png, SrgbDecodingUndoesEncodingAtEveryCode)
     for (int code = 0; code < 256; ++code) EXPECT_EQ(SrgbByte((float)SrgbDecode(code / 255.0)), code) << code;
 }
 
+TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
+{
+    // The PNG writer looks codes up among the 255 boundaries; every float from 0 to a little
+    // past 1 (a sweep through the bit patterns) must get the code the formula gives.
+    std::vector<float> values;
+    for (std::uint32_t bits = 0; bits < 0x3f900000u; bits += 4093) {
+        float x;
+        std::memcpy(&x, &bits, 4);
+        values.push_back(x);
+    }
+    values.insert(values.end(), {-0.0f, -1.0f, NAN, INFINITY, -INFINITY, 1.0f, 0.5f});
+    std::vector<float> rgba;
+    for (float x : values) rgba.insert(rgba.end(), {x, x, x, x});
+    std::vector<std::uint8_t> codes(rgba.size());
+    PngCodes(rgba.data(), values.size(), codes.data());
+    size_t mismatches = 0;
+    for (size_t i = 0; i < values.size(); ++i)
+        mismatches += codes[i * 4] != SrgbByte(values[i]) || codes[i * 4 + 3] != LinearByte(values[i]);
+    EXPECT_EQ(mismatches, 0u) << "of " << values.size();
+}
+
 TEST(Pfm, KeepsEveryFloatBitForBitWithRowsFromTheBottom)
 {
     FloatImage image(3, 2);
