@@ -38,6 +38,40 @@ typedef AColor (*ColorBlendRule)(AColor base, AColor layer, float op);
 // base vector and returns the new base.
 typedef Point3 (*BumpBlendRule)(Point3 base, Point3 l, float a, float op);
 
+// The most layers of one mode a walk gathers before compositing them. A batch lives on the
+// walk's stack (about 200 bytes): nothing is allocated. Eight balance one dispatch per run
+// against letting the compositing of a run overlap the sub-map calls of the layers after it.
+enum { LAYER_BATCH = 8 };
+
+// Layers gathered by the colour walk, one array per channel: each sub-map result is stored
+// a float at a time, and the compositing loops read them back a float at a time.
+struct ColorLayerBatch {
+    float r[LAYER_BATCH];
+    float g[LAYER_BATCH];
+    float b[LAYER_BATCH];
+    float a[LAYER_BATCH];         // the coverage: the layer's alpha or its mask's mean
+    float opacity[LAYER_BATCH];   // the opacity fraction
+    int mode[LAYER_BATCH];        // the mode index as stored, possibly outside the table
+};
+
+// Layers gathered by the bump walk: masked perturbations, coverages, opacities and modes.
+struct BumpLayerBatch {
+    float x[LAYER_BATCH];
+    float y[LAYER_BATCH];
+    float z[LAYER_BATCH];
+    float a[LAYER_BATCH];
+    float opacity[LAYER_BATCH];
+    int mode[LAYER_BATCH];
+};
+
+// The rules applied to the layers first..end−1 of a batch, all of one mode. A run gives
+// exactly what the single-layer rule gives applied layer after layer; it exists so that the
+// base stays in registers from one layer to the next and the mode is dispatched once per run.
+// The base is passed by reference: handed from one run to the next through memory, a float
+// at a time, rather than packed into register pairs and unpacked again.
+typedef void (*ColorRunRule)(AColor& base, const ColorLayerBatch& layers, int first, int end);
+typedef void (*BumpRunRule)(Point3& base, const BumpLayerBatch& layers, int first, int end);
+
 struct BlendMode {
     int index;              // position in the table = value in modeList
     int nameId;             // string resource of the name (16..34, 36..51)
@@ -46,6 +80,8 @@ struct BlendMode {
     BlendFormula formula;   // the per-channel formula, or null
     ColorBlendRule color;   // the colour walk's rule
     BumpBlendRule bump;     // the bump walk's rule
+    ColorRunRule colorRun;  // the colour rule over a run of layers
+    BumpRunRule bumpRun;    // the bump rule over a run of layers
 };
 
 extern const BlendMode kBlendModes[BLEND_MODE_COUNT];
@@ -69,3 +105,29 @@ inline BumpBlendRule BumpRuleOf(int index)
     return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].bump
                                                         : kUnknownModeBumpRule;
 }
+
+// The run rule of a mode index; an index outside the table is decided as in ColorRuleOf and
+// BumpRuleOf.
+extern const ColorRunRule kUnknownModeColorRunRule;
+extern const BumpRunRule kUnknownModeBumpRunRule;
+
+inline ColorRunRule ColorRunRuleOf(int index)
+{
+    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].colorRun
+                                                        : kUnknownModeColorRunRule;
+}
+
+inline BumpRunRule BumpRunRuleOf(int index)
+{
+    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].bumpRun
+                                                        : kUnknownModeBumpRunRule;
+}
+
+// ---- whole batches of layers, as the walks composite them ----------------------------------
+
+// Composites the first count layers of a batch onto the base in order, each with the rule of
+// its mode (ColorRuleOf) and its opacity; runs of one mode go to that mode's run rule.
+AColor CompositeColorLayers(AColor base, const ColorLayerBatch& layers, int count);
+
+// The bump walk's counterpart, with BumpRuleOf.
+Point3 CombineBumpLayers(Point3 base, const BumpLayerBatch& layers, int count);

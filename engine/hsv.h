@@ -34,20 +34,23 @@ inline AColor ColorToHsv(const AColor& c)
         return AColor(0.0f, s, max, c.a);
 
     // red max: (g − b) / delta; green max: (b − r) / delta + 2; otherwise (r − g) / delta + 4.
-    // Picked by index, not by branches. Adding −0 leaves the red quotient exactly as it is.
-    const float numerators[3] = {c.g - c.b, c.b - c.r, c.r - c.g};
-    static const float kOffsets[3] = {-0.0f, 2.0f, 4.0f};
+    // Picked by index, not by branches, once all three are worked out: the divisions then
+    // start as soon as delta is known instead of waiting for the choice, and the quotients
+    // not picked are thrown away.
+    const float sectors[3] = {(c.g - c.b) / delta, (c.b - c.r) / delta + 2.0f,
+                              (c.r - c.g) / delta + 4.0f};
     const int notRed = c.r != max;
     const int sector = notRed + (notRed & (c.g != max));
-    const float h = (numerators[sector] / delta + kOffsets[sector]) * 60.0f;
+    const float h = sectors[sector] * 60.0f;
     // Below 0: add 360.
-    const float wrapped[2] = {h, h + 360.0f};
-    return AColor(wrapped[h < 0.0f], s, max, c.a);
+    const float wrapped = h + 360.0f;
+    return AColor(h < 0.0f ? wrapped : h, s, max, c.a);
 }
 
 // HSV to RGB. Saturation exactly 0 gives the grey (v, v, v) whatever the hue. Otherwise the
-// sector is floor(h / 60), kept as a float: sectors 0 to 4 as usual, every other value (300 to
-// below 360, and hues below 0, at or above 360, infinite or NaN) takes the sixth row (v, p, q).
+// sector is floor(h·0.016666668), kept as a float: sectors 0 to 4 as usual, every other value
+// (300 to below 360, and hues below 0, at or above 360, infinite or NaN) takes the sixth row
+// (v, p, q).
 inline AColor HsvToColor(const AColor& hsv)
 {
     const float h = hsv.r;
@@ -57,7 +60,19 @@ inline AColor HsvToColor(const AColor& hsv)
         return AColor(v, v, v, hsv.a);
 
     const float hh = h * 0.016666668f;
-    const float sector = floorf(hh);
+    // The sector is floor(hh). A hue of 0 to below 360 (hh 0 to below 6), as nearly every hue
+    // is, gets it from one truncation, which is also its row; any other hue takes floorf and
+    // the sixth row. (hh = −0 gives the sector +0 rather than −0; f is then −0 instead of +0,
+    // and q and t come out the same, as 1 − (±0)·s is 1.)
+    float sector;
+    int row;
+    if (hh >= 0.0f && hh < 6.0f) {
+        row = (int)hh;
+        sector = (float)row;
+    } else {
+        sector = floorf(hh);
+        row = 5;
+    }
     const float f = hh - sector;
     // Which of v, p, q, t each channel takes, by sector (0..4, then every other value).
     static const unsigned char kRows[6][3] = {
@@ -68,7 +83,5 @@ inline AColor HsvToColor(const AColor& hsv)
     values[1] = (1.0f - s) * v;                  // p
     values[2] = (1.0f - f * s) * v;              // q
     values[3] = (1.0f - (1.0f - f) * s) * v;     // t
-    // Only a sector within 0..4 is converted to an integer (NaN fails both tests).
-    const int row = (sector >= 0.0f && sector <= 4.0f) ? (int)sector : 5;
     return AColor(values[kRows[row][0]], values[kRows[row][1]], values[kRows[row][2]], hsv.a);
 }

@@ -97,9 +97,20 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
         weight = MeanOf(access.EvalColor(1));
     base *= weight;
 
+    // Consecutive layers of one mode are gathered (their sub-maps called in stack order, map
+    // before mask) and composited together by that mode's run rule: one dispatch per run, and
+    // the base stays in registers from one layer of the run to the next. A layer of another
+    // mode, or a full batch, first composites the run gathered so far.
+    ColorLayerBatch batch;
+    int count = 0;
     for (int i = 1; i < layers; ++i) {
         if (!t.mapUsed[i])
             continue;
+        const int mode = t.modeList[i];
+        if (count > 0 && (mode != batch.mode[0] || count == LAYER_BATCH)) {
+            ColorRunRuleOf(batch.mode[0])(base, batch, 0, count);
+            count = 0;
+        }
         AColor layer;
         if (t.mapEnabled[i] && access.HasMap(2 * i))
             layer = access.EvalColor(2 * i);
@@ -107,8 +118,16 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
             layer = AColor(t.colorList[i], 1.0f);
         if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
             layer.a = MeanOf(access.EvalColor(2 * i + 1));
-        base = ColorRuleOf(t.modeList[i])(base, layer, OpacityFraction(t.opasityList[i]));
+        batch.r[count] = layer.r;
+        batch.g[count] = layer.g;
+        batch.b[count] = layer.b;
+        batch.a[count] = layer.a;
+        batch.opacity[count] = OpacityFraction(t.opasityList[i]);
+        batch.mode[count] = mode;
+        ++count;
     }
+    if (count > 0)
+        ColorRunRuleOf(batch.mode[0])(base, batch, 0, count);
 
     if (out.Output_on)
         base = AdjustOutput(base, out);
@@ -142,17 +161,32 @@ Point3 EvalLayerPerturb(const LayerTables& t, Access& access)
         weight = MeanOf(access.EvalColor(1));
     base *= weight;
 
+    // Runs of one mode gathered and combined as in the colour walk.
+    BumpLayerBatch batch;
+    int count = 0;
     for (int i = 1; i < layers; ++i) {
         if (!t.mapUsed[i])
             continue;
+        const int mode = t.modeList[i];
+        if (count > 0 && (mode != batch.mode[0] || count == LAYER_BATCH)) {
+            BumpRunRuleOf(batch.mode[0])(base, batch, 0, count);
+            count = 0;
+        }
         Point3 perturb(0.0f, 0.0f, 0.0f);
         if (t.mapEnabled[i] && access.HasMap(2 * i))
             perturb = access.EvalNormalPerturb(2 * i);
         float coverage = 1.0f;
         if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
             coverage = MeanOf(access.EvalColor(2 * i + 1));
-        const Point3 masked(perturb.x * coverage, perturb.y * coverage, perturb.z * coverage);
-        base = BumpRuleOf(t.modeList[i])(base, masked, coverage, OpacityFraction(t.opasityList[i]));
+        batch.x[count] = perturb.x * coverage;
+        batch.y[count] = perturb.y * coverage;
+        batch.z[count] = perturb.z * coverage;
+        batch.a[count] = coverage;
+        batch.opacity[count] = OpacityFraction(t.opasityList[i]);
+        batch.mode[count] = mode;
+        ++count;
     }
+    if (count > 0)
+        BumpRunRuleOf(batch.mode[0])(base, batch, 0, count);
     return base;
 }

@@ -1,0 +1,332 @@
+// The fast paths give the very bits of the direct ones: the HSV conversions against the
+// conversions written plainly with branches, the compositing of gathered runs of layers against
+// the single-layer rules applied one layer after another, and walks whose runs fill more than
+// one batch.
+#include "layer_stack.h"
+
+#include "fake_access.h"
+#include "hsv.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint32_t BitsOf(float x)
+{
+    uint32_t u;
+    std::memcpy(&u, &x, sizeof u);
+    return u;
+}
+
+// Same bits in every channel, so −0 differs from +0. Any NaN matches any NaN: when both
+// operands of an operation are NaN, which one comes out depends on the operand order the
+// compiler picks for a commutative operation, which C leaves open.
+::testing::AssertionResult SameBits(const AColor& e, const AColor& a)
+{
+    for (int c = 0; c < 4; ++c)
+        if (!(std::isnan(e[c]) && std::isnan(a[c])) && BitsOf(e[c]) != BitsOf(a[c]))
+            return ::testing::AssertionFailure()
+                   << "channel " << c << ": expected " << e[c] << " (0x" << std::hex
+                   << BitsOf(e[c]) << "), got " << a[c] << " (0x" << BitsOf(a[c]) << ")";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SameBits(const Point3& e, const Point3& a)
+{
+    return SameBits(AColor(e.x, e.y, e.z, 0.0f), AColor(a.x, a.y, a.z, 0.0f));
+}
+
+// ---- HSV: the conversions as their definitions read, one branch per case -----------------------
+
+AColor PlainColorToHsv(const AColor& c)
+{
+    float max = c.r;
+    if (c.g > max) max = c.g;
+    if (c.b > max) max = c.b;
+    float min = c.r;
+    if (c.g < min) min = c.g;
+    if (c.b < min) min = c.b;
+    if (max == 0.0f)
+        return AColor(-1.0f, 0.0f, max, c.a);
+    const float delta = max - min;
+    const float s = delta / max;
+    if (delta == 0.0f)
+        return AColor(0.0f, s, max, c.a);
+    float h;
+    if (c.r == max)
+        h = ((c.g - c.b) / delta) * 60.0f;
+    else if (c.g == max)
+        h = ((c.b - c.r) / delta + 2.0f) * 60.0f;
+    else
+        h = ((c.r - c.g) / delta + 4.0f) * 60.0f;
+    if (h < 0.0f)
+        h = h + 360.0f;
+    return AColor(h, s, max, c.a);
+}
+
+AColor PlainHsvToColor(const AColor& hsv)
+{
+    const float h = hsv.r, s = hsv.g, v = hsv.b;
+    if (s == 0.0f)
+        return AColor(v, v, v, hsv.a);
+    const float hh = h * 0.016666668f;
+    const float sector = floorf(hh);
+    const float f = hh - sector;
+    const float p = (1.0f - s) * v;
+    const float q = (1.0f - f * s) * v;
+    const float t = (1.0f - (1.0f - f) * s) * v;
+    if (sector == 0.0f) return AColor(v, t, p, hsv.a);
+    if (sector == 1.0f) return AColor(q, v, p, hsv.a);
+    if (sector == 2.0f) return AColor(p, v, t, hsv.a);
+    if (sector == 3.0f) return AColor(p, q, v, hsv.a);
+    if (sector == 4.0f) return AColor(t, p, v, hsv.a);
+    return AColor(v, p, q, hsv.a);
+}
+
+const float kInf = std::numeric_limits<float>::infinity();
+
+std::vector<float> EdgeChannels()
+{
+    return {0.0f, -0.0f, 1.0f, 0.5f, 0.25f, 0.75f, 1e-6f, 0.999999f, -0.5f, 1.5f, 7.0f, -3.0f,
+            1e-40f, kInf, -kInf, std::nanf("")};
+}
+
+TEST(HsvExactness, ColorToHsvGivesTheBitsOfTheDirectFormulasOnEdgesAndRandomColours)
+{
+    const std::vector<float> edges = EdgeChannels();
+    for (float r : edges)
+        for (float g : edges)
+            for (float b : edges) {
+                const AColor c(r, g, b, 0.5f);
+                EXPECT_TRUE(SameBits(PlainColorToHsv(c), ColorToHsv(c)))
+                    << r << " " << g << " " << b;
+            }
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> wide(-0.5f, 1.5f);
+    for (int i = 0; i < 20000; ++i) {
+        const AColor c(wide(rng), wide(rng), wide(rng), wide(rng));
+        ASSERT_TRUE(SameBits(PlainColorToHsv(c), ColorToHsv(c))) << i;
+    }
+}
+
+TEST(HsvExactness, HsvToColorGivesTheBitsOfTheDirectFormulasAcrossSectorBoundaries)
+{
+    // Hues on and next to every sector boundary, the −0 hue, the wrap points and beyond.
+    std::vector<float> hues = {-0.0f, 0.0f, -1.0f, -60.0f, -1e-7f, 360.0f, 420.0f, 1e30f, -1e30f,
+                               kInf, -kInf, std::nanf(""), 5e9f, -5e9f};
+    for (int k = 0; k <= 7; ++k) {
+        const float edge = 60.0f * (float)k;
+        hues.push_back(edge);
+        hues.push_back(std::nextafterf(edge, -kInf));
+        hues.push_back(std::nextafterf(edge, kInf));
+    }
+    const float saturations[] = {1.0f, 0.5f, -0.5f, 2.0f, 1e-8f, kInf, std::nanf("")};
+    const float values[] = {1.0f, 0.3f, 0.0f, -0.25f};
+    for (float h : hues)
+        for (float s : saturations)
+            for (float v : values) {
+                const AColor hsv(h, s, v, 0.25f);
+                EXPECT_TRUE(SameBits(PlainHsvToColor(hsv), HsvToColor(hsv)))
+                    << h << " " << s << " " << v;
+            }
+    std::mt19937 rng(12);
+    std::uniform_real_distribution<float> hue(-400.0f, 800.0f), unit(-0.25f, 1.25f);
+    for (int i = 0; i < 20000; ++i) {
+        const AColor hsv(hue(rng), unit(rng), unit(rng), 1.0f);
+        ASSERT_TRUE(SameBits(PlainHsvToColor(hsv), HsvToColor(hsv))) << i;
+    }
+}
+
+// ---- batches against the single-layer rules ------------------------------------------------
+
+// Modes for a batch: every table mode, runs of one mode, and indices outside the table.
+std::vector<int> MixedModes(std::mt19937& rng, int count)
+{
+    std::uniform_int_distribution<int> mode(-2, BLEND_MODE_COUNT + 1), run(1, 4);
+    std::vector<int> modes;
+    while ((int)modes.size() < count) {
+        const int m = mode(rng);
+        for (int n = run(rng); n > 0 && (int)modes.size() < count; --n)
+            modes.push_back(m);
+    }
+    return modes;
+}
+
+TEST(BatchedCompositing, ColourBatchesEqualTheRulesAppliedLayerByLayer)
+{
+    std::mt19937 rng(21);
+    std::uniform_real_distribution<float> unit(-0.25f, 1.25f), opacity(0.0f, 1.0f);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int count = 1 + trial % LAYER_BATCH;
+        const std::vector<int> modes = MixedModes(rng, count);
+        ColorLayerBatch batch;
+        AColor expected(unit(rng), unit(rng), unit(rng), unit(rng));
+        const AColor start = expected;
+        for (int k = 0; k < count; ++k) {
+            const AColor layer(unit(rng), unit(rng), unit(rng), unit(rng));
+            batch.r[k] = layer.r;
+            batch.g[k] = layer.g;
+            batch.b[k] = layer.b;
+            batch.a[k] = layer.a;
+            batch.opacity[k] = opacity(rng);
+            batch.mode[k] = modes[k];
+            expected = ColorRuleOf(modes[k])(expected, layer, batch.opacity[k]);
+        }
+        ASSERT_TRUE(SameBits(expected, CompositeColorLayers(start, batch, count))) << trial;
+    }
+}
+
+TEST(BatchedCompositing, BumpBatchesEqualTheRulesAppliedLayerByLayer)
+{
+    std::mt19937 rng(22);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f), opacity(0.0f, 1.0f);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int count = 1 + trial % LAYER_BATCH;
+        const std::vector<int> modes = MixedModes(rng, count);
+        BumpLayerBatch batch;
+        Point3 expected(unit(rng), unit(rng), unit(rng));
+        const Point3 start = expected;
+        for (int k = 0; k < count; ++k) {
+            const Point3 l(unit(rng), unit(rng), unit(rng));
+            batch.x[k] = l.x;
+            batch.y[k] = l.y;
+            batch.z[k] = l.z;
+            batch.a[k] = opacity(rng);
+            batch.opacity[k] = opacity(rng);
+            batch.mode[k] = modes[k];
+            expected = BumpRuleOf(modes[k])(expected, l, batch.a[k], batch.opacity[k]);
+        }
+        ASSERT_TRUE(SameBits(expected, CombineBumpLayers(start, batch, count))) << trial;
+    }
+}
+
+TEST(BatchedCompositing, AnEmptyBatchLeavesTheBase)
+{
+    ColorLayerBatch colours = ColorLayerBatch();
+    BumpLayerBatch vectors = BumpLayerBatch();
+    EXPECT_TRUE(SameBits(AColor(0.1f, -0.0f, 2.0f, 0.5f),
+                         CompositeColorLayers(AColor(0.1f, -0.0f, 2.0f, 0.5f), colours, 0)));
+    EXPECT_TRUE(SameBits(Point3(0.1f, -0.0f, 2.0f),
+                         CombineBumpLayers(Point3(0.1f, -0.0f, 2.0f), vectors, 0)));
+}
+
+// ---- walks longer than one batch -----------------------------------------------------------
+
+// A stack of n layers with maps, masks on some, unused layers here and there (also at batch
+// boundaries), mixed modes and opacities.
+void BuildLongStack(FakeStack& stack, int n, std::mt19937& rng)
+{
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f), percent(0.0f, 100.0f);
+    const std::vector<int> modes = MixedModes(rng, n);
+    for (int i = 0; i < n; ++i) {
+        stack.SetMap(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
+        stack.SetPerturb(i, Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f));
+        if (i % 3 == 1)
+            stack.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), 1.0f));
+        stack.mapUsed[i] = (i % 7 == 5 || i == LAYER_BATCH || i == LAYER_BATCH + 1) ? 0 : 1;
+        stack.modeList[i] = modes[i];
+        stack.opasityList[i] = percent(rng);
+        stack.colorList[i] = Color(unit(rng), unit(rng), unit(rng));
+    }
+    stack.mapEnabled[3] = 0;   // a flat colour among the maps
+}
+
+// The colour walk without its cache and Output stage, one rule call per layer.
+AColor LayerByLayerColor(const FakeStack& s)
+{
+    const FakeMap& first = s.access.maps[0];
+    AColor base = first.color;
+    float weight = base.a;
+    if (s.access.maps[1].present)
+        weight = MeanOf(s.access.maps[1].color);
+    base *= weight;
+    for (int i = 1; i < (int)s.modeList.size(); ++i) {
+        if (!s.mapUsed[i])
+            continue;
+        AColor layer = s.mapEnabled[i] ? s.access.maps[2 * i].color : AColor(s.colorList[i], 1.0f);
+        if (s.access.maps[2 * i + 1].present)
+            layer.a = MeanOf(s.access.maps[2 * i + 1].color);
+        base = ColorRuleOf(s.modeList[i])(base, layer, OpacityFraction(s.opasityList[i]));
+    }
+    return base;
+}
+
+Point3 LayerByLayerPerturb(const FakeStack& s)
+{
+    Point3 base = s.access.maps[0].perturb;
+    float weight = 1.0f;
+    if (s.access.maps[1].present)
+        weight = MeanOf(s.access.maps[1].color);
+    base *= weight;
+    for (int i = 1; i < (int)s.modeList.size(); ++i) {
+        if (!s.mapUsed[i])
+            continue;
+        const Point3 p = s.mapEnabled[i] ? s.access.maps[2 * i].perturb : Point3(0.0f, 0.0f, 0.0f);
+        float a = 1.0f;
+        if (s.access.maps[2 * i + 1].present)
+            a = MeanOf(s.access.maps[2 * i + 1].color);
+        const Point3 masked(p.x * a, p.y * a, p.z * a);
+        base = BumpRuleOf(s.modeList[i])(base, masked, a, OpacityFraction(s.opasityList[i]));
+    }
+    return base;
+}
+
+TEST(BatchedWalks, StacksOfSeveralBatchesGiveTheLayerByLayerResult)
+{
+    std::mt19937 rng(31);
+    const int sizes[] = {LAYER_BATCH, LAYER_BATCH + 1, LAYER_BATCH + 2, 2 * LAYER_BATCH + 3, 70};
+    for (int n : sizes) {
+        FakeStack stack(n);
+        BuildLongStack(stack, n, rng);
+        EXPECT_TRUE(SameBits(LayerByLayerColor(stack), stack.Evaluate())) << n << " layers";
+        EXPECT_TRUE(SameBits(LayerByLayerPerturb(stack), stack.EvaluatePerturb()))
+            << n << " layers";
+    }
+}
+
+TEST(BatchedWalks, RunsOfOneModeLongerThanABatchGiveTheLayerByLayerResult)
+{
+    // Every layer of one mode: the runs fill whole batches and carry on into the next.
+    std::mt19937 rng(33);
+    const int modes[] = {0, 1, 13, 22, 25, 33, -1, BLEND_MODE_COUNT};
+    for (int mode : modes) {
+        const int n = 2 * LAYER_BATCH + 5;
+        FakeStack stack(n);
+        BuildLongStack(stack, n, rng);
+        for (int i = 0; i < n; ++i)
+            stack.modeList[i] = mode;
+        EXPECT_TRUE(SameBits(LayerByLayerColor(stack), stack.Evaluate())) << "mode " << mode;
+        EXPECT_TRUE(SameBits(LayerByLayerPerturb(stack), stack.EvaluatePerturb()))
+            << "mode " << mode;
+    }
+}
+
+TEST(BatchedWalks, SubMapsAreStillCalledInStackOrderMapBeforeMask)
+{
+    const int n = LAYER_BATCH + 3;
+    FakeStack stack(n);
+    std::mt19937 rng(32);
+    BuildLongStack(stack, n, rng);
+    stack.Evaluate();
+    std::vector<std::string> expected;
+    expected.push_back("color 0");   // layer 0 has no mask
+    for (int i = 1; i < n; ++i) {
+        if (!stack.mapUsed[i])
+            continue;
+        if (stack.mapEnabled[i])
+            expected.push_back("color " + std::to_string(2 * i));
+        if (i % 3 == 1)
+            expected.push_back("color " + std::to_string(2 * i + 1));
+    }
+    EXPECT_EQ(expected, stack.access.Evaluations());
+}
+
+}  // namespace
