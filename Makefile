@@ -33,11 +33,9 @@ check-dialect:
 test-native: native
 	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
-# One wineserver stays up for the whole run, so each test program starts in milliseconds.
+# One virtual display and one wineserver for the whole run (scripts/test-windows).
 test-windows: windows
-	@scripts/wineserver-keep start
-	@cd $(WIN) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS); \
-	  rc=$$?; cd $(CURDIR) && scripts/wineserver-keep stop; exit $$rc
+	@scripts/test-windows $(WIN) -j $(JOBS)
 
 test: check-dialect test-native test-windows
 

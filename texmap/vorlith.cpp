@@ -125,11 +125,16 @@ RefTargetHandle Vorlith::GetReference(int i)
 
 void Vorlith::SetReference(int i, RefTargetHandle rtarg)
 {
+    // Only a parameter block goes in slot 0 and only textures in the map slots: a target of
+    // another kind (a damaged scene) is refused and the slot keeps what it held.
     if (i == VORLITH_PBLOCK_REF) {
-        pblock = (IParamBlock2*)rtarg;
+        if (rtarg == NULL || rtarg->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID)
+            pblock = (IParamBlock2*)rtarg;
         return;
     }
     if (i < 1)
+        return;
+    if (rtarg != NULL && rtarg->SuperClassID() != TEXMAP_CLASS_ID)
         return;
     // A reference past the end (a scene being restored) grows mapList to hold it; the block's
     // counts are the block's own and are restored with it.

@@ -75,11 +75,16 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
     if (old == newtarg) return REF_SUCCEED;
     if (newtarg) newtarg->AddDependent(this);
     SetReference(which, newtarg);
-    if (old) {
+    // A maker may refuse a target of the wrong kind (a damaged scene): then it holds no
+    // reference to it, and the dependency just made is taken back.
+    RefTargetHandle now = which < NumRefs() ? GetReference(which) : NULL;
+    if (now != newtarg && newtarg)
+        newtarg->RemoveDependent(this);     // refused: it stays whatever it was before
+    if (old && now != old) {
         old->RemoveDependent(this);
         if (delOld) old->MaybeAutoDelete();
     }
-    return REF_SUCCEED;
+    return now == newtarg ? REF_SUCCEED : REF_FAIL;
 }
 
 RefResult ReferenceMaker::DeleteReference(int i) {

@@ -571,7 +571,14 @@ private:
                 ReferenceTarget* maker = objects[k];
                 if (!target && ((int)i >= maker->NumRefs() || !maker->GetReference((int)i)))
                     continue;
-                maker->ReplaceReference((int)i, target);
+                if (maker->ReplaceReference((int)i, target) != REF_SUCCEED) {
+                    MSTR name;
+                    maker->GetClassName(name);
+                    Fail(records[k].offset,
+                         host_text::Format(L"object %u (%s) refused reference %u to object %ld",
+                                           (unsigned)k, name.data(), (unsigned)i, (long)at));
+                    return Abandon();
+                }
             }
         // A loaded block belongs to the first object that refers to it.
         for (size_t k = 0; k < records.size(); ++k) {

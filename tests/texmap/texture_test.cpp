@@ -70,6 +70,30 @@ TEST_F(Texture, SubMapsAreReferencesFromOne)
     EXPECT_EQ(NameOf(tex->GetSubTexmap(0)), L"m2");
 }
 
+TEST_F(Texture, ReferencesOfTheWrongKindAreRefused)
+{
+    // A damaged scene could point a map slot at a parameter block, or the block slot at a
+    // texture: the texture keeps what it held and the host's dependency is taken back.
+    Texmap* other = NewVorlith();
+    IParamBlock2* foreignBlock = Block(other);
+    const int before = foreignBlock->NumDependents();
+    EXPECT_EQ(tex->ReplaceReference(1, foreignBlock), REF_FAIL);
+    EXPECT_EQ(tex->GetReference(1), nullptr);
+    EXPECT_EQ(foreignBlock->NumDependents(), before);
+
+    TestMap* map = new TestMap(L"held");
+    tex->SetSubTexmap(0, map);
+    EXPECT_EQ(tex->ReplaceReference(1, foreignBlock), REF_FAIL);
+    EXPECT_EQ(tex->GetReference(1), map);
+    EXPECT_EQ(map->NumDependents(), 1);
+
+    IParamBlock2* own = Block(tex);
+    EXPECT_EQ(tex->ReplaceReference(0, other), REF_FAIL);
+    EXPECT_EQ(tex->GetReference(0), own);
+    EXPECT_EQ(other->NumDependents(), 0);
+    DeleteTree(other);
+}
+
 TEST_F(Texture, SetSubTexmapPastTheEndGrowsOnlyTheMapList)
 {
     TestMap* map = new TestMap(L"grow");
