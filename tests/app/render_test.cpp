@@ -165,6 +165,74 @@ TEST(Examples, DemoIsOpaqueClampedAndVaried)
     EXPECT_GT(highest, 0.6f);
 }
 
+// examples/demo.json worked pixel by pixel: each picture map is rendered on its own (a
+// one-layer texture gives its map's colour unchanged), and the six layers and the Output stage
+// are composited here in double precision from the blend formulas.
+TEST(Examples, DemoMatchesTheFormulasPixelByPixel)
+{
+    const int size = 8;
+    auto mapImage = [&](const std::string& map) {
+        SceneTexture t = BuildFromJson(R"({"layers": [{"map": )" + map + "}]}");
+        return Render(t.Get(), size, 1);
+    };
+    const FloatImage base = mapImage(R"({"type": "gradient", "direction": "v",
+        "colors": [[0.05, 0.10, 0.12], [0.30, 0.16, 0.06], [0.60, 0.36, 0.12]]})");
+    const FloatImage clouds = mapImage(R"({"type": "noise", "scale": 4, "octaves": 5, "seed": 7,
+        "color1": [0.10, 0.04, 0.02], "color2": [1.0, 0.80, 0.45]})");
+    const FloatImage tiles = mapImage(R"({"type": "checker", "scale": 6, "color1": [1, 1, 1],
+        "color2": [0.22, 0.24, 0.28]})");
+    const FloatImage tileMask = mapImage(R"({"type": "gradient", "direction": "radial",
+        "colors": [[1, 1, 1], [0.9, 0.9, 0.9], [0.1, 0.1, 0.1]]})");
+    const FloatImage glowMask = mapImage(R"({"type": "gradient", "direction": "u",
+        "colors": [[1, 1, 1], [0.3, 0.3, 0.3], [0, 0, 0]]})");
+    const FloatImage grain = mapImage(R"({"type": "noise", "scale": 48, "octaves": 2, "seed": 3,
+        "color1": [0.2, 0.2, 0.2], "color2": [0.8, 0.8, 0.8]})");
+    const FloatImage vignette = mapImage(R"({"type": "gradient", "direction": "radial",
+        "colors": [[1, 1, 1], [1, 1, 1], [0.75, 0.75, 0.75], [0.20, 0.20, 0.22]]})");
+    SceneTexture demo = LoadExample("demo.json");
+    const FloatImage image = Render(demo.Get(), size, 2);
+
+    auto mean = [](const float* c) { return ((double)c[1] + c[0] + c[2]) / 3.0; };
+    // One layer onto the base: t = F·op + (1 − op)·b, then t·a + (1 − a)·b.
+    auto mix = [](double f, double b, double op, double a) {
+        return (f * op + (1 - op) * b) * a + (1 - a) * b;
+    };
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            double c[4] = {base.Pixel(x, y)[0], base.Pixel(x, y)[1], base.Pixel(x, y)[2], 1.0};
+            for (int k = 0; k < 3; ++k) {  // Soft Light, full opacity and coverage
+                const double b = c[k], l = clouds.Pixel(x, y)[k];
+                c[k] = l >= 0.5 ? std::sqrt(b) * (2 * l - 1) + 2 * b * (1 - l)
+                                : (1 - 2 * l) * b * b + 2 * b * l;
+            }
+            double a = mean(tileMask.Pixel(x, y));  // Multiply at 75 %, alpha included
+            for (int k = 0; k < 3; ++k) c[k] = mix(c[k] * tiles.Pixel(x, y)[k], c[k], 0.75, a);
+            c[3] = mix(c[3] * a, c[3], 0.75, a);
+            const double glow[3] = {0.10, 0.40, 1.0};  // Screen at 55 %, alpha included
+            a = mean(glowMask.Pixel(x, y));
+            for (int k = 0; k < 3; ++k)
+                c[k] = mix(1 - (1 - c[k]) * (1 - glow[k]), c[k], 0.55, a);
+            c[3] = mix(1 - (1 - c[3]) * (1 - a), c[3], 0.55, a);
+            for (int k = 0; k < 3; ++k) {  // Overlay at 60 %
+                const double b = c[k], l = grain.Pixel(x, y)[k];
+                c[k] = mix(b >= 0.5 ? 1 - 2 * (1 - b) * (1 - l) : 2 * b * l, b, 0.6, 1.0);
+            }
+            for (int k = 0; k < 3; ++k) c[k] *= vignette.Pixel(x, y)[k];  // Multiply, full
+            // Output: saturation + 0.05 through HSV, alpha + 1, brightness 1.2, clamp.
+            const double mx = std::fmax(c[0], std::fmax(c[1], c[2]));
+            const double mn = std::fmin(c[0], std::fmin(c[1], c[2]));
+            const double s = mx > 0 ? (mx - mn) / mx + 0.05 : 0.05;
+            for (int k = 0; k < 3; ++k) {
+                // Every colour here is warm or cobalt with distinct channels; scaling each
+                // channel's distance from the maximum keeps the hue: x' = v − (v − x)·s'/s.
+                const double shifted = mx - (mx - c[k]) * (s / ((mx - mn) / mx));
+                const double expected = std::fmin(1.0, std::fmax(0.0, 1.2 * shifted));
+                EXPECT_NEAR(image.Pixel(x, y)[k], expected, 2e-4) << x << "," << y << " channel " << k;
+            }
+            EXPECT_EQ(image.Pixel(x, y)[3], 1.0f) << x << "," << y;
+        }
+}
+
 // ---- threads ----------------------------------------------------------------------------------------
 
 TEST(Threads, EveryModeMasksAndNestingRenderTheSameOnAnyNumberOfThreads)
