@@ -28,32 +28,16 @@ struct Value {
 
 enum Kind { kFloat, kInt, kColor, kPoint4, kString, kRef };
 
+// Points are held as colours; every pointer type is a reference.
 Kind KindOfType(ParamType2 type) {
-    switch ((int)type & ~(int)TYPE_TAB) {
-    case TYPE_FLOAT:
-    case TYPE_ANGLE:
-    case TYPE_PCNT_FRAC:
-    case TYPE_WORLD:
-    case TYPE_COLOR_CHANNEL:
-        return kFloat;
-    case TYPE_INT:
-    case TYPE_BOOL:
-    case TYPE_TIMEVALUE:
-    case TYPE_RADIOBTN_INDEX:
-    case TYPE_INDEX:
-        return kInt;
-    case TYPE_RGBA:
-    case TYPE_HSV:
-    case TYPE_POINT3:
-        return kColor;
-    case TYPE_POINT4:
-    case TYPE_FRGBA:
-        return kPoint4;
-    case TYPE_STRING:
-    case TYPE_FILENAME:
-        return kString;
-    default:
-        return kRef;
+    switch (host_pb::KindOf((int)type)) {
+    case host_pb::kFloat: return kFloat;
+    case host_pb::kInt: return kInt;
+    case host_pb::kColor:
+    case host_pb::kPoint3: return kColor;
+    case host_pb::kPoint4: return kPoint4;
+    case host_pb::kString: return kString;
+    default: return kRef;
     }
 }
 

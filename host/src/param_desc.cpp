@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "param_block.h"
 #include "text_convert.h"
 
 struct DescData {
@@ -19,11 +20,9 @@ struct DescData {
     ParamDef missing;                   // what GetParamDef answers for an unknown id
 };
 
-namespace {
+using namespace host_pb;
 
-enum ValueKind { kFloat, kInt, kColor, kPoint3, kPoint4, kString, kPointer, kUnsupported };
-
-ValueKind KindOf(int type) {
+ValueKind host_pb::KindOf(int type) {
     switch ((int)type & ~(int)TYPE_TAB) {
     case TYPE_FLOAT:
     case TYPE_ANGLE:
@@ -59,6 +58,8 @@ ValueKind KindOf(int type) {
         return kUnsupported;
     }
 }
+
+namespace {
 
 bool KnownType(int type) {
     if (type & ~(TYPE_TAB | 0xff)) return false;
