@@ -242,31 +242,3 @@ const ColorBlendRule kUnknownModeColorRule = &LeaveBaseUnchanged;
 const BumpBlendRule kUnknownModeBumpRule = &BlendBumpComponents<&BlendNormal, BLEND_RGB>;
 const ColorRunRule kUnknownModeColorRunRule = &LeaveBaseUnchangedRun;
 const BumpRunRule kUnknownModeBumpRunRule = &BlendBumpRun<&BlendNormal, BLEND_RGB>;
-
-AColor CompositeColorLayers(AColor base, const ColorLayerBatch& layers, int count)
-{
-    int first = 0;
-    while (first < count) {
-        const int mode = layers.mode[first];
-        int end = first + 1;
-        while (end < count && layers.mode[end] == mode)
-            ++end;
-        ColorRunRuleOf(mode)(base, layers, first, end);
-        first = end;
-    }
-    return base;
-}
-
-Point3 CombineBumpLayers(Point3 base, const BumpLayerBatch& layers, int count)
-{
-    int first = 0;
-    while (first < count) {
-        const int mode = layers.mode[first];
-        int end = first + 1;
-        while (end < count && layers.mode[end] == mode)
-            ++end;
-        BumpRunRuleOf(mode)(base, layers, first, end);
-        first = end;
-    }
-    return base;
-}

@@ -123,11 +123,3 @@ inline BumpRunRule BumpRunRuleOf(int index)
                                                         : kUnknownModeBumpRunRule;
 }
 
-// ---- whole batches of layers, as the walks composite them ----------------------------------
-
-// Composites the first count layers of a batch onto the base in order, each with the rule of
-// its mode (ColorRuleOf) and its opacity; runs of one mode go to that mode's run rule.
-AColor CompositeColorLayers(AColor base, const ColorLayerBatch& layers, int count);
-
-// The bump walk's counterpart, with BumpRuleOf.
-Point3 CombineBumpLayers(Point3 base, const BumpLayerBatch& layers, int count);

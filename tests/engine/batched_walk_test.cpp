@@ -19,6 +19,27 @@
 
 namespace {
 
+// A batch composited as the walks do it: each run of one mode by that mode's run rule.
+AColor CompositeColorLayers(AColor base, const ColorLayerBatch& layers, int count)
+{
+    for (int first = 0, end = 0; first < count; first = end) {
+        for (end = first + 1; end < count && layers.mode[end] == layers.mode[first]; ++end) {
+        }
+        ColorRunRuleOf(layers.mode[first])(base, layers, first, end);
+    }
+    return base;
+}
+
+Point3 CombineBumpLayers(Point3 base, const BumpLayerBatch& layers, int count)
+{
+    for (int first = 0, end = 0; first < count; first = end) {
+        for (end = first + 1; end < count && layers.mode[end] == layers.mode[first]; ++end) {
+        }
+        BumpRunRuleOf(layers.mode[first])(base, layers, first, end);
+    }
+    return base;
+}
+
 uint32_t BitsOf(float x)
 {
     uint32_t u;
