@@ -41,6 +41,15 @@ void Vorlith::DiscardTexHandles()
     // The viewport keeps no hardware textures yet; this is where they are released.
 }
 
+void Vorlith::LayersEdited()
+{
+    ivalid.SetEmpty();
+    DiscardTexHandles();
+    if (paramDlg)
+        paramDlg->Invalidate();
+    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
 // Animatable -----------------------------------------------------------------------------------
 
 void Vorlith::DeleteThis()

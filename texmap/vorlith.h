@@ -179,6 +179,12 @@ public:
     // Throws away the viewport's hardware textures (none are made yet).
     void DiscardTexHandles();
 
+    // After the texture's own tables or Output settings were written (by the editor or the
+    // published interface): validity emptied, viewport textures discarded, an open editor
+    // reloads, the dependents hear REFMSG_CHANGE. The texture's writes send it no message of its
+    // own, so every such write ends here.
+    void LayersEdited();
+
     // After a scene load: mapList holds as many entries as the block's mapList count, the ones
     // the scene restored no map for empty.
     void FinishLoad();

@@ -28,11 +28,7 @@ bool VorlithLayersInterface::HasLayer(int layer) const
 
 void VorlithLayersInterface::Edited()
 {
-    tex->ivalid.SetEmpty();
-    tex->DiscardTexHandles();
-    if (tex->paramDlg)
-        tex->paramDlg->Invalidate();
-    tex->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    tex->LayersEdited();
 }
 
 // Layer list -----------------------------------------------------------------------------------
