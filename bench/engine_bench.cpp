@@ -126,15 +126,13 @@ struct Stack {
 
     LayerTables Tables() const
     {
-        LayerTables t;
-        t.mapCount = (int)maps.size();
-        t.mapEnabled = mapEnabled.data();     t.mapEnabledCount = (int)mapEnabled.size();
-        t.maskEnabled = maskEnabled.data();   t.maskEnabledCount = (int)maskEnabled.size();
-        t.mapUsed = mapUsed.data();           t.mapUsedCount = (int)mapUsed.size();
-        t.opasityList = opasityList.data();   t.opasityCount = (int)opasityList.size();
-        t.colorList = colorList.data();       t.colorCount = (int)colorList.size();
-        t.modeList = modeList.data();         t.modeCount = (int)modeList.size();
-        return t;
+        return ViewLayerTables((int)maps.size(), View(mapEnabled), View(maskEnabled),
+                               View(mapUsed), View(opasityList), View(colorList), View(modeList));
+    }
+    template <class T>
+    static TableView<T> View(const std::vector<T>& table)
+    {
+        return TableView<T>(table.data(), (int)table.size());
     }
     void AddLayer(int mode, SubMap* map, float opacity)
     {
@@ -154,18 +152,31 @@ struct Stack {
 enum Family { ORDINARY, HSV, INTERPOLATION, EXACT_DIFFERENCE };
 const char* const kFamilyNames[] = {"ordinary", "hsv", "interpolation", "exact_difference"};
 
-// The ordinary modes (all but "Interpolation", the HSV modes and "Exact Difference").
-const int kOrdinaryModes[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                              18, 19, 21, 26, 27, 28, 29, 30, 31, 32, 34};
-const int kOrdinaryCount = sizeof(kOrdinaryModes) / sizeof(kOrdinaryModes[0]);
+// The modes that work one channel at a time, but "Interpolation" (its cosines make it a family
+// of its own), from the mode list.
+#define ORDINARY_PER_CHANNEL(F, channels) true
+#define ORDINARY_HSV(components) false
+#define ORDINARY_EXACT_DIFFERENCE false
+#define ORDINARY_OF(mode, stringId, name, colour, bump) \
+    if (ORDINARY_##colour && mode != BLEND_MODE_INTERPOLATION) modes.push_back(mode);
+std::vector<int> OrdinaryModes()
+{
+    std::vector<int> modes;
+    QUILTRA_BLEND_MODES(ORDINARY_OF)
+    return modes;
+}
+#undef ORDINARY_OF
 
 int ModeOf(Family family, int layer)
 {
+    static const std::vector<int> ordinary = OrdinaryModes();
+    static const int hsv[] = {BLEND_MODE_HUE, BLEND_MODE_SATURATION, BLEND_MODE_LUMINANCE,
+                              BLEND_MODE_COLOR};
     switch (family) {
-    case ORDINARY: return kOrdinaryModes[layer % kOrdinaryCount];
-    case HSV: return 22 + layer % 4;
-    case INTERPOLATION: return 20;
-    default: return 33;
+    case ORDINARY: return ordinary[(size_t)layer % ordinary.size()];
+    case HSV: return hsv[layer % 4];
+    case INTERPOLATION: return BLEND_MODE_INTERPOLATION;
+    default: return BLEND_MODE_EXACT_DIFFERENCE;
     }
 }
 
@@ -314,7 +325,7 @@ void BuildModeStack(Stack& s, int mode)
 {
     SetDefaultOutputSettings(s.out);
     const Pixels& px = ThePixels();
-    s.AddLayer(0, new PixelMap(px.base.data(), 0), 100.0f);
+    s.AddLayer(BLEND_MODE_NORMAL, new PixelMap(px.base.data(), 0), 100.0f);
     for (int i = 0; i < kModeLayers; ++i)
         s.AddLayer(mode, new PixelMap(px.layer.data(), 37 * i), 80.0f);
 }
@@ -370,43 +381,15 @@ void BM_PlainLoop(benchmark::State& state)
     PerLayerSample(state, kModeLayers);
 }
 
-struct PlainEntry {
-    int mode;
-    void (*run)(benchmark::State&);
+// A plain loop for every mode that works one channel at a time, from the mode list.
+#define PLAIN_PER_CHANNEL(F, channels) &BM_PlainLoop<&F, channels>
+#define PLAIN_HSV(components) nullptr
+#define PLAIN_EXACT_DIFFERENCE nullptr
+#define PLAIN_LOOP_OF(mode, stringId, name, colour, bump) PLAIN_##colour,
+void (*const kPlainLoops[BLEND_MODE_COUNT])(benchmark::State&) = {
+    QUILTRA_BLEND_MODES(PLAIN_LOOP_OF)
 };
-
-const PlainEntry kPlainLoops[] = {
-    {0, &BM_PlainLoop<&BlendNormal, BLEND_RGBA>},
-    {1, &BM_PlainLoop<&BlendMultiply, BLEND_RGBA>},
-    {2, &BM_PlainLoop<&BlendScreen, BLEND_RGBA>},
-    {3, &BM_PlainLoop<&BlendAdditive, BLEND_RGBA>},
-    {4, &BM_PlainLoop<&BlendSubtractive, BLEND_RGB>},
-    {5, &BM_PlainLoop<&BlendStamp, BLEND_RGB>},
-    {6, &BM_PlainLoop<&BlendDifference, BLEND_RGB>},
-    {7, &BM_PlainLoop<&BlendNegation, BLEND_RGB>},
-    {8, &BM_PlainLoop<&BlendExclusion, BLEND_RGB>},
-    {9, &BM_PlainLoop<&BlendDarken, BLEND_RGB>},
-    {10, &BM_PlainLoop<&BlendLighten, BLEND_RGB>},
-    {11, &BM_PlainLoop<&BlendOverlay, BLEND_RGB>},
-    {12, &BM_PlainLoop<&BlendHardLight, BLEND_RGB>},
-    {13, &BM_PlainLoop<&BlendSoftLight, BLEND_RGB>},
-    {14, &BM_PlainLoop<&BlendDodge, BLEND_RGB>},
-    {15, &BM_PlainLoop<&BlendInverseDodge, BLEND_RGB>},
-    {16, &BM_PlainLoop<&BlendSoftDodge, BLEND_RGB>},
-    {17, &BM_PlainLoop<&BlendBurn, BLEND_RGB>},
-    {18, &BM_PlainLoop<&BlendInverseBurn, BLEND_RGB>},
-    {19, &BM_PlainLoop<&BlendSoftBurn, BLEND_RGB>},
-    {20, &BM_PlainLoop<&BlendInterpolation, BLEND_RGB>},
-    {21, &BM_PlainLoop<&BlendAverage, BLEND_RGB>},
-    {26, &BM_PlainLoop<&BlendReflect, BLEND_RGB>},
-    {27, &BM_PlainLoop<&BlendGlow, BLEND_RGB>},
-    {28, &BM_PlainLoop<&BlendFreeze, BLEND_RGB>},
-    {29, &BM_PlainLoop<&BlendHeat, BLEND_RGB>},
-    {30, &BM_PlainLoop<&BlendNormal, BLEND_RED>},
-    {31, &BM_PlainLoop<&BlendNormal, BLEND_GREEN>},
-    {32, &BM_PlainLoop<&BlendNormal, BLEND_BLUE>},
-    {34, &BM_PlainLoop<&BlendSubtraction, BLEND_RGB>},
-};
+#undef PLAIN_LOOP_OF
 
 // ---- pixman's float combiners over the same pixels ------------------------------------------------------
 
@@ -416,11 +399,21 @@ struct PixmanEntry {
 };
 
 const PixmanEntry kPixmanOps[] = {
-    {1, PIXMAN_OP_MULTIPLY},    {2, PIXMAN_OP_SCREEN},      {11, PIXMAN_OP_OVERLAY},
-    {12, PIXMAN_OP_HARD_LIGHT}, {13, PIXMAN_OP_SOFT_LIGHT}, {9, PIXMAN_OP_DARKEN},
-    {10, PIXMAN_OP_LIGHTEN},    {6, PIXMAN_OP_DIFFERENCE},  {8, PIXMAN_OP_EXCLUSION},
-    {14, PIXMAN_OP_COLOR_DODGE}, {17, PIXMAN_OP_COLOR_BURN}, {22, PIXMAN_OP_HSL_HUE},
-    {23, PIXMAN_OP_HSL_SATURATION}, {25, PIXMAN_OP_HSL_COLOR}, {24, PIXMAN_OP_HSL_LUMINOSITY},
+    {BLEND_MODE_MULTIPLY, PIXMAN_OP_MULTIPLY},
+    {BLEND_MODE_SCREEN, PIXMAN_OP_SCREEN},
+    {BLEND_MODE_OVERLAY, PIXMAN_OP_OVERLAY},
+    {BLEND_MODE_HARD_LIGHT, PIXMAN_OP_HARD_LIGHT},
+    {BLEND_MODE_SOFT_LIGHT, PIXMAN_OP_SOFT_LIGHT},
+    {BLEND_MODE_DARKEN, PIXMAN_OP_DARKEN},
+    {BLEND_MODE_LIGHTEN, PIXMAN_OP_LIGHTEN},
+    {BLEND_MODE_DIFFERENCE, PIXMAN_OP_DIFFERENCE},
+    {BLEND_MODE_EXCLUSION, PIXMAN_OP_EXCLUSION},
+    {BLEND_MODE_DODGE, PIXMAN_OP_COLOR_DODGE},
+    {BLEND_MODE_BURN, PIXMAN_OP_COLOR_BURN},
+    {BLEND_MODE_HUE, PIXMAN_OP_HSL_HUE},
+    {BLEND_MODE_SATURATION, PIXMAN_OP_HSL_SATURATION},
+    {BLEND_MODE_COLOR, PIXMAN_OP_HSL_COLOR},
+    {BLEND_MODE_LUMINANCE, PIXMAN_OP_HSL_LUMINOSITY},
 };
 
 // One row of kPixels layer pixels composited onto the base pixels, single thread.
@@ -451,8 +444,10 @@ void RegisterModeBenchmarks()
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         benchmark::RegisterBenchmark(("BM_Mode/" + std::string(kBlendModes[mode].name)).c_str(),
                                      [mode](benchmark::State& st) { BM_Mode(st, mode); });
-    for (const PlainEntry& e : kPlainLoops)
-        benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[e.mode].name)).c_str(), e.run);
+    for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
+        if (kPlainLoops[mode])
+            benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
+                                         kPlainLoops[mode]);
     for (const PixmanEntry& e : kPixmanOps) {
         const pixman_op_t op = e.op;
         benchmark::RegisterBenchmark(("BM_Pixman/" + std::string(kBlendModes[e.mode].name)).c_str(),

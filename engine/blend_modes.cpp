@@ -15,6 +15,10 @@
 
 namespace {
 
+// A layer composited onto the base: the layer's alpha is its coverage, op its opacity fraction.
+// The single-layer rules are the bodies of the run loops below.
+typedef AColor (*ColorBlendRule)(AColor base, AColor layer, float op);
+
 // ---- colour rules ---------------------------------------------------------------------------
 
 // The ordinary modes: F per channel named in Channels, composited with CompositeChannel.
@@ -59,12 +63,6 @@ QUILTRA_INLINE_RULE AColor BlendColorExactDifference(AColor base, AColor layer, 
     const float a = layer.a;
     ExactDifference3(base.r, base.g, base.b, layer.r, layer.g, layer.b, a, op);
     base.a = (1.0f - a) * 1.0f;
-    return base;
-}
-
-// A mode index outside the table leaves the base unchanged.
-AColor LeaveBaseUnchanged(AColor base, AColor, float)
-{
     return base;
 }
 
@@ -143,102 +141,27 @@ void LeaveBaseUnchangedRun(AColor&, const ColorLayerBatch&, int, int)
 
 }  // namespace
 
-// The ordinary modes share one formula between the walks, on r, g, b (and a where named) of a
-// colour and on x, y, z of a vector.
-#define QUILTRA_ORDINARY_MODE(index, nameId, name, F, channels) \
-    { index, nameId, name, channels, &F, &BlendColorChannels<&F, channels>, \
-      &BlendBumpComponents<&F, BLEND_RGB>, &BlendColorRun<&F, channels>, \
-      &BlendBumpRun<&F, BLEND_RGB> }
+// The rule columns of the mode list as run rules: a row's COLOUR and BUMP forms are pasted
+// onto COLOR_ and BUMP_ and expand to the templates above.
+#define COLOR_PER_CHANNEL(F, channels) &BlendColorRun<&F, channels>
+#define COLOR_HSV(components) &ApplyColorRule<&BlendColorHsv<components> >
+#define COLOR_EXACT_DIFFERENCE &ApplyColorRule<&BlendColorExactDifference>
+#define BUMP_PER_CHANNEL(F, components) &BlendBumpRun<&F, components>
+#define BUMP_EXACT_DIFFERENCE &BlendBumpExactDifferenceRun
+#define QUILTRA_MODE_ROW(mode, stringId, name, colour, bump) \
+    { stringId, name, COLOR_##colour, BUMP_##bump },
 
-// The run forms of a colour rule and of a bump formula, for the rows spelt out.
-#define QUILTRA_COLOR_RUN(F, channels) &BlendColorRun<&F, channels>
-#define QUILTRA_BUMP_RUN(F, components) &BlendBumpRun<&F, components>
-
-// Rows whose bump rule differs from their colour rule spell both out.
-const BlendMode kBlendModes[BLEND_MODE_COUNT] = {
-    QUILTRA_ORDINARY_MODE(0, 16, "Normal", BlendNormal, BLEND_RGBA),
-    QUILTRA_ORDINARY_MODE(1, 17, "Multiply", BlendMultiply, BLEND_RGBA),
-    // The bump walk combines "Screen" as "Normal".
-    { 2, 18, "Screen", BLEND_RGBA, &BlendScreen,
-      &BlendColorChannels<&BlendScreen, BLEND_RGBA>,
-      &BlendBumpComponents<&BlendNormal, BLEND_RGB>,
-      QUILTRA_COLOR_RUN(BlendScreen, BLEND_RGBA), QUILTRA_BUMP_RUN(BlendNormal, BLEND_RGB) },
-    QUILTRA_ORDINARY_MODE(3, 19, "Additive", BlendAdditive, BLEND_RGBA),
-    // The bump walk subtracts the layer: b − l, as "Subtraction".
-    { 4, 20, "Subtractive", BLEND_RGB, &BlendSubtractive,
-      &BlendColorChannels<&BlendSubtractive, BLEND_RGB>,
-      &BlendBumpComponents<&BlendSubtraction, BLEND_RGB>,
-      QUILTRA_COLOR_RUN(BlendSubtractive, BLEND_RGB),
-      QUILTRA_BUMP_RUN(BlendSubtraction, BLEND_RGB) },
-    QUILTRA_ORDINARY_MODE(5, 21, "Stamp", BlendStamp, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(6, 22, "Difference", BlendDifference, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(7, 23, "Negation", BlendNegation, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(8, 24, "Exclusion", BlendExclusion, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(9, 25, "Darken", BlendDarken, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(10, 26, "Lighten", BlendLighten, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(11, 27, "Overlay", BlendOverlay, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(12, 28, "Hard Light", BlendHardLight, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(13, 29, "Soft Light", BlendSoftLight, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(14, 30, "Dodge", BlendDodge, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(15, 31, "Inverse dodge", BlendInverseDodge, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(16, 32, "Soft dodge", BlendSoftDodge, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(17, 33, "Burn", BlendBurn, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(18, 34, "Inverse burn", BlendInverseBurn, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(19, 36, "Soft burn", BlendSoftBurn, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(20, 37, "Interpolation", BlendInterpolation, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(21, 38, "Average", BlendAverage, BLEND_RGB),
-    // The HSV modes have no vector form: the bump walk combines them as "Normal".
-    { 22, 39, "Hue", BLEND_HUE, 0, &BlendColorHsv<BLEND_HUE>,
-      &BlendBumpComponents<&BlendNormal, BLEND_RGB>,
-      &ApplyColorRule<&BlendColorHsv<BLEND_HUE> >, QUILTRA_BUMP_RUN(BlendNormal, BLEND_RGB) },
-    { 23, 40, "Saturation", BLEND_SATURATION, 0, &BlendColorHsv<BLEND_SATURATION>,
-      &BlendBumpComponents<&BlendNormal, BLEND_RGB>,
-      &ApplyColorRule<&BlendColorHsv<BLEND_SATURATION> >,
-      QUILTRA_BUMP_RUN(BlendNormal, BLEND_RGB) },
-    { 24, 41, "Luminance", BLEND_VALUE, 0, &BlendColorHsv<BLEND_VALUE>,
-      &BlendBumpComponents<&BlendNormal, BLEND_RGB>,
-      &ApplyColorRule<&BlendColorHsv<BLEND_VALUE> >, QUILTRA_BUMP_RUN(BlendNormal, BLEND_RGB) },
-    { 25, 42, "Color", BLEND_HUE | BLEND_SATURATION, 0,
-      &BlendColorHsv<BLEND_HUE | BLEND_SATURATION>,
-      &BlendBumpComponents<&BlendNormal, BLEND_RGB>,
-      &ApplyColorRule<&BlendColorHsv<BLEND_HUE | BLEND_SATURATION> >,
-      QUILTRA_BUMP_RUN(BlendNormal, BLEND_RGB) },
-    QUILTRA_ORDINARY_MODE(26, 43, "Reflect", BlendReflect, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(27, 44, "Glow", BlendGlow, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(28, 45, "Freeze", BlendFreeze, BLEND_RGB),
-    QUILTRA_ORDINARY_MODE(29, 46, "Heat", BlendHeat, BLEND_RGB),
-    // One channel each; the bump walk changes x, y or z alone.
-    { 30, 47, "RGB red", BLEND_RED, &BlendNormal, &BlendColorChannels<&BlendNormal, BLEND_RED>,
-      &BlendBumpComponents<&BlendNormal, BLEND_RED>,
-      QUILTRA_COLOR_RUN(BlendNormal, BLEND_RED), QUILTRA_BUMP_RUN(BlendNormal, BLEND_RED) },
-    { 31, 48, "RGB green", BLEND_GREEN, &BlendNormal,
-      &BlendColorChannels<&BlendNormal, BLEND_GREEN>,
-      &BlendBumpComponents<&BlendNormal, BLEND_GREEN>,
-      QUILTRA_COLOR_RUN(BlendNormal, BLEND_GREEN), QUILTRA_BUMP_RUN(BlendNormal, BLEND_GREEN) },
-    { 32, 49, "RGB blue", BLEND_BLUE, &BlendNormal, &BlendColorChannels<&BlendNormal, BLEND_BLUE>,
-      &BlendBumpComponents<&BlendNormal, BLEND_BLUE>,
-      QUILTRA_COLOR_RUN(BlendNormal, BLEND_BLUE), QUILTRA_BUMP_RUN(BlendNormal, BLEND_BLUE) },
-    { 33, 50, "Exact Difference", BLEND_RGBA, 0, &BlendColorExactDifference,
-      &BlendBumpExactDifference, &ApplyColorRule<&BlendColorExactDifference>,
-      &BlendBumpExactDifferenceRun },
-    QUILTRA_ORDINARY_MODE(34, 51, "Subtraction", BlendSubtraction, BLEND_RGB)
+const BlendMode kBlendModes[BLEND_MODE_COUNT + 1] = {
+    QUILTRA_BLEND_MODES(QUILTRA_MODE_ROW)
+    // An index outside the table: the colour walk leaves the base as it is, the bump walk
+    // combines the layer as "Normal".
+    { 0, 0, &LeaveBaseUnchangedRun, &BlendBumpRun<&BlendNormal, BLEND_RGB> }
 };
 
-#undef QUILTRA_ORDINARY_MODE
-#undef QUILTRA_COLOR_RUN
-#undef QUILTRA_BUMP_RUN
+#undef QUILTRA_MODE_ROW
+#undef COLOR_PER_CHANNEL
+#undef COLOR_HSV
+#undef COLOR_EXACT_DIFFERENCE
+#undef BUMP_PER_CHANNEL
+#undef BUMP_EXACT_DIFFERENCE
 #undef QUILTRA_INLINE_RULE
-
-const BlendMode* FindBlendMode(int index)
-{
-    if (index < 0 || index >= BLEND_MODE_COUNT)
-        return 0;
-    return &kBlendModes[index];
-}
-
-// An index outside the table: the colour walk leaves the base as it is, the bump walk
-// combines the layer as "Normal".
-const ColorBlendRule kUnknownModeColorRule = &LeaveBaseUnchanged;
-const BumpBlendRule kUnknownModeBumpRule = &BlendBumpComponents<&BlendNormal, BLEND_RGB>;
-const ColorRunRule kUnknownModeColorRunRule = &LeaveBaseUnchangedRun;
-const BumpRunRule kUnknownModeBumpRunRule = &BlendBumpRun<&BlendNormal, BLEND_RGB>;

@@ -1,16 +1,24 @@
-// The blend-mode table: one entry per mode, indexed by the value stored in a layer's modeList.
+// The blend-mode table: one entry per mode, indexed by the value stored in a layer's modeList,
+// expanded from the mode list (blend_mode_list.h).
 //
-// Each entry names the mode (its string resource and the name the string table holds), the
-// channels it changes, its per-channel formula and the two rules that apply it: one to a
-// colour (the colour walk) and one to a bump vector (the bump walk). The rules are instances of
-// a few templates, one per mode and channel set, with the formula inlined, so a walk dispatches
-// once per layer and never per channel.
+// Each entry names the mode (its string resource and the name the string table holds) and the
+// two rules that apply it over a run of layers: one to colours (the colour walk) and one to bump
+// vectors (the bump walk). The rules are instances of a few templates, one per mode and channel
+// set, with the formula inlined, so a walk dispatches once per run of layers and never per
+// channel.
 #pragma once
 
 #include "acolor.h"
+#include "blend_mode_list.h"
 #include "point3.h"
 
-enum { BLEND_MODE_COUNT = 35 };
+// The mode indices, in the order of the list; BLEND_MODE_COUNT is the number of modes.
+#define QUILTRA_MODE_ENUM(mode, stringId, name, colour, bump) mode,
+enum BlendModeIndex {
+    QUILTRA_BLEND_MODES(QUILTRA_MODE_ENUM)
+    BLEND_MODE_COUNT
+};
+#undef QUILTRA_MODE_ENUM
 
 // The channels a mode changes. A bump vector's x, y and z take the red, green and blue flags.
 enum BlendChannel {
@@ -25,18 +33,8 @@ enum BlendChannel {
     BLEND_RGBA = BLEND_RGB | BLEND_ALPHA
 };
 
-// F(b, l) for one channel; null for the modes that do not work one channel at a time
-// (the HSV modes and "Exact Difference").
+// F(b, l) for one channel.
 typedef float (*BlendFormula)(float b, float l);
-
-// Composites a layer colour onto the base and returns the new base. The layer's alpha is its
-// coverage a; op is the opacity fraction (percent × 0.01). Colours travel by value so that the
-// base stays in registers from one layer to the next.
-typedef AColor (*ColorBlendRule)(AColor base, AColor layer, float op);
-
-// Combines a masked layer perturbation l (already multiplied by the mask weight a) with the
-// base vector and returns the new base.
-typedef Point3 (*BumpBlendRule)(Point3 base, Point3 l, float a, float op);
 
 // The most layers of one mode a walk gathers before compositing them. A batch lives on the
 // walk's stack (about 200 bytes): nothing is allocated. Eight balance one dispatch per run
@@ -64,62 +62,40 @@ struct BumpLayerBatch {
     int mode[LAYER_BATCH];
 };
 
-// The rules applied to the layers first..end−1 of a batch, all of one mode. A run gives
-// exactly what the single-layer rule gives applied layer after layer; it exists so that the
-// base stays in registers from one layer to the next and the mode is dispatched once per run.
+// The rules applied to the layers first..end−1 of a batch, all of one mode, in stack order.
+// A run of several layers gives exactly what runs of one layer give one after another; it
+// exists so that the base stays in registers from one layer to the next and the mode is
+// dispatched once per run.
 // The base is passed by reference: handed from one run to the next through memory, a float
 // at a time, rather than packed into register pairs and unpacked again.
 typedef void (*ColorRunRule)(AColor& base, const ColorLayerBatch& layers, int first, int end);
 typedef void (*BumpRunRule)(Point3& base, const BumpLayerBatch& layers, int first, int end);
 
 struct BlendMode {
-    int index;              // position in the table = value in modeList
-    int nameId;             // string resource of the name (16..34, 36..51)
-    const char* name;       // the name as the string table holds it
-    unsigned channels;      // BlendChannel flags of what the colour rule changes
-    BlendFormula formula;   // the per-channel formula, or null
-    ColorBlendRule color;   // the colour walk's rule
-    BumpBlendRule bump;     // the bump walk's rule
-    ColorRunRule colorRun;  // the colour rule over a run of layers
-    BumpRunRule bumpRun;    // the bump rule over a run of layers
+    int nameId;             // string resource of the name (16..34, 36..51); 0 for the unknown row
+    const char* name;       // the name as the string table holds it; null for the unknown row
+    ColorRunRule colorRun;  // the colour walk's rule over a run of layers
+    BumpRunRule bumpRun;    // the bump walk's rule over a run of layers
 };
 
-extern const BlendMode kBlendModes[BLEND_MODE_COUNT];
+// The modes in index order, then one more row: the rules for an index outside 0..34. The colour
+// walk leaves the base unchanged for such an index, the bump walk combines the layer as
+// "Normal" (stored scenes may hold indices this library does not know).
+extern const BlendMode kBlendModes[BLEND_MODE_COUNT + 1];
 
-// The table entry of a mode index; null outside 0..34.
-const BlendMode* FindBlendMode(int index);
-
-// The rule a walk applies for a layer's mode index. This is where an unknown index is decided:
-// the colour walk leaves the base unchanged, the bump walk combines the layer as "Normal".
-extern const ColorBlendRule kUnknownModeColorRule;
-extern const BumpBlendRule kUnknownModeBumpRule;
-
-inline ColorBlendRule ColorRuleOf(int index)
+// The table row of a mode index: its own, or the unknown-mode row for an index outside the
+// table. This is the one place where an unknown index is decided.
+inline const BlendMode& BlendModeOf(int index)
 {
-    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].color
-                                                        : kUnknownModeColorRule;
+    return kBlendModes[(unsigned)index < (unsigned)BLEND_MODE_COUNT ? index : BLEND_MODE_COUNT];
 }
-
-inline BumpBlendRule BumpRuleOf(int index)
-{
-    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].bump
-                                                        : kUnknownModeBumpRule;
-}
-
-// The run rule of a mode index; an index outside the table is decided as in ColorRuleOf and
-// BumpRuleOf.
-extern const ColorRunRule kUnknownModeColorRunRule;
-extern const BumpRunRule kUnknownModeBumpRunRule;
 
 inline ColorRunRule ColorRunRuleOf(int index)
 {
-    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].colorRun
-                                                        : kUnknownModeColorRunRule;
+    return BlendModeOf(index).colorRun;
 }
 
 inline BumpRunRule BumpRunRuleOf(int index)
 {
-    return (unsigned)index < (unsigned)BLEND_MODE_COUNT ? kBlendModes[index].bumpRun
-                                                        : kUnknownModeBumpRunRule;
+    return BlendModeOf(index).bumpRun;
 }
-

@@ -1,7 +1,7 @@
 // The walks of the layer stack for one shading sample: the colour walk (EvalColor) and the
 // bump walk (EvalNormalPerturb).
 //
-// They read the texture's tables through LayerTables and reach the host side (sub-maps, the
+// They read the texture's tables through LayerTables (made by ViewLayerTables) and reach the host side (sub-maps, the
 // shading context, the G-buffer id) through an Access object, a template parameter with:
 //   bool   HasMap(int entry) const;        // mapList[entry] holds a sub-map
 //   AColor EvalColor(int entry);           // that sub-map's EvalColor with the caller's context
@@ -20,35 +20,54 @@
 #include "output_stage.h"
 #include "point3.h"
 
-// Read-only views of the texture's tables. A pointer may be null when its count is 0.
-struct LayerTables {
-    int mapCount;                                   // entries of mapList (two per layer)
-    const int*   mapEnabled;  int mapEnabledCount;
-    const int*   maskEnabled; int maskEnabledCount;
-    const int*   mapUsed;     int mapUsedCount;
-    const float* opasityList; int opasityCount;
-    const Color* colorList;   int colorCount;
-    const int*   modeList;    int modeCount;
+// One of a texture's tables as the walks see it: its first entry and its number of entries.
+// A table with no entries, or no storage, is empty.
+template <class T>
+struct TableView {
+    const T* first;
+    int count;
+    TableView(const T* first, int count)
+        : first(first && count > 0 ? first : 0), count(first && count > 0 ? count : 0) {}
 };
 
-// The number of layers the walks use: mapCount / 2, but no more than any per-layer table holds,
-// so tables out of step with each other are never read past their end (a layer missing from
-// any table is left out). A null table counts as empty.
-inline int EffectiveLayerCount(const LayerTables& t)
+// Read-only views of a texture's tables for the walks. The walks take `layers` as given: every
+// table holds at least that many entries, and mapList at least twice as many (ViewLayerTables
+// makes it so). colorList[0], when colorList is not null, is the start value even of a stack
+// with no usable layer.
+struct LayerTables {
+    int layers;
+    const int*   mapEnabled;
+    const int*   maskEnabled;
+    const int*   mapUsed;
+    const float* opasityList;
+    const Color* colorList;
+    const int*   modeList;
+};
+
+// The views the walks read, and the number of usable layers: mapList's entry count / 2, lowered
+// to the shortest table, so tables out of step with each other are never read past their end
+// (a layer missing from any table is left out). This is the one place where that count is
+// worked out.
+inline LayerTables ViewLayerTables(int mapCount, TableView<int> mapEnabled,
+                                   TableView<int> maskEnabled, TableView<int> mapUsed,
+                                   TableView<float> opasityList, TableView<Color> colorList,
+                                   TableView<int> modeList)
 {
-    int n = t.mapCount / 2;
-    const int counts[6] = {
-        t.mapEnabled ? t.mapEnabledCount : 0,
-        t.maskEnabled ? t.maskEnabledCount : 0,
-        t.mapUsed ? t.mapUsedCount : 0,
-        t.opasityList ? t.opasityCount : 0,
-        t.colorList ? t.colorCount : 0,
-        t.modeList ? t.modeCount : 0
-    };
+    int n = mapCount / 2;
+    const int counts[6] = {mapEnabled.count, maskEnabled.count, mapUsed.count,
+                           opasityList.count, colorList.count, modeList.count};
     for (int i = 0; i < 6; ++i)
         if (counts[i] < n)
             n = counts[i];
-    return n < 0 ? 0 : n;
+    LayerTables t;
+    t.layers = n < 0 ? 0 : n;
+    t.mapEnabled = mapEnabled.first;
+    t.maskEnabled = maskEnabled.first;
+    t.mapUsed = mapUsed.first;
+    t.opasityList = opasityList.first;
+    t.colorList = colorList.first;
+    t.modeList = modeList.first;
+    return t;
 }
 
 // The opacity fraction of a layer: percent × 0.01 (the float 0.00999999978), unclamped.
@@ -80,8 +99,8 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
     if (gbufferId != 0)
         access.SetGBufferID(gbufferId);
 
-    const int layers = EffectiveLayerCount(t);
-    if (t.colorList && t.colorCount > 0)
+    const int layers = t.layers;
+    if (t.colorList)
         base = AColor(t.colorList[0], 1.0f);
     else
         base = AColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -150,7 +169,7 @@ Point3 EvalLayerPerturb(const LayerTables& t, Access& access)
         access.SetGBufferID(gbufferId);
 
     Point3 base(0.0f, 0.0f, 0.0f);
-    const int layers = EffectiveLayerCount(t);
+    const int layers = t.layers;
     if (layers < 1)
         return base;
 

@@ -7,9 +7,6 @@
 
 namespace {
 
-// The lowest gamma the parameter block and the editor allow.
-const float kLowestGamma = 0.001f;
-
 // Step 5 for one channel: gamma, then brightness and contrast.
 float GammaBrightContrast(float x, float gamma, bool applyGamma, float bright, float contrast)
 {
@@ -58,11 +55,9 @@ AColor AdjustOutput(const AColor& c, const OutputSettings& s)
     out.a = out.a + s.alpha;
 
     const bool applyGamma = s.gamma != 1.0f;
-    // Scripts can bypass the parameter's range; 0 or NaN would turn ln 1 / gamma into NaN.
-    const float gamma = s.gamma >= kLowestGamma ? s.gamma : kLowestGamma;
-    out.r = GammaBrightContrast(out.r, gamma, applyGamma, s.bright, s.contrast);
-    out.g = GammaBrightContrast(out.g, gamma, applyGamma, s.bright, s.contrast);
-    out.b = GammaBrightContrast(out.b, gamma, applyGamma, s.bright, s.contrast);
+    out.r = GammaBrightContrast(out.r, s.gamma, applyGamma, s.bright, s.contrast);
+    out.g = GammaBrightContrast(out.g, s.gamma, applyGamma, s.bright, s.contrast);
+    out.b = GammaBrightContrast(out.b, s.gamma, applyGamma, s.bright, s.contrast);
 
     if (s.Mono != 0.0f) {
         const float mean = MeanOf(out);

@@ -10,7 +10,8 @@ struct OutputSettings {
     float  Mono;            // 0.0 or 1.0; non-zero replaces r, g, b by their mean
     float  bright;          // brightness factor (1.0 = 100%)
     float  contrast;        // contrast factor about mid-grey (1.0 = 100%)
-    float  gamma;           // 1 leaves the colour unchanged; the parameter's range starts at 0.001
+    float  gamma;           // 1 leaves the colour unchanged; never below the texture's lowest
+                            // gamma (0.001), which its setters and its loader keep
     AColor outputShiftHSV;  // hue (degrees), saturation, value; the fourth is unused (0)
     AColor outputShiftRGB;  // red, green, blue; the fourth is unused (0)
 };
@@ -26,8 +27,8 @@ void SetDefaultOutputSettings(OutputSettings& s);
 //        x^(1/gamma) = e^(ln x / gamma); then (bright·x − 0.5)·contrast + 0.5;
 //   6.   Mono: r, g, b become their mean (g + r + b)·0.33333334;
 //   7.   Clamp: r, g, b, a limited to 0..1.
-// A negative channel takes the mirrored power −(|x|^(1/gamma)). A gamma below the parameter's
-// lower limit 0.001 (or NaN, possible only from a script) is taken as 0.001.
+// A negative channel takes the mirrored power −(|x|^(1/gamma)). The gamma is taken as given:
+// the texture never holds one below its lowest gamma (or NaN).
 // The caller applies it only when s.Output_on is set; this function does not test it.
 AColor AdjustOutput(const AColor& c, const OutputSettings& s);
 

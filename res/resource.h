@@ -21,42 +21,8 @@
 #define IDS_PARAM_CHANGE            15
 #define IDS_MASK_NONE               106
 
-// Blend-mode names: modes 0 to 18 use 16 to 34, modes 19 to 34 use 36 to 51 (35 is skipped).
-#define IDS_MODE_NORMAL             16
-#define IDS_MODE_MULTIPLY           17
-#define IDS_MODE_SCREEN             18
-#define IDS_MODE_ADDITIVE           19
-#define IDS_MODE_SUBTRACTIVE        20
-#define IDS_MODE_STAMP              21
-#define IDS_MODE_DIFFERENCE         22
-#define IDS_MODE_NEGATION           23
-#define IDS_MODE_EXCLUSION          24
-#define IDS_MODE_DARKEN             25
-#define IDS_MODE_LIGHTEN            26
-#define IDS_MODE_OVERLAY            27
-#define IDS_MODE_HARD_LIGHT         28
-#define IDS_MODE_SOFT_LIGHT         29
-#define IDS_MODE_DODGE              30
-#define IDS_MODE_INVERSE_DODGE      31
-#define IDS_MODE_SOFT_DODGE         32
-#define IDS_MODE_BURN               33
-#define IDS_MODE_INVERSE_BURN       34
-#define IDS_MODE_SOFT_BURN          36
-#define IDS_MODE_INTERPOLATION      37
-#define IDS_MODE_AVERAGE            38
-#define IDS_MODE_HUE                39
-#define IDS_MODE_SATURATION         40
-#define IDS_MODE_LUMINANCE          41
-#define IDS_MODE_COLOR              42
-#define IDS_MODE_REFLECT            43
-#define IDS_MODE_GLOW               44
-#define IDS_MODE_FREEZE             45
-#define IDS_MODE_HEAT               46
-#define IDS_MODE_RGB_RED            47
-#define IDS_MODE_RGB_GREEN          48
-#define IDS_MODE_RGB_BLUE           49
-#define IDS_MODE_EXACT_DIFFERENCE   50
-#define IDS_MODE_SUBTRACTION        51
+// Blend-mode names: the string IDs are in the mode list (engine/blend_mode_list.h), from which
+// the string table is expanded.
 
 // Dialog templates and bitmaps (the templates themselves come with the editor)
 #define IDB_LOGO                    102

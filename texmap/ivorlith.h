@@ -17,6 +17,17 @@
 
 #define VORLITH_LAYERS_INTERFACE Interface_ID(0x51C3A7E2, 0x2D6B94F0)
 
+// The values a new layer holds (its map and mask are empty): every switch on, fully opaque,
+// mid-grey, "Normal". Getters answer these for a layer index outside the stack.
+#define VORLITH_NEW_LAYER_SWITCH    1
+#define VORLITH_NEW_LAYER_OPACITY   100.0f      // percent
+#define VORLITH_NEW_LAYER_GREY      0.5f        // red, green and blue
+#define VORLITH_NEW_LAYER_MODE      0           // "Normal"
+
+// The lowest Output gamma. The setter and scene loading raise anything below it to it, as the
+// editor's spinner does; the evaluation relies on it.
+#define VORLITH_MIN_OUTPUT_GAMMA    0.001f
+
 class IVorlithLayers : public BaseInterface {
 public:
     // Layer list.

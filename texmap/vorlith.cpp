@@ -250,35 +250,29 @@ ParamDlg* Vorlith::CreateParamDlg(HWND /*hwMtlEdit*/, IMtlParams* /*imp*/)
 
 // Evaluation -----------------------------------------------------------------------------------
 
-static LayerTables TablesOf(const Vorlith& tex)
+template <class T>
+static TableView<T> ViewOf(const Tab<T>& table)
 {
-    LayerTables t;
-    t.mapCount = tex.mapList.Count();
-    t.mapEnabledCount = tex.mapEnabled.Count();
-    t.mapEnabled = t.mapEnabledCount > 0 ? tex.mapEnabled.Addr(0) : NULL;
-    t.maskEnabledCount = tex.maskEnabled.Count();
-    t.maskEnabled = t.maskEnabledCount > 0 ? tex.maskEnabled.Addr(0) : NULL;
-    t.mapUsedCount = tex.mapUsed.Count();
-    t.mapUsed = t.mapUsedCount > 0 ? tex.mapUsed.Addr(0) : NULL;
-    t.opasityCount = tex.opasityList.Count();
-    t.opasityList = t.opasityCount > 0 ? tex.opasityList.Addr(0) : NULL;
-    t.colorCount = tex.colorList.Count();
-    t.colorList = t.colorCount > 0 ? tex.colorList.Addr(0) : NULL;
-    t.modeCount = tex.modeList.Count();
-    t.modeList = t.modeCount > 0 ? tex.modeList.Addr(0) : NULL;
-    return t;
+    return TableView<T>(table.Count() > 0 ? table.Addr(0) : NULL, table.Count());
+}
+
+LayerTables Vorlith::Tables() const
+{
+    return ViewLayerTables(mapList.Count(), ViewOf(mapEnabled), ViewOf(maskEnabled),
+                           ViewOf(mapUsed), ViewOf(opasityList), ViewOf(colorList),
+                           ViewOf(modeList));
 }
 
 AColor Vorlith::EvalColor(ShadeContext& sc)
 {
     VorlithAccess access(mapList, sc, this);
-    return EvalLayerColor(TablesOf(*this), output, access);
+    return EvalLayerColor(Tables(), output, access);
 }
 
 Point3 Vorlith::EvalNormalPerturb(ShadeContext& sc)
 {
     VorlithAccess access(mapList, sc, this);
-    return EvalLayerPerturb(TablesOf(*this), access);
+    return EvalLayerPerturb(Tables(), access);
 }
 
 void Vorlith::SetNumSubTexmaps(int n)

@@ -9,6 +9,7 @@
 #include "iparamb2.h"
 
 #include "ivorlith.h"
+#include "layer_stack.h"
 #include "output_stage.h"
 #include "vorlith_classdesc.h"
 
@@ -170,6 +171,11 @@ public:
 
     // Layer list: the only code that changes the number or order of layers.
     int NumLayers() const { return mapList.Count() / 2; }
+    // The layers every per-layer table holds: NumLayers() while the tables are in step, fewer
+    // when a table is shorter. Evaluation, saving and the published interface use no others.
+    int NumUsableLayers() const { return Tables().layers; }
+    // The tables as the engine reads them, with the number of usable layers.
+    LayerTables Tables() const;
     void SetNumMaps(int n);
     void SwapLayers(int a, int b);
     void InsertLayer(int k);

@@ -1,7 +1,7 @@
 // The published layer interface (IVorlithLayers). Each setter is an edit as the editor makes
 // it: the value changes, the texture's validity is emptied, an open editor reloads and the
 // dependents hear REFMSG_CHANGE. Input the editor could never produce is refused: a layer
-// index outside the stack, a float that is not finite. Gamma stays at 0.001 or above as the
+// index outside the stack, a float that is not finite. Gamma stays at the lowest gamma or above as the
 // editor's spinner keeps it; blend-mode indices are kept as given, since stored scenes may hold
 // indices this library does not know.
 #include "vorlith.h"
@@ -20,10 +20,7 @@ Interface_ID VorlithLayersInterface::GetID()
 
 bool VorlithLayersInterface::HasLayer(int layer) const
 {
-    return layer >= 0 && layer < tex->NumLayers()
-        && layer < tex->mapEnabled.Count() && layer < tex->maskEnabled.Count()
-        && layer < tex->mapUsed.Count() && layer < tex->opasityList.Count()
-        && layer < tex->colorList.Count() && layer < tex->modeList.Count();
+    return layer >= 0 && layer < tex->NumUsableLayers();
 }
 
 void VorlithLayersInterface::Edited()
@@ -76,7 +73,7 @@ void VorlithLayersInterface::SwapLayers(int a, int b)
 
 BOOL VorlithLayersInterface::GetMapEnabled(int layer)
 {
-    return HasLayer(layer) ? (tex->mapEnabled[layer] ? TRUE : FALSE) : TRUE;
+    return HasLayer(layer) ? (tex->mapEnabled[layer] ? TRUE : FALSE) : VORLITH_NEW_LAYER_SWITCH;
 }
 
 void VorlithLayersInterface::SetMapEnabled(int layer, BOOL on)
@@ -89,7 +86,7 @@ void VorlithLayersInterface::SetMapEnabled(int layer, BOOL on)
 
 BOOL VorlithLayersInterface::GetMaskEnabled(int layer)
 {
-    return HasLayer(layer) ? (tex->maskEnabled[layer] ? TRUE : FALSE) : TRUE;
+    return HasLayer(layer) ? (tex->maskEnabled[layer] ? TRUE : FALSE) : VORLITH_NEW_LAYER_SWITCH;
 }
 
 void VorlithLayersInterface::SetMaskEnabled(int layer, BOOL on)
@@ -102,7 +99,7 @@ void VorlithLayersInterface::SetMaskEnabled(int layer, BOOL on)
 
 BOOL VorlithLayersInterface::GetLayerUsed(int layer)
 {
-    return HasLayer(layer) ? (tex->mapUsed[layer] ? TRUE : FALSE) : TRUE;
+    return HasLayer(layer) ? (tex->mapUsed[layer] ? TRUE : FALSE) : VORLITH_NEW_LAYER_SWITCH;
 }
 
 void VorlithLayersInterface::SetLayerUsed(int layer, BOOL on)
@@ -115,7 +112,7 @@ void VorlithLayersInterface::SetLayerUsed(int layer, BOOL on)
 
 float VorlithLayersInterface::GetOpacity(int layer)
 {
-    return HasLayer(layer) ? tex->opasityList[layer] : 100.0f;
+    return HasLayer(layer) ? tex->opasityList[layer] : VORLITH_NEW_LAYER_OPACITY;
 }
 
 void VorlithLayersInterface::SetOpacity(int layer, float percent)
@@ -128,7 +125,8 @@ void VorlithLayersInterface::SetOpacity(int layer, float percent)
 
 Color VorlithLayersInterface::GetLayerColor(int layer)
 {
-    return HasLayer(layer) ? tex->colorList[layer] : Color(0.5f, 0.5f, 0.5f);
+    return HasLayer(layer) ? tex->colorList[layer]
+                           : Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY);
 }
 
 void VorlithLayersInterface::SetLayerColor(int layer, Color c)
@@ -141,7 +139,7 @@ void VorlithLayersInterface::SetLayerColor(int layer, Color c)
 
 int VorlithLayersInterface::GetBlendMode(int layer)
 {
-    return HasLayer(layer) ? tex->modeList[layer] : 0;
+    return HasLayer(layer) ? tex->modeList[layer] : VORLITH_NEW_LAYER_MODE;
 }
 
 void VorlithLayersInterface::SetBlendMode(int layer, int mode)
@@ -241,7 +239,7 @@ void VorlithLayersInterface::SetOutputGamma(float gamma)
 {
     if (!IsFiniteFloat(gamma))
         return;
-    tex->output.gamma = gamma < kMinOutputGamma ? kMinOutputGamma : gamma;
+    tex->output.gamma = LimitOutputGamma(gamma);
     Edited();
 }
 

@@ -99,12 +99,7 @@ IOResult Vorlith::Save(ISave* isave)
 
     // The per-layer tables have one count; should they ever differ, only the layers all of them
     // hold are written.
-    int layers = mapEnabled.Count();
-    if (maskEnabled.Count() < layers) layers = maskEnabled.Count();
-    if (mapUsed.Count() < layers) layers = mapUsed.Count();
-    if (opasityList.Count() < layers) layers = opasityList.Count();
-    if (colorList.Count() < layers) layers = colorList.Count();
-    if (modeList.Count() < layers) layers = modeList.Count();
+    const int layers = NumUsableLayers();
 
     if (layers > 0) {
         isave->BeginChunk(VORLITH_LAYERS_CHUNK);
@@ -203,9 +198,7 @@ static bool ReadOutput(ILoad* iload, OutputSettings& s)
     s.Mono = FiniteOr(read.Mono, s.Mono) != 0.0f ? 1.0f : 0.0f;
     s.bright = FiniteOr(read.bright, s.bright);
     s.contrast = FiniteOr(read.contrast, s.contrast);
-    s.gamma = FiniteOr(read.gamma, s.gamma);
-    if (s.gamma < kMinOutputGamma)
-        s.gamma = kMinOutputGamma;
+    s.gamma = LimitOutputGamma(FiniteOr(read.gamma, s.gamma));
     for (int i = 0; i < 4; ++i) {
         s.outputShiftHSV[i] = FiniteOr(read.outputShiftHSV[i], s.outputShiftHSV[i]);
         s.outputShiftRGB[i] = FiniteOr(read.outputShiftRGB[i], s.outputShiftRGB[i]);

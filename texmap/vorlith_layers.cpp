@@ -8,21 +8,20 @@
 #include "macrorec.h"
 #include "vorlith_params.h"
 
-// A new layer's values: map and mask empty (the caller's), every switch on, fully opaque,
-// mid-grey, "Normal".
-static const int kNewLayerSwitch = 1;
-static const float kNewLayerOpacity = 100.0f;
-static const float kNewLayerGrey = 0.5f;
-static const int kNewLayerMode = 0;
+static Color NewLayerColor()
+{
+    return Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY);
+}
 
+// A new layer's values (ivorlith.h); its map and mask are the caller's.
 void Vorlith::SetNewLayerDefaults(int layer)
 {
-    mapEnabled[layer] = kNewLayerSwitch;
-    maskEnabled[layer] = kNewLayerSwitch;
-    mapUsed[layer] = kNewLayerSwitch;
-    colorList[layer] = Color(kNewLayerGrey, kNewLayerGrey, kNewLayerGrey);
-    opasityList[layer] = kNewLayerOpacity;
-    modeList[layer] = kNewLayerMode;
+    mapEnabled[layer] = VORLITH_NEW_LAYER_SWITCH;
+    maskEnabled[layer] = VORLITH_NEW_LAYER_SWITCH;
+    mapUsed[layer] = VORLITH_NEW_LAYER_SWITCH;
+    colorList[layer] = NewLayerColor();
+    opasityList[layer] = VORLITH_NEW_LAYER_OPACITY;
+    modeList[layer] = VORLITH_NEW_LAYER_MODE;
 }
 
 // Resizes one table to n, keeping its entries and giving those it adds the value fill.
@@ -41,12 +40,12 @@ void Vorlith::ResizeLayerTables(int n)
 {
     if (n < 0)
         n = 0;
-    ResizeKeeping(mapEnabled, n, kNewLayerSwitch);
-    ResizeKeeping(maskEnabled, n, kNewLayerSwitch);
-    ResizeKeeping(mapUsed, n, kNewLayerSwitch);
-    ResizeKeeping(colorList, n, Color(kNewLayerGrey, kNewLayerGrey, kNewLayerGrey));
-    ResizeKeeping(opasityList, n, kNewLayerOpacity);
-    ResizeKeeping(modeList, n, kNewLayerMode);
+    ResizeKeeping(mapEnabled, n, VORLITH_NEW_LAYER_SWITCH);
+    ResizeKeeping(maskEnabled, n, VORLITH_NEW_LAYER_SWITCH);
+    ResizeKeeping(mapUsed, n, VORLITH_NEW_LAYER_SWITCH);
+    ResizeKeeping(colorList, n, NewLayerColor());
+    ResizeKeeping(opasityList, n, VORLITH_NEW_LAYER_OPACITY);
+    ResizeKeeping(modeList, n, VORLITH_NEW_LAYER_MODE);
 }
 
 void Vorlith::SetLayerLabel(int layer)
@@ -186,11 +185,11 @@ void Vorlith::ResetLayers()
 
     mapList[0] = NULL;
     mapList[1] = NULL;
-    mapEnabled[0] = kNewLayerSwitch;
-    maskEnabled[0] = kNewLayerSwitch;
-    mapUsed[0] = kNewLayerSwitch;
-    colorList[0] = Color(kNewLayerGrey, kNewLayerGrey, kNewLayerGrey);
-    modeList[0] = kNewLayerMode;
+    mapEnabled[0] = VORLITH_NEW_LAYER_SWITCH;
+    maskEnabled[0] = VORLITH_NEW_LAYER_SWITCH;
+    mapUsed[0] = VORLITH_NEW_LAYER_SWITCH;
+    colorList[0] = NewLayerColor();
+    modeList[0] = VORLITH_NEW_LAYER_MODE;
 
     SetDefaultOutputSettings(output);
     macroRecorder->Enable();

@@ -4,12 +4,12 @@
 #include "vorlith_params.h"
 
 #include "resource.h"
+#include "ivorlith.h"
 #include "vorlith_classdesc.h"
 
-// Output parameters share one range; gamma starts at 0.001 as the editor keeps it.
+// Output parameters share one range; gamma starts at the lowest gamma the texture keeps.
 static const float kOutputMin = -10000000.0f;
 static const float kOutputMax = 10000000.0f;
-static const float kGammaMin = 0.001f;
 static const float kSpinnerScale = 0.1f;
 
 static ParamBlockDesc2 vorlithParamBlk(
@@ -28,14 +28,14 @@ static ParamBlockDesc2 vorlithParamBlk(
         p_default, TRUE,
         p_end,
     pb_opasity_list, _T("opasityList"), TYPE_FLOAT_TAB, 2, P_VARIABLE_SIZE, IDS_OPASITY1,
-        p_default, 100.0f,
+        p_default, VORLITH_NEW_LAYER_OPACITY,
         p_range, 0.0f, 100.0f,
         p_end,
     pb_color_list, _T("colorList"), TYPE_RGBA_TAB, 2, P_VARIABLE_SIZE, IDS_COLOR1,
-        p_default, Color(0.5f, 0.5f, 0.5f),
+        p_default, Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY),
         p_end,
     pb_mode_list, _T("modeList"), TYPE_INT_TAB, 2, P_VARIABLE_SIZE, IDS_MODE1,
-        p_default, 0,
+        p_default, VORLITH_NEW_LAYER_MODE,
         p_end,
     pb_edit_ids, _T("edit_ids"), TYPE_STRING_TAB, 2, P_VARIABLE_SIZE, 0,
         p_end,
@@ -94,7 +94,7 @@ static ParamBlockDesc2 vorlithParamBlk(
         p_end,
     pb_gamma, _T("gamma"), TYPE_FLOAT, P_ANIMATABLE, 0,
         p_default, 1.0f,
-        p_range, kGammaMin, kOutputMax,
+        p_range, VORLITH_MIN_OUTPUT_GAMMA, kOutputMax,
         p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_GAMMA_EDIT, IDC_OUT_GAMMA_SPIN, kSpinnerScale,
         p_end,
     pb_mono, _T("Mono"), TYPE_BOOL, P_ANIMATABLE, 0,

@@ -2,6 +2,7 @@
 
 #include "blend_modes.h"
 #include "file_io.h"
+#include "ivorlith.h"
 
 #include <nlohmann/json.hpp>
 
@@ -34,8 +35,8 @@ int BlendModeIndexOf(const std::string& name)
 
 const char* BlendModeNameOf(int index)
 {
-    const BlendMode* mode = FindBlendMode(index);
-    return mode ? mode->name : "";
+    const char* name = BlendModeOf(index).name;
+    return name ? name : "";
 }
 
 // ---- reading with paths ------------------------------------------------------------------------
@@ -299,9 +300,9 @@ OutputDescription Reader::Output(const Json& j, const std::string& path)
     if (const Json* v = o.Take("contrast")) out.contrast = Number(*v, o.PathOf("contrast")) * 0.01f;
     if (const Json* v = o.Take("gamma")) {
         out.gamma = Number(*v, o.PathOf("gamma"));
-        // The editor keeps gamma at 0.001 or above; below that the curve divides by zero or
-        // flips the colour, so a scene may not ask for it either.
-        if (!(*out.gamma >= 0.001f)) Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
+        // The texture keeps gamma at its lowest gamma or above; below that the curve divides by
+        // zero or flips the colour, so a scene may not ask for it either.
+        if (!(*out.gamma >= VORLITH_MIN_OUTPUT_GAMMA)) Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
     }
     if (const Json* v = o.Take("mono")) out.mono = Bool(*v, o.PathOf("mono"));
     if (const Json* v = o.Take("clamp")) out.clamp = Bool(*v, o.PathOf("clamp"));

@@ -1,7 +1,6 @@
 // The fast paths give the very bits of the direct ones: the HSV conversions against the
 // conversions written plainly with branches, the compositing of gathered runs of layers against
-// the single-layer rules applied one layer after another, and walks whose runs fill more than
-// one batch.
+// runs of one layer applied one after another, and walks whose runs fill more than one batch.
 #include "layer_stack.h"
 
 #include "fake_access.h"
@@ -166,7 +165,7 @@ TEST(HsvExactness, HsvToColorGivesTheBitsOfTheDirectFormulasAcrossSectorBoundari
     }
 }
 
-// ---- batches against the single-layer rules ------------------------------------------------
+// ---- batches against runs of one layer ------------------------------------------------
 
 // Modes for a batch: every table mode, runs of one mode, and indices outside the table.
 std::vector<int> MixedModes(std::mt19937& rng, int count)
@@ -199,7 +198,7 @@ TEST(BatchedCompositing, ColourBatchesEqualTheRulesAppliedLayerByLayer)
             batch.a[k] = layer.a;
             batch.opacity[k] = opacity(rng);
             batch.mode[k] = modes[k];
-            expected = ColorRuleOf(modes[k])(expected, layer, batch.opacity[k]);
+            expected = BlendOne(modes[k], expected, layer, batch.opacity[k]);
         }
         ASSERT_TRUE(SameBits(expected, CompositeColorLayers(start, batch, count))) << trial;
     }
@@ -223,7 +222,7 @@ TEST(BatchedCompositing, BumpBatchesEqualTheRulesAppliedLayerByLayer)
             batch.a[k] = opacity(rng);
             batch.opacity[k] = opacity(rng);
             batch.mode[k] = modes[k];
-            expected = BumpRuleOf(modes[k])(expected, l, batch.a[k], batch.opacity[k]);
+            expected = BlendBumpOne(modes[k], expected, l, batch.a[k], batch.opacity[k]);
         }
         ASSERT_TRUE(SameBits(expected, CombineBumpLayers(start, batch, count))) << trial;
     }
@@ -275,7 +274,7 @@ AColor LayerByLayerColor(const FakeStack& s)
         AColor layer = s.mapEnabled[i] ? s.access.maps[2 * i].color : AColor(s.colorList[i], 1.0f);
         if (s.access.maps[2 * i + 1].present)
             layer.a = MeanOf(s.access.maps[2 * i + 1].color);
-        base = ColorRuleOf(s.modeList[i])(base, layer, OpacityFraction(s.opasityList[i]));
+        base = BlendOne(s.modeList[i], base, layer, OpacityFraction(s.opasityList[i]));
     }
     return base;
 }
@@ -295,7 +294,7 @@ Point3 LayerByLayerPerturb(const FakeStack& s)
         if (s.access.maps[2 * i + 1].present)
             a = MeanOf(s.access.maps[2 * i + 1].color);
         const Point3 masked(p.x * a, p.y * a, p.z * a);
-        base = BumpRuleOf(s.modeList[i])(base, masked, a, OpacityFraction(s.opasityList[i]));
+        base = BlendBumpOne(s.modeList[i], base, masked, a, OpacityFraction(s.opasityList[i]));
     }
     return base;
 }
@@ -317,7 +316,9 @@ TEST(BatchedWalks, RunsOfOneModeLongerThanABatchGiveTheLayerByLayerResult)
 {
     // Every layer of one mode: the runs fill whole batches and carry on into the next.
     std::mt19937 rng(33);
-    const int modes[] = {0, 1, 13, 22, 25, 33, -1, BLEND_MODE_COUNT};
+    const int modes[] = {BLEND_MODE_NORMAL, BLEND_MODE_MULTIPLY, BLEND_MODE_SOFT_LIGHT,
+                         BLEND_MODE_HUE, BLEND_MODE_COLOR, BLEND_MODE_EXACT_DIFFERENCE, -1,
+                         BLEND_MODE_COUNT};
     for (int mode : modes) {
         const int n = 2 * LAYER_BATCH + 5;
         FakeStack stack(n);

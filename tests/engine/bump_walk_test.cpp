@@ -43,7 +43,7 @@ TEST(BumpWalk, SingleLayerIsItsPerturbationTimesItsMaskWeight)
     stack.SetMask(0, AColor(0.3f, 0.6f, 0.9f, 0.0f));
     stack.mapUsed[0] = 0;
     stack.opasityList[0] = 0.0f;
-    stack.modeList[0] = 33;
+    stack.modeList[0] = BLEND_MODE_EXACT_DIFFERENCE;
     const float m = (0.6f + 0.3f + 0.9f) * 0.33333334f;
     EXPECT_POINT3_EQ(Point3(0.5f * m, 0.25f * m, -1.0f * m), stack.EvaluatePerturb());
     const Calls expected = {"perturb 0", "color 1"};
@@ -81,13 +81,13 @@ TEST(BumpWalk, ModesCombineTheMaskedPerturbation)
     FakeStack stack(2);
     stack.SetPerturb(0, Point3(0.5f, 0.25f, 0.75f));
     stack.SetPerturb(1, Point3(0.5f, 0.5f, 0.5f));
-    stack.modeList[1] = 1;   // Multiply
+    stack.modeList[1] = BLEND_MODE_MULTIPLY;
     EXPECT_POINT3_EQ(Point3(0.25f, 0.125f, 0.375f), stack.EvaluatePerturb());
-    stack.modeList[1] = 4;   // Subtractive: b − P
+    stack.modeList[1] = BLEND_MODE_SUBTRACTIVE;   // b − P
     EXPECT_POINT3_EQ(Point3(0.0f, -0.25f, 0.25f), stack.EvaluatePerturb());
-    stack.modeList[1] = 34;  // Subtraction: the same
+    stack.modeList[1] = BLEND_MODE_SUBTRACTION;   // the same
     EXPECT_POINT3_EQ(Point3(0.0f, -0.25f, 0.25f), stack.EvaluatePerturb());
-    stack.modeList[1] = 31;  // RGB green: y alone
+    stack.modeList[1] = BLEND_MODE_RGB_GREEN;     // y alone
     EXPECT_POINT3_EQ(Point3(0.5f, 0.5f, 0.75f), stack.EvaluatePerturb());
 }
 
@@ -99,7 +99,8 @@ TEST(BumpWalk, ScreenHsvAndUnknownModesGiveExactlyNormal)
     stack.SetMask(1, AColor(0.2f, 0.7f, 0.4f, 1.0f));
     stack.opasityList[1] = 37.0f;
     const Point3 normal = stack.EvaluatePerturb();
-    const int modes[] = {2, 22, 23, 24, 25, 35, -7};
+    const int modes[] = {BLEND_MODE_SCREEN, BLEND_MODE_HUE, BLEND_MODE_SATURATION,
+                         BLEND_MODE_LUMINANCE, BLEND_MODE_COLOR, 35, -7};
     for (int mode : modes) {
         stack.modeList[1] = mode;
         EXPECT_POINT3_EQ(normal, stack.EvaluatePerturb()) << mode;
@@ -109,7 +110,7 @@ TEST(BumpWalk, ScreenHsvAndUnknownModesGiveExactlyNormal)
 TEST(BumpWalk, ZeroOpacityLeavesTheBaseInEveryModeButExactDifference)
 {
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode) {
-        if (mode == 33)
+        if (mode == BLEND_MODE_EXACT_DIFFERENCE)
             continue;
         FakeStack stack(2);
         stack.SetPerturb(0, Point3(0.5f, 0.25f, 0.75f));
@@ -126,7 +127,7 @@ TEST(BumpWalk, ExactDifferenceExamples)
     stack.SetPerturb(0, Point3(0.2f, 0.0f, 0.0f));
     stack.SetMask(1, AColor(0.5f, 0.5f, 0.5f, 1.0f));   // a = 0.5, no map: P = 0
     stack.opasityList[1] = 10.0f;
-    stack.modeList[1] = 33;
+    stack.modeList[1] = BLEND_MODE_EXACT_DIFFERENCE;
     EXPECT_POINT3_EQ(Point3(0.5f * 0.2f + 0.5f, 0.5f, 0.5f), stack.EvaluatePerturb());
 
     stack.SetPerturb(0, Point3(0.05f, 0.0f, 0.0f));
@@ -137,7 +138,7 @@ TEST(BumpWalk, ExactDifferenceExamples)
     FakeStack full(2);
     full.SetPerturb(0, Point3(0.5f, 0.0f, 0.5f));
     full.SetPerturb(1, Point3(0.25f, 0.5f, -0.5f));
-    full.modeList[1] = 33;
+    full.modeList[1] = BLEND_MODE_EXACT_DIFFERENCE;
     full.opasityList[1] = 3.0f;
     EXPECT_POINT3_EQ(Point3(0.25f, -0.5f, 1.0f), full.EvaluatePerturb());
 }
@@ -150,7 +151,7 @@ TEST(BumpWalk, SkippedLayersEvaluateNothing)
     stack.SetMask(1, AColor(1, 1, 1, 1));
     stack.mapUsed[1] = 0;
     stack.SetPerturb(2, Point3(0.5f, 0.5f, 0.5f));
-    stack.modeList[2] = 3;
+    stack.modeList[2] = BLEND_MODE_ADDITIVE;
     EXPECT_POINT3_EQ(Point3(1.0f, 0.75f, 1.25f), stack.EvaluatePerturb());
     const Calls expected = {"perturb 0", "perturb 4"};
     EXPECT_EQ(expected, stack.access.Evaluations());
@@ -163,7 +164,7 @@ TEST(BumpWalk, ALayerMissingFromAnyTableIsLeftOut)
         FakeStack stack(3);
         stack.SetPerturb(0, Point3(0.5f, 0.25f, 0.75f));
         stack.SetPerturb(1, Point3(0.25f, 0.25f, 0.25f));
-        stack.modeList[1] = 3;
+        stack.modeList[1] = BLEND_MODE_ADDITIVE;
         stack.SetPerturb(2, Point3(1.0f, 1.0f, 1.0f));
         switch (table) {
         case 0: stack.mapEnabled.pop_back(); break;

@@ -119,7 +119,7 @@ TEST(ColorWalkBottomLayer, UsedWhateverItsUsedFlagOpacityAndMode)
     stack.SetMap(0, AColor(0.4f, 0.8f, 0.2f, 1.0f));
     stack.mapUsed[0] = 0;
     stack.opasityList[0] = 0.0f;
-    stack.modeList[0] = 33;
+    stack.modeList[0] = BLEND_MODE_EXACT_DIFFERENCE;
     EXPECT_ACOLOR_EQ(AColor(0.4f, 0.8f, 0.2f, 1.0f), stack.Evaluate());
 }
 
@@ -155,7 +155,7 @@ TEST(ColorWalkLayers, FlatColourWhenTheMapIsDisabledOrMissing)
     stack.colorList[1] = Color(0.1f, 0.2f, 0.3f);
     stack.SetMap(1, AColor(0.9f, 0.9f, 0.9f, 1.0f));
     stack.mapEnabled[1] = 0;
-    stack.modeList[2] = 3;              // Additive of a missing map: its flat colour
+    stack.modeList[2] = BLEND_MODE_ADDITIVE;   // of a missing map: its flat colour
     stack.colorList[2] = Color(0.25f, 0.25f, 0.25f);
     const AColor result = stack.Evaluate();
     EXPECT_ACOLOR_EQ(AColor(0.1f + 0.25f, 0.2f + 0.25f, 0.3f + 0.25f, 2.0f), result);
@@ -208,7 +208,7 @@ TEST(ColorWalkLayers, SkippedLayersEvaluateNothingAndChangeNothing)
     stack.SetMask(1, AColor(1, 1, 1, 1));
     stack.mapUsed[1] = 0;
     stack.SetMap(2, AColor(0.5f, 0.5f, 0.5f, 1));
-    stack.modeList[2] = 1;
+    stack.modeList[2] = BLEND_MODE_MULTIPLY;
     const AColor result = stack.Evaluate();
     EXPECT_ACOLOR_EQ(AColor(0.1f, 0.2f, 0.3f, 1.0f), result);
     EXPECT_EQ(Calls(1, "color 4"), stack.access.Evaluations());
@@ -221,9 +221,9 @@ TEST(ColorWalkLayers, LayersComposeBottomUpEachMapAndMaskOnce)
         stack.SetMap(i, AColor(0.5f, 0.5f, 0.5f, 1));
         stack.SetMask(i, AColor(1, 1, 1, 1));
     }
-    stack.modeList[1] = 1;   // Multiply: 0.25
-    stack.modeList[2] = 3;   // Additive: 0.75
-    stack.modeList[3] = 1;   // Multiply: 0.375 (the other order would give 0.625)
+    stack.modeList[1] = BLEND_MODE_MULTIPLY;   // 0.25
+    stack.modeList[2] = BLEND_MODE_ADDITIVE;   // 0.75
+    stack.modeList[3] = BLEND_MODE_MULTIPLY;   // 0.375 (the other order would give 0.625)
     const AColor result = stack.Evaluate();
     EXPECT_EQ(0.375f, result.r);
     const Calls expected = {"color 0", "color 1", "color 2", "color 3",
@@ -277,7 +277,7 @@ TEST(ColorWalkOutput, OnAdjustsTheCompositedColour)
     FakeStack stack(2);
     stack.colorList[0] = Color(0.25f, 0.25f, 0.25f);
     stack.colorList[1] = Color(0.5f, 0.5f, 0.5f);
-    stack.modeList[1] = 3;   // 0.75 grey, then contrast 2: (0.75 − 0.5)·2 + 0.5
+    stack.modeList[1] = BLEND_MODE_ADDITIVE;   // 0.75 grey, then contrast 2: (0.75 − 0.5)·2 + 0.5
     OutputSettings out;
     SetDefaultOutputSettings(out);
     out.Output_on = true;
@@ -329,8 +329,11 @@ TEST(ColorWalkTables, EmptyOrNullTablesGiveTheEmptyStack)
 
     FakeStack nulls(2);
     nulls.SetMap(0, AColor(0.9f, 0.9f, 0.9f, 1));
-    LayerTables t = nulls.Tables();
-    t.modeList = nullptr;   // a null table with a count is treated as empty
+    // A null table with a count is treated as empty.
+    const LayerTables t = ViewLayerTables(
+        4, FakeStack::View(nulls.mapEnabled), FakeStack::View(nulls.maskEnabled),
+        FakeStack::View(nulls.mapUsed), FakeStack::View(nulls.opasityList),
+        FakeStack::View(nulls.colorList), TableView<int>(nullptr, 2));
     OutputSettings out;
     SetDefaultOutputSettings(out);
     EXPECT_ACOLOR_EQ(AColor(0, 0, 0, 1), EvalLayerColor(t, out, nulls.access));
@@ -346,12 +349,13 @@ TEST(ColorWalkTables, MapCountOddOrLargerThanTheTablesIsBounded)
     stack.access.maps.resize(40);  // more map entries than table entries
     EXPECT_ACOLOR_EQ(AColor(0.5f, 0.5f, 0.5f, 1), stack.Evaluate());
 
-    LayerTables t = stack.Tables();
-    t.mapCount = -4;               // a negative count is an empty stack
-    EXPECT_EQ(0, EffectiveLayerCount(t));
-    t.mapCount = 4;
-    t.opasityCount = -1;
-    EXPECT_EQ(0, EffectiveLayerCount(t));
+    // A negative count is an empty stack.
+    const TableView<int> two(stack.mapEnabled.data(), 2);
+    const TableView<float> opacities(stack.opasityList.data(), 2);
+    const TableView<Color> colors(stack.colorList.data(), 2);
+    EXPECT_EQ(0, ViewLayerTables(-4, two, two, two, opacities, colors, two).layers);
+    EXPECT_EQ(0, ViewLayerTables(4, two, two, two, TableView<float>(stack.opasityList.data(), -1),
+                                 colors, two).layers);
 }
 
 }  // namespace

@@ -126,15 +126,13 @@ struct FakeStack {
 
     LayerTables Tables() const
     {
-        LayerTables t;
-        t.mapCount = (int)access.maps.size();
-        t.mapEnabled = mapEnabled.data();      t.mapEnabledCount = (int)mapEnabled.size();
-        t.maskEnabled = maskEnabled.data();    t.maskEnabledCount = (int)maskEnabled.size();
-        t.mapUsed = mapUsed.data();            t.mapUsedCount = (int)mapUsed.size();
-        t.opasityList = opasityList.data();    t.opasityCount = (int)opasityList.size();
-        t.colorList = colorList.data();        t.colorCount = (int)colorList.size();
-        t.modeList = modeList.data();          t.modeCount = (int)modeList.size();
-        return t;
+        return ViewLayerTables((int)access.maps.size(), View(mapEnabled), View(maskEnabled),
+                               View(mapUsed), View(opasityList), View(colorList), View(modeList));
+    }
+    template <class T>
+    static TableView<T> View(const std::vector<T>& table)
+    {
+        return TableView<T>(table.data(), (int)table.size());
     }
     AColor Evaluate(const OutputSettings& out) { return EvalLayerColor(Tables(), out, access); }
     AColor Evaluate()
@@ -145,6 +143,35 @@ struct FakeStack {
     }
     Point3 EvaluatePerturb() { return EvalLayerPerturb(Tables(), access); }
 };
+
+// One layer composited onto a base by its mode's run rule (a run of one layer), as the walks
+// composite it.
+inline AColor BlendOne(int mode, AColor base, const AColor& layer, float op)
+{
+    ColorLayerBatch batch;
+    batch.r[0] = layer.r;
+    batch.g[0] = layer.g;
+    batch.b[0] = layer.b;
+    batch.a[0] = layer.a;
+    batch.opacity[0] = op;
+    batch.mode[0] = mode;
+    ColorRunRuleOf(mode)(base, batch, 0, 1);
+    return base;
+}
+
+// A masked perturbation l with mask weight a combined with the base, as the bump walk does it.
+inline Point3 BlendBumpOne(int mode, Point3 base, const Point3& l, float a, float op)
+{
+    BumpLayerBatch batch;
+    batch.x[0] = l.x;
+    batch.y[0] = l.y;
+    batch.z[0] = l.z;
+    batch.a[0] = a;
+    batch.opacity[0] = op;
+    batch.mode[0] = mode;
+    BumpRunRuleOf(mode)(base, batch, 0, 1);
+    return base;
+}
 
 // Comparison of colours and vectors, channel by channel, with readable failures.
 // EXPECT_ACOLOR_EQ and EXPECT_POINT3_EQ compare exactly; the NEAR form takes a tolerance.

@@ -43,13 +43,11 @@ struct Tables {
             opacity.push_back(l->GetOpacity(i));
             colors.push_back(l->GetLayerColor(i));
         }
-        view.mapCount = tex->NumSubTexmaps();
-        view.mapEnabled = mapEnabled.data(); view.mapEnabledCount = n;
-        view.maskEnabled = maskEnabled.data(); view.maskEnabledCount = n;
-        view.mapUsed = mapUsed.data(); view.mapUsedCount = n;
-        view.opasityList = opacity.data(); view.opasityCount = n;
-        view.colorList = colors.data(); view.colorCount = n;
-        view.modeList = modes.data(); view.modeCount = n;
+        view = ViewLayerTables(tex->NumSubTexmaps(), TableView<int>(mapEnabled.data(), n),
+                               TableView<int>(maskEnabled.data(), n),
+                               TableView<int>(mapUsed.data(), n),
+                               TableView<float>(opacity.data(), n),
+                               TableView<Color>(colors.data(), n), TableView<int>(modes.data(), n));
         output.Output_on = l->GetOutputEnabled() != FALSE;
         output.Clamp = l->GetOutputClamp() != FALSE;
         output.Mono = l->GetOutputMono() ? 1.0f : 0.0f;
