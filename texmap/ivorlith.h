@@ -17,6 +17,12 @@
 
 #define VORLITH_LAYERS_INTERFACE Interface_ID(0x51C3A7E2, 0x2D6B94F0)
 
+// The most layers a texture holds. Its sub-map slots (two per layer) and references (one more)
+// then stay far inside an int, and a stack stays a size that can be edited and rendered. A
+// layer count above it, and a sub-map or reference index past its slots, are refused: nothing
+// changes.
+#define VORLITH_MAX_LAYERS          100000
+
 // The values a new layer holds (its map and mask are empty): every switch on, fully opaque,
 // mid-grey, "Normal". Getters answer these for a layer index outside the stack.
 #define VORLITH_NEW_LAYER_SWITCH    1

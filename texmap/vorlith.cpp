@@ -91,6 +91,8 @@ MSTR Vorlith::SubAnimName(int i)
 
 int Vorlith::SubNumToRefNum(int subNum)
 {
+    if (subNum < 0 || subNum >= 2 * VORLITH_MAX_LAYERS)
+        return -1;
     return subNum + 1;
 }
 
@@ -135,13 +137,14 @@ RefTargetHandle Vorlith::GetReference(int i)
 void Vorlith::SetReference(int i, RefTargetHandle rtarg)
 {
     // Only a parameter block goes in slot 0 and only textures in the map slots: a target of
-    // another kind (a damaged scene) is refused and the slot keeps what it held.
+    // another kind (a damaged scene), or a slot past the largest stack, is refused and the slot
+    // keeps what it held.
     if (i == VORLITH_PBLOCK_REF) {
         if (rtarg == NULL || rtarg->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID)
             pblock = (IParamBlock2*)rtarg;
         return;
     }
-    if (i < 1)
+    if (i < 1 || i > 2 * VORLITH_MAX_LAYERS)
         return;
     if (rtarg != NULL && rtarg->SuperClassID() != TEXMAP_CLASS_ID)
         return;
@@ -218,9 +221,14 @@ void Vorlith::Update(TimeValue t, Interval& valid)
         valid &= ivalid;
         return;
     }
+    // One table entry per layer the texture holds. (The block's own count is not followed: a
+    // script that set it to 0 would otherwise empty every table and lose every layer's values.)
+    // Layers known only by their map slots so far get the new-layer values and their number.
+    const int held = NumUsableLayers();
+    ResizeLayerTables(NumLayers());
+    for (int i = held; i < NumLayers(); ++i)
+        LabelIfUnlabelled(i);
     ivalid.SetInfinite();
-    if (pblock)
-        ResizeLayerTables(pblock->Count(pb_map_enabled));
     for (int i = 0; i < mapList.Count(); ++i) {
         if (mapList[i])
             mapList[i]->Update(t, ivalid);
@@ -296,16 +304,12 @@ Texmap* Vorlith::GetSubTexmap(int i)
 
 void Vorlith::SetSubTexmap(int i, Texmap* m)
 {
-    if (i < 0)
+    if (i < 0 || i >= 2 * VORLITH_MAX_LAYERS)
         return;
-    if (i >= mapList.Count()) {
-        const int old = mapList.Count();
-        mapList.SetCount(i + 1);
-        for (int k = old; k <= i; ++k)
-            mapList[k] = NULL;
-        if (pblock)
-            pblock->SetCount(pb_map_list, i + 1);
-    }
+    // A slot past the end is made with whole new layers (tables, labels and the block's counts
+    // in step), so that a later change of the block's counts finds nothing to take back.
+    if (i >= mapList.Count())
+        SetNumMaps(i / 2 + 1);
     ReplaceReference(i + 1, m);
     ivalid.SetEmpty();
     if (paramDlg)
@@ -320,6 +324,8 @@ int Vorlith::SubTexmapOn(int /*i*/)
 MSTR Vorlith::GetSubTexmapSlotName(int i)
 {
     MSTR name;
+    if (i < 0 || i >= 2 * VORLITH_MAX_LAYERS)
+        return name;   // no stack has such a slot
     const TCHAR* map = LoadResString(IDS_MAP);
     name.printf(_T("%s %d"), map ? map : _T(""), i + 1);
     return name;

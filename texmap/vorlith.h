@@ -200,6 +200,7 @@ private:
     void SetNewLayerDefaults(int layer);
     void ResizeLayerTables(int n);
     void SetLayerLabel(int layer);
+    void LabelIfUnlabelled(int layer);
 
     VorlithLayersInterface layersInterface;
     VorlithPostLoad postLoad;

@@ -4,8 +4,8 @@
 // edit_ids, the layers' maps and masks) and these chunks of its own:
 //
 //   0x4000  the MtlBase data (name and the rest of the host's material base)
-//   0x5100  layers: int32 count n (1 or more), then n records of 32 bytes, one per layer from
-//           the bottom: int32 mapEnabled, int32 maskEnabled, int32 mapUsed, float opasityList,
+//   0x5100  layers: int32 count n (1 to VORLITH_MAX_LAYERS), then n records of 32 bytes, one
+//           per layer from the bottom: int32 mapEnabled, int32 maskEnabled, int32 mapUsed, float opasityList,
 //           float red, float green, float blue, int32 modeList
 //   0x5110  Output settings, 60 bytes: int32 Output_on, int32 Clamp, float alpha, float Mono,
 //           float bright, float contrast, float gamma, float outputShiftHSV[4],
@@ -152,7 +152,8 @@ static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
         return false;
     ChunkReader r(iload);
     const int count = r.Int();
-    if (!r.Ok() || count < 1 || (long long)count != (length - 4) / kLayerRecordSize)
+    if (!r.Ok() || count < 1 || count > VORLITH_MAX_LAYERS
+        || (long long)count != (length - 4) / kLayerRecordSize)
         return false;
     // Records are taken one by one as they are read, so a length that claims more than the
     // file holds ends at the file's end rather than in one large allocation.
@@ -259,7 +260,9 @@ void Vorlith::FinishLoad()
 {
     if (!pblock)
         return;
-    const int entries = pblock->Count(pb_map_list);
+    int entries = pblock->Count(pb_map_list);
+    if (entries > 2 * VORLITH_MAX_LAYERS)
+        entries = 2 * VORLITH_MAX_LAYERS;
     const int old = mapList.Count();
     if (old < entries) {
         mapList.SetCount(entries);
@@ -290,8 +293,12 @@ RefTargetHandle Vorlith::Clone(RemapDir& remap)
     copy->output = output;
     copy->firstVisible = firstVisible;
 
-    if (pblock)
+    // The copied block is the copy's own: its map table reads and writes the copy's sub-maps.
+    if (pblock) {
         copy->ReplaceReference(VORLITH_PBLOCK_REF, remap.CloneRef(pblock));
+        if (copy->pblock)
+            copy->pblock->SetOwner(copy);
+    }
     for (int e = 0; e < mapList.Count(); ++e) {
         if (mapList[e])
             copy->ReplaceReference(e + 1, remap.CloneRef(mapList[e]));

@@ -58,12 +58,27 @@ void Vorlith::SetLayerLabel(int layer)
     pblock->SetValue(pb_edit_ids, 0, label, layer);
 }
 
+void Vorlith::LabelIfUnlabelled(int layer)
+{
+    if (!pblock || layer >= pblock->Count(pb_edit_ids))
+        return;
+    const MCHAR* label = NULL;
+    Interval scratch;
+    pblock->GetValue(pb_edit_ids, 0, label, scratch, layer);
+    if (label == NULL || label[0] == 0)
+        SetLayerLabel(layer);
+}
+
 void Vorlith::SetNumMaps(int n)
 {
     const int old = NumLayers();
-    if (n < 1 || n == old)
+    if (n < 1 || n > VORLITH_MAX_LAYERS || n == old)
         return;
     const int oldEntries = mapList.Count();
+    // Layers the per-layer tables did not hold yet (layers known only by their map slots, as a
+    // restored reference past the end leaves them) are made new layers below, like those added.
+    const int held = NumUsableLayers();
+    const int firstNew = held < old ? held : old;
 
     // Layers that go: their maps and masks leave the scene's active set and are released. An
     // odd entry left past the last whole layer (a sub-map set by index) is released with them.
@@ -107,7 +122,7 @@ void Vorlith::SetNumMaps(int n)
     ResizeLayerTables(n);
     macroRecorder->Enable();
 
-    for (int i = old; i < n; ++i) {
+    for (int i = firstNew; i < n; ++i) {
         SetLayerLabel(i);
         SetNewLayerDefaults(i);
     }
@@ -154,9 +169,17 @@ void Vorlith::SwapLayers(int a, int b)
 
 void Vorlith::InsertLayer(int k)
 {
-    const int layers = NumLayers();
-    if (k <= 0 || k >= layers)
+    if (k <= 0 || k >= NumLayers())
         return;
+    // An odd entry past the last whole layer that holds a map (restored by index) becomes a
+    // layer of its own first, so that the layer inserted is an empty one and that map stays on
+    // top.
+    const bool oddMap = mapList.Count() % 2 != 0 && mapList[mapList.Count() - 1] != NULL;
+    const int layers = NumLayers() + (oddMap ? 1 : 0);
+    if (layers >= VORLITH_MAX_LAYERS)
+        return;
+    if (oddMap)
+        SetNumMaps(layers);
     SetNumMaps(layers + 1);
     for (int i = layers; i > k; --i)
         SwapLayers(i, i - 1);

@@ -94,8 +94,10 @@ TEST_F(Texture, ReferencesOfTheWrongKindAreRefused)
     DeleteTree(other);
 }
 
-TEST_F(Texture, SetSubTexmapPastTheEndGrowsOnlyTheMapList)
+TEST_F(Texture, SetSubTexmapPastTheEndGrowsWholeLayers)
 {
+    // Index 5 is layer 2's mask: layers 1 and 2 are made as new layers would be, so the block's
+    // counts and the tables stay in step with the map list.
     TestMap* map = new TestMap(L"grow");
     tex->SetSubTexmap(5, map);
     EXPECT_EQ(tex->NumSubTexmaps(), 6);
@@ -105,18 +107,18 @@ TEST_F(Texture, SetSubTexmapPastTheEndGrowsOnlyTheMapList)
         EXPECT_EQ(tex->GetSubTexmap(i), nullptr);
     IParamBlock2* pb = Block(tex);
     EXPECT_EQ(pb->Count(pb_map_list), 6);
-    EXPECT_EQ(pb->Count(pb_map_enabled), 1);
-    EXPECT_EQ(pb->Count(pb_mode_list), 1);
+    EXPECT_EQ(pb->Count(pb_map_enabled), 3);
+    EXPECT_EQ(pb->Count(pb_mode_list), 3);
+    EXPECT_STREQ(pb->GetStr(pb_edit_ids, 0, 2), L"2");
 
-    // The layer tables keep one entry: layers 1 and 2 exist only as map slots, and the
-    // evaluation leaves them out rather than reading past the tables.
+    // Layer 2 is a layer now: its black mask is asked for and gives it no coverage.
     Interval valid = FOREVER;
     tex->Update(0, valid);
     host::SampleShadeContext sc;
     sc.BeginSample();
     AColor c = tex->EvalColor(sc);
     EXPECT_EQ(c, AColor(0.5f, 0.5f, 0.5f, 1.0f));
-    EXPECT_EQ(map->colorEvals, 0);
+    EXPECT_EQ(map->colorEvals, 1);
 }
 
 TEST_F(Texture, SetReferencePastTheEndGrowsTheMapListOnly)
