@@ -30,7 +30,7 @@ TEST(Viewport, HandlesAreCountedAndBitmapsTaken) {
     EXPECT_EQ(dib->bmiHeader.biWidth, 4);
     const unsigned char* px = reinterpret_cast<const unsigned char*>(&dib->bmiHeader + 1);
     EXPECT_EQ(px[2], 255);   // red
-    EXPECT_EQ(px[1], 128);   // green 0.5
+    EXPECT_EQ(px[1], 188);   // green 0.5, sRGB-encoded: 1.055 * 0.5^(1/2.4) - 0.055 = 0.7354
     TexHandle* h1 = maker.MakeHandle(dib);
     TexHandle* h2 = maker.MakeHandle(m->GetVPDisplayDIB(0, maker, scratch));
     ASSERT_NE(h1, nullptr);
@@ -41,13 +41,13 @@ TEST(Viewport, HandlesAreCountedAndBitmapsTaken) {
     h2->DeleteThis();
     m->noBitmap = TRUE;
     EXPECT_EQ(maker.MakeHandle(m->GetVPDisplayDIB(0, maker, scratch)), nullptr);
-    EXPECT_EQ(maker.nullBitmaps, 1);
+    EXPECT_EQ(maker.NullBitmaps(), 1);
     Material mtl;
     mtl.texture.setLengthUsed(2);
     maker.GetGfxTexInfoFromTexmap(0, mtl.texture[1], m);
     EXPECT_EQ(mtl.texture[1].mapChannel, 1);
     ASSERT_EQ(maker.infoRequests.size(), 1u);
-    EXPECT_EQ(maker.infoRequests[0], m);
+    EXPECT_EQ(maker.infoRequests[0].map, m);
     m->DeleteThis();
 }
 
