@@ -10,6 +10,7 @@
 Vorlith::Vorlith()
     : firstVisible(0), paramDlg(NULL), pblock(NULL), layersInterface(this), postLoad(this)
 {
+    ClearTexDisplay();
     ivalid.SetEmpty();
     SetDefaultOutputSettings(output);
     GetVorlithDesc()->MakeAutoParamBlocks(this);
@@ -34,11 +35,6 @@ Vorlith::~Vorlith()
     colorList.Shrink();
     modeList.ZeroCount();
     modeList.Shrink();
-}
-
-void Vorlith::DiscardTexHandles()
-{
-    // The viewport keeps no hardware textures yet; this is where they are released.
 }
 
 void Vorlith::LayersEdited()
@@ -314,6 +310,8 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
     }
     ReplaceReference(i + 1, m);
     ivalid.SetEmpty();
+    // A map assigned, replaced or removed shows in the viewport at once.
+    DiscardTexHandles();
     if (paramDlg)
         paramDlg->UpdateLabels();
 }

@@ -252,6 +252,7 @@ IOResult Vorlith::Load(ILoad* iload)
             return res;
     }
     ivalid.SetEmpty();
+    DiscardTexHandles();
     return IO_OK;
 }
 
@@ -274,6 +275,7 @@ void Vorlith::FinishLoad()
             mapList[e] = NULL;
     }
     ivalid.SetEmpty();
+    DiscardTexHandles();
 }
 
 // Copying ------------------------------------------------------------------------------------
