@@ -94,7 +94,11 @@ AColor ViewportTexture::Sample(float u, float v) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return AColor(0.0f, 0.0f, 0.0f, 1.0f);
     const double fx = std::floor(x), fy = std::floor(y);
     const float tx = (float)(x - fx), ty = (float)(y - fy);
-    auto wrap = [](double i, int n) { return (int)(i - std::floor(i / n) * n) % n; };
+    auto wrap = [](double i, int n) {
+        double r = std::fmod(i, (double)n);  // exact, and below n in size
+        if (r < 0.0) r += n;
+        return (int)r % n;
+    };
     const int x0 = wrap(fx, width), x1 = (x0 + 1) % width;
     const int y0 = wrap(fy, height), y1 = (y0 + 1) % height;
     float out[4];
@@ -123,8 +127,9 @@ bool ReadDib(const BITMAPINFO* bmi, ViewportTexture& out) {
         width > 16384 || height > 16384)
         return false;
     const long long stride = (width * bits / 8 + 3) / 4 * 4;
-    if ((long long)h.biSize + stride * height > (long long)bytes) return false;
-    const unsigned char* pixels = reinterpret_cast<const unsigned char*>(bmi) + h.biSize;
+    const long long offset = (long long)h.biSize + (long long)h.biClrUsed * 4;  // past any colour table
+    if (offset + stride * height > (long long)bytes) return false;
+    const unsigned char* pixels = reinterpret_cast<const unsigned char*>(bmi) + offset;
     out.width = (int)width;
     out.height = (int)height;
     out.rgba.assign((size_t)(width * height * 4), 0.0f);
