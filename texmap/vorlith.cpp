@@ -10,6 +10,7 @@
 Vorlith::Vorlith()
     : firstVisible(0), paramDlg(NULL), pblock(NULL), layersInterface(this), postLoad(this)
 {
+    ClearTexDisplay();
     ivalid.SetEmpty();
     SetDefaultOutputSettings(output);
     GetVorlithDesc()->MakeAutoParamBlocks(this);
@@ -34,11 +35,6 @@ Vorlith::~Vorlith()
     colorList.Shrink();
     modeList.ZeroCount();
     modeList.Shrink();
-}
-
-void Vorlith::DiscardTexHandles()
-{
-    // The viewport keeps no hardware textures yet; this is where they are released.
 }
 
 void Vorlith::LayersEdited()
@@ -158,6 +154,8 @@ void Vorlith::SetReference(int i, RefTargetHandle rtarg)
             mapList[k] = NULL;
     }
     mapList[entry] = (Texmap*)rtarg;
+    // A slot restored, emptied by a deleted map or put back by an undo shows at once.
+    DiscardTexHandles();
 }
 
 #if MAX_RELEASE >= 17000
@@ -223,11 +221,15 @@ void Vorlith::Update(TimeValue t, Interval& valid)
     }
     // One table entry per layer the texture holds. (The block's own count is not followed: a
     // script that set it to 0 would otherwise empty every table and lose every layer's values.)
-    // Layers known only by their map slots so far get the new-layer values and their number.
     const int held = NumUsableLayers();
     ResizeLayerTables(NumLayers());
-    for (int i = held; i < NumLayers(); ++i)
-        LabelIfUnlabelled(i);
+    if (held < NumLayers()) {
+        // Layers known only by their map slots so far: they have the new-layer values now, get
+        // their number, and their maps may show in the viewport.
+        for (int i = held; i < NumLayers(); ++i)
+            LabelIfUnlabelled(i);
+        DiscardTexHandles();
+    }
     ivalid.SetInfinite();
     for (int i = 0; i < mapList.Count(); ++i) {
         if (mapList[i])
@@ -312,6 +314,8 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
         SetNumMaps(i / 2 + 1);
     ReplaceReference(i + 1, m);
     ivalid.SetEmpty();
+    // A map assigned, replaced or removed shows in the viewport at once.
+    DiscardTexHandles();
     if (paramDlg)
         paramDlg->UpdateLabels();
 }

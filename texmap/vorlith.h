@@ -14,6 +14,7 @@
 #include "vorlith_classdesc.h"
 
 class Vorlith;
+class IHardwareMaterial;
 
 // What the texture asks of its open editor. The editor dialog implements it and sets the
 // texture's paramDlg while it shows the texture.
@@ -110,6 +111,15 @@ public:
     OutputSettings output;      // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
     IParamBlock2* pblock;       // reference 0
 
+    // Viewport display: the hardware textures of stages 0 to 3 (ours; null where none), the
+    // layer each stage in use shows, how many stages are in use, and FOREVER once the stages
+    // are built, NEVER after a discard.
+    enum { kMaxViewportStages = 4 };
+    TexHandle* texHandle[kMaxViewportStages];
+    int stageLayer[kMaxViewportStages];
+    int numStagesUsed;
+    Interval texHandleValid;
+
     Vorlith();
     ~Vorlith();
 
@@ -153,9 +163,16 @@ public:
     Interval Validity(TimeValue t) override;
     ParamDlg* CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp) override;
 
+    // Viewport display (vorlith_viewport.cpp): up to four layers' maps as texture stages.
+    BOOL SupportTexDisplay() override;
+    void ActivateTexDisplay(BOOL onoff) override;
+    BOOL SupportsMultiMapsInViewport() override;
+    void SetupGfxMultiMaps(TimeValue t, Material* mtl, MtlMakerCallback& cb) override;
+
     // Texmap
     AColor EvalColor(ShadeContext& sc) override;
     Point3 EvalNormalPerturb(ShadeContext& sc) override;
+    bool IsLocalOutputMeaningful(ShadeContext& sc) override;
 
     // MultiTex: n is the number of layers.
     void SetNumSubTexmaps(int n) override;
@@ -182,7 +199,7 @@ public:
     void DeleteLayer(int k);
     void ResetLayers();
 
-    // Throws away the viewport's hardware textures (none are made yet).
+    // Gives the viewport's hardware textures back and marks the stages for a rebuild.
     void DiscardTexHandles();
 
     // After the texture's own tables or Output settings were written (by the editor or the
@@ -201,6 +218,16 @@ private:
     void ResizeLayerTables(int n);
     void SetLayerLabel(int layer);
     void LabelIfUnlabelled(int layer);
+
+    void ClearTexDisplay();
+    int PickViewportLayers(int cap, bool needUsed, Texmap* maps[kMaxViewportStages]);
+    Texmap* ReusableStageMap(int stage);
+    void SetupHardwareStages(TimeValue t, IHardwareMaterial* hw, Material& mtl,
+                             MtlMakerCallback& cb);
+    void SetupRecordStages(TimeValue t, Material& mtl, MtlMakerCallback& cb);
+
+    // The sub-map each stage was built from, compared (never followed) when stages are reused.
+    Texmap* stageMap[kMaxViewportStages];
 
     VorlithLayersInterface layersInterface;
     VorlithPostLoad postLoad;

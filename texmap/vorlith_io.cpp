@@ -246,6 +246,7 @@ IOResult Vorlith::Load(ILoad* iload)
             return res;
     }
     ivalid.SetEmpty();
+    DiscardTexHandles();
     return IO_OK;
 }
 
@@ -270,6 +271,7 @@ void Vorlith::FinishLoad()
             mapList[e] = NULL;
     }
     ivalid.SetEmpty();
+    DiscardTexHandles();
 }
 
 // Copying ------------------------------------------------------------------------------------

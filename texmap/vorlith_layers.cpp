@@ -165,6 +165,8 @@ void Vorlith::SwapLayers(int a, int b)
     // Both layers stay ours: the references exchange targets without being released.
     SwapEntries(mapList, 2 * a, 2 * b);
     SwapEntries(mapList, 2 * a + 1, 2 * b + 1);
+    // The viewport's stages show layers by index: they are made again.
+    DiscardTexHandles();
 }
 
 void Vorlith::InsertLayer(int k)

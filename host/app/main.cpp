@@ -6,6 +6,8 @@
 //   quiltra eval SCENE [--u U] [--v V]
 //   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
 //   quiltra save SCENE OUT
+//   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
+//                    [--path hardware|records]
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
@@ -15,6 +17,7 @@
 #include "modes_sheet.h"
 #include "render.h"
 #include "scene_build.h"
+#include "viewport_view.h"
 
 #include <imtl.h>
 #include <host/shade_context.h>
@@ -208,6 +211,16 @@ int RunSave(const Options& o)
     return 0;
 }
 
+int RunViewportCommand(const Options& o, const ViewportOptions& v)
+{
+    int width = 0, height = 0;
+    ParseSize(v.size, width, height);
+    if (!v.describe && v.output.empty()) throw InputError("viewport: give -o OUT.png for a picture or --describe for the stages");
+    if (!v.describe && !EndsWithIgnoringCase(v.output, ".png")) throw InputError(v.output + ": the picture is written as PNG: give a name ending in .png");
+    if (!v.describe && SameFile(v.output, v.scene)) throw InputError(v.output + ": would overwrite the scene file");
+    return RunViewport(o.plugins, v, width, height);
+}
+
 int Main(std::vector<std::string> args)
 {
     Options o;
@@ -245,12 +258,23 @@ int Main(std::vector<std::string> args)
     save->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     save->add_option("out", o.output, "scene file to write")->required();
 
+    ViewportOptions vo;
+    auto* viewport = app.add_subcommand("viewport", "what a hardware-shaded viewport shows: the texture's stages combined");
+    viewport->add_option("scene", vo.scene, "scene file (JSON or saved scene)")->required();
+    auto* vpOut = viewport->add_option("-o,--output", vo.output, "PNG to write");
+    viewport->add_option("--size", vo.size, "WIDTHxHEIGHT in pixels (default 512x512)");
+    viewport->add_option("--stages", vo.stages, "texture stages the viewport can use (default 8)")->check(CLI::Range(0, 64));
+    viewport->add_option("--path", vo.path, "hardware (the hardware material, default) or records (the material's texture records)")
+        ->check(CLI::IsMember({"hardware", "records"}));
+    auto* vpDescribe = viewport->add_flag("--describe", vo.describe, "print one line per stage in use instead of a picture");
+    vpOut->excludes(vpDescribe);
+
     // A first word that is no command is named as such (the parser would only say that a
     // command is required).
-    const std::vector<std::string> commands{"render", "eval", "modes", "save"};
+    const std::vector<std::string> commands{"render", "eval", "modes", "save", "viewport"};
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(commands.begin(), commands.end(), args[1]) == commands.end())
-        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes or save)");
+        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save or viewport)");
 
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -268,6 +292,7 @@ int Main(std::vector<std::string> args)
     if (*render) return RunRender(o);
     if (*eval) return RunEval(o);
     if (*modes) return RunModes(o);
+    if (*viewport) return RunViewportCommand(o, vo);
     return RunSave(o);
 }
 

@@ -6,6 +6,9 @@
 #include "baseinterface.h"
 #include "color.h"
 
+// The graphics layer's texture-stage codes (D3DTA_TEXTURE, D3DTOP_MODULATE, D3DTTFF_COUNT2, ...).
+#include <d3d9types.h>
+
 #define HARDWARE_MATERIAL_INTERFACE_ID Interface_ID(0x40c926b8, 0x7c3a66b7)
 
 class IHardwareMaterial : public BaseInterface {

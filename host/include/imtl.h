@@ -183,8 +183,14 @@ public:
     virtual BOOL HandleOwnViewPerturb() { return FALSE; }
     virtual UVGen* GetTheUVGen() { return NULL; }
     virtual int IsHighDynamicRange() const { return FALSE; }
+    // Whether the map's own output carries information, or only passes on what is below it.
+    virtual bool IsLocalOutputMeaningful(ShadeContext& sc) { (void)sc; return false; }
 
     // A viewport bitmap of the map (a packed DIB the caller frees with LocalFree), or NULL.
+    // The host's default samples the map's EvalColor (EvalMono with mono) at the pixel centres
+    // of a forceW x forceH bitmap, or thmaker.Size() square where they are 0: row r from the
+    // bottom is v = (r + 0.5) / height, column c is u = (c + 0.5) / width. 32 bits per pixel
+    // (blue, green, red, alpha); colour sRGB-encoded as a display bitmap holds it, alpha linear.
     virtual BITMAPINFO* GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interval& valid,
                                         BOOL mono = FALSE, int forceW = 0, int forceH = 0);
 };

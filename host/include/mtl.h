@@ -12,8 +12,24 @@ typedef unsigned char UBYTE;
 #define UVSOURCE_XYZ   1
 #define UVSOURCE_MESH2 2
 
+// Texture-operation codes of a record (colorOp, alphaOp): keep the value from the stage below
+// (for stage 0 the material colour), take the texture's, multiply the two, or blend the
+// texture over the value from below by the alpha that the alpha source names.
+#define GW_TEX_LEAVE       0
+#define GW_TEX_REPLACE     1
+#define GW_TEX_MODULATE    2
+#define GW_TEX_ALPHA_BLEND 7
+// Alpha sources (colorAlphaSource, alphaAlphaSource): zero, the material's, the texture's.
+#define GW_TEX_ZERO          0
+#define GW_TEX_SCENE_ALPHA   1
+#define GW_TEX_TEXTURE_ALPHA 2
+// Scales (colorScale, alphaScale): the result times 1, 2 or 4.
+#define GW_TEX_SCALE_1X 0
+#define GW_TEX_SCALE_2X 1
+#define GW_TEX_SCALE_4X 2
+
 // One texture stage of a viewport material. The operation bytes are the graphics layer's
-// texture-operation, alpha-source and scale codes.
+// texture-operation, alpha-source and scale codes above.
 class TextureInfo {
 public:
     int useTex;

@@ -3,7 +3,9 @@
 
 #include <set>
 
+#include "host/shade_context.h"
 #include "ioapi.h"
+#include "srgb.h"
 
 // ISubMap defaults: no sub-maps.
 ISubMap::~ISubMap() {}
@@ -128,8 +130,56 @@ float Texmap::EvalMono(ShadeContext& sc) {
     return (c.g + c.r + c.b) * 0.33333334f;
 }
 
-BITMAPINFO* Texmap::GetVPDisplayDIB(TimeValue, TexHandleMaker&, Interval&, BOOL, int, int) {
-    return NULL;
+BITMAPINFO* Texmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interval& valid,
+                                     BOOL mono, int forceW, int forceH) {
+    const int width = forceW > 0 ? forceW : thmaker.Size();
+    const int height = forceH > 0 ? forceH : thmaker.Size();
+    const int kMaxSide = 4096;
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return NULL;
+    const size_t bytes = sizeof(BITMAPINFOHEADER) + (size_t)width * (size_t)height * 4;
+    BITMAPINFO* bmi = static_cast<BITMAPINFO*>(LocalAlloc(LMEM_ZEROINIT, bytes));
+    if (!bmi) return NULL;
+    BITMAPINFOHEADER& h = bmi->bmiHeader;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = width;
+    h.biHeight = height;  // rows from the bottom
+    h.biPlanes = 1;
+    h.biBitCount = 32;
+    h.biCompression = BI_RGB;
+
+    valid = FOREVER;
+    Update(t, valid);
+    // The map is sampled as a renderer samples it over the unit square (mapping channels 0
+    // and 1), at each pixel's centre.
+    host::SampleShadeContext sc;
+    sc.SetTime(t);
+    sc.SetNormal(Point3(0.0f, 0.0f, 1.0f));
+    sc.SetView(Point3(0.0f, 0.0f, -1.0f));
+    const Point3 duvw(1.0f / (float)width, 1.0f / (float)height, 0.0f);
+    sc.SetDUVW(duvw, 0);
+    sc.SetDUVW(duvw, 1);
+    unsigned char* px = reinterpret_cast<unsigned char*>(&h + 1);
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c, px += 4) {
+            const Point3 uvw(((float)c + 0.5f) / (float)width, ((float)r + 0.5f) / (float)height, 0.0f);
+            sc.BeginSample();
+            sc.SetUVW(uvw, 0);
+            sc.SetUVW(uvw, 1);
+            sc.SetP(uvw);
+            AColor color;
+            if (mono) {
+                const float m = EvalMono(sc);
+                color = AColor(m, m, m, 1.0f);
+            } else {
+                color = EvalColor(sc);
+            }
+            px[0] = host_srgb::Encode(color.b);
+            px[1] = host_srgb::Encode(color.g);
+            px[2] = host_srgb::Encode(color.r);
+            px[3] = host_srgb::Linear(color.a);
+        }
+    }
+    return bmi;
 }
 
 // ShadeContext: a context at the origin, no lights, no cache.

@@ -175,30 +175,11 @@ Point3 TestTexmap::EvalNormalPerturb(ShadeContext&) {
     return perturb;
 }
 
-BITMAPINFO* TestTexmap::GetVPDisplayDIB(TimeValue, TexHandleMaker&, Interval&, BOOL, int, int) {
+BITMAPINFO* TestTexmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interval& valid,
+                                        BOOL mono, int, int) {
     if (noBitmap) return NULL;
     ++bitmapCount;
-    const int side = 4;
-    SIZE_T bytes = sizeof(BITMAPINFOHEADER) + side * side * 4;
-    BITMAPINFO* bmi = static_cast<BITMAPINFO*>(LocalAlloc(LMEM_ZEROINIT, bytes));
-    if (!bmi) return NULL;
-    bmi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi->bmiHeader.biWidth = side;
-    bmi->bmiHeader.biHeight = side;
-    bmi->bmiHeader.biPlanes = 1;
-    bmi->bmiHeader.biBitCount = 32;
-    bmi->bmiHeader.biCompression = BI_RGB;
-    auto channel = [](float v) {
-        return (unsigned char)(v <= 0.0f ? 0 : v >= 1.0f ? 255 : (int)(v * 255.0f + 0.5f));
-    };
-    unsigned char* px = reinterpret_cast<unsigned char*>(&bmi->bmiHeader + 1);
-    for (int i = 0; i < side * side; ++i) {
-        px[4 * i + 0] = channel(color.b);
-        px[4 * i + 1] = channel(color.g);
-        px[4 * i + 2] = channel(color.r);
-        px[4 * i + 3] = channel(color.a);
-    }
-    return bmi;
+    return Texmap::GetVPDisplayDIB(t, thmaker, valid, mono, 4, 4);
 }
 
 ClassDesc2* TestTexmapClassDesc() {

@@ -74,7 +74,7 @@ public:
     MSTR GetSubTexmapSlotName(int i) override;
 
     // Texmap
-    // A 4 x 4 picture of its colour (32-bit DIB from LocalAlloc), or NULL with noBitmap set.
+    // The host's bitmap of it at 4 x 4, or NULL with noBitmap set.
     BITMAPINFO* GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interval& valid,
                                 BOOL mono = FALSE, int forceW = 0, int forceH = 0) override;
     BOOL noBitmap = FALSE;
