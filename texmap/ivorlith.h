@@ -15,7 +15,19 @@
 #include "color.h"
 #include "point3.h"
 
+// The texture's class, as its class descriptor registers it (super class TEXMAP_CLASS_ID).
+#define VORLITH_CLASS_ID Class_ID(0x9B340D4D, 0xA443AC6A)
+
 #define VORLITH_LAYERS_INTERFACE Interface_ID(0x51C3A7E2, 0x2D6B94F0)
+
+// The most layers one texture holds. Loading a scene and every layer-list edit keep to it.
+#define VORLITH_MAX_LAYERS 100000
+
+// The blend modes: indices 0 .. VORLITH_MODE_COUNT - 1. The name of mode i, as the editor shows
+// it, is string VORLITH_MODE_NAME_ID(i) of the library's string table (modes 0 to 18 use
+// strings 16 to 34, modes 19 to 34 use 36 to 51).
+#define VORLITH_MODE_COUNT 35
+#define VORLITH_MODE_NAME_ID(i) ((i) < 19 ? 16 + (i) : 17 + (i))
 
 class IVorlithLayers : public BaseInterface {
 public:
