@@ -165,31 +165,37 @@ FloatImage DecodePfm(const std::vector<std::uint8_t>& bytes, const std::string& 
     return image;
 }
 
-FloatImage DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name)
+Picture DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name)
 {
     if (bytes.size() > (size_t)0x7fffffff) throw InputError(name + ": picture file too large");
     const int length = (int)bytes.size();
     int width = 0, height = 0, channels = 0;
-    FloatImage image;
-    auto convert = [&](auto* codes, double maximum) {
-        image = FloatImage(width, height);
-        for (size_t i = 0; i < image.rgba.size(); ++i) {
-            double v = codes[i] / maximum;
-            image.rgba[i] = (float)((i % 4 == 3 || linear) ? v : SrgbDecode(v));
-        }
-    };
-    if (stbi_is_16_bit_from_memory(bytes.data(), length)) {
-        stbi_us* codes = stbi_load_16_from_memory(bytes.data(), length, &width, &height, &channels, 4);
-        if (!codes) throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
-        convert(codes, 65535.0);
-        stbi_image_free(codes);
-    } else {
-        stbi_uc* codes = stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4);
-        if (!codes) throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
-        convert(codes, 255.0);
-        stbi_image_free(codes);
+    // The size first: a small file may describe a picture of gigabytes.
+    if (!stbi_info_from_memory(bytes.data(), length, &width, &height, &channels))
+        throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
+    if ((long long)width * height > kMaxPicturePixels)
+        throw InputError(name + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels; pictures of at most " + std::to_string(kMaxPicturePixels) +
+                         " pixels (8192 x 8192) are read");
+    Picture picture;
+    const bool wide = stbi_is_16_bit_from_memory(bytes.data(), length) != 0;
+    const size_t values = wide ? 65536 : 256;
+    const double maximum = (double)(values - 1);
+    auto tables = std::make_shared<std::vector<float>>(2 * values);
+    for (size_t c = 0; c < values; ++c) {
+        const double v = (double)c / maximum;
+        (*tables)[c] = (float)(linear ? v : SrgbDecode(v));
+        (*tables)[values + c] = (float)v;
     }
-    return image;
+    void* codes = wide ? (void*)stbi_load_16_from_memory(bytes.data(), length, &width, &height, &channels, 4)
+                       : (void*)stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4);
+    if (!codes) throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
+    picture.codes_ = std::shared_ptr<const void>(codes, [](const void* c) { stbi_image_free(const_cast<void*>(c)); });
+    picture.tables_ = tables;
+    picture.wide_ = wide;
+    picture.width_ = width;
+    picture.height_ = height;
+    return picture;
 }
 
 bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height, std::vector<std::uint8_t>& rgba)

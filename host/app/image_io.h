@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,10 +49,44 @@ std::vector<std::uint8_t> EncodePfmAlpha(const FloatImage& image);
 // 0, alpha 1). Throws InputError for anything else. Used by tests and tools.
 FloatImage DecodePfm(const std::vector<std::uint8_t>& bytes, const std::string& name);
 
-// Decodes a PNG or JPEG (8 or 16 bits per channel) into linear float RGBA. With `linear`
-// false the colour channels are taken as sRGB-encoded and decoded; alpha is always linear.
-// Throws InputError("name: why") when the bytes are not a picture stb can read.
-FloatImage DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name);
+// The most pixels of a picture read or written: 64 Mi (8192 × 8192).
+const long long kMaxPicturePixels = 64ll * 1024 * 1024;
+
+// A decoded picture as it is kept: its 8-bit or 16-bit codes, four per pixel (r, g, b, a), rows
+// from the top, and the tables that give each code its float value, looked up per pixel read.
+// Copies share the codes, which never change.
+class Picture {
+public:
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Red, green, blue and alpha of pixel (x, y).
+    void Pixel(int x, int y, float rgba[4]) const
+    {
+        const size_t at = ((size_t)y * (size_t)width_ + (size_t)x) * 4;
+        const float* colour = tables_->data();
+        const float* alpha = colour + tables_->size() / 2;
+        if (!wide_) {
+            const std::uint8_t* c = static_cast<const std::uint8_t*>(codes_.get()) + at;
+            rgba[0] = colour[c[0]], rgba[1] = colour[c[1]], rgba[2] = colour[c[2]], rgba[3] = alpha[c[3]];
+        } else {
+            const std::uint16_t* c = static_cast<const std::uint16_t*>(codes_.get()) + at;
+            rgba[0] = colour[c[0]], rgba[1] = colour[c[1]], rgba[2] = colour[c[2]], rgba[3] = alpha[c[3]];
+        }
+    }
+
+private:
+    friend Picture DecodePicture(const std::vector<std::uint8_t>&, bool, const std::string&);
+    int width_ = 0, height_ = 0;
+    bool wide_ = false;                   // 16-bit codes (8 bytes per pixel), else 8-bit (4)
+    std::shared_ptr<const void> codes_;   // as the decoder made them
+    std::shared_ptr<const std::vector<float>> tables_;  // colour values of each code, then alpha
+};
+
+// Decodes a PNG or JPEG (8 or 16 bits per channel). A code c of n bits has the value
+// c / (2^n − 1) in alpha, and in the colour channels too with `linear`; otherwise the colour
+// channels are taken as sRGB-encoded and decoded. Throws InputError("name: why") when the bytes
+// are not a picture stb can read or the picture has more than kMaxPicturePixels pixels.
+Picture DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name);
 
 // Decodes a PNG into its 8-bit RGBA codes (tests and tools read written pictures back).
 bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height, std::vector<std::uint8_t>& rgba);

@@ -101,7 +101,7 @@ PictureMap::PictureMap(PictureKind kind) : kind_(kind) {}
 
 void PictureMap::SetParams(const PictureParams& params)
 {
-    FloatImage pixels;
+    Picture pixels;
     if (kind_ == PictureKind::Bitmap) pixels = DecodePicture(params.image, params.linear, params.file);
     params_ = params;
     pixels_ = std::move(pixels);
@@ -110,14 +110,14 @@ void PictureMap::SetParams(const PictureParams& params)
 void PictureMap::Reset()
 {
     params_ = PictureParams();
-    pixels_ = FloatImage();
+    pixels_ = Picture();
 }
 
 AColor PictureMap::BitmapAt(float u, float v) const
 {
-    if (pixels_.width <= 0 || pixels_.height <= 0) return AColor(0.0f, 0.0f, 0.0f, 0.0f);
+    if (pixels_.Width() <= 0 || pixels_.Height() <= 0) return AColor(0.0f, 0.0f, 0.0f, 0.0f);
     // Tiled over u and v, v = 0 at the picture's bottom row; bilinear between pixel centres.
-    const long long w = pixels_.width, h = pixels_.height;
+    const long long w = pixels_.Width(), h = pixels_.Height();
     float fu = u - std::floor(u), fv = v - std::floor(v);
     if (!Finite(fu)) fu = 0.0f;
     if (!Finite(fv)) fv = 0.0f;
@@ -125,10 +125,11 @@ AColor PictureMap::BitmapAt(float u, float v) const
     float y = (1.0f - fv) * (float)h - 0.5f;
     long long x0 = FloorIndex(x), y0 = FloorIndex(y);
     float tx = x - (float)x0, ty = y - (float)y0;
-    const float* p00 = pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0, h));
-    const float* p10 = pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0, h));
-    const float* p01 = pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0 + 1, h));
-    const float* p11 = pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0 + 1, h));
+    float p00[4], p10[4], p01[4], p11[4];
+    pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0, h), p00);
+    pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0, h), p10);
+    pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0 + 1, h), p01);
+    pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0 + 1, h), p11);
     AColor top = Mix(AColor(p00), AColor(p10), tx);
     AColor bottom = Mix(AColor(p01), AColor(p11), tx);
     return Mix(top, bottom, ty);
@@ -257,7 +258,7 @@ IOResult PictureMap::Load(ILoad* iload)
             for (float& f : p.perturb) ok = ok && in.Get(f);
             for (float& f : p.color1) ok = ok && in.Get(f);
             for (float& f : p.color2) ok = ok && in.Get(f);
-            ok = ok && in.Get(stops) && stops >= 2 && stops <= 256;
+            ok = ok && in.Get(stops) && stops >= 2 && stops <= kMaxGradientStops;
             if (ok) {
                 p.stops.assign(stops, {0.0f, 0.0f, 0.0f, 0.0f});
                 for (auto& s : p.stops)

@@ -1,8 +1,8 @@
 #include "scene_description.h"
 
-#include "blend_modes.h"
 #include "file_io.h"
 
+#include <host/scene_file.h>
 #include <nlohmann/json.hpp>
 
 #include <cctype>
@@ -17,34 +17,26 @@ using Json = nlohmann::json;
 
 // ---- blend-mode names --------------------------------------------------------------------------
 
-static bool SameIgnoringCase(const std::string& a, const char* b)
+static bool SameIgnoringCase(const std::string& a, const std::string& b)
 {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
         if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
-    return i == a.size() && b[i] == '\0';
+    return true;
 }
 
-int BlendModeIndexOf(const std::string& name)
+int BlendModeIndexOf(const std::vector<std::string>& modeNames, const std::string& name)
 {
-    for (int i = 0; i < BLEND_MODE_COUNT; ++i)
-        if (SameIgnoringCase(name, kBlendModes[i].name)) return i;
+    for (size_t i = 0; i < modeNames.size(); ++i)
+        if (SameIgnoringCase(name, modeNames[i])) return (int)i;
     return -1;
-}
-
-const char* BlendModeNameOf(int index)
-{
-    const BlendMode* mode = FindBlendMode(index);
-    return mode ? mode->name : "";
 }
 
 // ---- reading with paths ------------------------------------------------------------------------
 
 namespace {
 
-const int kMaxNesting = 32;      // nested layered textures inside one another
 const size_t kMaxLayers = 4096;  // layers of one texture
-const size_t kMaxStops = 256;    // colours of one gradient
 
 std::string Describe(const Json& j)
 {
@@ -80,7 +72,10 @@ std::string Index(const std::string& path, size_t i) { return path + "[" + std::
 
 class Reader {
 public:
-    explicit Reader(std::string fileName) : file_(std::move(fileName)), folder_(DirectoryOf(file_)) {}
+    Reader(std::string fileName, const std::vector<std::string>& modeNames)
+        : file_(std::move(fileName)), folder_(DirectoryOf(file_)), modes_(modeNames)
+    {
+    }
 
     [[noreturn]] void Fail(const std::string& path, const std::string& what) const
     {
@@ -181,10 +176,10 @@ private:
     {
         if (j.is_string()) {
             std::string name = j.get<std::string>();
-            int index = BlendModeIndexOf(name);
+            int index = BlendModeIndexOf(modes_, name);
             if (index < 0) {
                 std::string list;
-                for (int i = 0; i < BLEND_MODE_COUNT; ++i) list += (i ? ", " : "") + std::string(kBlendModes[i].name);
+                for (const std::string& known : modes_) list += (list.empty() ? "" : ", ") + known;
                 Fail(path, "unknown blend mode \"" + name + "\" (known: " + list + ")");
             }
             return index;
@@ -196,9 +191,31 @@ private:
     std::unique_ptr<SubmapDescription> Submap(const Json& j, const std::string& path, int depth);
     LayerDescription Layer(const Json& j, const std::string& path, int depth);
     OutputDescription Output(const Json& j, const std::string& path);
+    void ReadBitmap(Object& o, const std::string& path, PictureParams& p);
 
     std::string file_, folder_;
+    const std::vector<std::string>& modes_;
+    unsigned long textures_ = 1;  // read so far, the scene's own included: what one sample
+                                  // evaluates, as a description shares nothing
 };
+
+// The bitmap's file, relative to the scene's folder, read whole.
+void Reader::ReadBitmap(Object& o, const std::string& path, PictureParams& p)
+{
+    const Json* v = o.Take("file");
+    if (!v) Fail(path, "bitmap without \"file\"");
+    if (!v->is_string() || v->get<std::string>().empty()) Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
+    const std::string name = v->get<std::string>();
+    p.file = ResolveRelativeTo(folder_, name);
+    PathKind kind = KindOfPath(p.file);
+    if (kind == PathKind::Missing) Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + p.file + ")");
+    if (kind != PathKind::File) Fail(o.PathOf("file"), "bitmap \"" + name + "\" " + NotAFile(kind));
+    try {
+        p.image = ReadFileBytes(p.file);
+    } catch (const InputError& e) {
+        Fail(o.PathOf("file"), e.what());
+    }
+}
 
 std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::string& path, int depth)
 {
@@ -208,58 +225,57 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
     if (!type) Fail(path, "sub-map without \"type\" (constant, checker, gradient, noise, bitmap or layers)");
     if (!type->is_string()) Fail(o.PathOf("type"), "expected a string, found " + Describe(*type));
     std::string t = type->get<std::string>();
+    // The same limits as saved scenes: textures nest at most so deep, and one sample evaluates
+    // at most so many (each texture once, as a description shares none).
+    if (depth + 1 > host::kMaxTextureNesting)
+        Fail(path, "textures nested deeper than " + std::to_string(host::kMaxTextureNesting) + " levels");
+    if (++textures_ > host::kMaxTextureEvaluations)
+        Fail(path, "one sample would evaluate more than " + std::to_string(host::kMaxTextureEvaluations) + " textures");
 
     auto m = std::make_unique<SubmapDescription>();
     m->where = path;
-    using Kind = SubmapDescription::Kind;
+    PictureParams& p = m->params;
     if (t == "constant") {
-        m->kind = Kind::Constant;
-        if (const Json* v = o.Take("color")) m->color = Color4(*v, o.PathOf("color"));
-        if (const Json* v = o.Take("perturb")) m->perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
+        m->kind = PictureKind::Constant;
+        if (const Json* v = o.Take("color")) p.color = Color4(*v, o.PathOf("color"));
+        if (const Json* v = o.Take("perturb")) p.perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
     } else if (t == "checker" || t == "noise") {
-        m->kind = t == "checker" ? Kind::Checker : Kind::Noise;
-        if (const Json* v = o.Take("color1")) m->color1 = Color4(*v, o.PathOf("color1"));
-        if (const Json* v = o.Take("color2")) m->color2 = Color4(*v, o.PathOf("color2"));
-        if (const Json* v = o.Take("scale")) m->scale = PositiveNumber(*v, o.PathOf("scale"));
-        if (const Json* v = o.Take("bump")) m->bump = Number(*v, o.PathOf("bump"));
-        if (m->kind == Kind::Noise) {
+        m->kind = t == "checker" ? PictureKind::Checker : PictureKind::Noise;
+        if (const Json* v = o.Take("color1")) p.color1 = Color4(*v, o.PathOf("color1"));
+        if (const Json* v = o.Take("color2")) p.color2 = Color4(*v, o.PathOf("color2"));
+        if (const Json* v = o.Take("scale")) p.scale = PositiveNumber(*v, o.PathOf("scale"));
+        if (const Json* v = o.Take("bump")) p.bump = Number(*v, o.PathOf("bump"));
+        if (m->kind == PictureKind::Noise) {
             if (const Json* v = o.Take("octaves")) {
-                m->octaves = Integer(*v, o.PathOf("octaves"));
-                if (m->octaves < 1 || m->octaves > 8) Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
+                p.octaves = Integer(*v, o.PathOf("octaves"));
+                if (p.octaves < 1 || p.octaves > 8) Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
             }
-            if (const Json* v = o.Take("seed")) m->seed = Integer(*v, o.PathOf("seed"));
+            if (const Json* v = o.Take("seed")) p.seed = Integer(*v, o.PathOf("seed"));
         }
     } else if (t == "gradient") {
-        m->kind = Kind::Gradient;
-        m->stops = {Rgba{0.0f, 0.0f, 0.0f, 1.0f}, Rgba{1.0f, 1.0f, 1.0f, 1.0f}};
+        m->kind = PictureKind::Gradient;
         if (const Json* v = o.Take("colors")) {
-            std::string p = o.PathOf("colors");
-            if (!v->is_array() || v->size() < 2 || v->size() > kMaxStops)
-                Fail(p, "expected an array of 2 to " + std::to_string(kMaxStops) + " colours, found " + (v->is_array() ? "an array of " + std::to_string(v->size()) : Describe(*v)));
-            m->stops.clear();
-            for (size_t i = 0; i < v->size(); ++i) m->stops.push_back(Color4((*v)[i], Index(p, i)));
+            std::string cp = o.PathOf("colors");
+            if (!v->is_array() || v->size() < 2 || v->size() > kMaxGradientStops)
+                Fail(cp, "expected an array of 2 to " + std::to_string(kMaxGradientStops) + " colours, found " +
+                             (v->is_array() ? "an array of " + std::to_string(v->size()) : Describe(*v)));
+            p.stops.clear();
+            for (size_t i = 0; i < v->size(); ++i) p.stops.push_back(Color4((*v)[i], Index(cp, i)));
         }
         if (const Json* v = o.Take("direction")) {
             std::string d = v->is_string() ? v->get<std::string>() : std::string();
-            if (d == "u") m->direction = SubmapDescription::Direction::U;
-            else if (d == "v") m->direction = SubmapDescription::Direction::V;
-            else if (d == "radial") m->direction = SubmapDescription::Direction::Radial;
+            if (d == "u") p.direction = 0;
+            else if (d == "v") p.direction = 1;
+            else if (d == "radial") p.direction = 2;
             else Fail(o.PathOf("direction"), "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
         }
-        if (const Json* v = o.Take("bump")) m->bump = Number(*v, o.PathOf("bump"));
+        if (const Json* v = o.Take("bump")) p.bump = Number(*v, o.PathOf("bump"));
     } else if (t == "bitmap") {
-        m->kind = Kind::Bitmap;
-        const Json* v = o.Take("file");
-        if (!v) Fail(path, "bitmap without \"file\"");
-        if (!v->is_string() || v->get<std::string>().empty()) Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
-        std::string name = v->get<std::string>();
-        m->file = ResolveRelativeTo(folder_, name);
-        if (!FileExists(m->file)) Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + m->file + ")");
-        if (const Json* l = o.Take("linear")) m->linear = Bool(*l, o.PathOf("linear"));
-        if (const Json* b = o.Take("bump")) m->bump = Number(*b, o.PathOf("bump"));
+        m->kind = PictureKind::Bitmap;
+        ReadBitmap(o, path, p);
+        if (const Json* l = o.Take("linear")) p.linear = Bool(*l, o.PathOf("linear"));
+        if (const Json* b = o.Take("bump")) p.bump = Number(*b, o.PathOf("bump"));
     } else if (t == "layers") {
-        m->kind = Kind::Layers;
-        if (depth >= kMaxNesting) Fail(path, "layered textures nested deeper than " + std::to_string(kMaxNesting));
         o.Take("layers");
         o.Take("output");
         m->stack = std::make_unique<StackDescription>(Stack(j, path, depth + 1));
@@ -372,7 +388,8 @@ private:
 
 }  // namespace
 
-StackDescription ParseSceneJson(const std::string& text, const std::string& fileName)
+StackDescription ParseSceneJson(const std::string& text, const std::string& fileName,
+                                const std::vector<std::string>& modeNames)
 {
     Json j;
     DuplicateKeyFinder duplicates;
@@ -399,15 +416,15 @@ StackDescription ParseSceneJson(const std::string& text, const std::string& file
     }
     if (!duplicates.Duplicate().empty())
         throw InputError(fileName + ": " + duplicates.Duplicate() + ": key given twice");
-    Reader reader(fileName);
+    Reader reader(fileName, modeNames);
     if (!j.is_object()) reader.Fail("", "expected an object with \"layers\", found " + Describe(j));
     return reader.Stack(j, "", 0);
 }
 
-StackDescription LoadSceneJson(const std::string& path)
+StackDescription LoadSceneJson(const std::string& path, const std::vector<std::string>& modeNames)
 {
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    return ParseSceneJson(std::string(bytes.begin(), bytes.end()), path);
+    return ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, modeNames);
 }
 
 }  // namespace quiltra
