@@ -219,8 +219,8 @@ void CreateParentDirectories(const std::string& path, std::vector<std::string>& 
     while (!dir.empty() && IsSeparator(dir.back())) dir.pop_back();
     if (dir.empty() || dir.back() == ':' || IsDirectory(dir)) return;
     CreateParentDirectories(dir, created);
-    if (IsDirectory(dir)) return;
-    if (!MakeDirectory(dir)) throw InputError(dir + ": cannot create folder: " + LastErrorText());
+    // Made, or there is a file of that name (which cannot be a folder).
+    if (!MakeDirectory(dir) || !IsDirectory(dir)) throw InputError(dir + ": cannot create folder: " + LastErrorText());
     created.push_back(dir);
 }
 
