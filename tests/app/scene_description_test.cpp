@@ -5,6 +5,7 @@
 #include "scene_description.h"
 
 #include <blend_modes.h>
+#include <ivorlith.h>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,18 @@ TEST(SceneJson, EveryModeNameResolvesToItsIndexIgnoringCase)
     }
     EXPECT_EQ(*Parse(R"({"layers": [{"mode": "RGB red"}]})").layers[0].mode, 30);
     EXPECT_EQ(*Parse(R"({"layers": [{"mode": "Soft Light"}]})").layers[0].mode, 13);
+}
+
+TEST(ModeNames, TheLibrarysStringsAreTheEnginesNamesUnderThePublishedIds)
+{
+    // The program knows the modes only from the library; the engine's table is the reference.
+    const std::vector<std::string>& names = TestHost().ModeNames();
+    ASSERT_EQ(VORLITH_MODE_COUNT, BLEND_MODE_COUNT);
+    ASSERT_EQ(names.size(), (size_t)BLEND_MODE_COUNT);
+    for (int i = 0; i < BLEND_MODE_COUNT; ++i) {
+        EXPECT_EQ(names[(size_t)i], kBlendModes[i].name) << i;
+        EXPECT_EQ(VORLITH_MODE_NAME_ID(i), kBlendModes[i].nameId) << i;
+    }
 }
 
 TEST(SceneJson, ModeIndicesOutsideTheTableAreKept)
