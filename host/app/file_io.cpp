@@ -27,7 +27,8 @@ std::wstring Widen(const std::string& utf8)
 std::string Narrow(const std::wstring& wide)
 {
     if (wide.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr,
+                                nullptr);
     std::string s((size_t)n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), &s[0], n, nullptr, nullptr);
     return s;
@@ -37,11 +38,14 @@ static std::string LastErrorText()
 {
     DWORD code = GetLastError();
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
     std::string s = text ? Narrow(text) : "error " + std::to_string(code);
     if (text) LocalFree(text);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.')) s.pop_back();
+    while (!s.empty() &&
+           (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
+        s.pop_back();
     return s;
 }
 #else
@@ -64,7 +68,8 @@ static bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 // digit or a superscript 1, 2 or 3.
 static bool IsDeviceName(std::string path)
 {
-    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] == '.' && IsSeparator(path[3]))
+    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] == '.' &&
+        IsSeparator(path[3]))
         return true;  // \\.\COM1, \\.\pipe\...
     while (!path.empty() && (path.back() == ':' || path.back() == ' ')) path.pop_back();
     size_t start = path.size();
@@ -73,7 +78,8 @@ static bool IsDeviceName(std::string path)
     stem = stem.substr(0, stem.find('.'));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
     for (char& c : stem) c = (char)std::toupper((unsigned char)c);
-    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$")
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
+        stem == "CONOUT$")
         return true;
     if (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0) return false;
     const std::string number = stem.substr(3);
@@ -91,7 +97,9 @@ PathKind KindOfPath(const std::string& path)
 #else
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
-    return S_ISREG(st.st_mode) ? PathKind::File : S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Device;
+    return S_ISREG(st.st_mode)   ? PathKind::File
+           : S_ISDIR(st.st_mode) ? PathKind::Folder
+                                 : PathKind::Device;
 #endif
 }
 
@@ -110,10 +118,11 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 {
     PathKind kind = KindOfPath(path);
     if (kind != PathKind::File) throw InputError(path + ": " + NotAFile(kind));
-    const std::string tooLarge = path + ": larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB";
+    const std::string tooLarge =
+        path + ": larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB";
 #ifdef _WIN32
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw InputError(path + ": cannot open: " + LastErrorText());
     struct Closer {
         HANDLE h;
@@ -121,7 +130,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
     } closer{h};
     // Only a file on a disk: a pipe or a character device reached some other way is refused
     // before anything is read from it.
-    if (GetFileType(h) != FILE_TYPE_DISK) throw InputError(path + ": " + NotAFile(PathKind::Device));
+    if (GetFileType(h) != FILE_TYPE_DISK)
+        throw InputError(path + ": " + NotAFile(PathKind::Device));
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h, &size)) throw InputError(path + ": cannot read: " + LastErrorText());
     if ((std::uint64_t)size.QuadPart > kMaxInputFileBytes) throw InputError(tooLarge);
@@ -130,7 +140,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
     std::uint8_t buffer[65536];
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) throw InputError(path + ": read error: " + LastErrorText());
+        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr))
+            throw InputError(path + ": read error: " + LastErrorText());
         if (n == 0) break;
         if (bytes.size() + n > kMaxInputFileBytes) throw InputError(tooLarge);  // it grew meanwhile
         bytes.insert(bytes.end(), buffer, buffer + n);
@@ -220,7 +231,8 @@ void CreateParentDirectories(const std::string& path, std::vector<std::string>& 
     if (dir.empty() || dir.back() == ':' || IsDirectory(dir)) return;
     CreateParentDirectories(dir, created);
     // Made, or there is a file of that name (which cannot be a folder).
-    if (!MakeDirectory(dir) || !IsDirectory(dir)) throw InputError(dir + ": cannot create folder: " + LastErrorText());
+    if (!MakeDirectory(dir) || !IsDirectory(dir))
+        throw InputError(dir + ": cannot create folder: " + LastErrorText());
     created.push_back(dir);
 }
 
@@ -254,7 +266,8 @@ OutputFiles::~OutputFiles()
 
 std::string OutputFiles::StageName(const std::string& path)
 {
-    if (KindOfPath(path) == PathKind::Device) throw InputError(path + ": " + NotAFile(PathKind::Device));
+    if (KindOfPath(path) == PathKind::Device)
+        throw InputError(path + ": " + NotAFile(PathKind::Device));
     CreateParentDirectories(path, folders_);
     if (IsDirectory(path)) throw InputError(path + ": is a folder, not a file name");
     Entry e{path, TemporaryNameFor(path)};

@@ -19,8 +19,8 @@ struct InputError : std::runtime_error {
 const std::uint64_t kMaxInputFileBytes = 1ull << 30;
 
 // What a path names. Device names (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, CONIN$,
-// CONOUT$, with or without an extension, in any folder) and device paths (\\.\...) name devices whether or
-// not the folder exists; they are never opened.
+// CONOUT$, with or without an extension, in any folder) and device paths (\\.\...) name devices
+// whether or not the folder exists; they are never opened.
 enum class PathKind { Missing, File, Folder, Device };
 PathKind KindOfPath(const std::string& path);
 

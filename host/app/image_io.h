@@ -17,7 +17,10 @@ struct FloatImage {
     FloatImage() = default;
     FloatImage(int w, int h) : width(w), height(h), rgba((size_t)w * (size_t)h * 4, 0.0f) {}
     float* Pixel(int x, int y) { return &rgba[((size_t)y * (size_t)width + (size_t)x) * 4]; }
-    const float* Pixel(int x, int y) const { return &rgba[((size_t)y * (size_t)width + (size_t)x) * 4]; }
+    const float* Pixel(int x, int y) const
+    {
+        return &rgba[((size_t)y * (size_t)width + (size_t)x) * 4];
+    }
 };
 
 // The sRGB transfer: linear light 0..1 to the encoded value 0..1 and back. Values outside
@@ -38,7 +41,8 @@ std::vector<std::uint8_t> EncodePng(const FloatImage& image);
 // thread converts its rows as it finishes them): the 8-bit codes of `count` RGBA pixels, and
 // the PNG of a picture's codes.
 void PngCodes(const float* rgba, size_t count, std::uint8_t* codes);
-std::vector<std::uint8_t> EncodePngCodes(int width, int height, const std::vector<std::uint8_t>& codes);
+std::vector<std::uint8_t> EncodePngCodes(int width, int height,
+                                         const std::vector<std::uint8_t>& codes);
 
 // PFM of red, green and blue ("PF", little-endian, rows from the bottom as the format has
 // them) or of alpha alone ("Pf"). The floats are written bit for bit (NaN and infinities too).
@@ -63,18 +67,21 @@ public:
     void Pixel(int x, int y, float rgba[4]) const
     {
         const size_t at = ((size_t)y * (size_t)width_ + (size_t)x) * 4;
-        const float* colour = tables_->data();
-        const float* alpha = colour + tables_->size() / 2;
-        if (!wide_) {
-            const std::uint8_t* c = static_cast<const std::uint8_t*>(codes_.get()) + at;
-            rgba[0] = colour[c[0]], rgba[1] = colour[c[1]], rgba[2] = colour[c[2]], rgba[3] = alpha[c[3]];
-        } else {
-            const std::uint16_t* c = static_cast<const std::uint16_t*>(codes_.get()) + at;
-            rgba[0] = colour[c[0]], rgba[1] = colour[c[1]], rgba[2] = colour[c[2]], rgba[3] = alpha[c[3]];
-        }
+        if (wide_) Lookup(static_cast<const std::uint16_t*>(codes_.get()) + at, rgba);
+        else Lookup(static_cast<const std::uint8_t*>(codes_.get()) + at, rgba);
     }
 
 private:
+    template <typename Code> void Lookup(const Code* c, float rgba[4]) const
+    {
+        const float* colour = tables_->data();
+        const float* alpha = colour + tables_->size() / 2;
+        rgba[0] = colour[c[0]];
+        rgba[1] = colour[c[1]];
+        rgba[2] = colour[c[2]];
+        rgba[3] = alpha[c[3]];
+    }
+
     friend Picture DecodePicture(const std::vector<std::uint8_t>&, bool, const std::string&);
     int width_ = 0, height_ = 0;
     bool wide_ = false;                   // 16-bit codes (8 bytes per pixel), else 8-bit (4)
@@ -89,6 +96,7 @@ private:
 Picture DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name);
 
 // Decodes a PNG into its 8-bit RGBA codes (tests and tools read written pictures back).
-bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height, std::vector<std::uint8_t>& rgba);
+bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height,
+                std::vector<std::uint8_t>& rgba);
 
 }  // namespace quiltra

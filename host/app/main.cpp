@@ -56,7 +56,9 @@ bool EndsWithIgnoringCase(const std::string& s, const std::string& suffix)
 {
     if (s.size() < suffix.size()) return false;
     for (size_t i = 0; i < suffix.size(); ++i)
-        if (std::tolower((unsigned char)s[s.size() - suffix.size() + i]) != std::tolower((unsigned char)suffix[i])) return false;
+        if (std::tolower((unsigned char)s[s.size() - suffix.size() + i]) !=
+            std::tolower((unsigned char)suffix[i]))
+            return false;
     return true;
 }
 
@@ -74,7 +76,8 @@ std::wstring ResolvedSpelling(const std::string& path)
     std::wstring name = full.substr(folder.size());
     while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
     std::wstring longFolder(32768, L'\0');
-    n = folder.empty() ? 0 : GetLongPathNameW(folder.c_str(), &longFolder[0], (DWORD)longFolder.size());
+    n = folder.empty() ? 0
+                       : GetLongPathNameW(folder.c_str(), &longFolder[0], (DWORD)longFolder.size());
     if (n > 0 && n < longFolder.size()) folder = longFolder.substr(0, n);
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     std::wstring all = folder + name;
@@ -85,8 +88,9 @@ std::wstring ResolvedSpelling(const std::string& path)
 // The identity of an existing file (volume and file index), or false.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
 {
-    HANDLE h = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h =
+        CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool ok = GetFileInformationByHandle(h, &info) != 0;
     CloseHandle(h);
@@ -101,7 +105,8 @@ bool SameFile(const std::string& a, const std::string& b)
 #ifdef _WIN32
     if (ResolvedSpelling(a) == ResolvedSpelling(b)) return true;
     BY_HANDLE_FILE_INFORMATION x, y;
-    return FileIdentity(a, x) && FileIdentity(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+    return FileIdentity(a, x) && FileIdentity(b, y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 #else
     return a == b;
@@ -125,11 +130,12 @@ void ParseSize(const std::string& text, int& width, int& height)
 {
     const size_t x = text.find('x');
     long long w = 0, h = 0;
-    if (x == std::string::npos || !PlainNumber(text.substr(0, x), 1ll << 40, w) || !PlainNumber(text.substr(x + 1), 1ll << 40, h))
+    if (x == std::string::npos || !PlainNumber(text.substr(0, x), 1ll << 40, w) ||
+        !PlainNumber(text.substr(x + 1), 1ll << 40, h))
         throw InputError("--size: expected WIDTHxHEIGHT (e.g. 512x512), found \"" + text + "\"");
     if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || w * h > kMaxPicturePixels)
-        throw InputError("--size: " + text + " is outside 1x1 .. " + std::to_string(kMaxSide) + " per side and " +
-                         std::to_string(kMaxPicturePixels) + " pixels in all");
+        throw InputError("--size: " + text + " is outside 1x1 .. " + std::to_string(kMaxSide) +
+                         " per side and " + std::to_string(kMaxPicturePixels) + " pixels in all");
     width = (int)w;
     height = (int)h;
 }
@@ -138,7 +144,8 @@ int ParseThreads(const std::string& text)
 {
     long long n = 0;
     if (!PlainNumber(text, 256, n) || n < 1)
-        throw InputError("--threads: expected a whole number from 1 to 256, found \"" + text + "\"");
+        throw InputError("--threads: expected a whole number from 1 to 256, found \"" + text +
+                         "\"");
     return (int)n;
 }
 
@@ -148,7 +155,8 @@ std::function<void(double)> ProgressReporter(const std::string& what)
     auto start = std::chrono::steady_clock::now();
     auto shown = std::make_shared<int>(-1);
     return [start, shown, what](double fraction) {
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         int percent = (int)(fraction * 100.0);
         if (seconds < 1.0 || percent == *shown) return;
         *shown = percent;
@@ -169,16 +177,23 @@ int RunRender(const Options& o)
 {
     int width = 0, height = 0;
     ParseSize(o.size, width, height);
-    RenderChannel channel = o.channel == "mono" ? RenderChannel::Mono : o.channel == "bump" ? RenderChannel::Perturb : RenderChannel::Color;
-    if (!EndsWithIgnoringCase(o.output, ".png")) throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
+    RenderChannel channel = o.channel == "mono"   ? RenderChannel::Mono
+                            : o.channel == "bump" ? RenderChannel::Perturb
+                                                  : RenderChannel::Color;
+    if (!EndsWithIgnoringCase(o.output, ".png"))
+        throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
     for (const std::string* out : {&o.output, &o.pfm, &o.pfmAlpha})
-        if (!out->empty() && SameFile(*out, o.scene)) throw InputError(*out + ": would overwrite the scene file");
+        if (!out->empty() && SameFile(*out, o.scene))
+            throw InputError(*out + ": would overwrite the scene file");
     // Two outputs under one name would leave the one written first in place of the other.
-    const std::pair<const char*, const std::string*> outputs[] = {{"-o", &o.output}, {"--pfm", &o.pfm}, {"--pfm-alpha", &o.pfmAlpha}};
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"-o", &o.output}, {"--pfm", &o.pfm}, {"--pfm-alpha", &o.pfmAlpha}};
     for (size_t i = 0; i < 3; ++i)
         for (size_t k = i + 1; k < 3; ++k)
-            if (!outputs[i].second->empty() && !outputs[k].second->empty() && SameFile(*outputs[i].second, *outputs[k].second))
-                throw InputError(std::string(outputs[k].first) + " and " + outputs[i].first + " name the same file");
+            if (!outputs[i].second->empty() && !outputs[k].second->empty() &&
+                SameFile(*outputs[i].second, *outputs[k].second))
+                throw InputError(std::string(outputs[k].first) + " and " + outputs[i].first +
+                                 " name the same file");
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
@@ -204,9 +219,12 @@ int RunRender(const Options& o)
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
     files.Commit();
     if (std::getenv("QUILTRA_TIMING")) {
-        auto seconds = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
-        std::fprintf(stderr, "timing: load %.3f s, render %.3f s, write %.3f s\n", seconds(started, loaded),
-                     seconds(loaded, rendered), seconds(rendered, Clock::now()));
+        auto seconds = [](Clock::time_point a, Clock::time_point b) {
+            return std::chrono::duration<double>(b - a).count();
+        };
+        std::fprintf(stderr, "timing: load %.3f s, render %.3f s, write %.3f s\n",
+                     seconds(started, loaded), seconds(loaded, rendered),
+                     seconds(rendered, Clock::now()));
     }
     std::fprintf(stderr, "wrote %s (%dx%d)\n", o.output.c_str(), width, height);
     return 0;
@@ -216,7 +234,8 @@ int RunEval(const Options& o)
 {
     // Rounded to float as the sample takes them: 1e39 would become infinity.
     if (!std::isfinite((float)o.u) || !std::isfinite((float)o.v))
-        throw InputError("--u and --v must be finite numbers within the float range (up to 3.4e38)");
+        throw InputError(
+            "--u and --v must be finite numbers within the float range (up to 3.4e38)");
     Host host(o.plugins);
     SceneTexture texture = LoadAnyScene(host, o.scene);
     Texmap* t = texture.Get();
@@ -233,15 +252,18 @@ int RunEval(const Options& o)
     AColor c = t->EvalColor(sc);
     float m = t->EvalMono(sc);  // answered from the cache EvalColor filled
     Point3 p = t->EvalNormalPerturb(sc);
-    std::printf("color %s %s %s %s\n", HexFloat(c.r).c_str(), HexFloat(c.g).c_str(), HexFloat(c.b).c_str(), HexFloat(c.a).c_str());
+    std::printf("color %s %s %s %s\n", HexFloat(c.r).c_str(), HexFloat(c.g).c_str(),
+                HexFloat(c.b).c_str(), HexFloat(c.a).c_str());
     std::printf("mono %s\n", HexFloat(m).c_str());
-    std::printf("perturb %s %s %s\n", HexFloat(p.x).c_str(), HexFloat(p.y).c_str(), HexFloat(p.z).c_str());
+    std::printf("perturb %s %s %s\n", HexFloat(p.x).c_str(), HexFloat(p.y).c_str(),
+                HexFloat(p.z).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int RunModes(const Options& o)
 {
-    if (!EndsWithIgnoringCase(o.output, ".png")) throw InputError(o.output + ": the sheet is written as PNG: give a name ending in .png");
+    if (!EndsWithIgnoringCase(o.output, ".png"))
+        throw InputError(o.output + ": the sheet is written as PNG: give a name ending in .png");
     if (o.cell < 32 || o.cell > 1024) throw InputError("--cell: expected 32 to 1024 pixels");
     Host host(o.plugins);
     ModesSheetSettings ms;
@@ -251,13 +273,15 @@ int RunModes(const Options& o)
     OutputFiles files;
     files.Stage(o.output, EncodePng(sheet));
     files.Commit();
-    std::fprintf(stderr, "wrote %s (%dx%d, 35 modes)\n", o.output.c_str(), sheet.width, sheet.height);
+    std::fprintf(stderr, "wrote %s (%dx%d, 35 modes)\n", o.output.c_str(), sheet.width,
+                 sheet.height);
     return 0;
 }
 
 int RunSave(const Options& o)
 {
-    if (SameFile(o.output, o.scene)) throw InputError(o.output + ": would overwrite the scene file it is made from");
+    if (SameFile(o.output, o.scene))
+        throw InputError(o.output + ": would overwrite the scene file it is made from");
     Host host(o.plugins);
     SceneTexture texture = LoadAnyScene(host, o.scene);
     OutputFiles files;
@@ -273,23 +297,33 @@ int Main(std::vector<std::string> args)
     o.threads = HardwareThreads();
     auto threads = [&o](const std::string& text) { o.threads = ParseThreads(text); };
 
-    CLI::App app("quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in", "quiltra");
+    CLI::App app(
+        "quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in",
+        "quiltra");
     app.allow_windows_style_options(false);  // "/path" is a file, not an option
     app.require_subcommand(1);
     app.fallthrough();  // --plugins may come after the command too
-    app.add_option("--plugins", o.plugins, "folder of plug-ins to load (default: plugins beside the program)");
+    app.add_option("--plugins", o.plugins,
+                   "folder of plug-ins to load (default: plugins beside the program)");
 
     auto* render = app.add_subcommand("render", "render a scene over the unit square to a PNG");
     render->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     render->add_option("-o,--output", o.output, "PNG to write")->required();
     render->add_option("--size", o.size, "WIDTHxHEIGHT in pixels (default 512x512)");
-    render->add_option_function<std::string>("--threads", threads, "render threads, 1 to 256 (default: every core)");
-    render->add_option("--channel", o.channel, "what to render: color (EvalColor), mono (EvalMono) or bump (EvalNormalPerturb, shown as a lit relief)")
+    render->add_option_function<std::string>("--threads", threads,
+                                             "render threads, 1 to 256 (default: every core)");
+    render
+        ->add_option("--channel", o.channel,
+                     "what to render: color (EvalColor), mono (EvalMono) or bump "
+                     "(EvalNormalPerturb, shown as a lit relief)")
         ->check(CLI::IsMember({"color", "mono", "bump"}));
-    render->add_option("--pfm", o.pfm, "also write the raw float red, green and blue (or x, y, z) as PFM");
-    render->add_option("--pfm-alpha", o.pfmAlpha, "also write the raw float alpha as a one-channel PFM");
+    render->add_option("--pfm", o.pfm,
+                       "also write the raw float red, green and blue (or x, y, z) as PFM");
+    render->add_option("--pfm-alpha", o.pfmAlpha,
+                       "also write the raw float alpha as a one-channel PFM");
 
-    auto* eval = app.add_subcommand("eval", "evaluate one shading sample: colour, mono, perturbation");
+    auto* eval =
+        app.add_subcommand("eval", "evaluate one shading sample: colour, mono, perturbation");
     eval->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     eval->add_option("--u", o.u, "u coordinate (default 0.5)");
     eval->add_option("--v", o.v, "v coordinate (default 0.5)");
@@ -298,7 +332,8 @@ int Main(std::vector<std::string> args)
     o.output = "modes.png";
     modes->add_option("-o,--output", o.output, "PNG to write (default modes.png)");
     modes->add_option("--cell", o.cell, "cell size in pixels (default 224)");
-    modes->add_option_function<std::string>("--threads", threads, "render threads, 1 to 256 (default: every core)");
+    modes->add_option_function<std::string>("--threads", threads,
+                                            "render threads, 1 to 256 (default: every core)");
 
     auto* save = app.add_subcommand("save", "save a scene as a host scene file");
     save->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
@@ -324,7 +359,8 @@ int Main(std::vector<std::string> args)
         std::string what = e.what();
         for (char& c : what) c = c == '\n' ? ' ' : c;
         while (!what.empty() && what.back() == ' ') what.pop_back();
-        std::fprintf(stderr, "quiltra: %s (run 'quiltra --help' for the commands and options)\n", what.c_str());
+        std::fprintf(stderr, "quiltra: %s (run 'quiltra --help' for the commands and options)\n",
+                     what.c_str());
         return 2;
     }
 

@@ -28,11 +28,13 @@ StackDescription ModesSheetScene()
     StackDescription s;
     s.layers.resize(2);
     // Base: deep blue through teal to orange across u.
-    s.layers[0].map = Gradient(0,
-                               {{0.02f, 0.05f, 0.30f, 1.0f}, {0.05f, 0.55f, 0.50f, 1.0f}, {1.0f, 0.50f, 0.08f, 1.0f}});
+    s.layers[0].map = Gradient(
+        0, {{0.02f, 0.05f, 0.30f, 1.0f}, {0.05f, 0.55f, 0.50f, 1.0f}, {1.0f, 0.50f, 0.08f, 1.0f}});
     // Layer: black through magenta and yellow to white, bottom to top.
-    s.layers[1].map = Gradient(1,
-                               {{0.0f, 0.0f, 0.0f, 1.0f}, {0.75f, 0.08f, 0.55f, 1.0f}, {1.0f, 0.90f, 0.20f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}});
+    s.layers[1].map = Gradient(1, {{0.0f, 0.0f, 0.0f, 1.0f},
+                                   {0.75f, 0.08f, 0.55f, 1.0f},
+                                   {1.0f, 0.90f, 0.20f, 1.0f},
+                                   {1.0f, 1.0f, 1.0f, 1.0f}});
     s.layers[1].mode = 0;
     return s;
 }
@@ -69,7 +71,8 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
             for (int x = 0; x < cell; ++x) {
                 const float* from = picture.Pixel(x, y);
                 float* to = sheet.Pixel(x0 + x, y0 + y);
-                // Shown opaque: a mode that changes alpha would otherwise make its cell see-through.
+                // Shown opaque: a mode that changes alpha would otherwise make its cell
+                // see-through.
                 to[0] = from[0]; to[1] = from[1]; to[2] = from[2]; to[3] = 1.0f;
             }
         std::string label = std::to_string(mode) + " " + host.ModeNames()[(size_t)mode];

@@ -48,9 +48,15 @@ public:
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override { return REF_SUCCEED; }
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override
+    {
+        return REF_SUCCEED;
+    }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override { return REF_SUCCEED; }
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override
+    {
+        return REF_SUCCEED;
+    }
 #endif
     void Update(TimeValue, Interval&) override {}
     void Reset() override;

@@ -26,7 +26,8 @@ Host::Host(const std::string& pluginFolder) : plugins_(std::make_unique<host::Pl
     if (!vorlith_) {
         std::string why = Narrow(error);
         while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
-        throw InputError(pluginFolder + ": the layered texture plug-in (Vorlith.dlt) is not there or was refused" +
+        throw InputError(pluginFolder +
+                         ": the layered texture plug-in (Vorlith.dlt) is not there or was refused" +
                          (why.empty() ? std::string() : ": " + why));
     }
     // The mode names as the editor shows them: the library's own strings.
@@ -39,7 +40,8 @@ Host::Host(const std::string& pluginFolder) : plugins_(std::make_unique<host::Pl
         const wchar_t* text = nullptr;
         int length = library ? LoadStringW(library, VORLITH_MODE_NAME_ID(i), (LPWSTR)&text, 0) : 0;
         if (length <= 0)
-            throw InputError(Narrow(libraryPath) + ": the plug-in has no name for blend mode " + std::to_string(i));
+            throw InputError(Narrow(libraryPath) + ": the plug-in has no name for blend mode " +
+                             std::to_string(i));
         modeNames_.push_back(Narrow(std::wstring(text, (size_t)length)));
     }
 }
@@ -55,10 +57,12 @@ Texmap* Host::CreateLayeredTexture()
 
 IVorlithLayers* LayersOf(Texmap* map)
 {
-    return map ? static_cast<IVorlithLayers*>(map->GetInterface(VORLITH_LAYERS_INTERFACE)) : nullptr;
+    return map ? static_cast<IVorlithLayers*>(map->GetInterface(VORLITH_LAYERS_INTERFACE))
+               : nullptr;
 }
 
-// ---- ownership -------------------------------------------------------------------------------------
+// ---- ownership
+// -------------------------------------------------------------------------------------
 
 SceneTexture& SceneTexture::operator=(SceneTexture&& other) noexcept
 {
@@ -74,7 +78,8 @@ SceneTexture::~SceneTexture()
     if (root_) host::DeleteScene({root_});
 }
 
-// ---- building ------------------------------------------------------------------------------------------
+// ---- building
+// ------------------------------------------------------------------------------------------
 
 namespace {
 
@@ -103,7 +108,8 @@ public:
             if (l.maskEnabled) layers->SetMaskEnabled(i, *l.maskEnabled ? TRUE : FALSE);
             if (l.mapUsed) layers->SetLayerUsed(i, *l.mapUsed ? TRUE : FALSE);
             if (l.opacity) layers->SetOpacity(i, *l.opacity);
-            if (l.color) layers->SetLayerColor(i, Color((*l.color)[0], (*l.color)[1], (*l.color)[2]));
+            if (l.color)
+                layers->SetLayerColor(i, Color((*l.color)[0], (*l.color)[1], (*l.color)[2]));
             if (l.mode) layers->SetBlendMode(i, *l.mode);
         }
 
@@ -126,7 +132,8 @@ private:
         SceneTexture map = Submap(d);
         parent->SetSubTexmap(slot, map.Get());
         if (parent->GetSubTexmap(slot) != map.Get())
-            throw InputError(file_ + ": " + d.where + ": the layered texture did not take the sub-map");
+            throw InputError(file_ + ": " + d.where +
+                             ": the layered texture did not take the sub-map");
         map.Release();  // the parent's reference owns it now
     }
 
@@ -134,8 +141,10 @@ private:
     {
         if (d.stack) return Stack(*d.stack);
         ClassDesc* cd = PictureMapClassDesc(d.kind);
-        auto* created = static_cast<Texmap*>(host_.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));
-        if (!created) throw InputError(file_ + ": " + d.where + ": the host could not create the sub-map");
+        auto* created =
+            static_cast<Texmap*>(host_.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));
+        if (!created)
+            throw InputError(file_ + ": " + d.where + ": the host could not create the sub-map");
         SceneTexture map(created);
         try {
             static_cast<PictureMap*>(created)->SetParams(d.params);
@@ -172,11 +181,13 @@ static void CheckLayerCounts(Texmap* root, const std::string& path)
                 if (IParamBlock2* pb = t->GetParamBlock(b))
                     for (int k = 0; k < pb->NumParams(); ++k) {
                         ParamID id = pb->IndextoID(k);
-                        if (is_tab(pb->GetParameterType(id))) most = std::max(most, (pb->Count(id) + 1ll) / 2);
+                        if (is_tab(pb->GetParameterType(id)))
+                            most = std::max(most, (pb->Count(id) + 1ll) / 2);
                     }
             if (most > VORLITH_MAX_LAYERS)
-                throw InputError(path + ": a layered texture of the scene holds " + std::to_string(most) +
-                                 " layers (at most " + std::to_string(VORLITH_MAX_LAYERS) + ")");
+                throw InputError(path + ": a layered texture of the scene holds " +
+                                 std::to_string(most) + " layers (at most " +
+                                 std::to_string(VORLITH_MAX_LAYERS) + ")");
         }
         for (int i = 0; i < t->NumSubTexmaps(); ++i) {
             Texmap* sub = t->GetSubTexmap(i);
@@ -189,10 +200,14 @@ SceneTexture LoadAnyScene(Host& host, const std::string& path)
 {
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     if (!host::IsSceneFile(bytes.data(), bytes.size()))
-        return BuildTexture(host, ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, host.ModeNames()), path);
+        return BuildTexture(
+            host, ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, host.ModeNames()),
+            path);
 
     host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), host.Plugins().Classes());
-    if (!r.ok) throw InputError(path + ": byte " + std::to_string(r.offset) + ": not a usable scene: " + Narrow(r.what));
+    if (!r.ok)
+        throw InputError(path + ": byte " + std::to_string(r.offset) +
+                         ": not a usable scene: " + Narrow(r.what));
     if (r.roots.size() != 1 || !r.roots[0] || r.roots[0]->SuperClassID() != TEXMAP_CLASS_ID) {
         host::DeleteScene(r.roots);
         throw InputError(path + ": the scene does not hold exactly one texture");
@@ -206,7 +221,8 @@ std::vector<std::uint8_t> SaveSceneBytes(Texmap* root)
 {
     std::vector<unsigned char> bytes;
     std::wstring error;
-    if (!host::WriteScene({root}, &bytes, &error)) throw InputError("the scene cannot be saved: " + Narrow(error));
+    if (!host::WriteScene({root}, &bytes, &error))
+        throw InputError("the scene cannot be saved: " + Narrow(error));
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 

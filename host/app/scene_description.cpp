@@ -68,7 +68,10 @@ std::string Join(const std::string& path, const std::string& key)
     return path.empty() ? key : path + "." + key;
 }
 
-std::string Index(const std::string& path, size_t i) { return path + "[" + std::to_string(i) + "]"; }
+std::string Index(const std::string& path, size_t i)
+{
+    return path + "[" + std::to_string(i) + "]";
+}
 
 class Reader {
 public:
@@ -79,7 +82,8 @@ public:
 
     [[noreturn]] void Fail(const std::string& path, const std::string& what) const
     {
-        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " + what);
+        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " +
+                         what);
     }
 
     StackDescription Stack(const Json& j, const std::string& path, int depth);
@@ -88,7 +92,8 @@ private:
     // Keys of one object, each consumed at most once; Finish reports the keys nobody read.
     class Object {
     public:
-        Object(const Reader& r, const Json& j, std::string path) : r_(r), j_(j), path_(std::move(path))
+        Object(const Reader& r, const Json& j, std::string path)
+            : r_(r), j_(j), path_(std::move(path))
         {
             if (!j.is_object()) r_.Fail(path_, "expected an object, found " + Describe(j));
         }
@@ -107,8 +112,10 @@ private:
                 for (const char* k : known_) read = read || it.key() == k;
                 if (!read) {
                     std::string list;
-                    for (const char* k : known_) list += (list.empty() ? "" : ", ") + std::string(k);
-                    r_.Fail(Join(path_, it.key()), "unknown key \"" + it.key() + "\" (this object takes: " + list + ")");
+                    for (const char* k : known_)
+                        list += (list.empty() ? "" : ", ") + std::string(k);
+                    r_.Fail(Join(path_, it.key()),
+                            "unknown key \"" + it.key() + "\" (this object takes: " + list + ")");
                 }
             }
         }
@@ -131,7 +138,8 @@ private:
     {
         if (!j.is_number()) Fail(path, "expected a number, found " + Describe(j));
         double d = j.get<double>();
-        if (!std::isfinite(d) || std::fabs(d) > (double)FLT_MAX) Fail(path, "number out of range for a float");
+        if (!std::isfinite(d) || std::fabs(d) > (double)FLT_MAX)
+            Fail(path, "number out of range for a float");
         return (float)d;
     }
 
@@ -139,7 +147,8 @@ private:
     {
         if (!j.is_number()) Fail(path, "expected an integer, found " + Describe(j));
         double d = j.get<double>();
-        if (j.is_number_float() && d != std::floor(d)) Fail(path, "expected an integer, found " + Show(j));
+        if (j.is_number_float() && d != std::floor(d))
+            Fail(path, "expected an integer, found " + Show(j));
         if (j.is_number_unsigned() ? j.get<std::uint64_t>() > (std::uint64_t)INT_MAX
                                    : (d < (double)INT_MIN || d > (double)INT_MAX))
             Fail(path, "integer out of range: " + Show(j));
@@ -156,7 +165,10 @@ private:
     template <size_t N>
     std::array<float, N> Vector(const Json& j, const std::string& path, const char* what) const
     {
-        if (!j.is_array() || j.size() != N) Fail(path, std::string("expected ") + what + ", found " + (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
+        if (!j.is_array() || j.size() != N)
+            Fail(path,
+                 std::string("expected ") + what + ", found " +
+                     (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
         std::array<float, N> v;
         for (size_t i = 0; i < N; ++i) v[i] = Number(j[i], Index(path, i));
         return v;
@@ -166,7 +178,9 @@ private:
     Rgba Color4(const Json& j, const std::string& path) const
     {
         if (!j.is_array() || (j.size() != 3 && j.size() != 4))
-            Fail(path, "expected a colour [r, g, b] or [r, g, b, a], found " + (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
+            Fail(path,
+                 "expected a colour [r, g, b] or [r, g, b, a], found " +
+                     (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
         Rgba c{0.0f, 0.0f, 0.0f, 1.0f};
         for (size_t i = 0; i < j.size(); ++i) c[i] = Number(j[i], Index(path, i));
         return c;
@@ -204,11 +218,13 @@ void Reader::ReadBitmap(Object& o, const std::string& path, PictureParams& p)
 {
     const Json* v = o.Take("file");
     if (!v) Fail(path, "bitmap without \"file\"");
-    if (!v->is_string() || v->get<std::string>().empty()) Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
+    if (!v->is_string() || v->get<std::string>().empty())
+        Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
     const std::string name = v->get<std::string>();
     p.file = ResolveRelativeTo(folder_, name);
     PathKind kind = KindOfPath(p.file);
-    if (kind == PathKind::Missing) Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + p.file + ")");
+    if (kind == PathKind::Missing)
+        Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + p.file + ")");
     if (kind != PathKind::File) Fail(o.PathOf("file"), "bitmap \"" + name + "\" " + NotAFile(kind));
     try {
         p.image = ReadFileBytes(p.file);
@@ -222,15 +238,19 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
     if (j.is_null()) return nullptr;
     Object o(*this, j, path);
     const Json* type = o.Take("type");
-    if (!type) Fail(path, "sub-map without \"type\" (constant, checker, gradient, noise, bitmap or layers)");
+    if (!type)
+        Fail(path,
+             "sub-map without \"type\" (constant, checker, gradient, noise, bitmap or layers)");
     if (!type->is_string()) Fail(o.PathOf("type"), "expected a string, found " + Describe(*type));
     std::string t = type->get<std::string>();
     // The same limits as saved scenes: textures nest at most so deep, and one sample evaluates
     // at most so many (each texture once, as a description shares none).
     if (depth + 1 > host::kMaxTextureNesting)
-        Fail(path, "textures nested deeper than " + std::to_string(host::kMaxTextureNesting) + " levels");
+        Fail(path,
+             "textures nested deeper than " + std::to_string(host::kMaxTextureNesting) + " levels");
     if (++textures_ > host::kMaxTextureEvaluations)
-        Fail(path, "one sample would evaluate more than " + std::to_string(host::kMaxTextureEvaluations) + " textures");
+        Fail(path, "one sample would evaluate more than " +
+                       std::to_string(host::kMaxTextureEvaluations) + " textures");
 
     auto m = std::make_unique<SubmapDescription>();
     m->where = path;
@@ -238,7 +258,8 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
     if (t == "constant") {
         m->kind = PictureKind::Constant;
         if (const Json* v = o.Take("color")) p.color = Color4(*v, o.PathOf("color"));
-        if (const Json* v = o.Take("perturb")) p.perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
+        if (const Json* v = o.Take("perturb"))
+            p.perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
     } else if (t == "checker" || t == "noise") {
         m->kind = t == "checker" ? PictureKind::Checker : PictureKind::Noise;
         if (const Json* v = o.Take("color1")) p.color1 = Color4(*v, o.PathOf("color1"));
@@ -248,7 +269,8 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
         if (m->kind == PictureKind::Noise) {
             if (const Json* v = o.Take("octaves")) {
                 p.octaves = Integer(*v, o.PathOf("octaves"));
-                if (p.octaves < 1 || p.octaves > 8) Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
+                if (p.octaves < 1 || p.octaves > 8)
+                    Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
             }
             if (const Json* v = o.Take("seed")) p.seed = Integer(*v, o.PathOf("seed"));
         }
@@ -257,8 +279,10 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
         if (const Json* v = o.Take("colors")) {
             std::string cp = o.PathOf("colors");
             if (!v->is_array() || v->size() < 2 || v->size() > kMaxGradientStops)
-                Fail(cp, "expected an array of 2 to " + std::to_string(kMaxGradientStops) + " colours, found " +
-                             (v->is_array() ? "an array of " + std::to_string(v->size()) : Describe(*v)));
+                Fail(cp, "expected an array of 2 to " + std::to_string(kMaxGradientStops) +
+                             " colours, found " +
+                             (v->is_array() ? "an array of " + std::to_string(v->size())
+                                            : Describe(*v)));
             p.stops.clear();
             for (size_t i = 0; i < v->size(); ++i) p.stops.push_back(Color4((*v)[i], Index(cp, i)));
         }
@@ -267,7 +291,9 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
             if (d == "u") p.direction = 0;
             else if (d == "v") p.direction = 1;
             else if (d == "radial") p.direction = 2;
-            else Fail(o.PathOf("direction"), "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
+            else
+                Fail(o.PathOf("direction"),
+                     "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
         }
         if (const Json* v = o.Take("bump")) p.bump = Number(*v, o.PathOf("bump"));
     } else if (t == "bitmap") {
@@ -280,7 +306,8 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
         o.Take("output");
         m->stack = std::make_unique<StackDescription>(Stack(j, path, depth + 1));
     } else {
-        Fail(o.PathOf("type"), "unknown sub-map type \"" + t + "\" (constant, checker, gradient, noise, bitmap or layers)");
+        Fail(o.PathOf("type"), "unknown sub-map type \"" + t +
+                                   "\" (constant, checker, gradient, noise, bitmap or layers)");
     }
     o.Finish();
     return m;
@@ -296,7 +323,8 @@ LayerDescription Reader::Layer(const Json& j, const std::string& path, int depth
     if (const Json* v = o.Take("maskEnabled")) l.maskEnabled = Bool(*v, o.PathOf("maskEnabled"));
     if (const Json* v = o.Take("mapUsed")) l.mapUsed = Bool(*v, o.PathOf("mapUsed"));
     if (const Json* v = o.Take("opacity")) l.opacity = Number(*v, o.PathOf("opacity"));
-    if (const Json* v = o.Take("color")) l.color = Vector<3>(*v, o.PathOf("color"), "a colour [r, g, b]");
+    if (const Json* v = o.Take("color"))
+        l.color = Vector<3>(*v, o.PathOf("color"), "a colour [r, g, b]");
     if (const Json* v = o.Take("mode")) l.mode = Mode(*v, o.PathOf("mode"));
     o.Finish();
     return l;
@@ -317,7 +345,8 @@ OutputDescription Reader::Output(const Json& j, const std::string& path)
         out.gamma = Number(*v, o.PathOf("gamma"));
         // The editor keeps gamma at 0.001 or above; below that the curve divides by zero or
         // flips the colour, so a scene may not ask for it either.
-        if (!(*out.gamma >= 0.001f)) Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
+        if (!(*out.gamma >= 0.001f))
+            Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
     }
     if (const Json* v = o.Take("mono")) out.mono = Bool(*v, o.PathOf("mono"));
     if (const Json* v = o.Take("clamp")) out.clamp = Bool(*v, o.PathOf("clamp"));
@@ -335,8 +364,10 @@ StackDescription Reader::Stack(const Json& j, const std::string& path, int depth
     std::string lp = o.PathOf("layers");
     if (!layers->is_array()) Fail(lp, "expected an array of layers, found " + Describe(*layers));
     if (layers->empty()) Fail(lp, "a layered texture needs at least one layer");
-    if (layers->size() > kMaxLayers) Fail(lp, "more than " + std::to_string(kMaxLayers) + " layers");
-    for (size_t i = 0; i < layers->size(); ++i) s.layers.push_back(Layer((*layers)[i], Index(lp, i), depth));
+    if (layers->size() > kMaxLayers)
+        Fail(lp, "more than " + std::to_string(kMaxLayers) + " layers");
+    for (size_t i = 0; i < layers->size(); ++i)
+        s.layers.push_back(Layer((*layers)[i], Index(lp, i), depth));
     if (const Json* v = o.Take("output")) s.output = Output(*v, o.PathOf("output"));
     o.Finish();
     return s;
@@ -394,7 +425,8 @@ StackDescription ParseSceneJson(const std::string& text, const std::string& file
     Json j;
     DuplicateKeyFinder duplicates;
     try {
-        j = Json::parse(text, std::ref(duplicates), /*allow_exceptions=*/true, /*ignore_comments=*/true);
+        j = Json::parse(text, std::ref(duplicates), /*allow_exceptions=*/true,
+                        /*ignore_comments=*/true);
     } catch (const Json::parse_error& e) {
         // e.what() reads "[json.exception.parse_error.101] parse error at line L, column C: why".
         std::string why = e.what();
@@ -406,7 +438,8 @@ StackDescription ParseSceneJson(const std::string& text, const std::string& file
             std::string w = e.what();
             where = w.substr(at + 1, w.find(':', at) - at - 1) + ", ";
         }
-        throw InputError(fileName + ": malformed JSON " + where + "byte " + std::to_string(e.byte) + ": " + why);
+        throw InputError(fileName + ": malformed JSON " + where + "byte " + std::to_string(e.byte) +
+                         ": " + why);
     } catch (const Json::exception& e) {
         // Raised while parsing too: a number too large for a double ("1e400").
         std::string why = e.what();

@@ -42,7 +42,8 @@ struct LayerDescription {
 struct OutputDescription {
     std::optional<bool> on, mono, clamp;
     std::optional<std::array<float, 3>> hsv, rgb;
-    std::optional<float> alpha, bright, contrast, gamma;  // bright, contrast: factors (percent × 0.01f)
+    std::optional<float> alpha, bright, contrast,
+        gamma;  // bright, contrast: factors (percent × 0.01f)
 };
 
 struct StackDescription {
