@@ -11,16 +11,20 @@
 #pragma once
 
 #include "baseinterface.h"
+#include "blend_mode_list.h"
 #include "acolor.h"
 #include "color.h"
 #include "point3.h"
+
+// The texture's class, as its class descriptor registers it (super class TEXMAP_CLASS_ID).
+#define VORLITH_CLASS_ID Class_ID(0x9B340D4D, 0xA443AC6A)
 
 #define VORLITH_LAYERS_INTERFACE Interface_ID(0x51C3A7E2, 0x2D6B94F0)
 
 // The most layers a texture holds. Its sub-map slots (two per layer) and references (one more)
 // then stay far inside an int, and a stack stays a size that can be edited and rendered. A
 // layer count above it, and a sub-map or reference index past its slots, are refused: nothing
-// changes.
+// changes. Scene loading keeps to it too.
 #define VORLITH_MAX_LAYERS          100000
 
 // The values a new layer holds (its map and mask are empty): every switch on, fully opaque,
@@ -33,6 +37,14 @@
 // The lowest Output gamma. The setter and scene loading raise anything below it to it, as the
 // editor's spinner does; the evaluation relies on it.
 #define VORLITH_MIN_OUTPUT_GAMMA    0.001f
+
+// The blend modes, indices 0 .. VORLITH_MODE_COUNT - 1, from the mode list. The name of mode i,
+// as the editor shows it, is string VORLITH_MODE_NAME_ID(i) of the library's string table.
+#define VORLITH_MODE_NAME_ID_ROW(mode, stringId, name, colour, bump) stringId,
+static const int kVorlithModeNameIds[] = {QUILTRA_BLEND_MODES(VORLITH_MODE_NAME_ID_ROW)};
+#undef VORLITH_MODE_NAME_ID_ROW
+#define VORLITH_MODE_COUNT ((int)(sizeof(kVorlithModeNameIds) / sizeof(kVorlithModeNameIds[0])))
+#define VORLITH_MODE_NAME_ID(i) (kVorlithModeNameIds[(i)])
 
 class IVorlithLayers : public BaseInterface {
 public:

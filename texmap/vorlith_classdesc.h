@@ -4,8 +4,7 @@
 
 #include "max.h"
 #include "iparamb2.h"
-
-#define VORLITH_CLASS_ID Class_ID(0x9B340D4D, 0xA443AC6A)
+#include "ivorlith.h"   // VORLITH_CLASS_ID
 
 // The host application that hides the class from its create lists.
 enum { VORLITH_HIDDEN_APP_ID = kAPP_VIZR };

@@ -1,7 +1,8 @@
 #include "file_io.h"
 
-#include <cstdio>
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #ifdef _WIN32
@@ -26,7 +27,8 @@ std::wstring Widen(const std::string& utf8)
 std::string Narrow(const std::wstring& wide)
 {
     if (wide.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr,
+                                nullptr);
     std::string s((size_t)n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), &s[0], n, nullptr, nullptr);
     return s;
@@ -36,11 +38,14 @@ static std::string LastErrorText()
 {
     DWORD code = GetLastError();
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
     std::string s = text ? Narrow(text) : "error " + std::to_string(code);
     if (text) LocalFree(text);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.')) s.pop_back();
+    while (!s.empty() &&
+           (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
+        s.pop_back();
     return s;
 }
 #else
@@ -56,36 +61,111 @@ static std::FILE* OpenFile(const std::string& path, const char* mode)
 #endif
 }
 
+static bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The names Windows gives to devices in every folder: the part of the last name before its
+// first dot, trailing spaces and a trailing colon ignored, in any letter case. COM and LPT take a
+// digit or a superscript 1, 2 or 3.
+static bool IsDeviceName(std::string path)
+{
+    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] == '.' &&
+        IsSeparator(path[3]))
+        return true;  // \\.\COM1, \\.\pipe\...
+    while (!path.empty() && (path.back() == ':' || path.back() == ' ')) path.pop_back();
+    size_t start = path.size();
+    while (start > 0 && !IsSeparator(path[start - 1]) && path[start - 1] != ':') --start;
+    std::string stem = path.substr(start);
+    stem = stem.substr(0, stem.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) c = (char)std::toupper((unsigned char)c);
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
+        stem == "CONOUT$")
+        return true;
+    if (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0) return false;
+    const std::string number = stem.substr(3);
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xc2\xb9" ||
+           number == "\xc2\xb2" || number == "\xc2\xb3";  // a digit, or ¹ ² ³ in UTF-8
+}
+
+PathKind KindOfPath(const std::string& path)
+{
+#ifdef _WIN32
+    if (IsDeviceName(path)) return PathKind::Device;
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+#else
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
+    return S_ISREG(st.st_mode)   ? PathKind::File
+           : S_ISDIR(st.st_mode) ? PathKind::Folder
+                                 : PathKind::Device;
+#endif
+}
+
+std::string NotAFile(PathKind kind)
+{
+    switch (kind) {
+    case PathKind::Missing: return "no such file";
+    case PathKind::Folder: return "is a folder, not a file";
+    case PathKind::Device: return "names a device, not a file";
+    case PathKind::File: break;
+    }
+    return "is a file";
+}
+
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 {
-    if (!FileExists(path)) throw InputError(path + ": no such file");
-    std::FILE* f = OpenFile(path, "rb");
+    PathKind kind = KindOfPath(path);
+    if (kind != PathKind::File) throw InputError(path + ": " + NotAFile(kind));
+    const std::string tooLarge =
+        path + ": larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB";
+#ifdef _WIN32
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw InputError(path + ": cannot open: " + LastErrorText());
+    struct Closer {
+        HANDLE h;
+        ~Closer() { CloseHandle(h); }
+    } closer{h};
+    // Only a file on a disk: a pipe or a character device reached some other way is refused
+    // before anything is read from it.
+    if (GetFileType(h) != FILE_TYPE_DISK)
+        throw InputError(path + ": " + NotAFile(PathKind::Device));
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(h, &size)) throw InputError(path + ": cannot read: " + LastErrorText());
+    if ((std::uint64_t)size.QuadPart > kMaxInputFileBytes) throw InputError(tooLarge);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve((size_t)size.QuadPart);
+    std::uint8_t buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr))
+            throw InputError(path + ": read error: " + LastErrorText());
+        if (n == 0) break;
+        if (bytes.size() + n > kMaxInputFileBytes) throw InputError(tooLarge);  // it grew meanwhile
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return bytes;
+#else
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw InputError(path + ": cannot open: " + LastErrorText());
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[65536];
+    bool large = false;
     for (;;) {
         size_t n = std::fread(buffer, 1, sizeof buffer, f);
+        if (bytes.size() + n > kMaxInputFileBytes) { large = true; break; }
         bytes.insert(bytes.end(), buffer, buffer + n);
         if (n < sizeof buffer) break;
     }
     bool failed = std::ferror(f) != 0;
     std::fclose(f);
+    if (large) throw InputError(tooLarge);
     if (failed) throw InputError(path + ": read error");
     return bytes;
-}
-
-bool FileExists(const std::string& path)
-{
-#ifdef _WIN32
-    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-#else
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 #endif
 }
-
-static bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool IsAbsolutePath(const std::string& path)
 {
@@ -135,13 +215,25 @@ static bool MakeDirectory(const std::string& path)
 #endif
 }
 
-void CreateParentDirectories(const std::string& path)
+static bool RemoveEmptyDirectory(const std::string& path)
+{
+#ifdef _WIN32
+    return RemoveDirectoryW(Widen(path).c_str()) != 0;
+#else
+    return rmdir(path.c_str()) == 0;
+#endif
+}
+
+void CreateParentDirectories(const std::string& path, std::vector<std::string>& created)
 {
     std::string dir = DirectoryOf(path);
     while (!dir.empty() && IsSeparator(dir.back())) dir.pop_back();
     if (dir.empty() || dir.back() == ':' || IsDirectory(dir)) return;
-    CreateParentDirectories(dir);
-    if (!MakeDirectory(dir)) throw InputError(dir + ": cannot create folder: " + LastErrorText());
+    CreateParentDirectories(dir, created);
+    // Made, or there is a file of that name (which cannot be a folder).
+    if (!MakeDirectory(dir) || !IsDirectory(dir))
+        throw InputError(dir + ": cannot create folder: " + LastErrorText());
+    created.push_back(dir);
 }
 
 void RemoveFileQuietly(const std::string& path)
@@ -165,13 +257,18 @@ static std::string TemporaryNameFor(const std::string& path)
 
 OutputFiles::~OutputFiles()
 {
-    if (!committed_)
-        for (const Entry& e : entries_) RemoveFileQuietly(e.temporary);
+    if (committed_) return;
+    for (const Entry& e : entries_) RemoveFileQuietly(e.temporary);
+    // The folders made for this output, innermost first; one that something is in now (a target
+    // renamed before a later rename failed) stays.
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveEmptyDirectory(*it);
 }
 
 std::string OutputFiles::StageName(const std::string& path)
 {
-    CreateParentDirectories(path);
+    if (KindOfPath(path) == PathKind::Device)
+        throw InputError(path + ": " + NotAFile(PathKind::Device));
+    CreateParentDirectories(path, folders_);
     if (IsDirectory(path)) throw InputError(path + ": is a folder, not a file name");
     Entry e{path, TemporaryNameFor(path)};
     entries_.push_back(e);

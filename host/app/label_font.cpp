@@ -36,11 +36,13 @@ int LabelWidth(const std::string& text, int scale)
 
 int LabelHeight(int scale) { return 7 * scale; }
 
-void DrawLabel(FloatImage& image, int x, int y, const std::string& text, int scale, const float rgba[4])
+void DrawLabel(FloatImage& image, int x, int y, const std::string& text, int scale,
+               const float rgba[4])
 {
     std::string s = Printable(text);
     std::vector<Vertex> quads(s.size() * 64 + 64);
-    int count = stb_easy_font_print(0.0f, 0.0f, &s[0], nullptr, quads.data(), (int)(quads.size() * sizeof(Vertex)));
+    int count = stb_easy_font_print(0.0f, 0.0f, &s[0], nullptr, quads.data(),
+                                    (int)(quads.size() * sizeof(Vertex)));
     for (int q = 0; q < count; ++q) {
         const Vertex* v = &quads[(size_t)q * 4];
         float x0 = v[0].x, y0 = v[0].y, x1 = v[0].x, y1 = v[0].y;

@@ -14,6 +14,7 @@ int LabelWidth(const std::string& text, int scale);
 int LabelHeight(int scale);
 
 // Draws the text with its top-left corner at (x, y); pixels outside the image are skipped.
-void DrawLabel(FloatImage& image, int x, int y, const std::string& text, int scale, const float rgba[4]);
+void DrawLabel(FloatImage& image, int x, int y, const std::string& text, int scale,
+               const float rgba[4]);
 
 }  // namespace quiltra

@@ -42,7 +42,6 @@ namespace quiltra {
 namespace {
 
 const int kMaxSide = 16384;
-const long long kMaxPixels = 64ll * 1024 * 1024;
 
 std::string ExecutableFolder()
 {
@@ -60,37 +59,97 @@ bool EndsWithIgnoringCase(const std::string& s, const std::string& suffix)
 {
     if (s.size() < suffix.size()) return false;
     for (size_t i = 0; i < suffix.size(); ++i)
-        if (std::tolower((unsigned char)s[s.size() - suffix.size() + i]) != std::tolower((unsigned char)suffix[i])) return false;
+        if (std::tolower((unsigned char)s[s.size() - suffix.size() + i]) !=
+            std::tolower((unsigned char)suffix[i]))
+            return false;
     return true;
 }
 
-// The same file, whatever the spelling of its path.
+#ifdef _WIN32
+// A path as Windows resolves it, for comparing spellings: absolute, with backslashes, its
+// folder under its long name, trailing dots and spaces of its name dropped, in lower case.
+std::wstring ResolvedSpelling(const std::string& path)
+{
+    std::wstring full(32768, L'\0');
+    DWORD n = GetFullPathNameW(Widen(path).c_str(), (DWORD)full.size(), &full[0], nullptr);
+    full.resize(n < full.size() ? n : 0);
+    for (wchar_t& c : full) c = c == L'/' ? L'\\' : c;
+    size_t slash = full.rfind(L'\\');
+    std::wstring folder = slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1);
+    std::wstring name = full.substr(folder.size());
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    std::wstring longFolder(32768, L'\0');
+    n = folder.empty() ? 0
+                       : GetLongPathNameW(folder.c_str(), &longFolder[0], (DWORD)longFolder.size());
+    if (n > 0 && n < longFolder.size()) folder = longFolder.substr(0, n);
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    std::wstring all = folder + name;
+    for (wchar_t& c : all) c = (wchar_t)towlower(c);
+    return all;
+}
+
+// The identity of an existing file (volume and file index), or false.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    HANDLE h =
+        CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+#endif
+
+// The same file, whatever the spelling of its path: relative or absolute, / or \\, letter case,
+// short folder names, trailing dots; files that exist also by their identity (links).
 bool SameFile(const std::string& a, const std::string& b)
 {
 #ifdef _WIN32
-    auto full = [](const std::string& p) {
-        std::wstring w(32768, L'\0');
-        DWORD n = GetFullPathNameW(Widen(p).c_str(), (DWORD)w.size(), &w[0], nullptr);
-        w.resize(n);
-        for (wchar_t& c : w) c = c == L'/' ? L'\\' : (wchar_t)towlower(c);
-        return w;
-    };
-    return full(a) == full(b);
+    if (ResolvedSpelling(a) == ResolvedSpelling(b)) return true;
+    BY_HANDLE_FILE_INFORMATION x, y;
+    return FileIdentity(a, x) && FileIdentity(b, y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 #else
     return a == b;
 #endif
 }
 
+// A whole number written plainly: digits only, no sign, no space, no leading zero; false when
+// the text is anything else or above `most`.
+bool PlainNumber(const std::string& text, long long most, long long& value)
+{
+    if (text.empty() || text.size() > 18 || (text[0] == '0' && text.size() > 1)) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= most;
+}
+
 void ParseSize(const std::string& text, int& width, int& height)
 {
-    int w = 0, h = 0, used = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%n", &w, &h, &used) != 2 || used != (int)text.size())
+    const size_t x = text.find('x');
+    long long w = 0, h = 0;
+    if (x == std::string::npos || !PlainNumber(text.substr(0, x), 1ll << 40, w) ||
+        !PlainNumber(text.substr(x + 1), 1ll << 40, h))
         throw InputError("--size: expected WIDTHxHEIGHT (e.g. 512x512), found \"" + text + "\"");
-    if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || (long long)w * h > kMaxPixels)
-        throw InputError("--size: " + text + " is outside 1x1 .. " + std::to_string(kMaxSide) + " per side and " +
-                         std::to_string(kMaxPixels) + " pixels in all");
-    width = w;
-    height = h;
+    if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || w * h > kMaxPicturePixels)
+        throw InputError("--size: " + text + " is outside 1x1 .. " + std::to_string(kMaxSide) +
+                         " per side and " + std::to_string(kMaxPicturePixels) + " pixels in all");
+    width = (int)w;
+    height = (int)h;
+}
+
+int ParseThreads(const std::string& text)
+{
+    long long n = 0;
+    if (!PlainNumber(text, 256, n) || n < 1)
+        throw InputError("--threads: expected a whole number from 1 to 256, found \"" + text +
+                         "\"");
+    return (int)n;
 }
 
 // Progress on stderr once a render has taken more than a moment.
@@ -99,7 +158,8 @@ std::function<void(double)> ProgressReporter(const std::string& what)
     auto start = std::chrono::steady_clock::now();
     auto shown = std::make_shared<int>(-1);
     return [start, shown, what](double fraction) {
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         int percent = (int)(fraction * 100.0);
         if (seconds < 1.0 || percent == *shown) return;
         *shown = percent;
@@ -120,12 +180,23 @@ int RunRender(const Options& o)
 {
     int width = 0, height = 0;
     ParseSize(o.size, width, height);
-    RenderChannel channel = o.channel == "mono" ? RenderChannel::Mono : o.channel == "bump" ? RenderChannel::Perturb : RenderChannel::Color;
-    if (!EndsWithIgnoringCase(o.output, ".png")) throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
+    RenderChannel channel = o.channel == "mono"   ? RenderChannel::Mono
+                            : o.channel == "bump" ? RenderChannel::Perturb
+                                                  : RenderChannel::Color;
+    if (!EndsWithIgnoringCase(o.output, ".png"))
+        throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
     for (const std::string* out : {&o.output, &o.pfm, &o.pfmAlpha})
-        if (!out->empty() && SameFile(*out, o.scene)) throw InputError(*out + ": would overwrite the scene file");
-    if (!o.pfm.empty() && !o.pfmAlpha.empty() && SameFile(o.pfm, o.pfmAlpha)) throw InputError("--pfm and --pfm-alpha name the same file");
-    if (!o.pfm.empty() && SameFile(o.pfm, o.output)) throw InputError("--pfm and -o name the same file");
+        if (!out->empty() && SameFile(*out, o.scene))
+            throw InputError(*out + ": would overwrite the scene file");
+    // Two outputs under one name would leave the one written first in place of the other.
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"-o", &o.output}, {"--pfm", &o.pfm}, {"--pfm-alpha", &o.pfmAlpha}};
+    for (size_t i = 0; i < 3; ++i)
+        for (size_t k = i + 1; k < 3; ++k)
+            if (!outputs[i].second->empty() && !outputs[k].second->empty() &&
+                SameFile(*outputs[i].second, *outputs[k].second))
+                throw InputError(std::string(outputs[k].first) + " and " + outputs[i].first +
+                                 " name the same file");
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
@@ -151,9 +222,12 @@ int RunRender(const Options& o)
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
     files.Commit();
     if (std::getenv("QUILTRA_TIMING")) {
-        auto seconds = [](Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
-        std::fprintf(stderr, "timing: load %.3f s, render %.3f s, write %.3f s\n", seconds(started, loaded),
-                     seconds(loaded, rendered), seconds(rendered, Clock::now()));
+        auto seconds = [](Clock::time_point a, Clock::time_point b) {
+            return std::chrono::duration<double>(b - a).count();
+        };
+        std::fprintf(stderr, "timing: load %.3f s, render %.3f s, write %.3f s\n",
+                     seconds(started, loaded), seconds(loaded, rendered),
+                     seconds(rendered, Clock::now()));
     }
     std::fprintf(stderr, "wrote %s (%dx%d)\n", o.output.c_str(), width, height);
     return 0;
@@ -161,7 +235,10 @@ int RunRender(const Options& o)
 
 int RunEval(const Options& o)
 {
-    if (!std::isfinite(o.u) || !std::isfinite(o.v)) throw InputError("--u and --v must be finite numbers");
+    // Rounded to float as the sample takes them: 1e39 would become infinity.
+    if (!std::isfinite((float)o.u) || !std::isfinite((float)o.v))
+        throw InputError(
+            "--u and --v must be finite numbers within the float range (up to 3.4e38)");
     Host host(o.plugins);
     SceneTexture texture = LoadAnyScene(host, o.scene);
     Texmap* t = texture.Get();
@@ -178,15 +255,18 @@ int RunEval(const Options& o)
     AColor c = t->EvalColor(sc);
     float m = t->EvalMono(sc);  // answered from the cache EvalColor filled
     Point3 p = t->EvalNormalPerturb(sc);
-    std::printf("color %s %s %s %s\n", HexFloat(c.r).c_str(), HexFloat(c.g).c_str(), HexFloat(c.b).c_str(), HexFloat(c.a).c_str());
+    std::printf("color %s %s %s %s\n", HexFloat(c.r).c_str(), HexFloat(c.g).c_str(),
+                HexFloat(c.b).c_str(), HexFloat(c.a).c_str());
     std::printf("mono %s\n", HexFloat(m).c_str());
-    std::printf("perturb %s %s %s\n", HexFloat(p.x).c_str(), HexFloat(p.y).c_str(), HexFloat(p.z).c_str());
+    std::printf("perturb %s %s %s\n", HexFloat(p.x).c_str(), HexFloat(p.y).c_str(),
+                HexFloat(p.z).c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int RunModes(const Options& o)
 {
-    if (!EndsWithIgnoringCase(o.output, ".png")) throw InputError(o.output + ": the sheet is written as PNG: give a name ending in .png");
+    if (!EndsWithIgnoringCase(o.output, ".png"))
+        throw InputError(o.output + ": the sheet is written as PNG: give a name ending in .png");
     if (o.cell < 32 || o.cell > 1024) throw InputError("--cell: expected 32 to 1024 pixels");
     Host host(o.plugins);
     ModesSheetSettings ms;
@@ -196,13 +276,15 @@ int RunModes(const Options& o)
     OutputFiles files;
     files.Stage(o.output, EncodePng(sheet));
     files.Commit();
-    std::fprintf(stderr, "wrote %s (%dx%d, 35 modes)\n", o.output.c_str(), sheet.width, sheet.height);
+    std::fprintf(stderr, "wrote %s (%dx%d, 35 modes)\n", o.output.c_str(), sheet.width,
+                 sheet.height);
     return 0;
 }
 
 int RunSave(const Options& o)
 {
-    if (SameFile(o.output, o.scene)) throw InputError(o.output + ": would overwrite the scene file it is made from");
+    if (SameFile(o.output, o.scene))
+        throw InputError(o.output + ": would overwrite the scene file it is made from");
     Host host(o.plugins);
     SceneTexture texture = LoadAnyScene(host, o.scene);
     OutputFiles files;
@@ -226,24 +308,35 @@ int Main(std::vector<std::string> args)
     Options o;
     o.plugins = ExecutableFolder() + "plugins";
     o.threads = HardwareThreads();
+    auto threads = [&o](const std::string& text) { o.threads = ParseThreads(text); };
 
-    CLI::App app("quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in", "quiltra");
+    CLI::App app(
+        "quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in",
+        "quiltra");
     app.allow_windows_style_options(false);  // "/path" is a file, not an option
     app.require_subcommand(1);
     app.fallthrough();  // --plugins may come after the command too
-    app.add_option("--plugins", o.plugins, "folder of plug-ins to load (default: plugins beside the program)");
+    app.add_option("--plugins", o.plugins,
+                   "folder of plug-ins to load (default: plugins beside the program)");
 
     auto* render = app.add_subcommand("render", "render a scene over the unit square to a PNG");
     render->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     render->add_option("-o,--output", o.output, "PNG to write")->required();
     render->add_option("--size", o.size, "WIDTHxHEIGHT in pixels (default 512x512)");
-    render->add_option("--threads", o.threads, "render threads (default: every core)")->check(CLI::Range(1, 256));
-    render->add_option("--channel", o.channel, "what to render: color (EvalColor), mono (EvalMono) or bump (EvalNormalPerturb, shown as a lit relief)")
+    render->add_option_function<std::string>("--threads", threads,
+                                             "render threads, 1 to 256 (default: every core)");
+    render
+        ->add_option("--channel", o.channel,
+                     "what to render: color (EvalColor), mono (EvalMono) or bump "
+                     "(EvalNormalPerturb, shown as a lit relief)")
         ->check(CLI::IsMember({"color", "mono", "bump"}));
-    render->add_option("--pfm", o.pfm, "also write the raw float red, green and blue (or x, y, z) as PFM");
-    render->add_option("--pfm-alpha", o.pfmAlpha, "also write the raw float alpha as a one-channel PFM");
+    render->add_option("--pfm", o.pfm,
+                       "also write the raw float red, green and blue (or x, y, z) as PFM");
+    render->add_option("--pfm-alpha", o.pfmAlpha,
+                       "also write the raw float alpha as a one-channel PFM");
 
-    auto* eval = app.add_subcommand("eval", "evaluate one shading sample: colour, mono, perturbation");
+    auto* eval =
+        app.add_subcommand("eval", "evaluate one shading sample: colour, mono, perturbation");
     eval->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     eval->add_option("--u", o.u, "u coordinate (default 0.5)");
     eval->add_option("--v", o.v, "v coordinate (default 0.5)");
@@ -252,7 +345,8 @@ int Main(std::vector<std::string> args)
     o.output = "modes.png";
     modes->add_option("-o,--output", o.output, "PNG to write (default modes.png)");
     modes->add_option("--cell", o.cell, "cell size in pixels (default 224)");
-    modes->add_option("--threads", o.threads, "render threads (default: every core)")->check(CLI::Range(1, 256));
+    modes->add_option_function<std::string>("--threads", threads,
+                                            "render threads, 1 to 256 (default: every core)");
 
     auto* save = app.add_subcommand("save", "save a scene as a host scene file");
     save->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
@@ -285,7 +379,12 @@ int Main(std::vector<std::string> args)
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "quiltra: %s\nRun 'quiltra --help' for the commands and options.\n", e.what());
+        // One line, as every other message.
+        std::string what = e.what();
+        for (char& c : what) c = c == '\n' ? ' ' : c;
+        while (!what.empty() && what.back() == ' ') what.pop_back();
+        std::fprintf(stderr, "quiltra: %s (run 'quiltra --help' for the commands and options)\n",
+                     what.c_str());
         return 2;
     }
 

@@ -4,7 +4,6 @@
 #include "render.h"
 #include "scene_build.h"
 
-#include <blend_modes.h>
 #include <ivorlith.h>
 #include <imtl.h>
 
@@ -12,12 +11,13 @@ namespace quiltra {
 
 namespace {
 
-std::unique_ptr<SubmapDescription> Gradient(SubmapDescription::Direction direction, std::vector<Rgba> stops)
+// A gradient across u (direction 0) or v (1) through the stops.
+std::unique_ptr<SubmapDescription> Gradient(int direction, std::vector<Rgba> stops)
 {
     auto m = std::make_unique<SubmapDescription>();
-    m->kind = SubmapDescription::Kind::Gradient;
-    m->direction = direction;
-    m->stops = std::move(stops);
+    m->kind = PictureKind::Gradient;
+    m->params.direction = direction;
+    m->params.stops = std::move(stops);
     return m;
 }
 
@@ -28,11 +28,13 @@ StackDescription ModesSheetScene()
     StackDescription s;
     s.layers.resize(2);
     // Base: deep blue through teal to orange across u.
-    s.layers[0].map = Gradient(SubmapDescription::Direction::U,
-                               {{0.02f, 0.05f, 0.30f, 1.0f}, {0.05f, 0.55f, 0.50f, 1.0f}, {1.0f, 0.50f, 0.08f, 1.0f}});
+    s.layers[0].map = Gradient(
+        0, {{0.02f, 0.05f, 0.30f, 1.0f}, {0.05f, 0.55f, 0.50f, 1.0f}, {1.0f, 0.50f, 0.08f, 1.0f}});
     // Layer: black through magenta and yellow to white, bottom to top.
-    s.layers[1].map = Gradient(SubmapDescription::Direction::V,
-                               {{0.0f, 0.0f, 0.0f, 1.0f}, {0.75f, 0.08f, 0.55f, 1.0f}, {1.0f, 0.90f, 0.20f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}});
+    s.layers[1].map = Gradient(1, {{0.0f, 0.0f, 0.0f, 1.0f},
+                                   {0.75f, 0.08f, 0.55f, 1.0f},
+                                   {1.0f, 0.90f, 0.20f, 1.0f},
+                                   {1.0f, 1.0f, 1.0f, 1.0f}});
     s.layers[1].mode = 0;
     return s;
 }
@@ -40,7 +42,7 @@ StackDescription ModesSheetScene()
 FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
 {
     const int cell = settings.cell, columns = settings.columns;
-    const int rows = (BLEND_MODE_COUNT + columns - 1) / columns;
+    const int rows = (VORLITH_MODE_COUNT + columns - 1) / columns;
     const int gap = 8;
     const int labelScale = cell >= 200 ? 2 : 1;
     const int labelBand = LabelHeight(labelScale) + 10;
@@ -60,7 +62,7 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
     RenderSettings rs;
     rs.width = rs.height = cell;
     rs.threads = settings.threads;
-    for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode) {
+    for (int mode = 0; mode < VORLITH_MODE_COUNT; ++mode) {
         layers->SetBlendMode(1, mode);
         FloatImage picture = RenderTexture(texture.Get(), rs);
         const int x0 = gap + (mode % columns) * (cell + gap);
@@ -69,10 +71,11 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
             for (int x = 0; x < cell; ++x) {
                 const float* from = picture.Pixel(x, y);
                 float* to = sheet.Pixel(x0 + x, y0 + y);
-                // Shown opaque: a mode that changes alpha would otherwise make its cell see-through.
+                // Shown opaque: a mode that changes alpha would otherwise make its cell
+                // see-through.
                 to[0] = from[0]; to[1] = from[1]; to[2] = from[2]; to[3] = 1.0f;
             }
-        std::string label = std::to_string(mode) + " " + kBlendModes[mode].name;
+        std::string label = std::to_string(mode) + " " + host.ModeNames()[(size_t)mode];
         int scale = LabelWidth(label, labelScale) <= cell ? labelScale : 1;
         DrawLabel(sheet, x0, y0 + cell + 6, label, scale, ink);
     }

@@ -29,7 +29,8 @@ inline AColor ToAColor(const std::array<float, 4>& c) { return AColor(c[0], c[1]
 // a + (b − a)·f per channel.
 inline AColor Mix(const AColor& a, const AColor& b, float f)
 {
-    return AColor(a.r + (b.r - a.r) * f, a.g + (b.g - a.g) * f, a.b + (b.b - a.b) * f, a.a + (b.a - a.a) * f);
+    return AColor(a.r + (b.r - a.r) * f, a.g + (b.g - a.g) * f, a.b + (b.b - a.b) * f,
+                  a.a + (b.a - a.a) * f);
 }
 
 // Limits to 0..1; NaN becomes 0.
@@ -95,14 +96,16 @@ bool Finite(float x) { return std::isfinite(x); }
 
 }  // namespace
 
-// ---- the map --------------------------------------------------------------------------------------
+// ---- the map
+// --------------------------------------------------------------------------------------
 
 PictureMap::PictureMap(PictureKind kind) : kind_(kind) {}
 
 void PictureMap::SetParams(const PictureParams& params)
 {
-    FloatImage pixels;
-    if (kind_ == PictureKind::Bitmap) pixels = DecodePicture(params.image, params.linear, params.file);
+    Picture pixels;
+    if (kind_ == PictureKind::Bitmap)
+        pixels = DecodePicture(params.image, params.linear, params.file);
     params_ = params;
     pixels_ = std::move(pixels);
 }
@@ -110,14 +113,14 @@ void PictureMap::SetParams(const PictureParams& params)
 void PictureMap::Reset()
 {
     params_ = PictureParams();
-    pixels_ = FloatImage();
+    pixels_ = Picture();
 }
 
 AColor PictureMap::BitmapAt(float u, float v) const
 {
-    if (pixels_.width <= 0 || pixels_.height <= 0) return AColor(0.0f, 0.0f, 0.0f, 0.0f);
+    if (pixels_.Width() <= 0 || pixels_.Height() <= 0) return AColor(0.0f, 0.0f, 0.0f, 0.0f);
     // Tiled over u and v, v = 0 at the picture's bottom row; bilinear between pixel centres.
-    const long long w = pixels_.width, h = pixels_.height;
+    const long long w = pixels_.Width(), h = pixels_.Height();
     float fu = u - std::floor(u), fv = v - std::floor(v);
     if (!Finite(fu)) fu = 0.0f;
     if (!Finite(fv)) fv = 0.0f;
@@ -125,10 +128,11 @@ AColor PictureMap::BitmapAt(float u, float v) const
     float y = (1.0f - fv) * (float)h - 0.5f;
     long long x0 = FloorIndex(x), y0 = FloorIndex(y);
     float tx = x - (float)x0, ty = y - (float)y0;
-    const float* p00 = pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0, h));
-    const float* p10 = pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0, h));
-    const float* p01 = pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0 + 1, h));
-    const float* p11 = pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0 + 1, h));
+    float p00[4], p10[4], p01[4], p11[4];
+    pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0, h), p00);
+    pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0, h), p10);
+    pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0 + 1, h), p01);
+    pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0 + 1, h), p11);
     AColor top = Mix(AColor(p00), AColor(p10), tx);
     AColor bottom = Mix(AColor(p01), AColor(p11), tx);
     return Mix(top, bottom, ty);
@@ -160,8 +164,9 @@ AColor PictureMap::ColorAt(float u, float v) const
         return Mix(ToAColor(p.stops[(size_t)i]), ToAColor(p.stops[(size_t)i + 1]), x - (float)i);
     }
     case PictureKind::Noise: {
-        float n = stb_perlin_fbm_noise3(u * p.scale, v * p.scale, (float)(p.seed % 4096) * 1.618034f + 0.5f,
-                                        2.0f, 0.5f, p.octaves);
+        float n =
+            stb_perlin_fbm_noise3(u * p.scale, v * p.scale,
+                                  (float)(p.seed % 4096) * 1.618034f + 0.5f, 2.0f, 0.5f, p.octaves);
         return Mix(ToAColor(p.color1), ToAColor(p.color2), Limit01(0.5f + 0.6f * n));
     }
     case PictureKind::Bitmap:
@@ -184,11 +189,13 @@ AColor PictureMap::EvalColor(ShadeContext& sc)
 
 Point3 PictureMap::EvalNormalPerturb(ShadeContext& sc)
 {
-    if (kind_ == PictureKind::Constant) return Point3(params_.perturb[0], params_.perturb[1], params_.perturb[2]);
+    if (kind_ == PictureKind::Constant)
+        return Point3(params_.perturb[0], params_.perturb[1], params_.perturb[2]);
     Point3 uvw = sc.UVW(kPictureMapChannel);
     const float u = uvw.x, v = uvw.y, h = kSlopeStep;
     const float k = params_.bump * (0.5f / h);
-    return Point3((MonoAt(u - h, v) - MonoAt(u + h, v)) * k, (MonoAt(u, v - h) - MonoAt(u, v + h)) * k, 0.0f);
+    return Point3((MonoAt(u - h, v) - MonoAt(u + h, v)) * k,
+                  (MonoAt(u, v - h) - MonoAt(u, v + h)) * k, 0.0f);
 }
 
 Class_ID PictureMap::ClassID() { return kClassIDs[(int)kind_]; }
@@ -244,7 +251,9 @@ IOResult PictureMap::Load(ILoad* iload)
             if (found || length > 0x7fffffffu) return IO_ERROR;
             std::vector<std::uint8_t> bytes((size_t)length);
             ULONG read = 0;
-            if (length && (iload->Read(bytes.data(), (ULONG)length, &read) != IO_OK || read != length)) return IO_ERROR;
+            if (length &&
+                (iload->Read(bytes.data(), (ULONG)length, &read) != IO_OK || read != length))
+                return IO_ERROR;
 
             PictureParams p;
             ByteReader in(bytes);
@@ -252,12 +261,13 @@ IOResult PictureMap::Load(ILoad* iload)
             std::int32_t direction = 0, octaves = 0, seed = 0;
             std::uint8_t linear = 0;
             std::vector<std::uint8_t> file;
-            bool ok = in.Get(version) && version == kParamsVersion && in.Get(kind) && kind == (std::uint32_t)kind_;
+            bool ok = in.Get(version) && version == kParamsVersion && in.Get(kind) &&
+                      kind == (std::uint32_t)kind_;
             for (float& f : p.color) ok = ok && in.Get(f);
             for (float& f : p.perturb) ok = ok && in.Get(f);
             for (float& f : p.color1) ok = ok && in.Get(f);
             for (float& f : p.color2) ok = ok && in.Get(f);
-            ok = ok && in.Get(stops) && stops >= 2 && stops <= 256;
+            ok = ok && in.Get(stops) && stops >= 2 && stops <= kMaxGradientStops;
             if (ok) {
                 p.stops.assign(stops, {0.0f, 0.0f, 0.0f, 0.0f});
                 for (auto& s : p.stops)
@@ -286,7 +296,8 @@ IOResult PictureMap::Load(ILoad* iload)
     return (r == IO_END && found) ? IO_OK : IO_ERROR;
 }
 
-// ---- class descriptors -----------------------------------------------------------------------------
+// ---- class descriptors
+// -----------------------------------------------------------------------------
 
 namespace {
 

@@ -12,36 +12,17 @@
 #pragma once
 
 #include "image_io.h"
+#include "picture_params.h"
 
 #include <imtl.h>
 #include <plugapi.h>
 
-#include <array>
-#include <string>
 #include <vector>
 
 namespace quiltra {
 
-enum class PictureKind { Constant, Checker, Gradient, Noise, Bitmap };
-
 // The mapping channel the picture maps read.
 const int kPictureMapChannel = 1;
-
-struct PictureParams {
-    std::array<float, 4> color{0.0f, 0.0f, 0.0f, 1.0f};   // constant
-    std::array<float, 3> perturb{0.0f, 0.0f, 0.0f};       // constant
-    std::array<float, 4> color1{0.0f, 0.0f, 0.0f, 1.0f};  // checker, noise
-    std::array<float, 4> color2{1.0f, 1.0f, 1.0f, 1.0f};  // checker, noise
-    std::vector<std::array<float, 4>> stops{{0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}};  // gradient
-    int direction = 0;      // gradient: 0 u, 1 v, 2 radial (from the centre, 1 at distance 0.5)
-    float scale = 8.0f;     // checker: squares across; noise: features across
-    int octaves = 4;        // noise
-    int seed = 0;           // noise
-    float bump = 0.1f;
-    std::string file;                 // bitmap: where it came from (for messages and names)
-    std::vector<std::uint8_t> image;  // bitmap: the encoded file, kept so a saved scene holds it
-    bool linear = false;              // bitmap: colours taken as they are instead of sRGB-decoded
-};
 
 class PictureMap : public Texmap {
 public:
@@ -67,9 +48,15 @@ public:
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override { return REF_SUCCEED; }
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override
+    {
+        return REF_SUCCEED;
+    }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override { return REF_SUCCEED; }
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override
+    {
+        return REF_SUCCEED;
+    }
 #endif
     void Update(TimeValue, Interval&) override {}
     void Reset() override;
@@ -82,7 +69,7 @@ private:
 
     PictureKind kind_;
     PictureParams params_;
-    FloatImage pixels_;  // bitmap: decoded, linear
+    Picture pixels_;  // bitmap: decoded
 };
 
 // The class descriptors of the five picture maps, in PictureKind order.

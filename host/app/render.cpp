@@ -24,7 +24,8 @@ int HardwareThreads()
 
 namespace {
 
-void RenderRow(Texmap* texture, host::SampleShadeContext& sc, const RenderSettings& s, FloatImage& image, int y)
+void RenderRow(Texmap* texture, host::SampleShadeContext& sc, const RenderSettings& s,
+               FloatImage& image, int y)
 {
     const float v = PixelV(y, s.height);
     const Point3 duvw(1.0f / (float)s.width, 1.0f / (float)s.height, 0.0f);
@@ -77,7 +78,8 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
         for (int y; (y = nextRow.fetch_add(1)) < settings.height;) {
             RenderRow(texture, sc, settings, image, y);
             if (settings.pngCodes)
-                PngCodes(image.Pixel(0, y), (size_t)settings.width, settings.pngCodes->data() + (size_t)y * (size_t)settings.width * 4);
+                PngCodes(image.Pixel(0, y), (size_t)settings.width,
+                         settings.pngCodes->data() + (size_t)y * (size_t)settings.width * 4);
             if (rowsDone.fetch_add(1) + 1 == settings.height) {
                 std::lock_guard<std::mutex> lock(mutex);
                 finished.notify_all();
@@ -115,7 +117,8 @@ FloatImage ShadePerturbation(const FloatImage& perturbation)
     // slopes facing away darken from a flat mid-grey.
     const double lx = -0.541675, ly = 0.541675, lz = 0.642788;
     for (size_t i = 0; i < out.rgba.size(); i += 4) {
-        double nx = perturbation.rgba[i], ny = perturbation.rgba[i + 1], nz = 1.0 + perturbation.rgba[i + 2];
+        double nx = perturbation.rgba[i], ny = perturbation.rgba[i + 1],
+               nz = 1.0 + perturbation.rgba[i + 2];
         double len = std::sqrt(nx * nx + ny * ny + nz * nz);
         double lit = (len > 0.0 && std::isfinite(len)) ? (nx * lx + ny * ly + nz * lz) / len : 0.0;
         float grey = (float)(0.02 + 0.5 * (lit > 0.0 ? lit : 0.0));

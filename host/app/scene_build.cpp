@@ -5,11 +5,15 @@
 
 #include <ivorlith.h>
 #include <imtl.h>
+#include <iparamb2.h>
 #include <host/scene_file.h>
 
-namespace quiltra {
+#include <algorithm>
+#include <unordered_set>
 
-Class_ID VorlithClassID() { return Class_ID(0x9B340D4D, 0xA443AC6A); }
+#include <windows.h>
+
+namespace quiltra {
 
 // ---- the host session -------------------------------------------------------------------------
 
@@ -18,12 +22,27 @@ Host::Host(const std::string& pluginFolder) : plugins_(std::make_unique<host::Pl
     for (ClassDesc* cd : PictureMapClassDescs()) plugins_->RegisterBuiltIn(cd);
     std::wstring error;
     plugins_->LoadFolder(Widen(pluginFolder), &error);
-    vorlith_ = plugins_->Classes().Find(TEXMAP_CLASS_ID, VorlithClassID());
+    vorlith_ = plugins_->Classes().Find(TEXMAP_CLASS_ID, VORLITH_CLASS_ID);
     if (!vorlith_) {
         std::string why = Narrow(error);
         while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
-        throw InputError(pluginFolder + ": the layered texture plug-in (Vorlith.dlt) is not there or was refused" +
+        throw InputError(pluginFolder +
+                         ": the layered texture plug-in (Vorlith.dlt) is not there or was refused" +
                          (why.empty() ? std::string() : ": " + why));
+    }
+    // The mode names as the editor shows them: the library's own strings.
+    HMODULE library = nullptr;
+    std::wstring libraryPath;
+    for (const host::PluginInfo& p : plugins_->Plugins())
+        for (ClassDesc* cd : p.classes)
+            if (cd == vorlith_) library = p.module, libraryPath = p.path;
+    for (int i = 0; i < VORLITH_MODE_COUNT; ++i) {
+        const wchar_t* text = nullptr;
+        int length = library ? LoadStringW(library, VORLITH_MODE_NAME_ID(i), (LPWSTR)&text, 0) : 0;
+        if (length <= 0)
+            throw InputError(Narrow(libraryPath) + ": the plug-in has no name for blend mode " +
+                             std::to_string(i));
+        modeNames_.push_back(Narrow(std::wstring(text, (size_t)length)));
     }
 }
 
@@ -38,10 +57,12 @@ Texmap* Host::CreateLayeredTexture()
 
 IVorlithLayers* LayersOf(Texmap* map)
 {
-    return map ? static_cast<IVorlithLayers*>(map->GetInterface(VORLITH_LAYERS_INTERFACE)) : nullptr;
+    return map ? static_cast<IVorlithLayers*>(map->GetInterface(VORLITH_LAYERS_INTERFACE))
+               : nullptr;
 }
 
-// ---- ownership -------------------------------------------------------------------------------------
+// ---- ownership
+// -------------------------------------------------------------------------------------
 
 SceneTexture& SceneTexture::operator=(SceneTexture&& other) noexcept
 {
@@ -57,7 +78,8 @@ SceneTexture::~SceneTexture()
     if (root_) host::DeleteScene({root_});
 }
 
-// ---- building ------------------------------------------------------------------------------------------
+// ---- building
+// ------------------------------------------------------------------------------------------
 
 namespace {
 
@@ -86,7 +108,8 @@ public:
             if (l.maskEnabled) layers->SetMaskEnabled(i, *l.maskEnabled ? TRUE : FALSE);
             if (l.mapUsed) layers->SetLayerUsed(i, *l.mapUsed ? TRUE : FALSE);
             if (l.opacity) layers->SetOpacity(i, *l.opacity);
-            if (l.color) layers->SetLayerColor(i, Color((*l.color)[0], (*l.color)[1], (*l.color)[2]));
+            if (l.color)
+                layers->SetLayerColor(i, Color((*l.color)[0], (*l.color)[1], (*l.color)[2]));
             if (l.mode) layers->SetBlendMode(i, *l.mode);
         }
 
@@ -109,45 +132,22 @@ private:
         SceneTexture map = Submap(d);
         parent->SetSubTexmap(slot, map.Get());
         if (parent->GetSubTexmap(slot) != map.Get())
-            throw InputError(file_ + ": " + d.where + ": the layered texture did not take the sub-map");
+            throw InputError(file_ + ": " + d.where +
+                             ": the layered texture did not take the sub-map");
         map.Release();  // the parent's reference owns it now
     }
 
     SceneTexture Submap(const SubmapDescription& d)
     {
-        using Kind = SubmapDescription::Kind;
-        if (d.kind == Kind::Layers) return Stack(*d.stack);
-
-        PictureKind kind = PictureKind::Constant;
-        PictureParams p;
-        switch (d.kind) {
-        case Kind::Constant: kind = PictureKind::Constant; break;
-        case Kind::Checker: kind = PictureKind::Checker; break;
-        case Kind::Gradient: kind = PictureKind::Gradient; break;
-        case Kind::Noise: kind = PictureKind::Noise; break;
-        case Kind::Bitmap: kind = PictureKind::Bitmap; break;
-        case Kind::Layers: break;
-        }
-        p.color = d.color;
-        p.perturb = d.perturb;
-        p.color1 = d.color1;
-        p.color2 = d.color2;
-        if (!d.stops.empty()) p.stops = d.stops;
-        p.direction = d.direction == SubmapDescription::Direction::U ? 0 : d.direction == SubmapDescription::Direction::V ? 1 : 2;
-        p.scale = d.scale;
-        p.octaves = d.octaves;
-        p.seed = d.seed;
-        p.bump = d.bump;
-        p.linear = d.linear;
-        if (kind == PictureKind::Bitmap) {
-            p.file = d.file;
-            p.image = ReadFileBytes(d.file);
-        }
-        auto* created = static_cast<Texmap*>(host_.Plugins().Classes().Create(TEXMAP_CLASS_ID, PictureMapClassDesc(kind)->ClassID()));
-        if (!created) throw InputError(file_ + ": " + d.where + ": the host could not create the sub-map");
+        if (d.stack) return Stack(*d.stack);
+        ClassDesc* cd = PictureMapClassDesc(d.kind);
+        auto* created =
+            static_cast<Texmap*>(host_.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));
+        if (!created)
+            throw InputError(file_ + ": " + d.where + ": the host could not create the sub-map");
         SceneTexture map(created);
         try {
-            static_cast<PictureMap*>(created)->SetParams(p);
+            static_cast<PictureMap*>(created)->SetParams(d.params);
         } catch (const InputError& e) {
             throw InputError(file_ + ": " + d.where + ".file: " + e.what());
         }
@@ -165,26 +165,64 @@ SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::
     return Builder(host, fileName).Stack(scene);
 }
 
+// A layered texture of a loaded scene holds at most VORLITH_MAX_LAYERS layers, and its
+// parameter block's tables at most two entries per layer (a map and a mask). Each texture of
+// the tree is looked at once.
+static void CheckLayerCounts(Texmap* root, const std::string& path)
+{
+    std::vector<Texmap*> pending{root};
+    std::unordered_set<Texmap*> seen{root};
+    while (!pending.empty()) {
+        Texmap* t = pending.back();
+        pending.pop_back();
+        if (IVorlithLayers* layers = LayersOf(t)) {
+            long long most = layers->GetNumLayers();
+            for (int b = 0; b < t->NumParamBlocks(); ++b)
+                if (IParamBlock2* pb = t->GetParamBlock(b))
+                    for (int k = 0; k < pb->NumParams(); ++k) {
+                        ParamID id = pb->IndextoID(k);
+                        if (is_tab(pb->GetParameterType(id)))
+                            most = std::max(most, (pb->Count(id) + 1ll) / 2);
+                    }
+            if (most > VORLITH_MAX_LAYERS)
+                throw InputError(path + ": a layered texture of the scene holds " +
+                                 std::to_string(most) + " layers (at most " +
+                                 std::to_string(VORLITH_MAX_LAYERS) + ")");
+        }
+        for (int i = 0; i < t->NumSubTexmaps(); ++i) {
+            Texmap* sub = t->GetSubTexmap(i);
+            if (sub && seen.insert(sub).second) pending.push_back(sub);
+        }
+    }
+}
+
 SceneTexture LoadAnyScene(Host& host, const std::string& path)
 {
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     if (!host::IsSceneFile(bytes.data(), bytes.size()))
-        return BuildTexture(host, ParseSceneJson(std::string(bytes.begin(), bytes.end()), path), path);
+        return BuildTexture(
+            host, ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, host.ModeNames()),
+            path);
 
     host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), host.Plugins().Classes());
-    if (!r.ok) throw InputError(path + ": byte " + std::to_string(r.offset) + ": not a usable scene: " + Narrow(r.error));
+    if (!r.ok)
+        throw InputError(path + ": byte " + std::to_string(r.offset) +
+                         ": not a usable scene: " + Narrow(r.what));
     if (r.roots.size() != 1 || !r.roots[0] || r.roots[0]->SuperClassID() != TEXMAP_CLASS_ID) {
         host::DeleteScene(r.roots);
         throw InputError(path + ": the scene does not hold exactly one texture");
     }
-    return SceneTexture(static_cast<Texmap*>(r.roots[0]));
+    SceneTexture texture(static_cast<Texmap*>(r.roots[0]));
+    CheckLayerCounts(texture.Get(), path);
+    return texture;
 }
 
 std::vector<std::uint8_t> SaveSceneBytes(Texmap* root)
 {
     std::vector<unsigned char> bytes;
     std::wstring error;
-    if (!host::WriteScene({root}, &bytes, &error)) throw InputError("the scene cannot be saved: " + Narrow(error));
+    if (!host::WriteScene({root}, &bytes, &error))
+        throw InputError("the scene cannot be saved: " + Narrow(error));
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 

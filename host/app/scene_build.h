@@ -17,20 +17,19 @@ class IVorlithLayers;
 
 namespace quiltra {
 
-// The class of the layered texture, as the plug-in registers it.
-Class_ID VorlithClassID();
-
 // The host's session: the plug-in manager with the plug-in folder loaded and the host's own
 // picture-map classes registered.
 class Host {
 public:
     // Loads every plug-in of `pluginFolder`. Throws InputError when the folder yields no
-    // layered-texture class.
+    // layered-texture class or its library lacks a blend-mode name.
     explicit Host(const std::string& pluginFolder);
     ~Host();
 
     host::PluginManager& Plugins() { return *plugins_; }
     ClassDesc* VorlithClass() const { return vorlith_; }
+    // The blend modes' names by index, from the plug-in library's string table (UTF-8).
+    const std::vector<std::string>& ModeNames() const { return modeNames_; }
 
     // A new layered texture made by the plug-in's class descriptor.
     Texmap* CreateLayeredTexture();
@@ -38,6 +37,7 @@ public:
 private:
     std::unique_ptr<host::PluginManager> plugins_;
     ClassDesc* vorlith_ = nullptr;
+    std::vector<std::string> modeNames_;
 };
 
 // The published interface of a layered texture, or null when the map has none.
@@ -63,6 +63,9 @@ private:
 SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::string& fileName);
 
 // Reads a scene file of either kind: a saved host scene (recognised by its magic) or JSON.
+// Both are held to the same limits: textures nested at most host::kMaxTextureNesting deep, at
+// most host::kMaxTextureEvaluations texture evaluations per sample, and at most
+// VORLITH_MAX_LAYERS layers in a layered texture. Throws InputError naming the file.
 SceneTexture LoadAnyScene(Host& host, const std::string& path);
 
 // The host scene file bytes of a texture.

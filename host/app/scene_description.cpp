@@ -1,9 +1,9 @@
 #include "scene_description.h"
 
-#include "blend_modes.h"
 #include "file_io.h"
 #include "ivorlith.h"
 
+#include <host/scene_file.h>
 #include <nlohmann/json.hpp>
 
 #include <cctype>
@@ -18,34 +18,26 @@ using Json = nlohmann::json;
 
 // ---- blend-mode names --------------------------------------------------------------------------
 
-static bool SameIgnoringCase(const std::string& a, const char* b)
+static bool SameIgnoringCase(const std::string& a, const std::string& b)
 {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
         if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
-    return i == a.size() && b[i] == '\0';
+    return true;
 }
 
-int BlendModeIndexOf(const std::string& name)
+int BlendModeIndexOf(const std::vector<std::string>& modeNames, const std::string& name)
 {
-    for (int i = 0; i < BLEND_MODE_COUNT; ++i)
-        if (SameIgnoringCase(name, kBlendModes[i].name)) return i;
+    for (size_t i = 0; i < modeNames.size(); ++i)
+        if (SameIgnoringCase(name, modeNames[i])) return (int)i;
     return -1;
-}
-
-const char* BlendModeNameOf(int index)
-{
-    const char* name = BlendModeOf(index).name;
-    return name ? name : "";
 }
 
 // ---- reading with paths ------------------------------------------------------------------------
 
 namespace {
 
-const int kMaxNesting = 32;      // nested layered textures inside one another
 const size_t kMaxLayers = 4096;  // layers of one texture
-const size_t kMaxStops = 256;    // colours of one gradient
 
 std::string Describe(const Json& j)
 {
@@ -77,15 +69,22 @@ std::string Join(const std::string& path, const std::string& key)
     return path.empty() ? key : path + "." + key;
 }
 
-std::string Index(const std::string& path, size_t i) { return path + "[" + std::to_string(i) + "]"; }
+std::string Index(const std::string& path, size_t i)
+{
+    return path + "[" + std::to_string(i) + "]";
+}
 
 class Reader {
 public:
-    explicit Reader(std::string fileName) : file_(std::move(fileName)), folder_(DirectoryOf(file_)) {}
+    Reader(std::string fileName, const std::vector<std::string>& modeNames)
+        : file_(std::move(fileName)), folder_(DirectoryOf(file_)), modes_(modeNames)
+    {
+    }
 
     [[noreturn]] void Fail(const std::string& path, const std::string& what) const
     {
-        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " + what);
+        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " +
+                         what);
     }
 
     StackDescription Stack(const Json& j, const std::string& path, int depth);
@@ -94,7 +93,8 @@ private:
     // Keys of one object, each consumed at most once; Finish reports the keys nobody read.
     class Object {
     public:
-        Object(const Reader& r, const Json& j, std::string path) : r_(r), j_(j), path_(std::move(path))
+        Object(const Reader& r, const Json& j, std::string path)
+            : r_(r), j_(j), path_(std::move(path))
         {
             if (!j.is_object()) r_.Fail(path_, "expected an object, found " + Describe(j));
         }
@@ -113,8 +113,10 @@ private:
                 for (const char* k : known_) read = read || it.key() == k;
                 if (!read) {
                     std::string list;
-                    for (const char* k : known_) list += (list.empty() ? "" : ", ") + std::string(k);
-                    r_.Fail(Join(path_, it.key()), "unknown key \"" + it.key() + "\" (this object takes: " + list + ")");
+                    for (const char* k : known_)
+                        list += (list.empty() ? "" : ", ") + std::string(k);
+                    r_.Fail(Join(path_, it.key()),
+                            "unknown key \"" + it.key() + "\" (this object takes: " + list + ")");
                 }
             }
         }
@@ -137,7 +139,8 @@ private:
     {
         if (!j.is_number()) Fail(path, "expected a number, found " + Describe(j));
         double d = j.get<double>();
-        if (!std::isfinite(d) || std::fabs(d) > (double)FLT_MAX) Fail(path, "number out of range for a float");
+        if (!std::isfinite(d) || std::fabs(d) > (double)FLT_MAX)
+            Fail(path, "number out of range for a float");
         return (float)d;
     }
 
@@ -145,7 +148,8 @@ private:
     {
         if (!j.is_number()) Fail(path, "expected an integer, found " + Describe(j));
         double d = j.get<double>();
-        if (j.is_number_float() && d != std::floor(d)) Fail(path, "expected an integer, found " + Show(j));
+        if (j.is_number_float() && d != std::floor(d))
+            Fail(path, "expected an integer, found " + Show(j));
         if (j.is_number_unsigned() ? j.get<std::uint64_t>() > (std::uint64_t)INT_MAX
                                    : (d < (double)INT_MIN || d > (double)INT_MAX))
             Fail(path, "integer out of range: " + Show(j));
@@ -162,7 +166,10 @@ private:
     template <size_t N>
     std::array<float, N> Vector(const Json& j, const std::string& path, const char* what) const
     {
-        if (!j.is_array() || j.size() != N) Fail(path, std::string("expected ") + what + ", found " + (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
+        if (!j.is_array() || j.size() != N)
+            Fail(path,
+                 std::string("expected ") + what + ", found " +
+                     (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
         std::array<float, N> v;
         for (size_t i = 0; i < N; ++i) v[i] = Number(j[i], Index(path, i));
         return v;
@@ -172,7 +179,9 @@ private:
     Rgba Color4(const Json& j, const std::string& path) const
     {
         if (!j.is_array() || (j.size() != 3 && j.size() != 4))
-            Fail(path, "expected a colour [r, g, b] or [r, g, b, a], found " + (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
+            Fail(path,
+                 "expected a colour [r, g, b] or [r, g, b, a], found " +
+                     (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
         Rgba c{0.0f, 0.0f, 0.0f, 1.0f};
         for (size_t i = 0; i < j.size(); ++i) c[i] = Number(j[i], Index(path, i));
         return c;
@@ -182,10 +191,10 @@ private:
     {
         if (j.is_string()) {
             std::string name = j.get<std::string>();
-            int index = BlendModeIndexOf(name);
+            int index = BlendModeIndexOf(modes_, name);
             if (index < 0) {
                 std::string list;
-                for (int i = 0; i < BLEND_MODE_COUNT; ++i) list += (i ? ", " : "") + std::string(kBlendModes[i].name);
+                for (const std::string& known : modes_) list += (list.empty() ? "" : ", ") + known;
                 Fail(path, "unknown blend mode \"" + name + "\" (known: " + list + ")");
             }
             return index;
@@ -197,75 +206,109 @@ private:
     std::unique_ptr<SubmapDescription> Submap(const Json& j, const std::string& path, int depth);
     LayerDescription Layer(const Json& j, const std::string& path, int depth);
     OutputDescription Output(const Json& j, const std::string& path);
+    void ReadBitmap(Object& o, const std::string& path, PictureParams& p);
 
     std::string file_, folder_;
+    const std::vector<std::string>& modes_;
+    unsigned long textures_ = 1;  // read so far, the scene's own included: what one sample
+                                  // evaluates, as a description shares nothing
 };
+
+// The bitmap's file, relative to the scene's folder, read whole.
+void Reader::ReadBitmap(Object& o, const std::string& path, PictureParams& p)
+{
+    const Json* v = o.Take("file");
+    if (!v) Fail(path, "bitmap without \"file\"");
+    if (!v->is_string() || v->get<std::string>().empty())
+        Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
+    const std::string name = v->get<std::string>();
+    p.file = ResolveRelativeTo(folder_, name);
+    PathKind kind = KindOfPath(p.file);
+    if (kind == PathKind::Missing)
+        Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + p.file + ")");
+    if (kind != PathKind::File) Fail(o.PathOf("file"), "bitmap \"" + name + "\" " + NotAFile(kind));
+    try {
+        p.image = ReadFileBytes(p.file);
+    } catch (const InputError& e) {
+        Fail(o.PathOf("file"), e.what());
+    }
+}
 
 std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::string& path, int depth)
 {
     if (j.is_null()) return nullptr;
     Object o(*this, j, path);
     const Json* type = o.Take("type");
-    if (!type) Fail(path, "sub-map without \"type\" (constant, checker, gradient, noise, bitmap or layers)");
+    if (!type)
+        Fail(path,
+             "sub-map without \"type\" (constant, checker, gradient, noise, bitmap or layers)");
     if (!type->is_string()) Fail(o.PathOf("type"), "expected a string, found " + Describe(*type));
     std::string t = type->get<std::string>();
+    // The same limits as saved scenes: textures nest at most so deep, and one sample evaluates
+    // at most so many (each texture once, as a description shares none).
+    if (depth + 1 > host::kMaxTextureNesting)
+        Fail(path,
+             "textures nested deeper than " + std::to_string(host::kMaxTextureNesting) + " levels");
+    if (++textures_ > host::kMaxTextureEvaluations)
+        Fail(path, "one sample would evaluate more than " +
+                       std::to_string(host::kMaxTextureEvaluations) + " textures");
 
     auto m = std::make_unique<SubmapDescription>();
     m->where = path;
-    using Kind = SubmapDescription::Kind;
+    PictureParams& p = m->params;
     if (t == "constant") {
-        m->kind = Kind::Constant;
-        if (const Json* v = o.Take("color")) m->color = Color4(*v, o.PathOf("color"));
-        if (const Json* v = o.Take("perturb")) m->perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
+        m->kind = PictureKind::Constant;
+        if (const Json* v = o.Take("color")) p.color = Color4(*v, o.PathOf("color"));
+        if (const Json* v = o.Take("perturb"))
+            p.perturb = Vector<3>(*v, o.PathOf("perturb"), "a vector [x, y, z]");
     } else if (t == "checker" || t == "noise") {
-        m->kind = t == "checker" ? Kind::Checker : Kind::Noise;
-        if (const Json* v = o.Take("color1")) m->color1 = Color4(*v, o.PathOf("color1"));
-        if (const Json* v = o.Take("color2")) m->color2 = Color4(*v, o.PathOf("color2"));
-        if (const Json* v = o.Take("scale")) m->scale = PositiveNumber(*v, o.PathOf("scale"));
-        if (const Json* v = o.Take("bump")) m->bump = Number(*v, o.PathOf("bump"));
-        if (m->kind == Kind::Noise) {
+        m->kind = t == "checker" ? PictureKind::Checker : PictureKind::Noise;
+        if (const Json* v = o.Take("color1")) p.color1 = Color4(*v, o.PathOf("color1"));
+        if (const Json* v = o.Take("color2")) p.color2 = Color4(*v, o.PathOf("color2"));
+        if (const Json* v = o.Take("scale")) p.scale = PositiveNumber(*v, o.PathOf("scale"));
+        if (const Json* v = o.Take("bump")) p.bump = Number(*v, o.PathOf("bump"));
+        if (m->kind == PictureKind::Noise) {
             if (const Json* v = o.Take("octaves")) {
-                m->octaves = Integer(*v, o.PathOf("octaves"));
-                if (m->octaves < 1 || m->octaves > 8) Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
+                p.octaves = Integer(*v, o.PathOf("octaves"));
+                if (p.octaves < 1 || p.octaves > 8)
+                    Fail(o.PathOf("octaves"), "expected 1 to 8 octaves, found " + Show(*v));
             }
-            if (const Json* v = o.Take("seed")) m->seed = Integer(*v, o.PathOf("seed"));
+            if (const Json* v = o.Take("seed")) p.seed = Integer(*v, o.PathOf("seed"));
         }
     } else if (t == "gradient") {
-        m->kind = Kind::Gradient;
-        m->stops = {Rgba{0.0f, 0.0f, 0.0f, 1.0f}, Rgba{1.0f, 1.0f, 1.0f, 1.0f}};
+        m->kind = PictureKind::Gradient;
         if (const Json* v = o.Take("colors")) {
-            std::string p = o.PathOf("colors");
-            if (!v->is_array() || v->size() < 2 || v->size() > kMaxStops)
-                Fail(p, "expected an array of 2 to " + std::to_string(kMaxStops) + " colours, found " + (v->is_array() ? "an array of " + std::to_string(v->size()) : Describe(*v)));
-            m->stops.clear();
-            for (size_t i = 0; i < v->size(); ++i) m->stops.push_back(Color4((*v)[i], Index(p, i)));
+            std::string cp = o.PathOf("colors");
+            if (!v->is_array() || v->size() < 2 || v->size() > kMaxGradientStops)
+                Fail(cp, "expected an array of 2 to " + std::to_string(kMaxGradientStops) +
+                             " colours, found " +
+                             (v->is_array() ? "an array of " + std::to_string(v->size())
+                                            : Describe(*v)));
+            p.stops.clear();
+            for (size_t i = 0; i < v->size(); ++i) p.stops.push_back(Color4((*v)[i], Index(cp, i)));
         }
         if (const Json* v = o.Take("direction")) {
             std::string d = v->is_string() ? v->get<std::string>() : std::string();
-            if (d == "u") m->direction = SubmapDescription::Direction::U;
-            else if (d == "v") m->direction = SubmapDescription::Direction::V;
-            else if (d == "radial") m->direction = SubmapDescription::Direction::Radial;
-            else Fail(o.PathOf("direction"), "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
+            if (d == "u") p.direction = 0;
+            else if (d == "v") p.direction = 1;
+            else if (d == "radial") p.direction = 2;
+            else
+                Fail(o.PathOf("direction"),
+                     "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
         }
-        if (const Json* v = o.Take("bump")) m->bump = Number(*v, o.PathOf("bump"));
+        if (const Json* v = o.Take("bump")) p.bump = Number(*v, o.PathOf("bump"));
     } else if (t == "bitmap") {
-        m->kind = Kind::Bitmap;
-        const Json* v = o.Take("file");
-        if (!v) Fail(path, "bitmap without \"file\"");
-        if (!v->is_string() || v->get<std::string>().empty()) Fail(o.PathOf("file"), "expected a file name, found " + Show(*v));
-        std::string name = v->get<std::string>();
-        m->file = ResolveRelativeTo(folder_, name);
-        if (!FileExists(m->file)) Fail(o.PathOf("file"), "bitmap \"" + name + "\" not found (looked for " + m->file + ")");
-        if (const Json* l = o.Take("linear")) m->linear = Bool(*l, o.PathOf("linear"));
-        if (const Json* b = o.Take("bump")) m->bump = Number(*b, o.PathOf("bump"));
+        m->kind = PictureKind::Bitmap;
+        ReadBitmap(o, path, p);
+        if (const Json* l = o.Take("linear")) p.linear = Bool(*l, o.PathOf("linear"));
+        if (const Json* b = o.Take("bump")) p.bump = Number(*b, o.PathOf("bump"));
     } else if (t == "layers") {
-        m->kind = Kind::Layers;
-        if (depth >= kMaxNesting) Fail(path, "layered textures nested deeper than " + std::to_string(kMaxNesting));
         o.Take("layers");
         o.Take("output");
         m->stack = std::make_unique<StackDescription>(Stack(j, path, depth + 1));
     } else {
-        Fail(o.PathOf("type"), "unknown sub-map type \"" + t + "\" (constant, checker, gradient, noise, bitmap or layers)");
+        Fail(o.PathOf("type"), "unknown sub-map type \"" + t +
+                                   "\" (constant, checker, gradient, noise, bitmap or layers)");
     }
     o.Finish();
     return m;
@@ -281,7 +324,8 @@ LayerDescription Reader::Layer(const Json& j, const std::string& path, int depth
     if (const Json* v = o.Take("maskEnabled")) l.maskEnabled = Bool(*v, o.PathOf("maskEnabled"));
     if (const Json* v = o.Take("mapUsed")) l.mapUsed = Bool(*v, o.PathOf("mapUsed"));
     if (const Json* v = o.Take("opacity")) l.opacity = Number(*v, o.PathOf("opacity"));
-    if (const Json* v = o.Take("color")) l.color = Vector<3>(*v, o.PathOf("color"), "a colour [r, g, b]");
+    if (const Json* v = o.Take("color"))
+        l.color = Vector<3>(*v, o.PathOf("color"), "a colour [r, g, b]");
     if (const Json* v = o.Take("mode")) l.mode = Mode(*v, o.PathOf("mode"));
     o.Finish();
     return l;
@@ -302,7 +346,8 @@ OutputDescription Reader::Output(const Json& j, const std::string& path)
         out.gamma = Number(*v, o.PathOf("gamma"));
         // The texture keeps gamma at its lowest gamma or above; below that the curve divides by
         // zero or flips the colour, so a scene may not ask for it either.
-        if (!(*out.gamma >= VORLITH_MIN_OUTPUT_GAMMA)) Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
+        if (!(*out.gamma >= VORLITH_MIN_OUTPUT_GAMMA))
+            Fail(o.PathOf("gamma"), "gamma must be 0.001 or more, found " + Show(*v));
     }
     if (const Json* v = o.Take("mono")) out.mono = Bool(*v, o.PathOf("mono"));
     if (const Json* v = o.Take("clamp")) out.clamp = Bool(*v, o.PathOf("clamp"));
@@ -320,8 +365,10 @@ StackDescription Reader::Stack(const Json& j, const std::string& path, int depth
     std::string lp = o.PathOf("layers");
     if (!layers->is_array()) Fail(lp, "expected an array of layers, found " + Describe(*layers));
     if (layers->empty()) Fail(lp, "a layered texture needs at least one layer");
-    if (layers->size() > kMaxLayers) Fail(lp, "more than " + std::to_string(kMaxLayers) + " layers");
-    for (size_t i = 0; i < layers->size(); ++i) s.layers.push_back(Layer((*layers)[i], Index(lp, i), depth));
+    if (layers->size() > kMaxLayers)
+        Fail(lp, "more than " + std::to_string(kMaxLayers) + " layers");
+    for (size_t i = 0; i < layers->size(); ++i)
+        s.layers.push_back(Layer((*layers)[i], Index(lp, i), depth));
     if (const Json* v = o.Take("output")) s.output = Output(*v, o.PathOf("output"));
     o.Finish();
     return s;
@@ -373,12 +420,14 @@ private:
 
 }  // namespace
 
-StackDescription ParseSceneJson(const std::string& text, const std::string& fileName)
+StackDescription ParseSceneJson(const std::string& text, const std::string& fileName,
+                                const std::vector<std::string>& modeNames)
 {
     Json j;
     DuplicateKeyFinder duplicates;
     try {
-        j = Json::parse(text, std::ref(duplicates), /*allow_exceptions=*/true, /*ignore_comments=*/true);
+        j = Json::parse(text, std::ref(duplicates), /*allow_exceptions=*/true,
+                        /*ignore_comments=*/true);
     } catch (const Json::parse_error& e) {
         // e.what() reads "[json.exception.parse_error.101] parse error at line L, column C: why".
         std::string why = e.what();
@@ -390,7 +439,8 @@ StackDescription ParseSceneJson(const std::string& text, const std::string& file
             std::string w = e.what();
             where = w.substr(at + 1, w.find(':', at) - at - 1) + ", ";
         }
-        throw InputError(fileName + ": malformed JSON " + where + "byte " + std::to_string(e.byte) + ": " + why);
+        throw InputError(fileName + ": malformed JSON " + where + "byte " + std::to_string(e.byte) +
+                         ": " + why);
     } catch (const Json::exception& e) {
         // Raised while parsing too: a number too large for a double ("1e400").
         std::string why = e.what();
@@ -400,15 +450,15 @@ StackDescription ParseSceneJson(const std::string& text, const std::string& file
     }
     if (!duplicates.Duplicate().empty())
         throw InputError(fileName + ": " + duplicates.Duplicate() + ": key given twice");
-    Reader reader(fileName);
+    Reader reader(fileName, modeNames);
     if (!j.is_object()) reader.Fail("", "expected an object with \"layers\", found " + Describe(j));
     return reader.Stack(j, "", 0);
 }
 
-StackDescription LoadSceneJson(const std::string& path)
+StackDescription LoadSceneJson(const std::string& path, const std::vector<std::string>& modeNames)
 {
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    return ParseSceneJson(std::string(bytes.begin(), bytes.end()), path);
+    return ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, modeNames);
 }
 
 }  // namespace quiltra

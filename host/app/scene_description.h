@@ -6,6 +6,8 @@
 // that nobody reads is an error, not a silence.
 #pragma once
 
+#include "picture_params.h"
+
 #include <array>
 #include <memory>
 #include <optional>
@@ -19,30 +21,12 @@ using Rgba = std::array<float, 4>;
 
 struct StackDescription;
 
-// A picture sub-map (the host's own textures) or a nested layered texture.
+// A sub-map: a picture map (the host's own textures), its parameters as the map takes them (a
+// bitmap's file read), or a nested layered texture when `stack` is set.
 struct SubmapDescription {
-    enum class Kind { Constant, Checker, Gradient, Noise, Bitmap, Layers };
-    enum class Direction { U, V, Radial };
-
-    Kind kind = Kind::Constant;
     std::string where;  // JSON path of this sub-map, for messages while it is built
-
-    // constant
-    Rgba color{0.0f, 0.0f, 0.0f, 1.0f};
-    std::array<float, 3> perturb{0.0f, 0.0f, 0.0f};
-    // checker, noise: the two colours; gradient: its stops (evenly spaced, at least two)
-    Rgba color1{0.0f, 0.0f, 0.0f, 1.0f};
-    Rgba color2{1.0f, 1.0f, 1.0f, 1.0f};
-    std::vector<Rgba> stops;
-    Direction direction = Direction::U;
-    float scale = 8.0f;   // checker: squares across the unit square; noise: features across it
-    int octaves = 4;      // noise
-    int seed = 0;         // noise
-    float bump = 0.1f;    // strength of the perturbation derived from the map's value
-    // bitmap
-    std::string file;     // resolved against the scene file's folder
-    bool linear = false;  // false: the image's colours are sRGB-encoded and are decoded
-    // layers
+    PictureKind kind = PictureKind::Constant;
+    PictureParams params;
     std::unique_ptr<StackDescription> stack;
 };
 
@@ -58,7 +42,8 @@ struct LayerDescription {
 struct OutputDescription {
     std::optional<bool> on, mono, clamp;
     std::optional<std::array<float, 3>> hsv, rgb;
-    std::optional<float> alpha, bright, contrast, gamma;  // bright, contrast: factors (percent × 0.01f)
+    std::optional<float> alpha, bright, contrast,
+        gamma;  // bright, contrast: factors (percent × 0.01f)
 };
 
 struct StackDescription {
@@ -67,16 +52,17 @@ struct StackDescription {
 };
 
 // Reads a scene from JSON text. `fileName` names the file in messages and anchors relative
-// bitmap paths. Throws InputError("FILE: PATH: what") for any malformed or unknown input.
-StackDescription ParseSceneJson(const std::string& text, const std::string& fileName);
+// bitmap paths, whose files are read; `modeNames` are the blend modes' names by index. Throws
+// InputError("FILE: PATH: what") for any malformed or unknown input, a bitmap that is not a
+// readable file, or textures nested or counted beyond the limits of saved scenes.
+StackDescription ParseSceneJson(const std::string& text, const std::string& fileName,
+                                const std::vector<std::string>& modeNames);
 
 // Reads and parses a JSON scene file.
-StackDescription LoadSceneJson(const std::string& path);
+StackDescription LoadSceneJson(const std::string& path, const std::vector<std::string>& modeNames);
 
-// The blend-mode index for a name as the editor shows it ("Soft Light", "RGB red"); the match
-// ignores letter case. Returns -1 for an unknown name.
-int BlendModeIndexOf(const std::string& name);
-// The name of a mode index, or "" outside 0..34.
-const char* BlendModeNameOf(int index);
+// The index of a blend-mode name ("Soft Light", "RGB red") in `modeNames`; the match ignores
+// letter case. Returns -1 for an unknown name.
+int BlendModeIndexOf(const std::vector<std::string>& modeNames, const std::string& name);
 
 }  // namespace quiltra

@@ -8,6 +8,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,7 @@ public:
     }
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
+    IOResult LoadSaved(ILoad* iload, size_t ownerReferences);
 
     // IParamBlock2
     BlockID ID() override { return desc->ID; }
@@ -499,8 +501,11 @@ IOResult ParamBlock2::Save(ISave* isave) {
 }
 
 // Reads one parameter's chunk into a copy and stores it only when the whole chunk was sound.
-// A parameter the declaration no longer has, or whose type changed, is skipped.
-IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id) {
+// A parameter the declaration no longer has, or whose type changed, is skipped. Every count is
+// backed by bytes: values by the chunk's own, a table of the owner's references by the
+// references the owner saved (ownerReferences; the declared size is always allowed); a table of
+// plain pointers, which saves nothing of its entries, keeps its declared size.
+IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id, size_t ownerReferences) {
     Param* p = pb.Find(id);
     ULONG nb = 0;
     USHORT type = 0;
@@ -514,6 +519,12 @@ IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id) {
                      : p->kind == kColor ? 12 : p->kind == kPoint4 ? 16 : 0;
     if (count > (ULONG)ParamBlock2::kMaxEntries || (ULONGLONG)count * minSize > remaining)
         return IO_ERROR;
+    if (p->kind == kRef && !(p->def->flags & P_OWNERS_REF)) return IO_OK;
+    if (p->kind == kRef) {
+        size_t refno = p->def->refno < 0 ? 0 : (size_t)p->def->refno;
+        size_t saved = ownerReferences > refno ? ownerReferences - refno : 0;
+        if (count > std::max(saved, (size_t)std::max(p->def->tab_size, 0))) return IO_ERROR;
+    }
     std::vector<Value> values(count);
     if (p->kind != kRef) {
         for (Value& v : values) {
@@ -546,12 +557,16 @@ IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id) {
 }
 
 IOResult ParamBlock2::Load(ILoad* iload) {
+    return LoadSaved(iload, owner ? (size_t)owner->NumRefs() : 0);
+}
+
+IOResult ParamBlock2::LoadSaved(ILoad* iload, size_t ownerReferences) {
     IOResult res;
     while ((res = iload->OpenChunk()) == IO_OK) {
         USHORT chunk = iload->CurChunkID();
         IOResult r = IO_OK;
         if (chunk >= kParamChunkBase && chunk - kParamChunkBase <= 0x7fff)
-            r = LoadParam(*this, iload, (ParamID)(chunk - kParamChunkBase));
+            r = LoadParam(*this, iload, (ParamID)(chunk - kParamChunkBase), ownerReferences);
         IOResult closed = iload->CloseChunk();
         if (r != IO_OK) return r;
         if (closed != IO_OK) return closed;
@@ -567,6 +582,10 @@ IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* iown
 }
 
 namespace host_pb {
+
+IOResult LoadBlock(IParamBlock2* pb, ILoad* iload, size_t ownerReferences) {
+    return static_cast<ParamBlock2*>(pb)->LoadSaved(iload, ownerReferences);
+}
 
 unsigned short ParamChunkID(short paramID) { return (unsigned short)(kParamChunkBase + paramID); }
 

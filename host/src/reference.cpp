@@ -7,7 +7,9 @@
 #include "ref.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
+#include <unordered_set>
 #include <vector>
 
 struct RefMakerLinks {
@@ -20,10 +22,12 @@ struct RefTargetLinks {
 
 namespace {
 
+// Removes one occurrence, searching from the back: links are mostly released in the reverse
+// order of their making, and a maker that refers to one target many times finds one at once.
 template <class T> bool RemoveOne(std::vector<T*>& v, T* p) {
-    auto it = std::find(v.begin(), v.end(), p);
-    if (it == v.end()) return false;
-    v.erase(it);
+    auto it = std::find(v.rbegin(), v.rend(), p);
+    if (it == v.rend()) return false;
+    v.erase(std::next(it).base());
     return true;
 }
 
@@ -50,19 +54,24 @@ void ReferenceMaker::AddLink(RefTargetHandle targ) { links->targets.push_back(ta
 void ReferenceMaker::RemoveLink(RefTargetHandle targ) { RemoveOne(links->targets, targ); }
 
 // True when maker can be reached from targ by following references: a reference from maker
-// to targ would then close a loop.
+// to targ would then close a loop. Only a target that something refers to can be reached, so a
+// maker without dependents needs no walk; otherwise each object below targ is visited once.
 static bool Reaches(RefTargetHandle targ, ReferenceMaker* maker) {
+    if (targ == maker) return true;
+    if (!maker->IsRefTarget() || static_cast<ReferenceTarget*>(maker)->NumDependents() == 0)
+        return false;
     std::vector<ReferenceMaker*> pending{targ};
-    std::vector<ReferenceMaker*> seen;
+    std::unordered_set<ReferenceMaker*> seen{targ};
     while (!pending.empty()) {
         ReferenceMaker* m = pending.back();
         pending.pop_back();
-        if (m == maker) return true;
-        if (std::find(seen.begin(), seen.end(), m) != seen.end()) continue;
-        seen.push_back(m);
         int n = m->NumRefs();
-        for (int i = 0; i < n; ++i)
-            if (RefTargetHandle t = m->GetReference(i)) pending.push_back(t);
+        for (int i = 0; i < n; ++i) {
+            RefTargetHandle t = m->GetReference(i);
+            if (!t) continue;
+            if (t == maker) return true;
+            if (seen.insert(t).second) pending.push_back(t);
+        }
     }
     return false;
 }

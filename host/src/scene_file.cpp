@@ -300,6 +300,7 @@ private:
         if (result.error.empty()) {
             result.ok = false;
             result.offset = offset;
+            result.what = what;
             result.error = host_text::Format(L"byte %u: ", (unsigned)offset) + what;
         }
         return result;
@@ -420,6 +421,7 @@ private:
                 const std::vector<LONG>& refs = records[top.first].refs;
                 if (top.second == refs.size()) {
                     state[top.first] = kDone;
+                    order.push_back(top.first);
                     stack.pop_back();
                     continue;
                 }
@@ -436,6 +438,43 @@ private:
                 }
             }
         }
+        return CheckNesting();
+    }
+
+    // Textures nested too deep would exhaust the stack of whatever walks them (evaluation,
+    // Update, deleting the scene), and sub-textures shared by several slots multiply the work
+    // of a sample with every level. Both are counted over the references, each object once,
+    // targets before the objects that refer to them.
+    bool CheckNesting() {
+        std::vector<ULONG> chain(records.size(), 0);       // textures on the longest chain
+        std::vector<ULONGLONG> work(records.size(), 0);    // evaluations of one sample
+        const ULONGLONG cap = kMaxTextureEvaluations + 1ull;
+        size_t deepest = 0, busiest = 0;
+        for (size_t k : order) {
+            const bool texture = records[k].superID == TEXMAP_CLASS_ID;
+            ULONG longest = 0;
+            ULONGLONG sum = texture ? 1 : 0;
+            for (LONG ref : records[k].refs) {
+                if (ref < 0) continue;
+                longest = std::max(longest, chain[(size_t)ref]);
+                sum = std::min(cap, sum + work[(size_t)ref]);
+            }
+            chain[k] = longest + (texture ? 1 : 0);
+            work[k] = sum;
+            if (chain[k] > chain[deepest]) deepest = k;
+            if (work[k] > work[busiest]) busiest = k;
+        }
+        if (!records.empty() && chain[deepest] > (ULONG)kMaxTextureNesting + 1)
+            return Fail(records[deepest].offset,
+                        host_text::Format(L"textures nested %u levels deep (at most %d)",
+                                          (unsigned)(chain[deepest] - 1), kMaxTextureNesting)),
+                   false;
+        if (!records.empty() && work[busiest] > kMaxTextureEvaluations)
+            return Fail(records[busiest].offset,
+                        host_text::Format(L"sub-textures shared by several slots would make one "
+                                          L"sample evaluate more than %lu textures",
+                                          (unsigned long)kMaxTextureEvaluations)),
+                   false;
         return true;
     }
 
@@ -563,8 +602,11 @@ private:
         made.insert(objects.begin(), objects.end());
 
         // References: through the reference system, so that what a new object made for
-        // itself (a default parameter block) is released when the file replaces it.
-        for (size_t k = 0; k < records.size(); ++k)
+        // itself (a default parameter block) is released when the file replaces it. Makers go
+        // before their targets, so the reference system's loop check finds nothing below a
+        // target yet and each reference costs the same however deep the scene.
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            const size_t k = *it;
             for (size_t i = 0; i < records[k].refs.size(); ++i) {
                 LONG at = records[k].refs[i];
                 ReferenceTarget* target = at < 0 ? nullptr : objects[(size_t)at];
@@ -580,23 +622,30 @@ private:
                     return Abandon();
                 }
             }
+        }
         // A loaded block belongs to the first object that refers to it.
+        std::vector<size_t> firstMaker(records.size(), records.size());
+        for (size_t m = 0; m < records.size(); ++m)
+            for (LONG at : records[m].refs)
+                if (at >= 0 && firstMaker[(size_t)at] == records.size()) firstMaker[(size_t)at] = m;
         for (size_t k = 0; k < records.size(); ++k) {
-            if (!records[k].isBlock) continue;
+            if (!records[k].isBlock || firstMaker[k] == records.size()) continue;
             IParamBlock2* pb = static_cast<IParamBlock2*>(objects[k]);
-            for (size_t m = 0; m < records.size() && !pb->GetOwner(); ++m)
-                for (LONG at : records[m].refs)
-                    if (at == (LONG)k) {
-                        pb->SetOwner(objects[m]);
-                        break;
-                    }
+            if (!pb->GetOwner()) pb->SetOwner(objects[firstMaker[k]]);
         }
 
         std::vector<PostLoadCallback*> callbacks;
         for (size_t k = 0; k < records.size(); ++k) {
             const ObjectRecord& rec = records[k];
             host_io::ChunkReader r(rec.data, rec.dataSize, rec.dataOffset);
-            IOResult res = objects[k]->Load(&r);
+            // A block's tables of its owner's references are backed by the references the
+            // owner saved.
+            IOResult res = rec.isBlock
+                               ? host_pb::LoadBlock(static_cast<IParamBlock2*>(objects[k]), &r,
+                                                    firstMaker[k] == records.size()
+                                                        ? 0
+                                                        : records[firstMaker[k]].refs.size())
+                               : objects[k]->Load(&r);
             if (res == IO_ERROR || r.Failed()) {
                 MSTR name;
                 objects[k]->GetClassName(name);
@@ -659,6 +708,7 @@ private:
     const ClassDirectory& classes;
     SceneLoadResult result;
     std::vector<ObjectRecord> records;
+    std::vector<size_t> order;   // every object once, the targets of each before it
     std::vector<ULONG> roots;
     std::vector<ReferenceTarget*> objects;
     std::set<ReferenceTarget*> made;

@@ -160,7 +160,7 @@ Host& TestHost()
 
 SceneTexture BuildFromJson(const std::string& json)
 {
-    return BuildTexture(TestHost(), ParseSceneJson(json, "test.json"), "test.json");
+    return BuildTexture(TestHost(), ParseSceneJson(json, "test.json", TestHost().ModeNames()), "test.json");
 }
 
 static void PrepareSample(host::SampleShadeContext& sc, Texmap* t, float u, float v)

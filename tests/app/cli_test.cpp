@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ivorlith.h>
+#include <iparamb2.h>
+
 #include <algorithm>
 
 using namespace quiltra;
@@ -165,6 +168,35 @@ TEST(Cli, BitmapsAreFoundBesideTheSceneAndTravelInsideSavedScenes)
     EXPECT_EQ(again.out, r.out);
 }
 
+// A saved scene of levels + 1 layered textures, each the map of the one above (and its mask
+// too when shared): nesting and shared sub-textures as a script could build them.
+void WriteChainScene(const std::string& path, int levels, bool shared)
+{
+    SceneTexture root(TestHost().CreateLayeredTexture());
+    Texmap* t = root.Get();
+    for (int i = 0; i < levels; ++i) {
+        Texmap* child = TestHost().CreateLayeredTexture();
+        t->SetSubTexmap(0, child);
+        if (shared) t->SetSubTexmap(1, child);
+        t = child;
+    }
+    std::vector<std::uint8_t> bytes = SaveSceneBytes(root.Get());
+    WriteText(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// A saved layered texture whose parameter block has a table of `entries` layer labels.
+void WriteLabelledScene(const std::string& path, int entries)
+{
+    SceneTexture texture(TestHost().CreateLayeredTexture());
+    IParamBlock2* pb = texture.Get()->GetParamBlock(0);
+    ASSERT_NE(pb, nullptr);
+    ParamBlockDesc2* desc = pb->GetDesc();
+    for (int i = 0; i < desc->count; ++i)
+        if (std::string("edit_ids") == Narrow(desc->paramdefs[i].int_name)) pb->SetCount(desc->paramdefs[i].ID, entries);
+    std::vector<std::uint8_t> bytes = SaveSceneBytes(texture.Get());
+    WriteText(path, std::string(bytes.begin(), bytes.end()));
+}
+
 struct BadRun {
     std::vector<std::string> args;  // "@" is replaced by the scratch folder
     std::string message;            // part of stderr ("@" replaced too)
@@ -190,6 +222,17 @@ TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
         WriteText(folder + "truncated.scene", std::string(whole.begin(), whole.begin() + (long)whole.size() / 2));
         WriteText(folder + "magiconly.scene", "QLTSCENE");
     }
+    WriteText(folder + "device.json", R"({"layers": [{}, {"mask": {"type": "bitmap", "file": "aux.png"}}]})");
+    WriteText(folder + "com.json", R"({"layers": [{"map": {"type": "bitmap", "file": "COM1"}}]})");
+    CreateDirectoryW(Widen(folder + "afolder").c_str(), nullptr);
+    // A picture's header alone says its size: 12000 × 12000 pixels in 45 bytes.
+    const char huge[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x2e\xe0\0\0\x2e\xe0\x08\x06\0\0\0\0\0\0\0"
+                        "\0\0\0\0IEND\xae\x42\x60\x82";
+    WriteText(folder + "huge.png", std::string(huge, sizeof huge - 1));
+    WriteText(folder + "huge.json", R"({"layers": [{"map": {"type": "bitmap", "file": "huge.png"}}]})");
+    WriteChainScene(folder + "deep.scene", 33, false);
+    WriteChainScene(folder + "shared.scene", 19, true);
+    WriteLabelledScene(folder + "labels.scene", 2 * VORLITH_MAX_LAYERS + 1);
     const std::vector<std::string> before = SortedFiles(folder);
 
     const BadRun cases[] = {
@@ -220,6 +263,26 @@ TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
         {{}, "A subcommand is required"},
         {{"modes", "-o", "@o.png", "--cell", "5"}, "--cell: expected 32 to 1024"},
         {{"render", "@good.json", "-o", "@o.png", "--plugins", "@nowhere"}, "@nowhere: the layered texture plug-in (Vorlith.dlt) is not there"},
+        // Devices and folders are not files: refused without being opened, by scene and place.
+        {{"eval", "@device.json"}, "@device.json: layers[1].mask.file: bitmap \"aux.png\" names a device, not a file"},
+        {{"render", "@com.json", "-o", "@o.png"}, "@com.json: layers[0].map.file: bitmap \"COM1\" names a device"},
+        {{"eval", "@NUL.json"}, "@NUL.json: names a device, not a file"},
+        {{"render", "@good.json", "-o", "@lpt1.png"}, "@lpt1.png: names a device, not a file"},
+        {{"eval", "@afolder"}, "@afolder: is a folder, not a file"},
+        {{"render", "@huge.json", "-o", "@o.png"}, "@huge.json: layers[0].map.file: @huge.png: 12000 x 12000 pixels; pictures of at most 67108864 pixels"},
+        // Limits of every scene, saved or not: nesting, shared sub-textures, layers.
+        {{"eval", "@deep.scene"}, "@deep.scene: byte 36: not a usable scene: textures nested 33 levels deep (at most 32)"},
+        {{"render", "@shared.scene", "-o", "@o.png", "--size", "1x1"}, "sub-textures shared by several slots would make one sample evaluate more than 1000000 textures"},
+        {{"eval", "@labels.scene"}, "@labels.scene: a layered texture of the scene holds 100001 layers (at most 100000)"},
+        // Outputs: one file under two names, and folders made for an output that then fails.
+        {{"render", "@good.json", "-o", "@o.png", "--pfm-alpha", "@x/../O.PNG"}, "--pfm-alpha and -o name the same file"},
+        {{"render", "@good.json", "-o", "@new/deeper/o.png", "--pfm", "@good.json/o.pfm"}, "@good.json: cannot create folder"},
+        // Options: strict numbers, one line each.
+        {{"render", "@good.json", "-o", "@o.png", "--threads", "abc"}, "quiltra: --threads: expected a whole number from 1 to 256, found \"abc\"\n"},
+        {{"render", "@good.json", "-o", "@o.png", "--size", " 8x8"}, "--size: expected WIDTHxHEIGHT"},
+        {{"render", "@good.json", "-o", "@o.png", "--size", "+8x+8"}, "--size: expected WIDTHxHEIGHT"},
+        {{"render", "@good.json", "-o", "@o.png", "--size", "08x08"}, "--size: expected WIDTHxHEIGHT"},
+        {{"eval", "@good.json", "--v", "1e39"}, "--u and --v must be finite numbers"},
     };
     for (const BadRun& c : cases) {
         std::vector<std::string> args;
@@ -233,8 +296,21 @@ TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
         std::string line = args.empty() ? "(no arguments)" : args[0] + " " + (args.size() > 1 ? args[1] : "");
         EXPECT_EQ(r.status, 2) << line << "\n" << r.err;
         EXPECT_NE(r.err.find(message), std::string::npos) << line << "\nexpected: " << message << "\n     got: " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << line << ": one line\n" << r.err;
+        EXPECT_EQ(r.err.find("byte "), r.err.rfind("byte ")) << line << ": the offset once\n" << r.err;
         EXPECT_EQ(r.out, "") << line;
         EXPECT_EQ(SortedFiles(folder), before) << line << ": something was left behind";
+    }
+}
+
+TEST(Cli, ScenesJustWithinTheLimitsLoad)
+{
+    std::string folder = ScratchFolder("cli-limits");
+    WriteChainScene(folder + "deepest.scene", 32, false);
+    WriteChainScene(folder + "shared.scene", 18, true);
+    for (const char* name : {"deepest.scene", "shared.scene"}) {
+        RunResult r = RunQuiltra({"eval", folder + name});
+        EXPECT_EQ(r.status, 0) << name << "\n" << r.err;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace quiltra;
@@ -132,6 +133,50 @@ TEST(PictureMaps, BitmapIsTiledAndDecodedFromSrgb)
     broken.file = "broken.png";
     broken.image = {0x89, 'P', 'N', 'G', 0, 1, 2};
     EXPECT_THROW(Make(PictureKind::Bitmap, broken), InputError);
+}
+
+TEST(PictureMaps, BitmapCodesKeepTheValuesOfTheTransferExactly)
+{
+    // Pixels are kept as their codes and looked up through a table: each code must give
+    // exactly c / max (alpha, or colour taken as linear) or its sRGB decoding, rounded to float
+    // once. An 8-bit picture of every code, and a 16-bit one of edge and middle codes.
+    struct Row {
+        std::vector<std::uint8_t> png;
+        std::vector<std::array<int, 4>> codes;  // per pixel of the one row
+        double maximum;
+    };
+    std::vector<std::array<int, 4>> everyCode;
+    for (int c = 0; c < 256; ++c) everyCode.push_back({c, 255 - c, c, c});
+    std::vector<std::uint8_t> codes8;
+    for (const auto& c : everyCode)
+        for (int k : c) codes8.push_back((std::uint8_t)k);
+    const char png16[] =
+        "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x10\x06"
+        "\x00\x00\x00\x4b\x70\xc8\xf7\x00\x00\x00\x22\x49\x44\x41\x54\x78\xda\x63\x60\x60\x60\x60\xfc\xff\xef\xff"
+        "\x7f\x03\xcb\x39\x0e\x8c\x8c\x0d\x0c\xff\xff\x33\x30\x30\xbf\x60\x60\x04\x00\x72\xbd\x08\xae\x40\x28\x6d"
+        "\xd1\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82";
+    const Row rows[] = {
+        {EncodePngCodes(256, 1, codes8), everyCode, 255.0},
+        {std::vector<std::uint8_t>(png16, png16 + sizeof png16 - 1),
+         {{0, 1, 65534, 65535}, {12345, 40000, 257, 32768}, {65535, 0, 1000, 1}}, 65535.0},
+    };
+    for (const Row& row : rows)
+        for (bool linear : {false, true}) {
+            PictureParams p;
+            p.file = "codes.png";
+            p.image = row.png;
+            p.linear = linear;
+            MapPtr m = Make(PictureKind::Bitmap, p);
+            const int width = (int)row.codes.size();
+            for (int x = 0; x < width; ++x) {
+                AColor c = m->ColorAt((x + 0.5f) / (float)width, 0.5f);  // the pixel's centre
+                const float got[4] = {c.r, c.g, c.b, c.a};
+                for (int k = 0; k < 4; ++k) {
+                    const double v = row.codes[(size_t)x][(size_t)k] / row.maximum;
+                    EXPECT_EQ(got[k], (float)(k == 3 || linear ? v : SrgbDecode(v))) << x << " " << k;
+                }
+            }
+        }
 }
 
 TEST(PictureMaps, PerturbationFollowsTheSlopeOfTheValue)

@@ -5,6 +5,7 @@
 #include "scene_description.h"
 
 #include <blend_modes.h>
+#include <ivorlith.h>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ using namespace quiltra_test;
 
 namespace {
 
-StackDescription Parse(const std::string& json) { return ParseSceneJson(json, "dir/scene.json"); }
+StackDescription Parse(const std::string& json) { return ParseSceneJson(json, "dir/scene.json", TestHost().ModeNames()); }
 
 std::string ErrorOf(const std::string& json)
 {
@@ -72,10 +73,22 @@ TEST(SceneJson, EveryModeNameResolvesToItsIndexIgnoringCase)
         EXPECT_EQ(*Parse(R"({"layers": [{}, {"mode": ")" + name + R"("}]})").layers[1].mode, i) << name;
         std::string upper = name;
         for (char& c : upper) c = (char)toupper((unsigned char)c);
-        EXPECT_EQ(BlendModeIndexOf(upper), i) << upper;
+        EXPECT_EQ(BlendModeIndexOf(TestHost().ModeNames(), upper), i) << upper;
     }
     EXPECT_EQ(*Parse(R"({"layers": [{"mode": "RGB red"}]})").layers[0].mode, 30);
     EXPECT_EQ(*Parse(R"({"layers": [{"mode": "Soft Light"}]})").layers[0].mode, 13);
+}
+
+TEST(ModeNames, TheLibrarysStringsAreTheEnginesNamesUnderThePublishedIds)
+{
+    // The program knows the modes only from the library; the engine's table is the reference.
+    const std::vector<std::string>& names = TestHost().ModeNames();
+    ASSERT_EQ(VORLITH_MODE_COUNT, BLEND_MODE_COUNT);
+    ASSERT_EQ(names.size(), (size_t)BLEND_MODE_COUNT);
+    for (int i = 0; i < BLEND_MODE_COUNT; ++i) {
+        EXPECT_EQ(names[(size_t)i], kBlendModes[i].name) << i;
+        EXPECT_EQ(VORLITH_MODE_NAME_ID(i), kBlendModes[i].nameId) << i;
+    }
 }
 
 TEST(SceneJson, ModeIndicesOutsideTheTableAreKept)
@@ -95,22 +108,22 @@ TEST(SceneJson, SubMapsAndNestedTexturesAreRead)
          "mask": {"type": "noise", "octaves": 2, "seed": -5, "scale": 0.5}},
         {"map": {"type": "layers", "layers": [{"color": [1, 1, 1]}], "output": {"on": true}}}]})");
     const SubmapDescription& c = *s.layers[0].map;
-    EXPECT_EQ(c.kind, SubmapDescription::Kind::Constant);
-    EXPECT_EQ(c.color, (Rgba{1.0f, 0.5f, 0.25f, 1.0f}));  // alpha 1 when left out
-    EXPECT_EQ(c.perturb[2], 0.3f);
+    EXPECT_EQ(c.kind, PictureKind::Constant);
+    EXPECT_EQ(c.params.color, (Rgba{1.0f, 0.5f, 0.25f, 1.0f}));  // alpha 1 when left out
+    EXPECT_EQ(c.params.perturb[2], 0.3f);
     const SubmapDescription& k = *s.layers[0].mask;
-    EXPECT_EQ(k.kind, SubmapDescription::Kind::Checker);
-    EXPECT_EQ(k.color1[3], 0.5f);
-    EXPECT_EQ(k.scale, 3.0f);
-    EXPECT_EQ(k.bump, 2.0f);
+    EXPECT_EQ(k.kind, PictureKind::Checker);
+    EXPECT_EQ(k.params.color1[3], 0.5f);
+    EXPECT_EQ(k.params.scale, 3.0f);
+    EXPECT_EQ(k.params.bump, 2.0f);
     EXPECT_EQ(k.where, "layers[0].mask");
     const SubmapDescription& g = *s.layers[1].map;
-    EXPECT_EQ(g.direction, SubmapDescription::Direction::Radial);
-    ASSERT_EQ(g.stops.size(), 3u);
-    EXPECT_EQ(g.stops[2][3], 0.0f);
-    EXPECT_EQ(s.layers[1].mask->seed, -5);
+    EXPECT_EQ(g.params.direction, 2);  // radial
+    ASSERT_EQ(g.params.stops.size(), 3u);
+    EXPECT_EQ(g.params.stops[2][3], 0.0f);
+    EXPECT_EQ(s.layers[1].mask->params.seed, -5);
     const SubmapDescription& n = *s.layers[2].map;
-    ASSERT_EQ(n.kind, SubmapDescription::Kind::Layers);
+    ASSERT_TRUE(n.stack);
     EXPECT_TRUE(*n.stack->output.on);
     EXPECT_EQ((*n.stack->layers[0].color)[0], 1.0f);
 }
@@ -201,15 +214,15 @@ TEST(SceneJson, BitmapPathsAreRelativeToTheSceneFile)
     std::string folder = ScratchFolder("bitmap-path");
     WriteText(folder + "tile.png", "not read here");
     WriteText(folder + "scene.json", R"({"layers": [{"map": {"type": "bitmap", "file": "tile.png"}}]})");
-    StackDescription s = LoadSceneJson(folder + "scene.json");
-    EXPECT_EQ(s.layers[0].map->file, folder + "tile.png");
+    StackDescription s = LoadSceneJson(folder + "scene.json", TestHost().ModeNames());
+    EXPECT_EQ(s.layers[0].map->params.file, folder + "tile.png");
 }
 
 TEST(SceneJson, AMissingSceneFileIsAnInputError)
 {
     std::string folder = ScratchFolder("missing-scene");
     try {
-        LoadSceneJson(folder + "nothing.json");
+        LoadSceneJson(folder + "nothing.json", TestHost().ModeNames());
         FAIL() << "no error";
     } catch (const InputError& e) {
         EXPECT_NE(std::string(e.what()).find("nothing.json: no such file"), std::string::npos) << e.what();

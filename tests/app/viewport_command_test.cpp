@@ -41,7 +41,7 @@ TEST(ViewportCommand, DemoShowsItsFourLowestMapsTheTopOneOverTheOthers)
     ASSERT_TRUE(DecodePng8(ReadBytes(folder + "vp.png"), w, h, shown));
     ASSERT_EQ(w, 256);
     ASSERT_EQ(h, 256);
-    StackDescription scene = LoadSceneJson(demo), top;
+    StackDescription scene = LoadSceneJson(demo, TestHost().ModeNames()), top;
     top.layers.push_back(std::move(scene.layers[4]));
     top.layers[0].mode.reset();
     top.layers[0].opacity.reset();

@@ -87,12 +87,81 @@ public:
     const MCHAR* Category() override { return L"Test"; }
 } chunkyDesc;
 
+// A test map that counts the references read from it, to see how much work a load does.
+#define COUNTED_CLASS_ID Class_ID(0xC0C0, 0x0002)
+
+class Counted : public TestTexmap {
+public:
+    static long reads;
+    Class_ID ClassID() override { return COUNTED_CLASS_ID; }
+    void DeleteThis() override { delete this; }
+    RefTargetHandle GetReference(int i) override {
+        ++reads;
+        return TestTexmap::GetReference(i);
+    }
+};
+long Counted::reads = 0;
+
+class CountedDesc : public ClassDesc2 {
+public:
+    int IsPublic() override { return TRUE; }
+    void* Create(BOOL) override { return new Counted; }
+    const MCHAR* ClassName() override { return L"Counted"; }
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    Class_ID ClassID() override { return COUNTED_CLASS_ID; }
+    const MCHAR* Category() override { return L"Test"; }
+} countedDesc;
+
+// The bytes of a scene of n counted maps, each referring to the next (twice when shared), the
+// first the root; with reversed the file lists them from the last to the first.
+std::vector<unsigned char> ChainScene(size_t n, bool shared, bool reversed) {
+    std::vector<unsigned char> out;
+    auto u16 = [&](unsigned v) { out.push_back((unsigned char)v); out.push_back((unsigned char)(v >> 8)); };
+    auto u32 = [&](unsigned long v) { for (int i = 0; i < 4; ++i) out.push_back((unsigned char)(v >> (8 * i))); };
+    // A chunk's header with its length patched in by end().
+    std::vector<std::pair<size_t, bool>> open;
+    auto begin = [&](unsigned id, bool container) { u16(id); open.push_back({out.size(), container}); u32(0); };
+    auto end = [&]() {
+        size_t at = open.back().first;
+        unsigned long length = (unsigned long)(out.size() - at + 2) | (open.back().second ? 0x80000000u : 0);
+        open.pop_back();
+        for (int i = 0; i < 4; ++i) out[at + (size_t)i] = (unsigned char)(length >> (8 * i));
+    };
+    auto index = [&](size_t k) { return (unsigned long)(reversed ? n - 1 - k : k); };
+    out.assign({'Q', 'L', 'T', 'S', 'C', 'E', 'N', 'E'});
+    begin(host::kSceneChunk, true);
+    begin(host::kSceneHeaderChunk, false);
+    u32(host::kSceneFormatVersion); u32(VERSION_3DSMAX); u32((unsigned long)n); u32(1);
+    end();
+    for (size_t i = 0; i < n; ++i) {
+        size_t k = reversed ? n - 1 - i : i;   // the map at this place in the file
+        begin(host::kObjectChunk, true);
+        begin(host::kClassChunk, false);
+        u32(TEXMAP_CLASS_ID); u32(COUNTED_CLASS_ID.PartA()); u32(COUNTED_CLASS_ID.PartB());
+        end();
+        begin(host::kDataChunk, false);
+        end();
+        begin(host::kRefsChunk, false);
+        size_t refs = k + 1 == n ? 0 : shared ? 2 : 1;
+        u32((unsigned long)refs);
+        for (size_t r = 0; r < refs; ++r) u32(index(k + 1));
+        end();
+        end();
+    }
+    begin(host::kRootsChunk, false);
+    u32(1); u32(index(0));
+    end();
+    end();
+    return out;
+}
+
 class SceneFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         classes.Register(host::TestTexmapClassDesc());
         classes.Register(BlockOwnerDesc());
         classes.Register(&chunkyDesc);
+        classes.Register(&countedDesc);
         live = TestTexmap::LiveCount();
     }
     void TearDown() override { EXPECT_EQ(TestTexmap::LiveCount(), live) << "objects leaked"; }
@@ -291,6 +360,70 @@ TEST_F(SceneFileTest, FailingLoadUndoesEverything) {
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find(L"Chunky"), std::wstring::npos) << std::string(r.error.begin(), r.error.end());
     EXPECT_EQ(TestTexmap::LiveCount(), live);
+}
+
+TEST_F(SceneFileTest, NestingAndSharedSubTexturesAreBoundedBeforeAnythingIsMade) {
+    // 33 maps in a chain nest 32 levels deep; a sub-map used by both slots of every level
+    // doubles the evaluations of a sample per level: 2^19 - 1 are allowed, 2^20 - 1 are not.
+    struct Row { size_t maps; bool shared; const wchar_t* error; };
+    const Row rows[] = {
+        {33, false, nullptr},
+        {34, false, L"textures nested 33 levels deep (at most 32)"},
+        {20000, false, L"textures nested 19999 levels deep (at most 32)"},
+        {19, true, nullptr},
+        {20, true, L"sub-textures shared by several slots would make one sample evaluate more "
+                   L"than 1000000 textures"},
+    };
+    for (const Row& row : rows)
+        for (bool reversed : {false, true}) {
+            std::vector<unsigned char> bytes = ChainScene(row.maps, row.shared, reversed);
+            host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), classes);
+            std::string what(r.what.begin(), r.what.end());
+            if (row.error) {
+                EXPECT_FALSE(r.ok) << row.maps;
+                EXPECT_EQ(r.what, row.error) << what;
+                EXPECT_EQ(r.error.find(L"byte "), 0u);
+            } else {
+                ASSERT_TRUE(r.ok) << what;
+                host::DeleteScene(r.roots);
+            }
+            EXPECT_EQ(TestTexmap::LiveCount(), live);
+        }
+}
+
+TEST_F(SceneFileTest, LoadingReadsEachReferenceAFewTimesWhateverTheOrder) {
+    // The reference system's loop check and the release of the loader's hold once walked the
+    // whole chain below every reference: work that grew with the cube of the chain.
+    for (bool reversed : {false, true}) {
+        std::vector<unsigned char> bytes = ChainScene(33, false, reversed);
+        Counted::reads = 0;
+        host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), classes);
+        ASSERT_TRUE(r.ok);
+        EXPECT_LE(Counted::reads, 4 * 33) << (reversed ? "reversed" : "in order");
+        host::DeleteScene(r.roots);
+    }
+}
+
+TEST_F(SceneFileTest, OwnersReferenceTablesCountNoMoreThanTheOwnerSaved) {
+    // The table's entries are the owner's references 1 and up; the file backs their count only
+    // with the references the owner saved (a count alone once made the loader allocate
+    // gigabytes).
+    for (int count : {4, 5}) {
+        BlockOwner* owner = new BlockOwner;
+        owner->pblock->SetCount(pb_maps, count);
+        owner->ReplaceReference(4, new TestTexmap);   // references 0 .. 4 saved
+        std::vector<unsigned char> bytes = Save({owner});
+        host::DeleteScene({owner});
+        host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), classes);
+        EXPECT_EQ(r.ok, count == 4) << count;
+        if (r.ok) {
+            EXPECT_EQ(static_cast<BlockOwner*>(r.roots[0])->pblock->Count(pb_maps), 4);
+            host::DeleteScene(r.roots);
+        } else {
+            EXPECT_NE(r.what.find(L"ParamBlock2) could not load its data"), std::wstring::npos);
+        }
+        EXPECT_EQ(TestTexmap::LiveCount(), live);
+    }
 }
 
 TEST_F(SceneFileTest, FilesOnDisk) {

@@ -15,8 +15,9 @@
 //       REFS (data): ULONG count, then one LONG object index per reference (-1 = none)
 //     ROOTS (data): one ULONG object index per root
 // Every length is checked against its parent; a file that is cut short, has a length or
-// index that does not fit, an unknown class, or a Load that fails gives an error with the
-// byte offset and nothing of it survives.
+// index that does not fit, a count its bytes do not back, textures nested or shared beyond the
+// limits below, an unknown class, or a Load that fails gives an error with the byte offset and
+// nothing of it survives.
 #pragma once
 
 #include <functional>
@@ -50,9 +51,18 @@ struct SceneSaveOptions {
     std::function<bool(IParamBlock2* block, short paramID)> dropParam;
 };
 
+// Limits of what a scene may ask of the host, checked before any object is made. Textures
+// inside one another (a texture's sub-maps, theirs, and so on) nest at most kMaxTextureNesting
+// levels below the outermost. One sample evaluates every sub-texture once for each slot that
+// reaches it, so sub-textures shared by several slots multiply with every level: at most
+// kMaxTextureEvaluations evaluations per sample of any texture of the scene.
+constexpr int kMaxTextureNesting = 32;
+constexpr unsigned long kMaxTextureEvaluations = 1000000;
+
 struct SceneLoadResult {
     bool ok = false;
     std::wstring error;         // what went wrong, with the byte offset
+    std::wstring what;          // the same without the offset
     size_t offset = 0;          // byte offset of the fault
     std::vector<ReferenceTarget*> roots;   // on success; the caller deletes them (DeleteScene)
 };
