@@ -242,10 +242,23 @@ void Vorlith::Reset()
     ResetLayers();
 }
 
-ParamDlg* Vorlith::CreateParamDlg(HWND /*hwMtlEdit*/, IMtlParams* /*imp*/)
+static VorlithEditorMaker editorMaker = NULL;
+
+void Vorlith::SetEditorMaker(VorlithEditorMaker maker)
 {
-    // The editor is not part of the library yet: the host shows no rollouts of its own.
-    return NULL;
+    editorMaker = maker;
+}
+
+ParamDlg* Vorlith::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp)
+{
+    if (!editorMaker)
+        return NULL;
+    VorlithEditor* editor = editorMaker(hwMtlEdit, imp, this);
+    if (!editor)
+        return NULL;
+    editor->UpdateControls();
+    paramDlg = editor;
+    return editor->GetParamDlg();
 }
 
 // Evaluation -----------------------------------------------------------------------------------
