@@ -6,9 +6,11 @@
 //   quiltra eval SCENE [--u U] [--v V]
 //   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
 //   quiltra save SCENE OUT
+//   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about]
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
+#include "editor_shot.h"
 #include "file_io.h"
 #include "hex_float.h"
 #include "image_io.h"
@@ -245,12 +247,15 @@ int Main(std::vector<std::string> args)
     save->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     save->add_option("out", o.output, "scene file to write")->required();
 
+    ShotOptions shotOptions;
+    auto* shot = AddShotCommand(app, shotOptions);
+
     // A first word that is no command is named as such (the parser would only say that a
     // command is required).
-    const std::vector<std::string> commands{"render", "eval", "modes", "save"};
+    const std::vector<std::string> commands{"render", "eval", "modes", "save", "shot"};
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(commands.begin(), commands.end(), args[1]) == commands.end())
-        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes or save)");
+        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save or shot)");
 
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -268,6 +273,7 @@ int Main(std::vector<std::string> args)
     if (*render) return RunRender(o);
     if (*eval) return RunEval(o);
     if (*modes) return RunModes(o);
+    if (*shot) return RunShot(o.plugins, shotOptions);
     return RunSave(o);
 }
 
