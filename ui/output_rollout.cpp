@@ -154,17 +154,13 @@ void VorlithDlg::OnOutputCommand(int id)
     case IDC_OUT_MONO:
         o.Mono = checked ? 1.0f : 0.0f;
         break;
-    case IDC_OUT_RESET:
-        // Back to a neutral stage; whether it is on stays the user's.
-        o.outputShiftHSV = AColor(0.0f, 0.0f, 0.0f, 0.0f);
-        o.outputShiftRGB = AColor(0.0f, 0.0f, 0.0f, 0.0f);
-        o.Clamp = false;
-        o.alpha = 0.0f;
-        o.gamma = 1.0f;
-        o.bright = 1.0f;
-        o.contrast = 1.0f;
-        o.Mono = 0.0f;
+    case IDC_OUT_RESET: {
+        // Back to a new texture's neutral stage; whether it is on stays the user's.
+        const bool on = o.Output_on;
+        SetDefaultOutputSettings(o);
+        o.Output_on = on;
         break;
+    }
     default:
         return;
     }

@@ -47,11 +47,14 @@ VorlithDlg::VorlithDlg(HWND hwMtlEdit, IMtlParams* imp, Vorlith* m)
     if (!ip)
         return;
     // Each rollout's procedure also stores its window when it starts (WM_INITDIALOG).
-    hPanel = ip->AddRollupPage(hInstance, MAKEINTRESOURCE(IDD_LAYERS), LayersWindowProc,
+    hPanel = ip->AddRollupPage(hInstance, MAKEINTRESOURCE(IDD_LAYERS),
+                               RolloutProc<&VorlithDlg::hPanel, &VorlithDlg::LayersMessage>,
                                _T("Map layers parameters"), (LPARAM)this, 0, ROLLUP_CAT_STANDARD);
-    hOutput = ip->AddRollupPage(hInstance, MAKEINTRESOURCE(IDD_OUTPUT), OutputWindowProc,
+    hOutput = ip->AddRollupPage(hInstance, MAKEINTRESOURCE(IDD_OUTPUT),
+                                RolloutProc<&VorlithDlg::hOutput, &VorlithDlg::OutputMessage>,
                                 _T("Output"), (LPARAM)this, APPENDROLL_CLOSED, ROLLUP_CAT_STANDARD);
-    hAbout = ip->AddRollupPage(hInstance, MAKEINTRESOURCE(IDD_ABOUT), AboutWindowProc,
+    hAbout = ip->AddRollupPage(hInstance, MAKEINTRESOURCE(IDD_ABOUT),
+                               RolloutProc<&VorlithDlg::hAbout, &VorlithDlg::AboutMessage>,
                                _T("About"), (LPARAM)this, APPENDROLL_CLOSED, ROLLUP_CAT_STANDARD);
 }
 
@@ -464,45 +467,20 @@ void VorlithDlg::OnModeSelected(int row)
 
 // Rollout window procedures ------------------------------------------------------------------
 
-// The dialog of a rollout window: taken from WM_INITDIALOG's parameter and kept in the window,
-// read back for every other message. Null before WM_INITDIALOG and after the dialog went.
-static VorlithDlg* RolloutDialog(HWND hwnd, UINT msg, LPARAM lParam)
+// The dialog is taken from WM_INITDIALOG's parameter and kept in the window, and read back for
+// every other message; a window without one (before WM_INITDIALOG, after the dialog went)
+// answers FALSE.
+template <HWND VorlithDlg::*Window, VorlithDlg::RolloutHandler Handler>
+INT_PTR CALLBACK VorlithDlg::RolloutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_INITDIALOG) {
+    if (msg == WM_INITDIALOG)
         SetWindowLongPtr(hwnd, GWLP_USERDATA, (LONG_PTR)lParam);
-        return (VorlithDlg*)lParam;
-    }
-    return (VorlithDlg*)GetWindowLongPtr(hwnd, GWLP_USERDATA);
-}
-
-INT_PTR CALLBACK VorlithDlg::LayersWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    VorlithDlg* dlg = RolloutDialog(hwnd, msg, lParam);
+    VorlithDlg* dlg = (VorlithDlg*)GetWindowLongPtr(hwnd, GWLP_USERDATA);
     if (!dlg)
         return FALSE;
     if (msg == WM_INITDIALOG)
-        dlg->hPanel = hwnd;
-    return dlg->LayersMessage(hwnd, msg, wParam, lParam);
-}
-
-INT_PTR CALLBACK VorlithDlg::OutputWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    VorlithDlg* dlg = RolloutDialog(hwnd, msg, lParam);
-    if (!dlg)
-        return FALSE;
-    if (msg == WM_INITDIALOG)
-        dlg->hOutput = hwnd;
-    return dlg->OutputMessage(hwnd, msg, wParam, lParam);
-}
-
-INT_PTR CALLBACK VorlithDlg::AboutWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    VorlithDlg* dlg = RolloutDialog(hwnd, msg, lParam);
-    if (!dlg)
-        return FALSE;
-    if (msg == WM_INITDIALOG)
-        dlg->hAbout = hwnd;
-    return dlg->AboutMessage(hwnd, msg, wParam, lParam);
+        dlg->*Window = hwnd;
+    return (dlg->*Handler)(hwnd, msg, wParam, lParam);
 }
 
 // Layer-list rollout -------------------------------------------------------------------------

@@ -57,12 +57,13 @@ public:
     // Stores the mode selected in the list of row r.
     void OnModeSelected(int row);
 
-    // The rollouts' window procedures: the dialog is found through GWLP_USERDATA.
-    static INT_PTR CALLBACK LayersWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static INT_PTR CALLBACK OutputWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static INT_PTR CALLBACK AboutWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
 private:
+    typedef INT_PTR (VorlithDlg::*RolloutHandler)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // A rollout's window procedure: on WM_INITDIALOG it keeps the rollout's window in Window and
+    // the dialog in the window (GWLP_USERDATA); every message goes to Handler of that dialog.
+    template <HWND VorlithDlg::*Window, RolloutHandler Handler>
+    static INT_PTR CALLBACK RolloutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
     // Layer-list rollout
     INT_PTR LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void InitLayers(HWND hwnd);
