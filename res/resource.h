@@ -57,3 +57,21 @@
 #define IDC_OUT_GAMMA_SPIN          1024
 #define IDC_OUT_MONO                1037
 #define IDC_OUT_CLAMP               1036
+
+// Layer-list rollout controls (dialog IDD_LAYERS). The per-row controls' ids, six rows each,
+// are listed once in ui/layer_rows.cpp; the template lists them again.
+#define IDC_SET_NUMBER              1497
+#define IDC_LAYER_COUNT             1498
+#define IDC_LAYER_SCROLL            1530
+#define IDC_ADD_LAYER               1531
+#define IDC_DELETE_LAYER            1532
+
+// Output rollout's reset button (dialog IDD_OUTPUT)
+#define IDC_OUT_RESET               1040
+
+// About rollout (dialog IDD_ABOUT): the logo's image control
+#define IDC_ABOUT_LOGO              1024
+
+// Layer count dialogs (IDD_SET_NUMBER, IDD_INSERT_LAYER, IDD_DELETE_LAYER)
+#define IDC_COUNT_EDIT              1498
+#define IDC_COUNT_SPIN              1506

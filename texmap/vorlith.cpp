@@ -154,7 +154,9 @@ void Vorlith::SetReference(int i, RefTargetHandle rtarg)
             mapList[k] = NULL;
     }
     mapList[entry] = (Texmap*)rtarg;
-    // A slot restored, emptied by a deleted map or put back by an undo shows at once.
+    // A slot restored, emptied by a deleted map or put back by an undo: the next Update
+    // recomputes, and the viewport shows it at once.
+    ivalid.SetEmpty();
     DiscardTexHandles();
 }
 
@@ -252,10 +254,23 @@ void Vorlith::Reset()
     ResetLayers();
 }
 
-ParamDlg* Vorlith::CreateParamDlg(HWND /*hwMtlEdit*/, IMtlParams* /*imp*/)
+static VorlithEditorMaker editorMaker = NULL;
+
+void Vorlith::SetEditorMaker(VorlithEditorMaker maker)
 {
-    // The editor is not part of the library yet: the host shows no rollouts of its own.
-    return NULL;
+    editorMaker = maker;
+}
+
+ParamDlg* Vorlith::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp)
+{
+    if (!editorMaker)
+        return NULL;
+    VorlithEditor* editor = editorMaker(hwMtlEdit, imp, this);
+    if (!editor)
+        return NULL;
+    editor->UpdateControls();
+    paramDlg = editor;
+    return editor->GetParamDlg();
 }
 
 // Evaluation -----------------------------------------------------------------------------------

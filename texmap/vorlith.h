@@ -24,12 +24,20 @@ public:
     virtual void Invalidate() = 0;
     // Rewrites the layer rows' texts and the sub-maps' labels.
     virtual void UpdateLabels() = 0;
+    // Brings every control in line with the texture.
+    virtual void UpdateControls() = 0;
     // The material editor's interface the editor was opened with.
     virtual IMtlParams* GetMtlParams() = 0;
+    // The editor as the host sees it.
+    virtual ParamDlg* GetParamDlg() = 0;
 
 protected:
     ~VorlithEditor() {}
 };
+
+// Makes the editor of a texture for the material editor's window and interface. The library
+// wires the editor's maker in when it loads; without one a texture has no editor.
+typedef VorlithEditor* (*VorlithEditorMaker)(HWND hwMtlEdit, IMtlParams* imp, Vorlith* tex);
 
 // The published layer interface, answered by GetInterface(VORLITH_LAYERS_INTERFACE). Each setter
 // is an edit as the editor makes it: value changed, validity emptied, dependents notified.
@@ -201,6 +209,9 @@ public:
 
     // Gives the viewport's hardware textures back and marks the stages for a rebuild.
     void DiscardTexHandles();
+
+    // The maker CreateParamDlg asks for the editor.
+    static void SetEditorMaker(VorlithEditorMaker maker);
 
     // After the texture's own tables or Output settings were written (by the editor or the
     // published interface): validity emptied, viewport textures discarded, an open editor

@@ -8,9 +8,11 @@
 //   quiltra save SCENE OUT
 //   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
 //                    [--path hardware|records]
+//   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about]
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
+#include "editor_shot.h"
 #include "file_io.h"
 #include "hex_float.h"
 #include "image_io.h"
@@ -363,12 +365,15 @@ int Main(std::vector<std::string> args)
     auto* vpDescribe = viewport->add_flag("--describe", vo.describe, "print one line per stage in use instead of a picture");
     vpOut->excludes(vpDescribe);
 
+    ShotOptions shotOptions;
+    auto* shot = AddShotCommand(app, shotOptions);
+
     // A first word that is no command is named as such (the parser would only say that a
     // command is required).
-    const std::vector<std::string> commands{"render", "eval", "modes", "save", "viewport"};
+    const std::vector<std::string> commands{"render", "eval", "modes", "save", "viewport", "shot"};
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(commands.begin(), commands.end(), args[1]) == commands.end())
-        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save or viewport)");
+        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save, viewport or shot)");
 
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -392,6 +397,7 @@ int Main(std::vector<std::string> args)
     if (*eval) return RunEval(o);
     if (*modes) return RunModes(o);
     if (*viewport) return RunViewportCommand(o, vo);
+    if (*shot) return RunShot(o.plugins, shotOptions);
     return RunSave(o);
 }
 

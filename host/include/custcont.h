@@ -26,6 +26,10 @@ enum EditSpinnerType {
 // Spinner scale that follows the value's size.
 #define SPIN_AUTOSCALE -1.0f
 
+// Flags of a rollup page (IMtlParams::AddRollupPage): the page starts closed, showing only its
+// title bar until the user opens it.
+#define APPENDROLL_CLOSED (1 << 0)
+
 // Messages the controls send to their parent dialog.
 // CC_SPINNER_CHANGE: wParam LOWORD control id, HIWORD TRUE while dragging; lParam the spinner's
 // ISpinnerControl*.
@@ -35,7 +39,8 @@ enum EditSpinnerType {
 // CC_COLOR_CHANGE: wParam LOWORD control id, HIWORD TRUE when the change is final (button up);
 // lParam the swatch's IColorSwatch*.
 #define CC_COLOR_CHANGE       (WM_USER + 603)
-// WM_CUSTEDIT_ENTER: Enter pressed in a custom edit; wParam the control id, lParam its HWND.
+// WM_CUSTEDIT_ENTER: Enter pressed in a custom edit, or the edit lost the focus after the user
+// changed its text; wParam the control id, lParam its HWND.
 #define WM_CUSTEDIT_ENTER     (WM_USER + 685)
 // Sent (posted) to the material editor window: wParam the sub-map slot, lParam the map.
 #define WM_TEXMAP_BUTTON      0x4402
@@ -110,6 +115,9 @@ public:
     virtual float GetFVal() = 0;
     virtual int GetIVal() = 0;
     virtual void SetScale(float s) = 0;
+    // Automatic scaling: a step follows the size of the value (1 in 100 of it), never smaller
+    // than the scale.
+    virtual void SetAutoScale(BOOL on = TRUE) = 0;
     // Sets the value (kept inside the limits); notify sends CC_SPINNER_CHANGE.
     virtual void SetValue(float v, int notify) = 0;
     virtual void SetValue(int v, int notify) = 0;
@@ -117,6 +125,9 @@ public:
     virtual void SetLimits(int min, int max, int limitCurValue = TRUE) = 0;
     // The edit control that shows the value and whose Enter sets it.
     virtual void LinkToEdit(HWND hEdit, EditSpinnerType type) = 0;
+    // The value a right click returns the spinner to. The reset reaches the dialog as a whole
+    // change: CC_SPINNER_BUTTONDOWN, CC_SPINNER_CHANGE, then CC_SPINNER_BUTTONUP with HIWORD
+    // TRUE (accepted).
     virtual void SetResetValue(float v) = 0;
     virtual void SetResetValue(int v) = 0;
     virtual float GetResetValue() = 0;
@@ -146,7 +157,9 @@ CoreExport ICustEdit* GetICustEdit(HWND hCtrl);
 CoreExport void ReleaseICustEdit(ICustEdit* ctrl);
 CoreExport ISpinnerControl* GetISpinner(HWND hCtrl);
 CoreExport void ReleaseISpinner(ISpinnerControl* ctrl);
-CoreExport IColorSwatch* GetIColorSwatch(HWND hCtrl, COLORREF col = 0, const MCHAR* name = NULL);
+// The swatch's interface; given a colour, the swatch shows that colour first.
+CoreExport IColorSwatch* GetIColorSwatch(HWND hCtrl);
+CoreExport IColorSwatch* GetIColorSwatch(HWND hCtrl, COLORREF col, const MCHAR* name = NULL);
 CoreExport IColorSwatch* GetIColorSwatch(HWND hCtrl, Color col, const MCHAR* name = NULL);
 CoreExport void ReleaseIColorSwatch(IColorSwatch* ctrl);
 CoreExport ICustImage* GetICustImage(HWND hCtrl);

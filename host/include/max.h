@@ -18,3 +18,5 @@
 #include "hold.h"
 #include "maxapi.h"
 #include "custcont.h"
+#include "winutil.h"
+#include "assert1.h"

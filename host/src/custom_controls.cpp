@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <wchar.h>
 
+#include <cmath>
 #include <string>
 
 #include "imtl.h"
@@ -117,6 +118,7 @@ public:
     float GetFVal() override { return value; }
     int GetIVal() override { return (int)(value < 0.0f ? value - 0.5f : value + 0.5f); }
     void SetScale(float s) override { scale = s; }
+    void SetAutoScale(BOOL on) override { autoScale = on; }
     void SetValue(float v, int notify) override {
         indeterminate = FALSE;
         value = Limit(IsInt() ? (float)(int)(v < 0.0f ? v - 0.5f : v + 0.5f) : v);
@@ -155,6 +157,7 @@ public:
     void Step(bool up) {
         Notify(CC_SPINNER_BUTTONDOWN, FALSE);
         float step = scale == SPIN_AUTOSCALE ? (value == 0.0f ? 0.1f : fabsf(value) * 0.01f) : scale;
+        if (autoScale && fabsf(value) * 0.01f > step) step = fabsf(value) * 0.01f;
         if (IsInt() && step < 1.0f) step = 1.0f;
         value = Limit(value + (up ? step : -step));
         indeterminate = FALSE;
@@ -162,17 +165,21 @@ public:
         Notify(CC_SPINNER_CHANGE, TRUE);
     }
     void ButtonUp() { Notify(CC_SPINNER_BUTTONUP, TRUE); }
+    // A right click: the reset value, told as a whole change that the dialog accepts.
     void Reset() {
+        Notify(CC_SPINNER_BUTTONDOWN, FALSE);
         SetValue(resetValue, FALSE);
         Notify(CC_SPINNER_CHANGE, FALSE);
+        Notify(CC_SPINNER_BUTTONUP, TRUE);
     }
-    // The linked field's Enter: its text becomes the value.
+    // The linked field's Enter: its text becomes the value. Text that is no number, or no
+    // finite one ("nan", "inf"), changes nothing and the field shows the value again.
     void FromEdit() {
         EditImpl* e = LinkedEdit();
         if (!e) return;
         BOOL valid = FALSE;
         float v = e->GetFloat(&valid);
-        if (valid) SetValue(v, TRUE);
+        if (valid && std::isfinite(v)) SetValue(v, TRUE);
         else ShowValue();
     }
 
@@ -209,10 +216,12 @@ private:
     HWND edit = NULL;
     EditSpinnerType type = EDITTYPE_FLOAT;
     BOOL indeterminate = FALSE;
+    BOOL autoScale = FALSE;
 };
 
 void EditImpl::Enter() {
     gotReturn = TRUE;
+    SendMessageW(hwnd, EM_SETMODIFY, FALSE, 0);
     if (spinner) spinner->FromEdit();
     HWND parent = GetParent(hwnd);
     if (parent) SendMessageW(parent, WM_CUSTEDIT_ENTER, (WPARAM)ControlID(hwnd), (LPARAM)hwnd);
@@ -297,6 +306,13 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (e && (msg == WM_KEYDOWN || msg == WM_CHAR) && wp == VK_RETURN) {
         if (msg == WM_KEYDOWN) e->Enter();
         return 0;
+    }
+    // Leaving a field whose text the user changed takes the text as Enter does, so that a
+    // value typed before clicking elsewhere (an OK button) is not lost.
+    if (e && msg == WM_KILLFOCUS && SendMessageW(hwnd, EM_GETMODIFY, 0, 0)) {
+        LRESULT r = CallWindowProcW(editProc, hwnd, msg, wp, lp);
+        e->Enter();
+        return r;
     }
     LRESULT r = CallWindowProcW(editProc, hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) Detach<EditImpl>(hwnd);
@@ -439,6 +455,8 @@ ICustImage* GetICustImage(HWND h) { return Get<ImageImpl>(h, L"CustImage"); }
 void ReleaseICustImage(ICustImage*) {}
 void ReleaseIColorSwatch(IColorSwatch*) {}
 
+IColorSwatch* GetIColorSwatch(HWND h) { return Get<SwatchImpl>(h, L"ColorSwatch"); }
+
 IColorSwatch* GetIColorSwatch(HWND h, COLORREF col, const MCHAR*) {
     SwatchImpl* s = Get<SwatchImpl>(h, L"ColorSwatch");
     if (s) s->SetColor(col, FALSE);
@@ -503,6 +521,8 @@ void TexDADMgr::Drop(ReferenceTarget* dropThis, HWND hwnd, POINT p, SClass_ID ty
     if (!OkToDrop(dropThis, NULL, hwnd, p, type)) return;
     int slot = dlg->FindSubTexFromHWND(hwnd);
     MtlBase* m = ThingOf(dlg);
+    // Only a slot the map has: a dialog that answers a slot past its map's sub-maps gets no drop.
+    if (slot < 0 || slot >= m->NumSubTexmaps()) return;
     // A drop on the map's own slot, or one that would make the map its own sub-map, is refused
     // by the reference system (SetSubTexmap's ReplaceReference).
     m->SetSubTexmap(slot, static_cast<Texmap*>(dropThis));

@@ -1,5 +1,7 @@
-// Host switches: the application id and the handling of table index faults.
+// Host switches: the application id, the handling of table index faults and the assertions
+// that plug-ins report.
 #include "host/diagnostics.h"
+#include "assert1.h"
 #include "maxapi.h"
 #include "tab.h"
 
@@ -7,10 +9,15 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <mutex>
+#include <string>
 
 namespace {
 std::atomic<int> appID(1);   // the full application
 std::atomic<host::TabIndexHandler> tabHandler(nullptr);
+std::atomic<int> assertions(0);
+std::mutex lastAssertionLock;
+std::string lastAssertion;
 
 void Report(const char* text) {
     fputs(text, stderr);
@@ -26,6 +33,13 @@ namespace host {
 void SetAppID(int id) { appID.store(id); }
 
 TabIndexHandler SetTabIndexHandler(TabIndexHandler handler) { return tabHandler.exchange(handler); }
+
+int AssertionCount() { return assertions.load(); }
+
+const char* LastAssertion() {
+    std::lock_guard<std::mutex> hold(lastAssertionLock);
+    return lastAssertion.c_str();
+}
 
 }  // namespace host
 
@@ -44,4 +58,17 @@ void TabMemoryError(int count) {
     snprintf(text, sizeof text, "host: out of memory for a table of %d entries; stopping\n", count);
     Report(text);
     abort();
+}
+
+void assert1(int line, const char* file, const char* function, const char* expression) {
+    char text[512];
+    snprintf(text, sizeof text, "%s:%d: %s%sassertion failed: %s\n", file ? file : "?", line,
+             function ? function : "", function ? ": " : "", expression ? expression : "?");
+    {
+        std::lock_guard<std::mutex> hold(lastAssertionLock);
+        lastAssertion = text;
+        if (!lastAssertion.empty() && lastAssertion.back() == '\n') lastAssertion.pop_back();
+    }
+    assertions.fetch_add(1);
+    Report(text);
 }

@@ -202,6 +202,45 @@ struct BadRun {
     std::string message;            // part of stderr ("@" replaced too)
 };
 
+// Where the logo (res/logo.bmp, 24 bits per pixel) appears whole in a picture, or {-1, -1}.
+std::pair<int, int> FindLogo(int width, int height, const std::vector<std::uint8_t>& rgba)
+{
+    std::vector<std::uint8_t> bmp = ReadBytes(SourcePath("res/logo.bmp"));
+    const int lw = 160, lh = 56, offset = bmp[10] | bmp[11] << 8;
+    auto logo = [&](int x, int y) { return &bmp[(size_t)offset + ((size_t)(lh - 1 - y) * lw + (size_t)x) * 3]; };
+    auto same = [&](int px, int py, int x, int y) {
+        const std::uint8_t* p = &rgba[((size_t)py * (size_t)width + (size_t)px) * 4];
+        const std::uint8_t* bgr = logo(x, y);
+        return p[0] == bgr[2] && p[1] == bgr[1] && p[2] == bgr[0];
+    };
+    for (int y0 = 0; y0 + lh <= height; ++y0)
+        for (int x0 = 0; x0 + lw <= width; ++x0) {
+            bool whole = true;
+            for (int y = 0; y < lh && whole; ++y)
+                for (int x = 0; x < lw && whole; ++x) whole = same(x0 + x, y0 + y, x, y);
+            if (whole) return {x0, y0};
+        }
+    return {-1, -1};
+}
+
+TEST(Cli, ShotCapturesTheEditorAsDrawn)
+{
+    std::string folder = ScratchFolder("cli-shot");
+    RunResult closed = RunQuiltra({"shot", Example("demo.json"), "-o", folder + "closed.png"});
+    ASSERT_EQ(closed.status, 0) << closed.err;
+    RunResult open = RunQuiltra({"shot", Example("demo.json"), "-o", folder + "open.png", "--open", "output,about", "--scroll", "3"});
+    ASSERT_EQ(open.status, 0) << open.err;
+    int w = 0, h = 0, wc = 0, hc = 0;
+    std::vector<std::uint8_t> codes, closedCodes;
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "open.png"), w, h, codes));
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "closed.png"), wc, hc, closedCodes));
+    EXPECT_EQ(wc, w);
+    EXPECT_GT(h, hc + 56) << "the Output and About rollouts opened below the layer list";
+    std::pair<int, int> at = FindLogo(w, h, codes);
+    EXPECT_GT(at.second, hc) << "the About rollout draws the logo whole, below where the closed picture ends";
+    EXPECT_EQ(FindLogo(wc, hc, closedCodes).first, -1);
+}
+
 TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
 {
     std::string folder = ScratchFolder("cli-bad");
@@ -262,6 +301,10 @@ TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
         {{"paint", "@good.json"}, "unknown command \"paint\""},
         {{}, "A subcommand is required"},
         {{"modes", "-o", "@o.png", "--cell", "5"}, "--cell: expected 32 to 1024"},
+        {{"shot", "@good.json", "-o", "@o.jpg"}, "@o.jpg: the picture is written as PNG"},
+        {{"shot", "@missing.json", "-o", "@o.png"}, "@missing.json: no such file"},
+        {{"shot", "@good.json", "-o", "@o.png", "--open", "output,colour"}, "--open: no rollout called \"colour\""},
+        {{"shot", "@good.json", "-o", "@o.png", "--scroll", "-1"}, "--scroll"},
         {{"render", "@good.json", "-o", "@o.png", "--plugins", "@nowhere"}, "@nowhere: the layered texture plug-in (Vorlith.dlt) is not there"},
         // Devices and folders are not files: refused without being opened, by scene and place.
         {{"eval", "@device.json"}, "@device.json: layers[1].mask.file: bitmap \"aux.png\" names a device, not a file"},

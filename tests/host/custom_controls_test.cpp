@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "custcont.h"
+#include "winutil.h"
 #include "host/mtl_editor.h"
 #include "host/test_texmap.h"
 
@@ -115,10 +116,73 @@ TEST_F(CustomControlsTest, SpinnerLinkedToItsField) {
     EXPECT_TRUE(HIWORD(received[1].wParam)) << "dragging";
     EXPECT_EQ(received[2].msg, (UINT)CC_SPINNER_BUTTONUP);
     s->SetResetValue(100.0f);
+    received.clear();
     SendDlgItemMessageW(page, 1001, WM_RBUTTONDOWN, 0, 0);
     EXPECT_EQ(s->GetFVal(), 100.0f) << "right click resets";
+    ASSERT_EQ(received.size(), 3u) << "the reset reaches the dialog as a whole change";
+    EXPECT_EQ(received[0].msg, (UINT)CC_SPINNER_BUTTONDOWN);
+    EXPECT_EQ(received[1].msg, (UINT)CC_SPINNER_CHANGE);
+    EXPECT_EQ(received[2].msg, (UINT)CC_SPINNER_BUTTONUP);
+    EXPECT_TRUE(HIWORD(received[2].wParam)) << "accepted";
     ReleaseISpinner(s);
     ReleaseICustEdit(e);
+}
+
+TEST_F(CustomControlsTest, SpinnerTakesOnlyFiniteNumbersAndScalesAutomatically) {
+    ISpinnerControl* s = SetupFloatSpinner(page, 1001, 1007, -1.0e7f, 1.0e7f, 50.0f, 0.1f);
+    ASSERT_NE(s, nullptr);
+    for (const wchar_t* text : {L"nan", L"inf", L"-inf", L"1e40"}) {
+        SetDlgItemTextW(page, 1007, text);
+        SendDlgItemMessageW(page, 1007, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_EQ(s->GetFVal(), 50.0f) << "typed " << MSTR(text).ToUTF8();
+        EXPECT_EQ(EditText(), L"50.0");
+    }
+    s->SetValue(1000.0f, FALSE);
+    SendDlgItemMessageW(page, 1001, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendDlgItemMessageW(page, 1001, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    EXPECT_FLOAT_EQ(s->GetFVal(), 1000.1f) << "without automatic scaling a step is the scale";
+    s->SetAutoScale(TRUE);
+    SendDlgItemMessageW(page, 1001, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendDlgItemMessageW(page, 1001, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    EXPECT_FLOAT_EQ(s->GetFVal(), 1000.1f + 10.001f) << "with it, one in a hundred of the value";
+    ReleaseISpinner(s);
+}
+
+TEST_F(CustomControlsTest, LeavingAChangedFieldTakesItsText) {
+    ISpinnerControl* s = SetupIntSpinner(page, 1001, 1007, 1, 1000, 5);
+    ASSERT_NE(s, nullptr);
+    SetFocus(GetDlgItem(page, 1007));
+    SendDlgItemMessageW(page, 1007, WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(Count(WM_CUSTEDIT_ENTER), 0u) << "a field left unchanged tells nobody";
+    SetDlgItemTextW(page, 1007, L"12");
+    SendDlgItemMessageW(page, 1007, EM_SETMODIFY, TRUE, 0);  // as typing does
+    SendDlgItemMessageW(page, 1007, WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(s->GetIVal(), 12);
+    EXPECT_EQ(Count(WM_CUSTEDIT_ENTER), 1u);
+    ReleaseISpinner(s);
+}
+
+TEST_F(CustomControlsTest, CheckBoxesAndCentring) {
+    HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 10, 10, page,
+                               (HMENU)77, NULL, NULL);
+    SetCheckBox(page, 77, 5);
+    EXPECT_TRUE(GetCheckBox(page, 77));
+    SetCheckBox(page, 77, FALSE);
+    EXPECT_FALSE(GetCheckBox(page, 77));
+    SetCheckBox(page, 78, TRUE);
+    EXPECT_FALSE(GetCheckBox(page, 78)) << "no such control";
+    DestroyWindow(box);
+
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 400, 300, NULL, NULL, NULL, NULL);
+    HWND popup = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 50, parent, NULL, NULL, NULL);
+    EXPECT_TRUE(CenterWindow(popup, parent));
+    RECT r;
+    GetWindowRect(popup, &r);
+    EXPECT_EQ(r.left, 250);
+    EXPECT_EQ(r.top, 225);
+    EXPECT_FALSE(CenterWindow(NULL, parent));
+    DestroyWindow(popup);
+    DestroyWindow(parent);
 }
 
 TEST_F(CustomControlsTest, SwatchTellsItsDialogWithItself) {
@@ -178,6 +242,11 @@ TEST_F(CustomControlsTest, DroppingAMapOnAButtonSetsTheSlot) {
     EXPECT_EQ(dad.GetInstance(dlg.button, p, TEXMAP_CLASS_ID), map);
     dad.Drop(tex, dlg.button, p, TEXMAP_CLASS_ID);
     EXPECT_EQ(tex->GetSubTexmap(1), map) << "a map cannot become its own sub-map";
+    tex->SetNumSubTexmaps(1);
+    host::TestTexmap* other = new host::TestTexmap;
+    dad.Drop(other, dlg.button, p, TEXMAP_CLASS_ID);
+    EXPECT_EQ(tex->NumSubTexmaps(), 1) << "a slot the map does not have gets no drop";
+    other->DeleteMe();
     ReleaseICustButton(b);
     tex->DeleteMe();
 }

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "assert1.h"
 #include "host/diagnostics.h"
 #include "interval.h"
 #include "strclass.h"
@@ -115,6 +116,19 @@ TEST_F(TabTest, IndexOutsideTheTableIsReportedNotUsed) {
     Tab<int> empty;
     EXPECT_THROW((void)empty[0], TabFault);
     EXPECT_THROW(empty.Insert(2, 1, nullptr), TabFault);
+}
+
+TEST(Diagnostics, AFalseAssertionIsRecordedAndTheCodeCarriesOn) {
+    const int before = host::AssertionCount();
+    int reached = 0;
+    DbgAssert(1 + 1 == 2);
+    EXPECT_EQ(host::AssertionCount(), before) << "a true expression reports nothing";
+    DbgAssert(reached == 1);
+    ++reached;
+    EXPECT_EQ(reached, 1) << "the code after it runs";
+    EXPECT_EQ(host::AssertionCount(), before + 1);
+    EXPECT_NE(std::string(host::LastAssertion()).find("reached == 1"), std::string::npos)
+        << host::LastAssertion();
 }
 
 TEST(MStr, FormattingTakesWideStringsAndCopiesAreIndependent) {

@@ -29,7 +29,6 @@ TEST_F(Texture, NewTextureHasOneLayer)
     EXPECT_EQ(tex->GetSubTexmap(0), nullptr);
     EXPECT_EQ(tex->SubAnim(0), nullptr);
     EXPECT_EQ(Layers(tex)->GetNumLayers(), 1);
-    EXPECT_EQ(tex->CreateParamDlg(NULL, nullptr), nullptr);
 }
 
 TEST_F(Texture, SlotNamesCountSubMapsFromOne)

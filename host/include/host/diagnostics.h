@@ -1,5 +1,5 @@
 // Host-side switches for programs and tests: the host application id that GetAppID reports,
-// and what happens on an out-of-range table index.
+// what happens on an out-of-range table index, and the assertions plug-ins reported.
 #pragma once
 
 #include "../maxtypes.h"
@@ -15,5 +15,10 @@ CoreExport void SetAppID(int appID);
 typedef void (*TabIndexHandler)(int index, int count);
 // Installs handler (NULL restores the default); returns the one it replaces.
 CoreExport TabIndexHandler SetTabIndexHandler(TabIndexHandler handler);
+
+// How many DbgAssert expressions were false since the program started, and the last one's
+// "file:line: expression" text.
+CoreExport int AssertionCount();
+CoreExport const char* LastAssertion();
 
 }  // namespace host

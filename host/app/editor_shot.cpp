@@ -1,0 +1,167 @@
+// quiltra shot: the material editor window of the host stand-in, showing the texture's dialog,
+// captured as drawn.
+#include "editor_shot.h"
+
+#include "file_io.h"
+#include "image_io.h"
+#include "scene_build.h"
+
+#include <imtl.h>
+#include <host/mtl_editor.h>
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+
+namespace quiltra {
+namespace {
+
+// The largest position a scroll bar message carries (16 bits, signed).
+const int kMaxScroll = 32767;
+
+bool EndsWithPng(const std::string& s)
+{
+    if (s.size() < 4) return false;
+    std::string tail = s.substr(s.size() - 4);
+    for (char& c : tail) c = (char)std::tolower((unsigned char)c);
+    return tail == ".png";
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s) c = (char)std::tolower((unsigned char)c);
+    return s;
+}
+
+// The pages named by --open: each word names the page whose title holds it as a word
+// ("output" is "Output", "layers" is "Map layers parameters").
+std::vector<int> PagesToOpen(const host::MaterialEditorParams& editor, const std::string& list)
+{
+    std::vector<std::string> titles;
+    for (int i = 0; i < editor.NumPages(); ++i) titles.push_back(" " + Lower(editor.PageTitle(i).ToUTF8()) + " ");
+    std::vector<int> pages;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        std::string word = Lower(list.substr(start, end - start));
+        start = end + 1;
+        if (word.empty()) {
+            if (end == list.size() && pages.empty() && list.empty()) break;
+            throw InputError("--open: an empty rollout name in \"" + list + "\"");
+        }
+        auto it = std::find_if(titles.begin(), titles.end(),
+                               [&](const std::string& t) { return t.find(" " + word + " ") != std::string::npos; });
+        if (it == titles.end()) throw InputError("--open: no rollout called \"" + word + "\" (layers, output or about)");
+        pages.push_back((int)(it - titles.begin()));
+    }
+    return pages;
+}
+
+// The first vertical scroll bar among a page's controls.
+HWND VerticalScrollBar(HWND page)
+{
+    for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(c, name, 32);
+        if (_wcsicmp(name, L"ScrollBar") == 0 && (GetWindowLongW(c, GWL_STYLE) & SBS_VERT)) return c;
+    }
+    return NULL;
+}
+
+}  // namespace
+
+void PumpMessages()
+{
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+WindowPicture CaptureClientArea(HWND window)
+{
+    WindowPicture picture;
+    RECT rc;
+    if (!window || !GetClientRect(window, &rc) || rc.right <= 0 || rc.bottom <= 0) return picture;
+    const int w = rc.right, h = rc.bottom;
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // rows from the top
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        picture.width = w;
+        picture.height = h;
+        picture.rgba.resize((size_t)w * (size_t)h * 4);
+        const std::uint8_t* bgrx = static_cast<const std::uint8_t*>(bits);
+        for (size_t i = 0; i < (size_t)w * (size_t)h; ++i) {
+            picture.rgba[i * 4 + 0] = bgrx[i * 4 + 2];
+            picture.rgba[i * 4 + 1] = bgrx[i * 4 + 1];
+            picture.rgba[i * 4 + 2] = bgrx[i * 4 + 0];
+            picture.rgba[i * 4 + 3] = 255;
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return picture;
+}
+
+CLI::App* AddShotCommand(CLI::App& app, ShotOptions& o)
+{
+    auto* shot = app.add_subcommand("shot", "picture of the material editor with the texture's rollouts, as PNG");
+    shot->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
+    shot->add_option("-o,--output", o.output, "PNG to write")->required();
+    shot->add_option("--scroll", o.scroll, "first layer the rows show (default 0)")->check(CLI::Range(0, kMaxScroll));
+    shot->add_option("--open", o.open, "rollouts to open besides the layer list, e.g. output,about");
+    return shot;
+}
+
+int RunShot(const std::string& pluginFolder, const ShotOptions& o)
+{
+    if (!EndsWithPng(o.output)) throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
+    Host host(pluginFolder);
+    SceneTexture texture = LoadAnyScene(host, o.scene);
+
+    // The editor goes before the texture (declared after it): its dialog ends first.
+    host::MaterialEditorParams editor;
+    if (!editor.Window()) throw std::runtime_error("the material editor window cannot be made (is there a display?)");
+    if (!editor.Edit(texture.Get())) throw std::runtime_error("the texture gives the material editor no dialog");
+    for (int page : PagesToOpen(editor, o.open)) editor.SetPageOpen(page, true);
+    if (o.scroll > 0) {
+        // As a user drags the layer list's scroll bar to the position.
+        HWND layers = editor.Page(0);
+        HWND bar = layers ? VerticalScrollBar(layers) : NULL;
+        if (bar) SendMessageW(layers, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, o.scroll), (LPARAM)bar);
+    }
+
+    editor.FitToPages();
+    SetWindowPos(editor.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    editor.Show();
+    PumpMessages();
+    RedrawWindow(editor.Window(), NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    WindowPicture picture = CaptureClientArea(editor.Window());
+    if (picture.rgba.empty()) throw std::runtime_error("the material editor window could not be read");
+
+    OutputFiles files;
+    files.Stage(o.output, EncodePngCodes(picture.width, picture.height, picture.rgba));
+    files.Commit();
+    std::fprintf(stderr, "wrote %s (%dx%d)\n", o.output.c_str(), picture.width, picture.height);
+    return 0;
+}
+
+}  // namespace quiltra
