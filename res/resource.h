@@ -21,6 +21,14 @@
 #define IDS_PARAM_CHANGE            15
 #define IDS_MASK_NONE               106
 
+// Undo labels of the editor's layer operations (value edits use IDS_PARAM_CHANGE)
+#define IDS_UNDO_ADD_LAYER          60
+#define IDS_UNDO_INSERT_LAYER       61
+#define IDS_UNDO_DELETE_LAYER       62
+#define IDS_UNDO_SET_LAYER_COUNT    63
+#define IDS_UNDO_MOVE_LAYER         64
+#define IDS_UNDO_RESET_OUTPUT       65
+
 // Blend-mode names: the string IDs are in the mode list (engine/blend_mode_list.h), from which
 // the string table is expanded.
 

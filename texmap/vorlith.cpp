@@ -2,6 +2,7 @@
 // sub-map side and evaluation through the engine.
 #include "vorlith.h"
 
+#include "hold.h"
 #include "layer_stack.h"
 #include "resource.h"
 #include "vorlith_access.h"
@@ -180,8 +181,9 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
     case REFMSG_CHANGE: {
         if (paramDlg)
             paramDlg->Invalidate();
-        // A table count changed from outside (a script, an undo): follow it.
-        if (pblock) {
+        // A table count changed from outside (a script): follow it. Counts that an undo or a
+        // redo puts back are not followed: the texture's own record puts its layers back.
+        if (pblock && !theHold.RestoreOrRedoing()) {
             const ParamID last = pblock->LastNotifyParamID();
             const int blockMaps = pblock->Count(pb_map_list);
             if (last == pb_map_list && mapList.Count() != blockMaps) {
@@ -224,6 +226,8 @@ void Vorlith::Update(TimeValue t, Interval& valid)
     // One table entry per layer the texture holds. (The block's own count is not followed: a
     // script that set it to 0 would otherwise empty every table and lose every layer's values.)
     const int held = NumUsableLayers();
+    if (held != NumLayers())
+        HoldLayers();
     ResizeLayerTables(NumLayers());
     if (held < NumLayers()) {
         // Layers known only by their map slots so far: they have the new-layer values now, get

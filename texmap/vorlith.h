@@ -219,6 +219,10 @@ public:
     // own, so every such write ends here.
     void LayersEdited();
 
+    // Before the texture's own values (tables, map list, Output settings) change: while the
+    // host is holding, a record of them for undo. Every writer calls it first.
+    void HoldLayers();
+
     // After a scene load: mapList holds as many entries as the block's mapList count, the ones
     // the scene restored no map for empty.
     void FinishLoad();
@@ -228,6 +232,7 @@ private:
     void SetNewLayerDefaults(int layer);
     void ResizeLayerTables(int n);
     void SetLayerLabel(int layer);
+    void ExchangeLayers(int a, int b);
     void LabelIfUnlabelled(int layer);
 
     void ClearTexDisplay();

@@ -1,9 +1,9 @@
 // The published layer interface (IVorlithLayers). Each setter is an edit as the editor makes
-// it: the value changes, the texture's validity is emptied, an open editor reloads and the
-// dependents hear REFMSG_CHANGE. Input the editor could never produce is refused: a layer
-// index outside the stack, a float that is not finite. Gamma stays at the lowest gamma or above as the
-// editor's spinner keeps it; blend-mode indices are kept as given, since stored scenes may hold
-// indices this library does not know.
+// it: the value changes (recorded for undo when the host is holding), the texture's validity is
+// emptied, an open editor reloads and the dependents hear REFMSG_CHANGE. Input the editor could
+// never produce is refused: a layer index outside the stack, a float that is not finite. Gamma
+// stays at the lowest gamma or above as the editor's spinner keeps it; blend-mode indices are
+// kept as given, since stored scenes may hold indices this library does not know.
 #include "vorlith.h"
 #include "vorlith_values.h"
 
@@ -80,6 +80,7 @@ void VorlithLayersInterface::SetMapEnabled(int layer, BOOL on)
 {
     if (!HasLayer(layer))
         return;
+    tex->HoldLayers();
     tex->mapEnabled[layer] = on ? 1 : 0;
     Edited();
 }
@@ -93,6 +94,7 @@ void VorlithLayersInterface::SetMaskEnabled(int layer, BOOL on)
 {
     if (!HasLayer(layer))
         return;
+    tex->HoldLayers();
     tex->maskEnabled[layer] = on ? 1 : 0;
     Edited();
 }
@@ -106,6 +108,7 @@ void VorlithLayersInterface::SetLayerUsed(int layer, BOOL on)
 {
     if (!HasLayer(layer))
         return;
+    tex->HoldLayers();
     tex->mapUsed[layer] = on ? 1 : 0;
     Edited();
 }
@@ -119,6 +122,7 @@ void VorlithLayersInterface::SetOpacity(int layer, float percent)
 {
     if (!HasLayer(layer) || !IsFiniteFloat(percent))
         return;
+    tex->HoldLayers();
     tex->opasityList[layer] = percent;
     Edited();
 }
@@ -133,6 +137,7 @@ void VorlithLayersInterface::SetLayerColor(int layer, Color c)
 {
     if (!HasLayer(layer) || !IsFiniteFloat(c.r) || !IsFiniteFloat(c.g) || !IsFiniteFloat(c.b))
         return;
+    tex->HoldLayers();
     tex->colorList[layer] = c;
     Edited();
 }
@@ -146,6 +151,7 @@ void VorlithLayersInterface::SetBlendMode(int layer, int mode)
 {
     if (!HasLayer(layer))
         return;
+    tex->HoldLayers();
     tex->modeList[layer] = mode;
     Edited();
 }
@@ -159,6 +165,7 @@ BOOL VorlithLayersInterface::GetOutputEnabled()
 
 void VorlithLayersInterface::SetOutputEnabled(BOOL on)
 {
+    tex->HoldLayers();
     tex->output.Output_on = on != FALSE;
     Edited();
 }
@@ -173,6 +180,7 @@ void VorlithLayersInterface::SetOutputShiftHSV(Point3 hsv)
 {
     if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z))
         return;
+    tex->HoldLayers();
     tex->output.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
     Edited();
 }
@@ -187,6 +195,7 @@ void VorlithLayersInterface::SetOutputShiftRGB(Point3 rgb)
 {
     if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z))
         return;
+    tex->HoldLayers();
     tex->output.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
     Edited();
 }
@@ -200,6 +209,7 @@ void VorlithLayersInterface::SetOutputAlpha(float shift)
 {
     if (!IsFiniteFloat(shift))
         return;
+    tex->HoldLayers();
     tex->output.alpha = shift;
     Edited();
 }
@@ -213,6 +223,7 @@ void VorlithLayersInterface::SetOutputBrightness(float factor)
 {
     if (!IsFiniteFloat(factor))
         return;
+    tex->HoldLayers();
     tex->output.bright = factor;
     Edited();
 }
@@ -226,6 +237,7 @@ void VorlithLayersInterface::SetOutputContrast(float factor)
 {
     if (!IsFiniteFloat(factor))
         return;
+    tex->HoldLayers();
     tex->output.contrast = factor;
     Edited();
 }
@@ -239,6 +251,7 @@ void VorlithLayersInterface::SetOutputGamma(float gamma)
 {
     if (!IsFiniteFloat(gamma))
         return;
+    tex->HoldLayers();
     tex->output.gamma = LimitOutputGamma(gamma);
     Edited();
 }
@@ -250,6 +263,7 @@ BOOL VorlithLayersInterface::GetOutputMono()
 
 void VorlithLayersInterface::SetOutputMono(BOOL on)
 {
+    tex->HoldLayers();
     tex->output.Mono = on ? 1.0f : 0.0f;
     Edited();
 }
@@ -261,6 +275,7 @@ BOOL VorlithLayersInterface::GetOutputClamp()
 
 void VorlithLayersInterface::SetOutputClamp(BOOL on)
 {
+    tex->HoldLayers();
     tex->output.Clamp = on != FALSE;
     Edited();
 }

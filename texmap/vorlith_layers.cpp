@@ -79,6 +79,7 @@ void Vorlith::SetNumMaps(int n)
     // restored reference past the end leaves them) are made new layers below, like those added.
     const int held = NumUsableLayers();
     const int firstNew = held < old ? held : old;
+    HoldLayers();
 
     // Layers that go: their maps and masks leave the scene's active set and are released. An
     // odd entry left past the last whole layer (a sub-map set by index) is released with them.
@@ -148,6 +149,13 @@ void Vorlith::SwapLayers(int a, int b)
     const int layers = NumLayers();
     if (a < 0 || b < 0 || a >= layers || b >= layers)
         return;
+    HoldLayers();
+    ExchangeLayers(a, b);
+}
+
+// SwapLayers without its checks or its undo record (the caller's).
+void Vorlith::ExchangeLayers(int a, int b)
+{
 
     SwapEntries(opasityList, a, b);
     SwapEntries(colorList, a, b);
@@ -184,7 +192,7 @@ void Vorlith::InsertLayer(int k)
         SetNumMaps(layers);
     SetNumMaps(layers + 1);
     for (int i = layers; i > k; --i)
-        SwapLayers(i, i - 1);
+        ExchangeLayers(i, i - 1);
 }
 
 void Vorlith::DeleteLayer(int k)
@@ -192,8 +200,9 @@ void Vorlith::DeleteLayer(int k)
     const int layers = NumLayers();
     if (k <= 0 || k >= layers)
         return;
+    HoldLayers();
     for (int i = k; i < layers - 1; ++i)
-        SwapLayers(i, i + 1);
+        ExchangeLayers(i, i + 1);
     SetNumMaps(layers - 1);
 }
 

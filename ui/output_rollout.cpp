@@ -143,6 +143,10 @@ void VorlithDlg::OnOutputCommand(int id)
         return;
     OutputSettings& o = theTex->output;
     const bool checked = IsDlgButtonChecked(hOutput, id) == BST_CHECKED;
+    if (id != IDC_OUT_ON && id != IDC_OUT_CLAMP && id != IDC_OUT_MONO && id != IDC_OUT_RESET)
+        return;
+    BeginStep();
+    theTex->HoldLayers();
     switch (id) {
     case IDC_OUT_ON:
         o.Output_on = checked;
@@ -161,9 +165,8 @@ void VorlithDlg::OnOutputCommand(int id)
         o.Output_on = on;
         break;
     }
-    default:
-        return;
     }
+    AcceptStep(id == IDC_OUT_RESET ? IDS_UNDO_RESET_OUTPUT : IDS_PARAM_CHANGE);
     Edited();
     UpdateControls();
     TellMaterialEditor();
@@ -184,7 +187,10 @@ void VorlithDlg::OnOutputValue(int id)
         const float shown = spin->GetFVal();
         ReleaseISpinner(spin);
         if (IsFiniteFloat(shown)) {
+            BeginStep();
+            theTex->HoldLayers();
             Member(theTex->output, s.value) = InPercent(s.value) ? shown * 0.01f : shown;
+            AcceptStep(IDS_PARAM_CHANGE);
             Edited();
         }
         break;

@@ -4,7 +4,6 @@
 
 #include "blend_modes.h"
 #include "count_dialogs.h"
-#include "layer_color_restore.h"
 #include "layer_labels.h"
 #include "resource.h"
 #include "vorlith_params.h"
@@ -198,6 +197,19 @@ void VorlithDlg::Edited()
 {
     if (theTex)
         theTex->LayersEdited();
+}
+
+// Every action of the editor is one undo step, named for the user: what it records between
+// BeginStep and AcceptStep (the texture's values before each write, the references and block
+// counts a layer operation changes). An action that changed nothing leaves no step.
+void VorlithDlg::BeginStep()
+{
+    theHold.Begin();
+}
+
+void VorlithDlg::AcceptStep(int labelId)
+{
+    theHold.Accept(ResString(labelId).data());
 }
 
 void VorlithDlg::TellMaterialEditor()
@@ -454,7 +466,10 @@ void VorlithDlg::OnModeSelected(int row)
     const LRESULT selected = SendMessage(list, CB_GETCURSEL, 0, 0);
     // No selection stores nothing: the layer keeps its mode, known to the list or not.
     if (HasLayer(layer) && selected >= 0 && selected < BLEND_MODE_COUNT) {
+        BeginStep();
+        theTex->HoldLayers();
         theTex->modeList[layer] = (int)selected;
+        AcceptStep(IDS_PARAM_CHANGE);
         Edited();
     }
     UpdateControls();
@@ -609,7 +624,10 @@ void VorlithDlg::OnSwitch(int row, RowControl kind, int id)
         const int on = IsDlgButtonChecked(hPanel, id) == BST_CHECKED ? 1 : 0;
         Tab<int>& table = kind == ROW_USED ? theTex->mapUsed
                         : kind == ROW_MAP_ENABLED ? theTex->mapEnabled : theTex->maskEnabled;
+        BeginStep();
+        theTex->HoldLayers();
         table[layer] = on;
+        AcceptStep(IDS_PARAM_CHANGE);
         Edited();
     }
     UpdateControls();
@@ -643,7 +661,9 @@ void VorlithDlg::OnSetNumber()
     const int maximum = layers > kSetNumberMaximum ? layers : kSetNumberMaximum;
     const int n = AskLayerNumber(hPanel, IDD_SET_NUMBER, 2, maximum, layers);
     if (n >= 0) {
+        BeginStep();
         theTex->SetNumMaps(n);
+        AcceptStep(IDS_UNDO_SET_LAYER_COUNT);
         UpdateControls();
         if (theTex->NumLayers() != layers)
             TellMaterialEditor();
@@ -661,13 +681,17 @@ void VorlithDlg::OnAdd()
         const int maximum = layers - 1 > 1 ? layers - 1 : 1;
         const int n = AskLayerNumber(hPanel, IDD_INSERT_LAYER, 1, maximum, 1);
         if (n >= 0) {
+            BeginStep();
             theTex->InsertLayer(n);
+            AcceptStep(IDS_UNDO_INSERT_LAYER);
             if (theTex->NumLayers() != layers)
                 Edited();
             UpdateControls();
         }
     } else {
+        BeginStep();
         theTex->SetNumMaps(layers + 1);
+        AcceptStep(IDS_UNDO_ADD_LAYER);
     }
     UpdateLabels();
     UpdateControls();
@@ -683,14 +707,18 @@ void VorlithDlg::OnDelete()
             return;
         const int n = AskLayerNumber(hPanel, IDD_DELETE_LAYER, 1, layers - 1, layers - 1);
         if (n >= 0) {
+            BeginStep();
             theTex->DeleteLayer(n);
+            AcceptStep(IDS_UNDO_DELETE_LAYER);
             if (theTex->NumLayers() != layers)
                 Edited();
             UpdateControls();
         }
         UpdateControls();
     } else {
+        BeginStep();
         theTex->SetNumMaps(layers - 1);
+        AcceptStep(IDS_UNDO_DELETE_LAYER);
         UpdateLabels();
         UpdateControls();
     }
@@ -710,7 +738,10 @@ void VorlithDlg::OnOpacitySpinnerUp(int id)
         const float percent = spin->GetFVal();
         ReleaseISpinner(spin);
         if (HasLayer(layer) && IsFiniteFloat(percent)) {
+            BeginStep();
+            theTex->HoldLayers();
             theTex->opasityList[layer] = percent;
+            AcceptStep(IDS_PARAM_CHANGE);
             Edited();
         }
     }
@@ -729,7 +760,7 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
         return;
     const int layer = theTex->firstVisible + row;
     if (released)
-        theHold.Begin();
+        BeginStep();
     bool stored = false;
     IColorSwatch* swatch = IsLive(hPanel) ? GetIColorSwatch(GetDlgItem(hPanel, id)) : NULL;
     if (swatch) {
@@ -737,26 +768,27 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
         ReleaseIColorSwatch(swatch);
         if (HasLayer(layer)) {
             const bool dragging = colorDragLayer == layer;
-            const Color before = dragging ? colorBeforeDrag : theTex->colorList[layer];
             if (released) {
-                if (theHold.Holding())
-                    theHold.Put(new LayerColorRestore(theTex, layer, before, c));
+                // The step starts from the colour before the drag.
+                if (dragging)
+                    theTex->colorList[layer] = colorBeforeDrag;
+                theTex->HoldLayers();
                 colorDragLayer = -1;
             } else if (!dragging) {
                 colorDragLayer = layer;
-                colorBeforeDrag = before;
+                colorBeforeDrag = theTex->colorList[layer];
             }
             theTex->colorList[layer] = c;
             stored = true;
         }
     }
     UpdateColors();
+    if (released)
+        AcceptStep(IDS_PARAM_CHANGE);
     if (stored)
         Edited();
-    if (released) {
-        theHold.Accept(ResString(IDS_PARAM_CHANGE).data());
+    if (released)
         TellMaterialEditor();
-    }
     UpdateControls();
 }
 
@@ -774,13 +806,20 @@ void VorlithDlg::OnLayersEnter(int id)
                 const float percent = spin->GetFVal();
                 ReleaseISpinner(spin);
                 if (HasLayer(first + r) && IsFiniteFloat(percent)) {
+                    BeginStep();
+                    theTex->HoldLayers();
                     theTex->opasityList[first + r] = percent;
+                    AcceptStep(IDS_PARAM_CHANGE);
                     edited = true;
                 }
             }
         }
-        if (id == kRowControlIds[ROW_INDEX][r] && MoveLayer(r))
-            edited = true;
+        if (id == kRowControlIds[ROW_INDEX][r]) {
+            BeginStep();
+            if (MoveLayer(r))
+                edited = true;
+            AcceptStep(IDS_UNDO_MOVE_LAYER);
+        }
     }
     if (edited)
         Edited();

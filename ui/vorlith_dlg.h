@@ -89,6 +89,8 @@ private:
     bool HasLayer(int layer) const;
     void UpdateTexture();
     void Edited();
+    void BeginStep();
+    void AcceptStep(int labelId);
     void TellMaterialEditor();
 
     // Output rollout (output_rollout.cpp)

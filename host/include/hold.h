@@ -1,6 +1,8 @@
 // The undo system. Edits made between Begin and Accept become one undo step named by the
 // Accept label; Cancel restores what the step recorded. Records (RestoreObj) are put only
-// while holding.
+// while holding. The history keeps the newest MaxUndoSteps steps; older ones are dropped.
+// References replaced (ReplaceReference) and parameter block values and counts changed while
+// holding are recorded by the host itself.
 #pragma once
 
 #include "maxtypes.h"
@@ -38,7 +40,7 @@ public:
     void Accept(const MCHAR* name);
     // Ends a level restoring (Restore(FALSE), newest first) and dropping what it recorded.
     void Cancel();
-    // Non-zero while a Begin is open and holding is not suspended.
+    // Non-zero while a Begin is open, holding is not suspended and no record is being restored.
     int Holding();
     // Holding stops (Put deletes) until Resume; nests.
     void Suspend();
@@ -62,6 +64,12 @@ public:
     int GetRedoCount();
     // Clears undo and redo history.
     void ClearHistory();
+    // Non-zero while records are being restored or redone (Undo, Redo, Cancel, Restore):
+    // objects then take back what they hear rather than acting on it as on a new edit.
+    int RestoreOrRedoing();
 };
+
+// The most steps the undo history keeps.
+enum { MaxUndoSteps = 100 };
 
 extern CoreExport Hold theHold;

@@ -5,6 +5,7 @@
 // object (window property) from creation to destruction. There is no colour picker and no drag
 // gesture: programs and tests set colours with SetColor and move maps with TexDADMgr::Drop.
 #include "custcont.h"
+#include "hold.h"
 
 #include <stdio.h>
 #include <math.h>
@@ -524,6 +525,8 @@ void TexDADMgr::Drop(ReferenceTarget* dropThis, HWND hwnd, POINT p, SClass_ID ty
     // Only a slot the map has: a dialog that answers a slot past its map's sub-maps gets no drop.
     if (slot < 0 || slot >= m->NumSubTexmaps()) return;
     // A drop on the map's own slot, or one that would make the map its own sub-map, is refused
-    // by the reference system (SetSubTexmap's ReplaceReference).
+    // by the reference system (SetSubTexmap's ReplaceReference). A drop is one undo step.
+    theHold.Begin();
     m->SetSubTexmap(slot, static_cast<Texmap*>(dropThis));
+    theHold.Accept(L"Drag and Drop");
 }

@@ -22,6 +22,7 @@ struct HoldStack {
     std::vector<size_t> levelStart;     // where each open Begin level starts in records
     std::vector<size_t> superStart;     // where each open SuperBegin starts
     int suspended = 0;
+    int restoring = 0;                  // depth of restores and redos under way
     std::vector<UndoStep> undo;
     std::vector<UndoStep> redo;
 
@@ -35,12 +36,14 @@ struct HoldStack {
     }
     // Restores records[from..] newest first, deletes them.
     void RestoreFrom(size_t from) {
+        ++restoring;
         while (records.size() > from) {
             RestoreObj* r = records.back();
             records.pop_back();
             r->Restore(FALSE);
             delete r;
         }
+        --restoring;
     }
     // The open records become one undo step when no level or group is open any more.
     void Commit(const std::wstring& label) {
@@ -51,6 +54,10 @@ struct HoldStack {
         step.label = label;
         step.records.swap(records);
         undo.push_back(std::move(step));
+        if (undo.size() > (size_t)MaxUndoSteps) {
+            Free(undo.front().records);
+            undo.erase(undo.begin());
+        }
     }
 };
 
@@ -86,7 +93,10 @@ void Hold::Cancel() {
     stack->RestoreFrom(from);
 }
 
-int Hold::Holding() { return !stack->levelStart.empty() && stack->suspended == 0; }
+// Nothing is recorded while records are being restored: what they change is no new edit.
+int Hold::Holding() {
+    return !stack->levelStart.empty() && stack->suspended == 0 && stack->restoring == 0;
+}
 void Hold::Suspend() { ++stack->suspended; }
 void Hold::Resume() { if (stack->suspended > 0) --stack->suspended; }
 int Hold::IsSuspended() { return stack->suspended > 0; }
@@ -109,7 +119,9 @@ void Hold::SuperCancel() {
 
 void Hold::Restore() {
     size_t from = stack->levelStart.empty() ? 0 : stack->levelStart.back();
+    ++stack->restoring;
     for (size_t i = stack->records.size(); i > from; --i) stack->records[i - 1]->Restore(FALSE);
+    --stack->restoring;
 }
 
 void Hold::Release() {
@@ -132,7 +144,9 @@ BOOL Hold::Undo() {
     if (Holding() || stack->undo.empty()) return FALSE;
     UndoStep step = std::move(stack->undo.back());
     stack->undo.pop_back();
+    ++stack->restoring;
     for (size_t i = step.records.size(); i > 0; --i) step.records[i - 1]->Restore(TRUE);
+    --stack->restoring;
     stack->redo.push_back(std::move(step));
     return TRUE;
 }
@@ -141,7 +155,9 @@ BOOL Hold::Redo() {
     if (Holding() || stack->redo.empty()) return FALSE;
     UndoStep step = std::move(stack->redo.back());
     stack->redo.pop_back();
+    ++stack->restoring;
     for (RestoreObj* r : step.records) r->Redo();
+    --stack->restoring;
     stack->undo.push_back(std::move(step));
     return TRUE;
 }
@@ -150,6 +166,8 @@ void Hold::ClearHistory() {
     HoldStack::Free(stack->undo);
     HoldStack::Free(stack->redo);
 }
+
+int Hold::RestoreOrRedoing() { return stack->restoring > 0; }
 
 Hold theHold;
 

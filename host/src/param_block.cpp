@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "hold.h"
+#include "hold_keeper.h"
 #include "imtl.h"
 #include "ioapi.h"
 #include "param_block.h"
@@ -48,7 +50,11 @@ struct Param {
     std::vector<Value> values;   // one for scalars; the table's entries (owners' refs: count)
 };
 
+class ParamRestore;
+
 class ParamBlock2 : public IParamBlock2 {
+    friend class ParamRestore;
+
 public:
     ParamBlock2(ParamBlockDesc2* d, ReferenceMaker* o) : desc(d), owner(o) {
         params.resize(desc->count);
@@ -124,6 +130,7 @@ public:
     BOOL SetValue(ParamID id, TimeValue, float v, int tab) override {
         Value* e = Entry(id, tab, kFloat, kInt);
         if (!e) return FALSE;
+        HoldParam(id);
         e->v[0] = v;
         e->i = (int)v;
         return Changed(id, tab);
@@ -131,6 +138,7 @@ public:
     BOOL SetValue(ParamID id, TimeValue, int v, int tab) override {
         Value* e = Entry(id, tab, kInt, kFloat);
         if (!e) return FALSE;
+        HoldParam(id);
         e->i = v;
         e->v[0] = (float)v;
         return Changed(id, tab);
@@ -150,6 +158,7 @@ public:
     BOOL SetValue(ParamID id, TimeValue, const MCHAR* v, int tab) override {
         Value* e = Entry(id, tab, kString, kString);
         if (!e) return FALSE;
+        HoldParam(id);
         e->hasString = v != NULL;
         e->s = v ? v : L"";
         return Changed(id, tab);
@@ -300,6 +309,7 @@ public:
         Param* p = Find(id);
         if (!p || !is_tab(p->def->type) || n < 0 || n > kMaxEntries) return;
         if ((int)p->values.size() == n) return;
+        HoldParam(id);
         size_t old = p->values.size();
         p->values.resize((size_t)n);
         for (size_t i = old; i < (size_t)n; ++i) p->values[i] = DefaultValue(*p);
@@ -311,6 +321,7 @@ public:
         int count = (int)p->values.size();
         if (start < 0 || start >= count || num <= 0) return count;
         if (num > count - start) num = count - start;
+        HoldParam(id);
         p->values.erase(p->values.begin() + start, p->values.begin() + start + num);
         Changed(id, -1);
         return (int)p->values.size();
@@ -405,6 +416,7 @@ private:
     BOOL SetVector(ParamID id, int tab, float a, float b, float c, float d, bool four) {
         Value* e = Entry(id, tab, kColor, kPoint4);
         if (!e) return FALSE;
+        HoldParam(id);
         e->v[0] = a;
         e->v[1] = b;
         e->v[2] = c;
@@ -422,6 +434,7 @@ private:
             if (!owner || owner->ReplaceReference(p->def->refno + tab, v) != REF_SUCCEED)
                 return FALSE;
         } else {
+            HoldParam(id);
             p->values[(size_t)tab].r = v;   // P_NO_REF: a plain pointer
         }
         return Changed(id, tab);
@@ -441,6 +454,22 @@ private:
         return TRUE;
     }
 
+    // While holding, a record of the parameter's values (or, for the owner's references, its
+    // count) as they are before a change; the owner's references record themselves.
+    void HoldParam(ParamID id);
+
+    // The values of a parameter, and putting them back (told as a change of the parameter).
+    std::vector<Value> ValuesOf(ParamID id) {
+        Param* p = Find(id);
+        return p ? p->values : std::vector<Value>();
+    }
+    void PutValues(ParamID id, const std::vector<Value>& values) {
+        Param* p = Find(id);
+        if (!p) return;
+        p->values = values;
+        Changed(id, -1);
+    }
+
     BOOL Changed(ParamID id, int tab) {
         lastNotifyID = id;
         lastNotifyTab = tab;
@@ -454,6 +483,37 @@ private:
     ParamID lastNotifyID = -1;
     int lastNotifyTab = -1;
 };
+
+// A parameter's values before a change: undo puts them back, redo puts back those an undo
+// found. The block is kept alive by the record.
+class ParamRestore : public RestoreObj {
+public:
+    ParamRestore(ParamBlock2* block, ParamID id)
+        : id(id), before(block->ValuesOf(id)), keeper(1, false) {
+        keeper.Keep(0, block);
+    }
+    ~ParamRestore() override { keeper.Release(); }
+    void Restore(int isUndo) override {
+        ParamBlock2* block = Block();
+        if (!block) return;
+        if (isUndo) after = block->ValuesOf(id);
+        block->PutValues(id, before);
+    }
+    void Redo() override {
+        if (ParamBlock2* block = Block()) block->PutValues(id, after);
+    }
+    MSTR Description() override { return MSTR(L"Parameter"); }
+
+private:
+    ParamBlock2* Block() { return static_cast<ParamBlock2*>(keeper.Kept(0)); }
+    ParamID id;
+    std::vector<Value> before, after;
+    HoldKeeper keeper;
+};
+
+void ParamBlock2::HoldParam(ParamID id) {
+    if (theHold.Holding()) theHold.Put(new ParamRestore(this, id));
+}
 
 // Saving: one chunk per parameter (kParamChunkBase + id): USHORT type, ULONG entry count, then
 // the entries (float 4 bytes, int 4, colour/point 12, point4 16, string: ULONG characters and

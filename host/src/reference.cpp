@@ -6,6 +6,9 @@
 // pointer.
 #include "ref.h"
 
+#include "hold.h"
+#include "hold_keeper.h"
+
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -76,6 +79,39 @@ static bool Reaches(RefTargetHandle targ, ReferenceMaker* maker) {
     return false;
 }
 
+namespace {
+
+// A reference replaced while holding: undo points it at the old target again, redo at the new
+// one. Both targets are kept alive by the record; the maker, when it is a target, is watched.
+class RefRestore : public RestoreObj {
+public:
+    RefRestore(ReferenceMaker* maker, int which, RefTargetHandle old, RefTargetHandle now)
+        : maker(maker), which(which), keeper(3, true) {
+        if (maker->IsRefTarget()) keeper.Keep(0, static_cast<ReferenceTarget*>(maker));
+        keeper.Keep(1, old);
+        keeper.Keep(2, now);
+        makerKept = maker->IsRefTarget() != FALSE;
+    }
+    ~RefRestore() override { keeper.Release(); }
+    void Restore(int) override { Point(keeper.Kept(1)); }
+    void Redo() override { Point(keeper.Kept(2)); }
+    MSTR Description() override { return MSTR(L"Reference"); }
+
+private:
+    void Point(RefTargetHandle target) {
+        if (makerKept && !keeper.Kept(0)) return;   // the maker was deleted since
+        theHold.Suspend();
+        maker->ReplaceReference(which, target);
+        theHold.Resume();
+    }
+    ReferenceMaker* maker;
+    int which;
+    bool makerKept = false;
+    HoldKeeper keeper;
+};
+
+}  // namespace
+
 RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
     if (which < 0) return REF_FAIL;
     if (TestAFlag(A_IS_DELETED) && newtarg) return REF_FAIL;
@@ -89,6 +125,8 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
     RefTargetHandle now = which < NumRefs() ? GetReference(which) : NULL;
     if (now != newtarg && newtarg)
         newtarg->RemoveDependent(this);     // refused: it stays whatever it was before
+    // Recorded before the old target may go: the record keeps it for an undo.
+    if (now != old && theHold.Holding()) theHold.Put(new RefRestore(this, which, old, now));
     if (old && now != old) {
         old->RemoveDependent(this);
         if (delOld) old->MaybeAutoDelete();

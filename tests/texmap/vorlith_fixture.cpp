@@ -1,6 +1,7 @@
 #include "vorlith_fixture.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -275,4 +276,41 @@ std::vector<ReferenceTarget*> RoundTrip(const std::vector<ReferenceTarget*>& roo
         return {};
     }
     return loaded.roots;
+}
+
+// Everything a user could see of a texture: its layers, their maps, the block's counts and
+// labels, the Output settings and a few evaluated samples.
+std::wstring DescribeTexture(Texmap* tex)
+{
+    IVorlithLayers* l = Layers(tex);
+    IParamBlock2* pb = Block(tex);
+    std::wostringstream s;
+    s << l->GetNumLayers() << L" layers, " << tex->NumSubTexmaps() << L" slots;";
+    for (ParamID id = 0; id <= 7; ++id)
+        s << L" " << pb->Count(id);
+    for (int i = 0; i < l->GetNumLayers(); ++i) {
+        const Color c = l->GetLayerColor(i);
+        const MCHAR* label = i < pb->Count(pb_edit_ids) ? pb->GetStr(pb_edit_ids, 0, i) : nullptr;
+        s << L"\n" << i << L": " << l->GetMapEnabled(i) << l->GetMaskEnabled(i)
+          << l->GetLayerUsed(i) << L" " << l->GetOpacity(i) << L" " << c.r << L"," << c.g << L","
+          << c.b << L" mode " << l->GetBlendMode(i) << L" [" << NameOf(tex->GetSubTexmap(2 * i))
+          << L"|" << NameOf(tex->GetSubTexmap(2 * i + 1)) << L"] " << (label ? label : L"-");
+    }
+    const Point3 hsv = l->GetOutputShiftHSV(), rgb = l->GetOutputShiftRGB();
+    s << L"\nout " << l->GetOutputEnabled() << l->GetOutputClamp() << l->GetOutputMono() << L" "
+      << hsv.x << L"," << hsv.y << L"," << hsv.z << L" " << rgb.x << L"," << rgb.y << L","
+      << rgb.z << L" " << l->GetOutputAlpha() << L" " << l->GetOutputBrightness() << L" "
+      << l->GetOutputContrast() << L" " << l->GetOutputGamma();
+    Interval valid = FOREVER;
+    tex->Update(0, valid);
+    for (float u : {0.25f, 0.75f}) {
+        host::SampleShadeContext sc;
+        sc.BeginSample();
+        sc.SetUVW(Point3(u, 0.5f, 0.0f));
+        const AColor c = tex->EvalColor(sc);
+        const Point3 p = tex->EvalNormalPerturb(sc);
+        s << L"\neval " << c.r << L"," << c.g << L"," << c.b << L"," << c.a << L" " << p.x
+          << L"," << p.y << L"," << p.z;
+    }
+    return s.str();
 }

@@ -120,6 +120,10 @@ private:
     std::vector<RefTargetHandle> refs;
 };
 
+// Everything a user could see of a texture, as text: its layers' values, maps and labels, the
+// block's counts, the Output settings, and its colour and bump at two samples.
+std::wstring DescribeTexture(Texmap* tex);
+
 // Saves the roots through the host's scene format and loads them back; returns the loaded
 // roots (the caller deletes them) and fails the test on an error.
 std::vector<ReferenceTarget*> RoundTrip(const std::vector<ReferenceTarget*>& roots,

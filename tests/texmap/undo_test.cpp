@@ -1,0 +1,120 @@
+// Undo and redo of every edit of a texture's values made inside a hold: the published
+// interface's setters and the layer operations. Each row does an edit; undoing it gives back
+// the whole state before, redoing it the state after.
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "hold.h"
+#include "vorlith_fixture.h"
+
+namespace {
+
+struct Edit {
+    const char* what;
+    std::function<void(Texmap*, IVorlithLayers*)> act;
+};
+
+class Undo : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        theHold.ClearHistory();
+        tex = NewVorlith();
+        IVorlithLayers* l = Layers(tex);
+        l->SetNumLayers(4);
+        for (int i = 0; i < 4; ++i) {
+            tex->SetSubTexmap(2 * i, new TestMap((L"map" + std::to_wstring(i)).c_str(),
+                                                 AColor(0.2f * i, 0.5f, 1.0f - 0.2f * i, 1.0f)));
+            l->SetOpacity(i, 40.0f + 10.0f * i);
+            l->SetBlendMode(i, i);
+        }
+        tex->SetSubTexmap(3, new TestMap(L"mask1", AColor(0.5f, 0.5f, 0.5f, 1.0f)));
+    }
+    void TearDown() override
+    {
+        theHold.ClearHistory();
+        DeleteTree(tex);
+    }
+    Texmap* tex = nullptr;
+};
+
+TEST_F(Undo, EveryEditIsUndoneAndRedone)
+{
+    const Edit edits[] = {
+        {"map enabled", [](Texmap*, IVorlithLayers* l) { l->SetMapEnabled(1, FALSE); }},
+        {"mask enabled", [](Texmap*, IVorlithLayers* l) { l->SetMaskEnabled(1, FALSE); }},
+        {"layer used", [](Texmap*, IVorlithLayers* l) { l->SetLayerUsed(2, FALSE); }},
+        {"opacity", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(3, 5.0f); }},
+        {"colour", [](Texmap*, IVorlithLayers* l) { l->SetLayerColor(1, Color(1, 0, 0)); }},
+        {"mode", [](Texmap*, IVorlithLayers* l) { l->SetBlendMode(2, 13); }},
+        {"output on", [](Texmap*, IVorlithLayers* l) { l->SetOutputEnabled(TRUE); }},
+        {"output values", [](Texmap*, IVorlithLayers* l) {
+             l->SetOutputEnabled(TRUE);
+             l->SetOutputShiftHSV(Point3(30.0f, 0.1f, 0.0f));
+             l->SetOutputShiftRGB(Point3(0.1f, 0.0f, -0.1f));
+             l->SetOutputAlpha(0.2f);
+             l->SetOutputBrightness(1.5f);
+             l->SetOutputContrast(0.5f);
+             l->SetOutputGamma(2.2f);
+             l->SetOutputMono(TRUE);
+             l->SetOutputClamp(TRUE);
+         }},
+        {"more layers", [](Texmap*, IVorlithLayers* l) { l->SetNumLayers(7); }},
+        {"fewer layers", [](Texmap*, IVorlithLayers* l) { l->SetNumLayers(2); }},
+        {"insert", [](Texmap*, IVorlithLayers* l) { l->InsertLayer(1); }},
+        {"delete", [](Texmap*, IVorlithLayers* l) { l->DeleteLayer(1); }},
+        {"swap", [](Texmap*, IVorlithLayers* l) { l->SwapLayers(0, 3); }},
+        {"map assigned", [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(5, new TestMap(L"new")); }},
+        {"map removed", [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(2, nullptr); }},
+        {"map past the end", [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(11, new TestMap(L"far")); }},
+        {"two edits, one step", [](Texmap* t, IVorlithLayers* l) {
+             l->SetOpacity(0, 1.0f);
+             t->SetSubTexmap(0, nullptr);
+             l->DeleteLayer(2);
+             l->SetLayerColor(0, Color(0, 1, 0));
+         }},
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.what);
+        const std::wstring before = DescribeTexture(tex);
+        theHold.Begin();
+        edit.act(tex, Layers(tex));
+        theHold.Accept(L"edit");
+        const std::wstring after = DescribeTexture(tex);
+        ASSERT_NE(before, after);
+        ASSERT_TRUE(theHold.Undo());
+        EXPECT_EQ(DescribeTexture(tex), before);
+        ASSERT_TRUE(theHold.Redo());
+        EXPECT_EQ(DescribeTexture(tex), after);
+        ASSERT_TRUE(theHold.Undo());
+        EXPECT_EQ(DescribeTexture(tex), before);
+    }
+}
+
+TEST_F(Undo, CancelPutsBackAndNestedLevelsCancelAlone)
+{
+    const std::wstring start = DescribeTexture(tex);
+    IVorlithLayers* l = Layers(tex);
+    theHold.Begin();
+    l->SetOpacity(1, 7.0f);
+    theHold.Begin();
+    l->SetNumLayers(2);
+    theHold.Cancel();
+    EXPECT_EQ(l->GetNumLayers(), 4);
+    EXPECT_EQ(NameOf(tex->GetSubTexmap(6)), L"map3") << "the released map came back";
+    EXPECT_EQ(l->GetOpacity(1), 7.0f) << "the outer level's edit stays";
+    theHold.Cancel();
+    EXPECT_EQ(DescribeTexture(tex), start);
+    EXPECT_EQ(theHold.GetUndoCount(), 0);
+}
+
+TEST_F(Undo, EditsOutsideAHoldAreNotRecorded)
+{
+    Layers(tex)->SetOpacity(1, 7.0f);
+    Layers(tex)->SetNumLayers(2);
+    EXPECT_EQ(theHold.GetUndoCount(), 0);
+    EXPECT_FALSE(theHold.Undo());
+}
+
+}  // namespace
