@@ -74,6 +74,7 @@ void Vorlith::SetNumMaps(int n)
     const int old = NumLayers();
     if (n < 1 || n > VORLITH_MAX_LAYERS || n == old)
         return;
+    plan.Drop();
     const int oldEntries = mapList.Count();
     // Layers the per-layer tables did not hold yet (layers known only by their map slots, as a
     // restored reference past the end leaves them) are made new layers below, like those added.
@@ -148,6 +149,7 @@ void Vorlith::SwapLayers(int a, int b)
     const int layers = NumLayers();
     if (a < 0 || b < 0 || a >= layers || b >= layers)
         return;
+    plan.Drop();
 
     SwapEntries(opasityList, a, b);
     SwapEntries(colorList, a, b);
@@ -199,6 +201,7 @@ void Vorlith::ResetLayers()
 {
     macroRecorder->Disable();
     ivalid.SetEmpty();
+    plan.Drop();
     firstVisible = 0;
 
     // Only where no map is referenced (construction, Reset after its references went).
