@@ -6,9 +6,12 @@
 // percent, the mode, where one run of a mode ends. None of that changes between two edits of
 // the texture, so the plan holds the answers: the layers in use, in stack order, each with the
 // mapList entries to evaluate (or none), its flat colour and its opacity fraction, grouped into
-// runs of one mode with their rules, and the Output stage's constants. The planned walks
-// (EvalPlannedColor, EvalPlannedPerturb) give the very bits of the direct ones and call the
-// sub-maps in the same order.
+// runs of one mode, and the Output stage's constants. The planned walks (EvalPlannedColor,
+// EvalPlannedPerturb) give the very bits of the direct ones and call the sub-maps in the same
+// order. A run is one loop with the mode's rule inlined that evaluates each layer's sub-maps
+// and composites the layer at once, so the base stays in registers (across the sub-map calls
+// where the calling convention keeps them, as Windows x64 does) and the mode is dispatched once
+// per run.
 //
 // Threads: a plan is written only by Build and Drop, which the texture calls on the user-interface
 // thread (Update, and the edits that change what the plan was made from); renders only read
@@ -17,6 +20,7 @@
 
 #include <vector>
 
+#include "blend_rules.h"
 #include "layer_stack.h"
 
 // One layer in use above the base layer.
@@ -27,13 +31,12 @@ struct PlannedLayer {
     Color color;     // the flat colour, taken when map is −1 (colour walk only)
 };
 
-// Consecutive layers in use of one mode, at most LAYER_BATCH of them: the walks gather them
-// and apply the mode's run rule once.
+// Consecutive layers in use of one mode.
 struct PlannedRun {
-    int first;             // index of its first layer in LayerPlan's layers
-    int end;               // one past its last
-    ColorRunRule colorRun;
-    BumpRunRule bumpRun;
+    int first;   // index of its first layer in LayerPlan's layers
+    int end;     // one past its last
+    int rule;    // the mode's row of the planned rules: the mode, or BLEND_MODE_COUNT for an
+                 // index outside the table
 };
 
 class LayerPlan {
@@ -72,12 +75,11 @@ public:
             layer.color = t.colorList[i];
             const int mode = t.modeList[i];
             const int count = (int)layers.size();
-            if (runs.empty() || mode != runMode || count - runs.back().first == LAYER_BATCH) {
+            if (runs.empty() || mode != runMode) {
                 PlannedRun run;
                 run.first = count;
                 run.end = count;
-                run.colorRun = ColorRunRuleOf(mode);
-                run.bumpRun = BumpRunRuleOf(mode);
+                run.rule = (unsigned)mode < (unsigned)BLEND_MODE_COUNT ? mode : BLEND_MODE_COUNT;
                 runs.push_back(run);
                 runMode = mode;
             }
@@ -108,6 +110,142 @@ private:
     bool current;
 };
 
+// ---- the planned rules: a run of layers, their sub-maps evaluated and composited one by one ----
+
+// A layer's colour with its coverage: its map's colour or (flat colour, 1); its mask's mean
+// replaces the alpha.
+template <class Access>
+inline AColor PlannedLayerColor(const PlannedLayer& p, Access& access)
+{
+    AColor layer;
+    if (p.map >= 0)
+        layer = access.EvalColor(p.map);
+    else
+        layer = AColor(p.color, 1.0f);
+    if (p.mask >= 0)
+        layer.a = MeanOf(access.EvalColor(p.mask));
+    return layer;
+}
+
+// A run of an ordinary mode, colour.
+template <class Access, BlendFormula F, unsigned Channels>
+void PlannedColorChannels(AColor& base, const PlannedLayer* p, const PlannedLayer* end,
+                          Access& access)
+{
+    AColor b = base;
+    for (; p != end; ++p)
+        b = BlendColorChannels<F, Channels>(b, PlannedLayerColor(*p, access), p->opacity);
+    base = b;
+}
+
+template <class Access, unsigned Components>
+void PlannedColorHsv(AColor& base, const PlannedLayer* p, const PlannedLayer* end, Access& access)
+{
+    AColor b = base;
+    for (; p != end; ++p)
+        b = BlendColorHsv<Components>(b, PlannedLayerColor(*p, access), p->opacity);
+    base = b;
+}
+
+template <class Access>
+void PlannedColorExactDifference(AColor& base, const PlannedLayer* p, const PlannedLayer* end,
+                                 Access& access)
+{
+    AColor b = base;
+    for (; p != end; ++p)
+        b = BlendColorExactDifference(b, PlannedLayerColor(*p, access), p->opacity);
+    base = b;
+}
+
+// An index outside the table: the sub-maps are evaluated, the base stays as it is.
+template <class Access>
+void PlannedColorUnknown(AColor&, const PlannedLayer* p, const PlannedLayer* end, Access& access)
+{
+    for (; p != end; ++p)
+        PlannedLayerColor(*p, access);
+}
+
+// A layer's masked perturbation l = P·a and its mask weight a.
+template <class Access>
+inline Point3 PlannedLayerPerturb(const PlannedLayer& p, Access& access, float& coverage)
+{
+    Point3 perturb(0.0f, 0.0f, 0.0f);
+    if (p.map >= 0)
+        perturb = access.EvalNormalPerturb(p.map);
+    coverage = 1.0f;
+    if (p.mask >= 0)
+        coverage = MeanOf(access.EvalColor(p.mask));
+    return Point3(perturb.x * coverage, perturb.y * coverage, perturb.z * coverage);
+}
+
+template <class Access, BlendFormula F, unsigned Components>
+void PlannedBumpComponents(Point3& base, const PlannedLayer* p, const PlannedLayer* end,
+                           Access& access)
+{
+    Point3 b = base;
+    for (; p != end; ++p) {
+        float a;
+        const Point3 l = PlannedLayerPerturb(*p, access, a);
+        b = BlendBumpComponents<F, Components>(b, l, a, p->opacity);
+    }
+    base = b;
+}
+
+template <class Access>
+void PlannedBumpExactDifference(Point3& base, const PlannedLayer* p, const PlannedLayer* end,
+                                Access& access)
+{
+    Point3 b = base;
+    for (; p != end; ++p) {
+        float a;
+        const Point3 l = PlannedLayerPerturb(*p, access, a);
+        b = BlendBumpExactDifference(b, l, a, p->opacity);
+    }
+    base = b;
+}
+
+// The planned rules of every mode for one Access, expanded from the mode list like the mode
+// table; the last row is an index outside the table (colour: base unchanged; bump: "Normal").
+template <class Access>
+struct PlannedRules {
+    typedef void (*ColorRun)(AColor& base, const PlannedLayer* first, const PlannedLayer* end,
+                             Access& access);
+    typedef void (*BumpRun)(Point3& base, const PlannedLayer* first, const PlannedLayer* end,
+                            Access& access);
+    static const ColorRun color[BLEND_MODE_COUNT + 1];
+    static const BumpRun bump[BLEND_MODE_COUNT + 1];
+};
+
+#define COLOR_PER_CHANNEL(F, channels) &PlannedColorChannels<Access, &F, channels>
+#define COLOR_HSV(components) &PlannedColorHsv<Access, components>
+#define COLOR_EXACT_DIFFERENCE &PlannedColorExactDifference<Access>
+#define BUMP_PER_CHANNEL(F, components) &PlannedBumpComponents<Access, &F, components>
+#define BUMP_EXACT_DIFFERENCE &PlannedBumpExactDifference<Access>
+#define QUILTRA_PLANNED_COLOR_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
+#define QUILTRA_PLANNED_BUMP_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
+
+template <class Access>
+const typename PlannedRules<Access>::ColorRun PlannedRules<Access>::color[BLEND_MODE_COUNT + 1] = {
+    QUILTRA_BLEND_MODES(QUILTRA_PLANNED_COLOR_ROW)
+    &PlannedColorUnknown<Access>
+};
+
+template <class Access>
+const typename PlannedRules<Access>::BumpRun PlannedRules<Access>::bump[BLEND_MODE_COUNT + 1] = {
+    QUILTRA_BLEND_MODES(QUILTRA_PLANNED_BUMP_ROW)
+    &PlannedBumpComponents<Access, &BlendNormal, BLEND_RGB>
+};
+
+#undef QUILTRA_PLANNED_COLOR_ROW
+#undef QUILTRA_PLANNED_BUMP_ROW
+#undef COLOR_PER_CHANNEL
+#undef COLOR_HSV
+#undef COLOR_EXACT_DIFFERENCE
+#undef BUMP_PER_CHANNEL
+#undef BUMP_EXACT_DIFFERENCE
+
+// ---- the planned walks --------------------------------------------------------------------------
+
 // The colour walk of EvalLayerColor (layer_stack.h) over a current plan: the same steps, the
 // same sub-map calls in the same order, the same bits.
 template <class Access>
@@ -135,26 +273,9 @@ AColor EvalPlannedColor(const LayerPlan& plan, Access& access)
     base *= weight;
 
     const PlannedLayer* layers = plan.layers.empty() ? 0 : &plan.layers[0];
-    const PlannedRun* run = plan.runs.empty() ? 0 : &plan.runs[0];
-    const PlannedRun* const lastRun = run + plan.runs.size();
-    ColorLayerBatch batch;
-    for (; run != lastRun; ++run) {
-        int count = 0;
-        for (const PlannedLayer* p = layers + run->first; p != layers + run->end; ++p, ++count) {
-            AColor layer;
-            if (p->map >= 0)
-                layer = access.EvalColor(p->map);
-            else
-                layer = AColor(p->color, 1.0f);
-            if (p->mask >= 0)
-                layer.a = MeanOf(access.EvalColor(p->mask));
-            batch.r[count] = layer.r;
-            batch.g[count] = layer.g;
-            batch.b[count] = layer.b;
-            batch.a[count] = layer.a;
-            batch.opacity[count] = p->opacity;
-        }
-        run->colorRun(base, batch, 0, count);
+    for (size_t r = 0; r < plan.runs.size(); ++r) {
+        const PlannedRun& run = plan.runs[r];
+        PlannedRules<Access>::color[run.rule](base, layers + run.first, layers + run.end, access);
     }
 
     if (plan.output.settings.Output_on)
@@ -183,25 +304,9 @@ Point3 EvalPlannedPerturb(const LayerPlan& plan, Access& access)
     base *= weight;
 
     const PlannedLayer* layers = plan.layers.empty() ? 0 : &plan.layers[0];
-    const PlannedRun* run = plan.runs.empty() ? 0 : &plan.runs[0];
-    const PlannedRun* const lastRun = run + plan.runs.size();
-    BumpLayerBatch batch;
-    for (; run != lastRun; ++run) {
-        int count = 0;
-        for (const PlannedLayer* p = layers + run->first; p != layers + run->end; ++p, ++count) {
-            Point3 perturb(0.0f, 0.0f, 0.0f);
-            if (p->map >= 0)
-                perturb = access.EvalNormalPerturb(p->map);
-            float coverage = 1.0f;
-            if (p->mask >= 0)
-                coverage = MeanOf(access.EvalColor(p->mask));
-            batch.x[count] = perturb.x * coverage;
-            batch.y[count] = perturb.y * coverage;
-            batch.z[count] = perturb.z * coverage;
-            batch.a[count] = coverage;
-            batch.opacity[count] = p->opacity;
-        }
-        run->bumpRun(base, batch, 0, count);
+    for (size_t r = 0; r < plan.runs.size(); ++r) {
+        const PlannedRun& run = plan.runs[r];
+        PlannedRules<Access>::bump[run.rule](base, layers + run.first, layers + run.end, access);
     }
     return base;
 }
