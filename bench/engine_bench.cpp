@@ -14,6 +14,7 @@
 #include "allocation_counter.h"
 #include "blend_formulas.h"
 #include "blend_modes.h"
+#include "hsv.h"
 #include "layer_stack.h"
 #include "output_stage.h"
 #if __has_include("layer_plan.h")
@@ -26,6 +27,7 @@
 #include <pixman.h>
 #endif
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -333,6 +335,48 @@ void BM_OutputStage(benchmark::State& state)
 }
 BENCHMARK(BM_OutputStage)->ArgName("gamma")->Arg(0)->Arg(1);
 
+// Floors under the HSV modes and the Output stage, as chains in which each step waits for the
+// last: the round trip of a colour to HSV and back (which every HSV layer makes with its base),
+// the gamma step's power of one channel, and the C library's e^(ln x / gamma) that it replaced.
+void BM_HsvRoundTrip(benchmark::State& state)
+{
+    AColor c(0.3f, 0.6f, 0.9f, 1.0f);
+    const float shifts[2] = {0.5f, -0.5f};
+    int i = 0;
+    for (auto _ : state) {
+        AColor hsv = ColorToHsv(c);
+        hsv.r = hsv.r + shifts[i & 1];   // keeps the hue moving without leaving its sector
+        c = HsvToColor(hsv);
+        ++i;
+    }
+    benchmark::DoNotOptimize(c);
+}
+BENCHMARK(BM_HsvRoundTrip);
+
+void BM_GammaPowerChain(benchmark::State& state)
+{
+    float x = 0.5f;
+#if QUILTRA_BENCH_LAYER_PLAN
+    const double gamma = 1.0 / 2.2;   // the power function takes 1/gamma
+#else
+    const float gamma = 2.2f;         // an older engine's takes gamma itself
+#endif
+    for (auto _ : state)
+        x = GammaPower(x + 0.25f, gamma);   // x stays near 0.6
+    benchmark::DoNotOptimize(x);
+}
+BENCHMARK(BM_GammaPowerChain);
+
+void BM_LibraryPowerChain(benchmark::State& state)
+{
+    float x = 0.5f;
+    const float gamma = 2.2f;
+    for (auto _ : state)
+        x = expf(logf(x + 0.25f) / gamma);
+    benchmark::DoNotOptimize(x);
+}
+BENCHMARK(BM_LibraryPowerChain);
+
 // A chain of 1000 dependent float additions: on an idle core of this machine each takes the
 // adder's latency (3 cycles on this CPU family), so the time per addition shows how much of
 // the core the benchmarks actually get while the machine is shared.
@@ -365,7 +409,9 @@ void BuildModeStack(Stack& s, int mode)
         s.AddLayer(mode, new PixelMap(px.layer.data(), 37 * i), 80.0f);
 }
 
-void BM_Mode(benchmark::State& state, int mode)
+// The colour walk of the stack, or its bump walk (every layer's perturbation is its pixel's
+// (r, g, b)).
+void BM_Mode(benchmark::State& state, int mode, bool bump)
 {
     Stack stack;
     BuildModeStack(stack, mode);
@@ -375,38 +421,24 @@ void BM_Mode(benchmark::State& state, int mode)
     bench::StartCountingAllocations();
     for (auto _ : state) {
         sc.index = (sc.index + 1) & (kPixels - 1);
-        AColor c = stack.EvalColor(access);
-        benchmark::DoNotOptimize(c);
-    }
-    ReportAllocations(state, bench::StopCountingAllocations());
-    PerLayerSample(state, kModeLayers);
-}
-
-// The bump walk of the same stack: every layer's perturbation is its pixel's (r, g, b).
-void BM_BumpMode(benchmark::State& state, int mode)
-{
-    Stack stack;
-    BuildModeStack(stack, mode);
-    BenchContext sc;
-    BenchAccess access(stack.maps.data(), sc, 0);
-    stack.Prepare(access);
-    bench::StartCountingAllocations();
-    for (auto _ : state) {
-        sc.index = (sc.index + 1) & (kPixels - 1);
-        Point3 p = stack.EvalPerturb(access);
-        benchmark::DoNotOptimize(p);
+        if (bump) {
+            Point3 p = stack.EvalPerturb(access);
+            benchmark::DoNotOptimize(p);
+        } else {
+            AColor c = stack.EvalColor(access);
+            benchmark::DoNotOptimize(c);
+        }
     }
     ReportAllocations(state, bench::StopCountingAllocations());
     PerLayerSample(state, kModeLayers);
 }
 
 // The same arithmetic as a plain loop: the mode is known at compile time, the formula inlined,
-// no tables, no cache, no dispatch. Only the sub-map calls stay virtual.
-template <BlendFormula F, unsigned Channels>
-void BM_PlainLoop(benchmark::State& state)
+// no tables, no cache, no dispatch. Only the sub-map calls stay virtual. Their sub-maps: the base
+// pixels, then the layers' offset rows, as the mode stacks have them.
+std::vector<SubMap*> PlainLoopMaps(std::vector<std::unique_ptr<SubMap>>& owned)
 {
     const Pixels& px = ThePixels();
-    std::vector<std::unique_ptr<SubMap>> owned;
     std::vector<SubMap*> maps;
     owned.emplace_back(new PixelMap(px.base.data(), 0));
     maps.push_back(owned.back().get());
@@ -414,6 +446,14 @@ void BM_PlainLoop(benchmark::State& state)
         owned.emplace_back(new PixelMap(px.layer.data(), 37 * i));
         maps.push_back(owned.back().get());
     }
+    return maps;
+}
+
+template <BlendFormula F, unsigned Channels>
+void BM_PlainLoop(benchmark::State& state)
+{
+    std::vector<std::unique_ptr<SubMap>> owned;
+    const std::vector<SubMap*> maps = PlainLoopMaps(owned);
     const float op = 80.0f * 0.01f;
     BenchContext sc;
     for (auto _ : state) {
@@ -439,15 +479,8 @@ void BM_PlainLoop(benchmark::State& state)
 template <BlendFormula F, unsigned Components>
 void BM_BumpPlainLoop(benchmark::State& state)
 {
-    const Pixels& px = ThePixels();
     std::vector<std::unique_ptr<SubMap>> owned;
-    std::vector<SubMap*> maps;
-    owned.emplace_back(new PixelMap(px.base.data(), 0));
-    maps.push_back(owned.back().get());
-    for (int i = 0; i < kModeLayers; ++i) {
-        owned.emplace_back(new PixelMap(px.layer.data(), 37 * i));
-        maps.push_back(owned.back().get());
-    }
+    const std::vector<SubMap*> maps = PlainLoopMaps(owned);
     const float op = 80.0f * 0.01f;
     const float a = 1.0f;
     BenchContext sc;
@@ -536,14 +569,14 @@ void RegisterModeBenchmarks()
 {
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         benchmark::RegisterBenchmark(("BM_Mode/" + std::string(kBlendModes[mode].name)).c_str(),
-                                     [mode](benchmark::State& st) { BM_Mode(st, mode); });
+                                     [mode](benchmark::State& st) { BM_Mode(st, mode, false); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         if (kPlainLoops[mode])
             benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
                                          kPlainLoops[mode]);
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         benchmark::RegisterBenchmark(("BM_BumpMode/" + std::string(kBlendModes[mode].name)).c_str(),
-                                     [mode](benchmark::State& st) { BM_BumpMode(st, mode); });
+                                     [mode](benchmark::State& st) { BM_Mode(st, mode, true); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         if (kBumpPlainLoops[mode])
             benchmark::RegisterBenchmark(("BM_BumpPlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),

@@ -127,33 +127,13 @@ inline AColor PlannedLayerColor(const PlannedLayer& p, Access& access)
     return layer;
 }
 
-// A run of an ordinary mode, colour.
-template <class Access, BlendFormula F, unsigned Channels>
-void PlannedColorChannels(AColor& base, const PlannedLayer* p, const PlannedLayer* end,
-                          Access& access)
+// A run of one mode, colour: the mode's single-layer rule (blend_rules.h) inlined into the loop.
+template <class Access, AColor (*Rule)(AColor base, AColor layer, float op)>
+void PlannedColorRun(AColor& base, const PlannedLayer* p, const PlannedLayer* end, Access& access)
 {
     AColor b = base;
     for (; p != end; ++p)
-        b = BlendColorChannels<F, Channels>(b, PlannedLayerColor(*p, access), p->opacity);
-    base = b;
-}
-
-template <class Access, unsigned Components>
-void PlannedColorHsv(AColor& base, const PlannedLayer* p, const PlannedLayer* end, Access& access)
-{
-    AColor b = base;
-    for (; p != end; ++p)
-        b = BlendColorHsv<Components>(b, PlannedLayerColor(*p, access), p->opacity);
-    base = b;
-}
-
-template <class Access>
-void PlannedColorExactDifference(AColor& base, const PlannedLayer* p, const PlannedLayer* end,
-                                 Access& access)
-{
-    AColor b = base;
-    for (; p != end; ++p)
-        b = BlendColorExactDifference(b, PlannedLayerColor(*p, access), p->opacity);
+        b = Rule(b, PlannedLayerColor(*p, access), p->opacity);
     base = b;
 }
 
@@ -178,28 +158,15 @@ inline Point3 PlannedLayerPerturb(const PlannedLayer& p, Access& access, float& 
     return Point3(perturb.x * coverage, perturb.y * coverage, perturb.z * coverage);
 }
 
-template <class Access, BlendFormula F, unsigned Components>
-void PlannedBumpComponents(Point3& base, const PlannedLayer* p, const PlannedLayer* end,
-                           Access& access)
+// A run of one mode, bump.
+template <class Access, Point3 (*Rule)(Point3 base, Point3 l, float a, float op)>
+void PlannedBumpRun(Point3& base, const PlannedLayer* p, const PlannedLayer* end, Access& access)
 {
     Point3 b = base;
     for (; p != end; ++p) {
         float a;
         const Point3 l = PlannedLayerPerturb(*p, access, a);
-        b = BlendBumpComponents<F, Components>(b, l, a, p->opacity);
-    }
-    base = b;
-}
-
-template <class Access>
-void PlannedBumpExactDifference(Point3& base, const PlannedLayer* p, const PlannedLayer* end,
-                                Access& access)
-{
-    Point3 b = base;
-    for (; p != end; ++p) {
-        float a;
-        const Point3 l = PlannedLayerPerturb(*p, access, a);
-        b = BlendBumpExactDifference(b, l, a, p->opacity);
+        b = Rule(b, l, a, p->opacity);
     }
     base = b;
 }
@@ -216,11 +183,11 @@ struct PlannedRules {
     static const BumpRun bump[BLEND_MODE_COUNT + 1];
 };
 
-#define COLOR_PER_CHANNEL(F, channels) &PlannedColorChannels<Access, &F, channels>
-#define COLOR_HSV(components) &PlannedColorHsv<Access, components>
-#define COLOR_EXACT_DIFFERENCE &PlannedColorExactDifference<Access>
-#define BUMP_PER_CHANNEL(F, components) &PlannedBumpComponents<Access, &F, components>
-#define BUMP_EXACT_DIFFERENCE &PlannedBumpExactDifference<Access>
+#define COLOR_PER_CHANNEL(F, channels) &PlannedColorRun<Access, &BlendColorChannels<&F, channels> >
+#define COLOR_HSV(components) &PlannedColorRun<Access, &BlendColorHsv<components> >
+#define COLOR_EXACT_DIFFERENCE &PlannedColorRun<Access, &BlendColorExactDifference>
+#define BUMP_PER_CHANNEL(F, components) &PlannedBumpRun<Access, &BlendBumpComponents<&F, components> >
+#define BUMP_EXACT_DIFFERENCE &PlannedBumpRun<Access, &BlendBumpExactDifference>
 #define QUILTRA_PLANNED_COLOR_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
 #define QUILTRA_PLANNED_BUMP_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
 
@@ -233,7 +200,7 @@ const typename PlannedRules<Access>::ColorRun PlannedRules<Access>::color[BLEND_
 template <class Access>
 const typename PlannedRules<Access>::BumpRun PlannedRules<Access>::bump[BLEND_MODE_COUNT + 1] = {
     QUILTRA_BLEND_MODES(QUILTRA_PLANNED_BUMP_ROW)
-    &PlannedBumpComponents<Access, &BlendNormal, BLEND_RGB>
+    &PlannedBumpRun<Access, &BlendBumpComponents<&BlendNormal, BLEND_RGB> >
 };
 
 #undef QUILTRA_PLANNED_COLOR_ROW
@@ -252,25 +219,11 @@ template <class Access>
 AColor EvalPlannedColor(const LayerPlan& plan, Access& access)
 {
     AColor base;
-    if (access.GetCache(base))
+    if (CacheHitOrTag(access, base))
         return base;
-
-    const int gbufferId = access.GBufferID();
-    if (gbufferId != 0)
-        access.SetGBufferID(gbufferId);
-
-    base = plan.start;
     if (!plan.hasLayers)
-        return base;
-
-    float weight = 1.0f;
-    if (plan.baseMap >= 0) {
-        base = access.EvalColor(plan.baseMap);
-        weight = base.a;
-    }
-    if (plan.baseMask >= 0)
-        weight = MeanOf(access.EvalColor(plan.baseMask));
-    base *= weight;
+        return plan.start;
+    base = BaseLayerColor(plan.start, plan.baseMap, plan.baseMask, access);
 
     const PlannedLayer* layers = plan.layers.empty() ? 0 : &plan.layers[0];
     for (size_t r = 0; r < plan.runs.size(); ++r) {
@@ -288,20 +241,11 @@ AColor EvalPlannedColor(const LayerPlan& plan, Access& access)
 template <class Access>
 Point3 EvalPlannedPerturb(const LayerPlan& plan, Access& access)
 {
-    const int gbufferId = access.GBufferID();
-    if (gbufferId != 0)
-        access.SetGBufferID(gbufferId);
+    PassGBufferID(access);
 
-    Point3 base(0.0f, 0.0f, 0.0f);
     if (!plan.hasLayers)
-        return base;
-
-    if (plan.baseMap >= 0)
-        base = access.EvalNormalPerturb(plan.baseMap);
-    float weight = 1.0f;
-    if (plan.baseMask >= 0)
-        weight = MeanOf(access.EvalColor(plan.baseMask));
-    base *= weight;
+        return Point3(0.0f, 0.0f, 0.0f);
+    Point3 base = BaseLayerPerturb(plan.baseMap, plan.baseMask, access);
 
     const PlannedLayer* layers = plan.layers.empty() ? 0 : &plan.layers[0];
     for (size_t r = 0; r < plan.runs.size(); ++r) {

@@ -83,6 +83,29 @@ protected:
         sc.BeginSample();
     }
 
+    // Colour, mono and bump of a fresh sample against the engine driven directly over the
+    // tables read back through the published interface.
+    void ExpectWhatTheEngineGives()
+    {
+        Tables t(tex);
+        DirectAccess direct = {tex, &sc};
+        const AColor expected = EvalLayerColor(t.view, t.output, direct);
+        const Point3 expectedBump = EvalLayerPerturb(t.view, direct);
+
+        sc.BeginSample();
+        const AColor got = tex->EvalColor(sc);
+        EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
+            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
+            << " " << expected.g << " " << expected.b << " " << expected.a;
+        sc.BeginSample();
+        const float mono = tex->EvalMono(sc);
+        const float expectedMono = MeanOf(expected);
+        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float))) << mono << " vs " << expectedMono;
+        sc.BeginSample();
+        const Point3 bump = tex->EvalNormalPerturb(sc);
+        EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
+    }
+
     Texmap* tex = nullptr;
     IVorlithLayers* layers = nullptr;
     host::SampleShadeContext sc;
@@ -125,24 +148,7 @@ TEST_F(Evaluation, RandomStacksGiveWhatTheEngineGives)
         layers->SetOutputContrast(unit(rng) * 2.0f);
         layers->SetOutputGamma(0.5f + unit(rng) * 2.0f);
         Refresh();
-
-        Tables t(tex);
-        DirectAccess direct = {tex, &sc};
-        const AColor expected = EvalLayerColor(t.view, t.output, direct);
-        const Point3 expectedBump = EvalLayerPerturb(t.view, direct);
-
-        sc.BeginSample();
-        const AColor got = tex->EvalColor(sc);
-        EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
-            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
-            << " " << expected.g << " " << expected.b << " " << expected.a;
-        sc.BeginSample();
-        const float mono = tex->EvalMono(sc);
-        const float expectedMono = MeanOf(expected);
-        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float))) << mono << " vs " << expectedMono;
-        sc.BeginSample();
-        const Point3 bump = tex->EvalNormalPerturb(sc);
-        EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
+        ExpectWhatTheEngineGives();
     }
 }
 
@@ -154,17 +160,7 @@ TEST_F(Evaluation, EditsAfterUpdateAreFollowedWithOrWithoutAnotherUpdate)
     auto expectEngine = [this](const char* step) {
         for (int pass = 0; pass < 2; ++pass) {   // as edited, then after Update
             SCOPED_TRACE(std::string(step) + (pass ? " after Update" : ""));
-            Tables t(tex);
-            DirectAccess direct = {tex, &sc};
-            const AColor expected = EvalLayerColor(t.view, t.output, direct);
-            const Point3 expectedBump = EvalLayerPerturb(t.view, direct);
-            sc.BeginSample();
-            const AColor got = tex->EvalColor(sc);
-            EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
-                << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
-                << " " << expected.g << " " << expected.b << " " << expected.a;
-            const Point3 bump = tex->EvalNormalPerturb(sc);
-            EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
+            ExpectWhatTheEngineGives();
             Refresh();
         }
     };
