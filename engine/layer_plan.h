@@ -37,6 +37,7 @@ struct PlannedRun {
     int end;     // one past its last
     int rule;    // the mode's row of the planned rules: the mode, or BLEND_MODE_COUNT for an
                  // index outside the table
+    bool mapsOnly;   // every layer of the run has a map and no mask, as most layers have
 };
 
 class LayerPlan {
@@ -80,11 +81,14 @@ public:
                 run.first = count;
                 run.end = count;
                 run.rule = (unsigned)mode < (unsigned)BLEND_MODE_COUNT ? mode : BLEND_MODE_COUNT;
+                run.mapsOnly = true;
                 runs.push_back(run);
                 runMode = mode;
             }
             layers.push_back(layer);
             runs.back().end = count + 1;
+            if (layer.map < 0 || layer.mask >= 0)
+                runs.back().mapsOnly = false;
         }
         PrepareOutputStage(out, output);
         current = true;
@@ -113,10 +117,12 @@ private:
 // ---- the planned rules: a run of layers, their sub-maps evaluated and composited one by one ----
 
 // A layer's colour with its coverage: its map's colour or (flat colour, 1); its mask's mean
-// replaces the alpha.
-template <class Access>
+// replaces the alpha. In a run of maps only, the map's colour without the tests.
+template <class Access, bool MapsOnly>
 inline AColor PlannedLayerColor(const PlannedLayer& p, Access& access)
 {
+    if (MapsOnly)
+        return access.EvalColor(p.map);
     AColor layer;
     if (p.map >= 0)
         layer = access.EvalColor(p.map);
@@ -128,27 +134,33 @@ inline AColor PlannedLayerColor(const PlannedLayer& p, Access& access)
 }
 
 // A run of one mode, colour: the mode's single-layer rule (blend_rules.h) inlined into the loop.
-template <class Access, AColor (*Rule)(AColor base, AColor layer, float op)>
+template <class Access, AColor (*Rule)(AColor base, AColor layer, float op), bool MapsOnly>
 void PlannedColorRun(AColor& base, const PlannedLayer* p, const PlannedLayer* end, Access& access)
 {
     AColor b = base;
     for (; p != end; ++p)
-        b = Rule(b, PlannedLayerColor(*p, access), p->opacity);
+        b = Rule(b, PlannedLayerColor<Access, MapsOnly>(*p, access), p->opacity);
     base = b;
 }
 
 // An index outside the table: the sub-maps are evaluated, the base stays as it is.
-template <class Access>
+template <class Access, bool MapsOnly>
 void PlannedColorUnknown(AColor&, const PlannedLayer* p, const PlannedLayer* end, Access& access)
 {
     for (; p != end; ++p)
-        PlannedLayerColor(*p, access);
+        PlannedLayerColor<Access, MapsOnly>(*p, access);
 }
 
-// A layer's masked perturbation l = P·a and its mask weight a.
-template <class Access>
+// A layer's masked perturbation l = P·a and its mask weight a. In a run of maps only, the map's
+// perturbation times 1.
+template <class Access, bool MapsOnly>
 inline Point3 PlannedLayerPerturb(const PlannedLayer& p, Access& access, float& coverage)
 {
+    if (MapsOnly) {
+        coverage = 1.0f;
+        const Point3 perturb = access.EvalNormalPerturb(p.map);
+        return Point3(perturb.x * coverage, perturb.y * coverage, perturb.z * coverage);
+    }
     Point3 perturb(0.0f, 0.0f, 0.0f);
     if (p.map >= 0)
         perturb = access.EvalNormalPerturb(p.map);
@@ -159,50 +171,74 @@ inline Point3 PlannedLayerPerturb(const PlannedLayer& p, Access& access, float& 
 }
 
 // A run of one mode, bump.
-template <class Access, Point3 (*Rule)(Point3 base, Point3 l, float a, float op)>
+template <class Access, Point3 (*Rule)(Point3 base, Point3 l, float a, float op), bool MapsOnly>
 void PlannedBumpRun(Point3& base, const PlannedLayer* p, const PlannedLayer* end, Access& access)
 {
     Point3 b = base;
     for (; p != end; ++p) {
         float a;
-        const Point3 l = PlannedLayerPerturb(*p, access, a);
+        const Point3 l = PlannedLayerPerturb<Access, MapsOnly>(*p, access, a);
         b = Rule(b, l, a, p->opacity);
     }
     base = b;
 }
 
 // The planned rules of every mode for one Access, expanded from the mode list like the mode
-// table; the last row is an index outside the table (colour: base unchanged; bump: "Normal").
+// table, for runs with any layers ([0]) and for runs of maps only ([1]); the last row is an
+// index outside the table (colour: base unchanged; bump: "Normal").
 template <class Access>
 struct PlannedRules {
     typedef void (*ColorRun)(AColor& base, const PlannedLayer* first, const PlannedLayer* end,
                              Access& access);
     typedef void (*BumpRun)(Point3& base, const PlannedLayer* first, const PlannedLayer* end,
                             Access& access);
-    static const ColorRun color[BLEND_MODE_COUNT + 1];
-    static const BumpRun bump[BLEND_MODE_COUNT + 1];
+    static const ColorRun color[2][BLEND_MODE_COUNT + 1];
+    static const BumpRun bump[2][BLEND_MODE_COUNT + 1];
 };
 
-#define COLOR_PER_CHANNEL(F, channels) &PlannedColorRun<Access, &BlendColorChannels<&F, channels> >
-#define COLOR_HSV(components) &PlannedColorRun<Access, &BlendColorHsv<components> >
-#define COLOR_EXACT_DIFFERENCE &PlannedColorRun<Access, &BlendColorExactDifference>
-#define BUMP_PER_CHANNEL(F, components) &PlannedBumpRun<Access, &BlendBumpComponents<&F, components> >
-#define BUMP_EXACT_DIFFERENCE &PlannedBumpRun<Access, &BlendBumpExactDifference>
+#define COLOR_PER_CHANNEL(F, channels) \
+    &PlannedColorRun<Access, &BlendColorChannels<&F, channels>, QUILTRA_MAPS_ONLY>
+#define COLOR_HSV(components) &PlannedColorRun<Access, &BlendColorHsv<components>, QUILTRA_MAPS_ONLY>
+#define COLOR_EXACT_DIFFERENCE \
+    &PlannedColorRun<Access, &BlendColorExactDifference, QUILTRA_MAPS_ONLY>
+#define BUMP_PER_CHANNEL(F, components) \
+    &PlannedBumpRun<Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
+#define BUMP_EXACT_DIFFERENCE &PlannedBumpRun<Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
 #define QUILTRA_PLANNED_COLOR_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
 #define QUILTRA_PLANNED_BUMP_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
+#define QUILTRA_PLANNED_COLOR_RULES                                                             \
+    {                                                                                           \
+        QUILTRA_BLEND_MODES(QUILTRA_PLANNED_COLOR_ROW)                                          \
+        &PlannedColorUnknown<Access, QUILTRA_MAPS_ONLY>                                         \
+    }
+#define QUILTRA_PLANNED_BUMP_RULES                                                              \
+    {                                                                                           \
+        QUILTRA_BLEND_MODES(QUILTRA_PLANNED_BUMP_ROW)                                           \
+        &PlannedBumpRun<Access, &BlendBumpComponents<&BlendNormal, BLEND_RGB>, QUILTRA_MAPS_ONLY> \
+    }
 
 template <class Access>
-const typename PlannedRules<Access>::ColorRun PlannedRules<Access>::color[BLEND_MODE_COUNT + 1] = {
-    QUILTRA_BLEND_MODES(QUILTRA_PLANNED_COLOR_ROW)
-    &PlannedColorUnknown<Access>
+const typename PlannedRules<Access>::ColorRun PlannedRules<Access>::color[2][BLEND_MODE_COUNT + 1] = {
+#define QUILTRA_MAPS_ONLY false
+    QUILTRA_PLANNED_COLOR_RULES,
+#undef QUILTRA_MAPS_ONLY
+#define QUILTRA_MAPS_ONLY true
+    QUILTRA_PLANNED_COLOR_RULES
+#undef QUILTRA_MAPS_ONLY
 };
 
 template <class Access>
-const typename PlannedRules<Access>::BumpRun PlannedRules<Access>::bump[BLEND_MODE_COUNT + 1] = {
-    QUILTRA_BLEND_MODES(QUILTRA_PLANNED_BUMP_ROW)
-    &PlannedBumpRun<Access, &BlendBumpComponents<&BlendNormal, BLEND_RGB> >
+const typename PlannedRules<Access>::BumpRun PlannedRules<Access>::bump[2][BLEND_MODE_COUNT + 1] = {
+#define QUILTRA_MAPS_ONLY false
+    QUILTRA_PLANNED_BUMP_RULES,
+#undef QUILTRA_MAPS_ONLY
+#define QUILTRA_MAPS_ONLY true
+    QUILTRA_PLANNED_BUMP_RULES
+#undef QUILTRA_MAPS_ONLY
 };
 
+#undef QUILTRA_PLANNED_COLOR_RULES
+#undef QUILTRA_PLANNED_BUMP_RULES
 #undef QUILTRA_PLANNED_COLOR_ROW
 #undef QUILTRA_PLANNED_BUMP_ROW
 #undef COLOR_PER_CHANNEL
@@ -228,7 +264,8 @@ AColor EvalPlannedColor(const LayerPlan& plan, Access& access)
     const PlannedLayer* layers = plan.layers.empty() ? 0 : &plan.layers[0];
     for (size_t r = 0; r < plan.runs.size(); ++r) {
         const PlannedRun& run = plan.runs[r];
-        PlannedRules<Access>::color[run.rule](base, layers + run.first, layers + run.end, access);
+        PlannedRules<Access>::color[run.mapsOnly][run.rule](base, layers + run.first,
+                                                            layers + run.end, access);
     }
 
     if (plan.output.settings.Output_on)
@@ -250,7 +287,8 @@ Point3 EvalPlannedPerturb(const LayerPlan& plan, Access& access)
     const PlannedLayer* layers = plan.layers.empty() ? 0 : &plan.layers[0];
     for (size_t r = 0; r < plan.runs.size(); ++r) {
         const PlannedRun& run = plan.runs[r];
-        PlannedRules<Access>::bump[run.rule](base, layers + run.first, layers + run.end, access);
+        PlannedRules<Access>::bump[run.mapsOnly][run.rule](base, layers + run.first,
+                                                           layers + run.end, access);
     }
     return base;
 }
