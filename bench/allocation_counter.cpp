@@ -1,20 +1,32 @@
 // Replaces the global allocation functions and malloc/calloc/realloc of the benchmark program so
 // that a measured loop can prove it allocates nothing. Counting is a relaxed atomic flag; the
-// allocations themselves go to glibc's own allocator.
+// allocations themselves go to glibc's own allocator. On Windows the C run-time's malloc lives
+// in its own DLL and cannot be replaced: there the global operator new is counted, and malloc,
+// calloc and realloc are not.
 #include "allocation_counter.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
+#ifndef _WIN32
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
 extern "C" void* __libc_realloc(void*, std::size_t);
 extern "C" void __libc_free(void*);
+#endif
 
 namespace {
 std::atomic<bool> counting(false);
 std::atomic<std::size_t> allocations(0);
+
+#ifdef _WIN32
+inline void* RawMalloc(std::size_t n) { return std::malloc(n); }
+inline void RawFree(void* p) { std::free(p); }
+#else
+inline void* RawMalloc(std::size_t n) { return __libc_malloc(n); }
+inline void RawFree(void* p) { __libc_free(p); }
+#endif
 
 inline void Count()
 {
@@ -36,6 +48,7 @@ std::size_t StopCountingAllocations()
 }
 }  // namespace bench
 
+#ifndef _WIN32
 extern "C" void* malloc(std::size_t n)
 {
     Count();
@@ -52,11 +65,12 @@ extern "C" void* realloc(void* p, std::size_t n)
     return __libc_realloc(p, n);
 }
 extern "C" void free(void* p) { __libc_free(p); }
+#endif
 
 void* operator new(std::size_t n)
 {
     Count();
-    if (void* p = __libc_malloc(n ? n : 1))
+    if (void* p = RawMalloc(n ? n : 1))
         return p;
     throw std::bad_alloc();
 }
@@ -64,14 +78,14 @@ void* operator new[](std::size_t n) { return operator new(n); }
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept
 {
     Count();
-    return __libc_malloc(n ? n : 1);
+    return RawMalloc(n ? n : 1);
 }
 void* operator new[](std::size_t n, const std::nothrow_t&) noexcept
 {
     Count();
-    return __libc_malloc(n ? n : 1);
+    return RawMalloc(n ? n : 1);
 }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t) noexcept { __libc_free(p); }
+void operator delete(void* p) noexcept { RawFree(p); }
+void operator delete[](void* p) noexcept { RawFree(p); }
+void operator delete(void* p, std::size_t) noexcept { RawFree(p); }
+void operator delete[](void* p, std::size_t) noexcept { RawFree(p); }

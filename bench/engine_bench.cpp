@@ -1,19 +1,33 @@
 // Benchmarks of the compositing engine: the colour walk by stack size, mode family and Output
-// stage; every mode alone against a plain loop of the same arithmetic and against pixman's float
-// combiners; the cache-hit path; the bump walk; and a count of allocations per sample.
+// stage; every mode alone, colour and bump, against a plain loop of the same arithmetic and
+// against pixman's float combiners (native build); the cache-hit path; the bump walk; and a
+// count of allocations per sample.
 //
-// Sub-maps sit behind a virtual call, as the host's do. "per_layer_sample" is the time per
-// layer and sample (the walk over 16 layers divided by 16); "allocs" counts heap allocations
-// per sample inside the measured loop and must read 0.
+// The walks are timed as a renderer reaches them after the texture's Update: over the layer
+// plan (layer_plan.h). Built against an engine without a plan (an older one, to compare), they
+// walk the tables directly. Sub-maps sit behind a virtual call, as the host's do.
+// "per_layer_sample" is the time per layer and sample (the walk over 16 layers divided by 16);
+// "allocs" counts heap allocations per sample inside the measured loop and must read 0.
+//
+// The native build uses Google Benchmark; the Windows build (run under wine) uses the harness
+// in harness/, which offers the same interface.
 #include "allocation_counter.h"
 #include "blend_formulas.h"
 #include "blend_modes.h"
+#include "hsv.h"
 #include "layer_stack.h"
 #include "output_stage.h"
+#if __has_include("layer_plan.h")
+#include "layer_plan.h"
+#define QUILTRA_BENCH_LAYER_PLAN 1
+#endif
 
 #include <benchmark/benchmark.h>
+#if QUILTRA_BENCH_PIXMAN
 #include <pixman.h>
+#endif
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -123,6 +137,27 @@ struct Stack {
     std::vector<std::unique_ptr<SubMap>> owned;
     std::vector<SubMap*> maps;
     OutputSettings out;
+#if QUILTRA_BENCH_LAYER_PLAN
+    LayerPlan plan;
+    OutputStage stage;
+
+    // What Update does before a render: the plan and the Output constants.
+    void Prepare(const BenchAccess& access)
+    {
+        plan.Build(Tables(), out, access);
+        PrepareOutputStage(out, stage);
+    }
+    AColor EvalColor(BenchAccess& access) const { return EvalPlannedColor(plan, access); }
+    Point3 EvalPerturb(BenchAccess& access) const { return EvalPlannedPerturb(plan, access); }
+    AColor Adjust(const AColor& c) const { return AdjustOutput(c, stage); }
+#else
+    LayerTables tables;
+
+    void Prepare(const BenchAccess&) { tables = Tables(); }
+    AColor EvalColor(BenchAccess& access) const { return EvalLayerColor(tables, out, access); }
+    Point3 EvalPerturb(BenchAccess& access) const { return EvalLayerPerturb(tables, access); }
+    AColor Adjust(const AColor& c) const { return AdjustOutput(c, out); }
+#endif
 
     LayerTables Tables() const
     {
@@ -220,14 +255,14 @@ void BM_ColorWalk(benchmark::State& state)
     const bool output = state.range(2) != 0;
     Stack stack;
     BuildConstantStack(stack, family, layers, output);
-    const LayerTables tables = stack.Tables();
     BenchContext sc;
     BenchAccess access(stack.maps.data(), sc, 3);
+    stack.Prepare(access);
     state.SetLabel(std::string(kFamilyNames[family]) + (output ? " +output" : ""));
     bench::StartCountingAllocations();
     for (auto _ : state) {
         sc.index = (sc.index + 1) & (kPixels - 1);
-        AColor c = EvalLayerColor(tables, stack.out, access);
+        AColor c = stack.EvalColor(access);
         benchmark::DoNotOptimize(c);
     }
     ReportAllocations(state, bench::StopCountingAllocations());
@@ -249,14 +284,14 @@ void BM_CacheHit(benchmark::State& state)
 {
     Stack stack;
     BuildConstantStack(stack, ORDINARY, 16, true);
-    const LayerTables tables = stack.Tables();
     BenchContext sc;
     sc.cacheValid = true;
     sc.cache = AColor(0.1f, 0.2f, 0.3f, 1.0f);
     BenchAccess access(stack.maps.data(), sc, 3);
+    stack.Prepare(access);
     bench::StartCountingAllocations();
     for (auto _ : state) {
-        AColor c = EvalLayerColor(tables, stack.out, access);
+        AColor c = stack.EvalColor(access);
         benchmark::DoNotOptimize(c);
     }
     ReportAllocations(state, bench::StopCountingAllocations());
@@ -268,12 +303,12 @@ void BM_BumpWalk(benchmark::State& state)
     const int layers = (int)state.range(0);
     Stack stack;
     BuildConstantStack(stack, ORDINARY, layers, false);
-    const LayerTables tables = stack.Tables();
     BenchContext sc;
     BenchAccess access(stack.maps.data(), sc, 3);
+    stack.Prepare(access);
     bench::StartCountingAllocations();
     for (auto _ : state) {
-        Point3 p = EvalLayerPerturb(tables, access);
+        Point3 p = stack.EvalPerturb(access);
         benchmark::DoNotOptimize(p);
     }
     ReportAllocations(state, bench::StopCountingAllocations());
@@ -288,15 +323,59 @@ void BM_OutputStage(benchmark::State& state)
     BuildConstantStack(stack, ORDINARY, 0, true);
     if (state.range(0) == 0)
         stack.out.gamma = 1.0f;
+    BenchContext sc;
+    stack.Prepare(BenchAccess(stack.maps.data(), sc, 0));
     const std::vector<AColor>& pixels = ThePixels().base;
     int i = 0;
     for (auto _ : state) {
         i = (i + 1) & (kPixels - 1);
-        AColor c = AdjustOutput(pixels[i], stack.out);
+        AColor c = stack.Adjust(pixels[i]);
         benchmark::DoNotOptimize(c);
     }
 }
 BENCHMARK(BM_OutputStage)->ArgName("gamma")->Arg(0)->Arg(1);
+
+// Floors under the HSV modes and the Output stage, as chains in which each step waits for the
+// last: the round trip of a colour to HSV and back (which every HSV layer makes with its base),
+// the gamma step's power of one channel, and the C library's e^(ln x / gamma) that it replaced.
+void BM_HsvRoundTrip(benchmark::State& state)
+{
+    AColor c(0.3f, 0.6f, 0.9f, 1.0f);
+    const float shifts[2] = {0.5f, -0.5f};
+    int i = 0;
+    for (auto _ : state) {
+        AColor hsv = ColorToHsv(c);
+        hsv.r = hsv.r + shifts[i & 1];   // keeps the hue moving without leaving its sector
+        c = HsvToColor(hsv);
+        ++i;
+    }
+    benchmark::DoNotOptimize(c);
+}
+BENCHMARK(BM_HsvRoundTrip);
+
+void BM_GammaPowerChain(benchmark::State& state)
+{
+    float x = 0.5f;
+#if QUILTRA_BENCH_LAYER_PLAN
+    const double gamma = 1.0 / 2.2;   // the power function takes 1/gamma
+#else
+    const float gamma = 2.2f;         // an older engine's takes gamma itself
+#endif
+    for (auto _ : state)
+        x = GammaPower(x + 0.25f, gamma);   // x stays near 0.6
+    benchmark::DoNotOptimize(x);
+}
+BENCHMARK(BM_GammaPowerChain);
+
+void BM_LibraryPowerChain(benchmark::State& state)
+{
+    float x = 0.5f;
+    const float gamma = 2.2f;
+    for (auto _ : state)
+        x = expf(logf(x + 0.25f) / gamma);
+    benchmark::DoNotOptimize(x);
+}
+BENCHMARK(BM_LibraryPowerChain);
 
 // A chain of 1000 dependent float additions: on an idle core of this machine each takes the
 // adder's latency (3 cycles on this CPU family), so the time per addition shows how much of
@@ -330,30 +409,36 @@ void BuildModeStack(Stack& s, int mode)
         s.AddLayer(mode, new PixelMap(px.layer.data(), 37 * i), 80.0f);
 }
 
-void BM_Mode(benchmark::State& state, int mode)
+// The colour walk of the stack, or its bump walk (every layer's perturbation is its pixel's
+// (r, g, b)).
+void BM_Mode(benchmark::State& state, int mode, bool bump)
 {
     Stack stack;
     BuildModeStack(stack, mode);
-    const LayerTables tables = stack.Tables();
     BenchContext sc;
     BenchAccess access(stack.maps.data(), sc, 0);
+    stack.Prepare(access);
     bench::StartCountingAllocations();
     for (auto _ : state) {
         sc.index = (sc.index + 1) & (kPixels - 1);
-        AColor c = EvalLayerColor(tables, stack.out, access);
-        benchmark::DoNotOptimize(c);
+        if (bump) {
+            Point3 p = stack.EvalPerturb(access);
+            benchmark::DoNotOptimize(p);
+        } else {
+            AColor c = stack.EvalColor(access);
+            benchmark::DoNotOptimize(c);
+        }
     }
     ReportAllocations(state, bench::StopCountingAllocations());
     PerLayerSample(state, kModeLayers);
 }
 
 // The same arithmetic as a plain loop: the mode is known at compile time, the formula inlined,
-// no tables, no cache, no dispatch. Only the sub-map calls stay virtual.
-template <BlendFormula F, unsigned Channels>
-void BM_PlainLoop(benchmark::State& state)
+// no tables, no cache, no dispatch. Only the sub-map calls stay virtual. Their sub-maps: the base
+// pixels, then the layers' offset rows, as the mode stacks have them.
+std::vector<SubMap*> PlainLoopMaps(std::vector<std::unique_ptr<SubMap>>& owned)
 {
     const Pixels& px = ThePixels();
-    std::vector<std::unique_ptr<SubMap>> owned;
     std::vector<SubMap*> maps;
     owned.emplace_back(new PixelMap(px.base.data(), 0));
     maps.push_back(owned.back().get());
@@ -361,6 +446,14 @@ void BM_PlainLoop(benchmark::State& state)
         owned.emplace_back(new PixelMap(px.layer.data(), 37 * i));
         maps.push_back(owned.back().get());
     }
+    return maps;
+}
+
+template <BlendFormula F, unsigned Channels>
+void BM_PlainLoop(benchmark::State& state)
+{
+    std::vector<std::unique_ptr<SubMap>> owned;
+    const std::vector<SubMap*> maps = PlainLoopMaps(owned);
     const float op = 80.0f * 0.01f;
     BenchContext sc;
     for (auto _ : state) {
@@ -381,6 +474,30 @@ void BM_PlainLoop(benchmark::State& state)
     PerLayerSample(state, kModeLayers);
 }
 
+// The bump walk's arithmetic as a plain loop: no masks, so each layer's perturbation is used
+// as it is and its coverage is 1.
+template <BlendFormula F, unsigned Components>
+void BM_BumpPlainLoop(benchmark::State& state)
+{
+    std::vector<std::unique_ptr<SubMap>> owned;
+    const std::vector<SubMap*> maps = PlainLoopMaps(owned);
+    const float op = 80.0f * 0.01f;
+    const float a = 1.0f;
+    BenchContext sc;
+    for (auto _ : state) {
+        sc.index = (sc.index + 1) & (kPixels - 1);
+        Point3 base = maps[0]->EvalNormalPerturb(sc);
+        for (int i = 1; i <= kModeLayers; ++i) {
+            const Point3 l = maps[i]->EvalNormalPerturb(sc);
+            if (Components & BLEND_RED) base.x = CompositeChannel(base.x, F(base.x, l.x), op, a);
+            if (Components & BLEND_GREEN) base.y = CompositeChannel(base.y, F(base.y, l.y), op, a);
+            if (Components & BLEND_BLUE) base.z = CompositeChannel(base.z, F(base.z, l.z), op, a);
+        }
+        benchmark::DoNotOptimize(base);
+    }
+    PerLayerSample(state, kModeLayers);
+}
+
 // A plain loop for every mode that works one channel at a time, from the mode list.
 #define PLAIN_PER_CHANNEL(F, channels) &BM_PlainLoop<&F, channels>
 #define PLAIN_HSV(components) nullptr
@@ -390,8 +507,16 @@ void (*const kPlainLoops[BLEND_MODE_COUNT])(benchmark::State&) = {
     QUILTRA_BLEND_MODES(PLAIN_LOOP_OF)
 };
 #undef PLAIN_LOOP_OF
+#undef PLAIN_PER_CHANNEL
+#define PLAIN_PER_CHANNEL(F, channels) &BM_BumpPlainLoop<&F, channels>
+#define BUMP_PLAIN_LOOP_OF(mode, stringId, name, colour, bump) PLAIN_##bump,
+void (*const kBumpPlainLoops[BLEND_MODE_COUNT])(benchmark::State&) = {
+    QUILTRA_BLEND_MODES(BUMP_PLAIN_LOOP_OF)
+};
+#undef BUMP_PLAIN_LOOP_OF
 
 // ---- pixman's float combiners over the same pixels ------------------------------------------------------
+#if QUILTRA_BENCH_PIXMAN
 
 struct PixmanEntry {
     int mode;
@@ -438,21 +563,31 @@ void BM_Pixman(benchmark::State& state, pixman_op_t op)
     pixman_image_unref(d);
     PerLayerSample(state, kPixels);
 }
+#endif
 
 void RegisterModeBenchmarks()
 {
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         benchmark::RegisterBenchmark(("BM_Mode/" + std::string(kBlendModes[mode].name)).c_str(),
-                                     [mode](benchmark::State& st) { BM_Mode(st, mode); });
+                                     [mode](benchmark::State& st) { BM_Mode(st, mode, false); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         if (kPlainLoops[mode])
             benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
                                          kPlainLoops[mode]);
+    for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
+        benchmark::RegisterBenchmark(("BM_BumpMode/" + std::string(kBlendModes[mode].name)).c_str(),
+                                     [mode](benchmark::State& st) { BM_Mode(st, mode, true); });
+    for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
+        if (kBumpPlainLoops[mode])
+            benchmark::RegisterBenchmark(("BM_BumpPlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
+                                         kBumpPlainLoops[mode]);
+#if QUILTRA_BENCH_PIXMAN
     for (const PixmanEntry& e : kPixmanOps) {
         const pixman_op_t op = e.op;
         benchmark::RegisterBenchmark(("BM_Pixman/" + std::string(kBlendModes[e.mode].name)).c_str(),
                                      [op](benchmark::State& st) { BM_Pixman(st, op); });
     }
+#endif
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Turns engine_bench JSON output into the Markdown tables of bench/README.md.
+"""Turns engine_bench JSON output into the Markdown tables of bench/README.md, one group of
+columns per run, side by side.
 
-Usage: engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-           --benchmark_format=json > run.json
-       python3 bench/summarize.py run.json
-Figures are medians of the repetitions, in CPU time; "cv" is the coefficient of variation.
+Usage: python3 bench/summarize.py NAME=run.json [NAME=run.json ...]
+  e.g. python3 bench/summarize.py windows=build/bench-win/run.json native=build/bench/run.json
+Each run is engine_bench --benchmark_repetitions=N --benchmark_report_aggregates_only=true
+--benchmark_out=run.json --benchmark_out_format=json (Google Benchmark natively, the harness of
+bench/harness on Windows). Figures are medians of the repetitions; "cv" is the coefficient of
+variation of the walk's repetitions. Ratios are of figures from the same run.
 """
 import json
 import sys
@@ -15,55 +18,95 @@ def load(path):
         data = json.load(f)
     med, cv = {}, {}
     for b in data["benchmarks"]:
-        name = b["run_name"]
         agg = b.get("aggregate_name")
         if agg == "median":
-            med[name] = b
+            med[b["run_name"]] = b
         elif agg == "cv":
-            cv[name] = b
-    return data["context"], med, cv
+            cv[b["run_name"]] = b
+    return data.get("context", {}), med, cv
 
 
-def ns(b, key="per_layer_sample"):
-    if key in b:
-        return b[key] * 1e9
-    return b["cpu_time"]
+def per_layer(b):
+    return b["per_layer_sample"] * 1e9 if b and "per_layer_sample" in b else None
+
+
+def fmt(x, digits=1):
+    return "" if x is None else f"{x:.{digits}f}"
+
+
+def ratio(a, b):
+    return f"{a / b:.2f}" if a is not None and b else ""
 
 
 def main():
-    context, med, cv = load(sys.argv[1])
-    print(f"Run: {context.get('date')}, {context.get('num_cpus')} CPUs at {context.get('mhz_per_cpu')} MHz, "
-          f"load average {context.get('load_avg')}")
+    runs = []
+    for arg in sys.argv[1:]:
+        name, path = arg.split("=", 1)
+        runs.append((name,) + load(path))
+    for name, context, _, _ in runs:
+        print(f"- {name}: {context.get('date')}, {context.get('num_cpus')} CPUs"
+              + (f", load average {context['load_avg']}" if "load_avg" in context else "")
+              + (f", {context['harness']}" if "harness" in context else ", Google Benchmark, CPU time"))
     print()
-    print("| mode | walk ns/layer-sample | plain loop | walk / plain | pixman float | walk / pixman | cv walk |")
-    print("|---|---:|---:|---:|---:|---:|---:|")
-    for name in med:
-        if not name.startswith("BM_Mode/"):
-            continue
-        mode = name[len("BM_Mode/"):]
-        walk = ns(med[name])
-        plain = med.get("BM_PlainLoop/" + mode)
-        pix = med.get("BM_Pixman/" + mode)
-        row = [mode, f"{walk:.1f}"]
-        row.append(f"{ns(plain):.1f}" if plain else "")
-        row.append(f"{walk / ns(plain):.2f}" if plain else "")
-        row.append(f"{ns(pix):.1f}" if pix else "")
-        row.append(f"{walk / ns(pix):.2f}" if pix else "")
-        c = cv.get(name)
-        row.append(f"{c['cpu_time'] * 100:.0f}%" if c else "")
-        print("| " + " | ".join(row) + " |")
+    modes = []
+    for _, _, med, _ in runs:
+        for key in med:
+            if key.startswith("BM_Mode/") and key[8:] not in modes:
+                modes.append(key[8:])
+
+    def mode_table(title, walk, plain, pixman):
+        head, rule = ["mode"], ["---"]
+        for name, _, med, _ in runs:
+            head += [f"{name} {title}", "plain loop", "walk / plain"]
+            if any(k.startswith(pixman) for k in med):
+                head += ["pixman", "walk / pixman"]
+            head.append("cv")
+        rule += ["---:"] * (len(head) - 1)
+        print("| " + " | ".join(head) + " |")
+        print("|" + "|".join(rule) + "|")
+        for mode in modes:
+            row = [mode]
+            for _, _, med, cv in runs:
+                w = per_layer(med.get(walk + mode))
+                p = per_layer(med.get(plain + mode))
+                row += [fmt(w), fmt(p), ratio(w, p)]
+                if any(k.startswith(pixman) for k in med):
+                    x = per_layer(med.get(pixman + mode))
+                    row += [fmt(x), ratio(w, x)]
+                c = cv.get(walk + mode)
+                row.append(f"{c['cpu_time'] * 100:.0f}%" if c else "")
+            print("| " + " | ".join(row) + " |")
+        print()
+
+    print("Colour walk, ns per layer-sample (16 layers of one mode over a row of random pixels):")
     print()
-    print("| benchmark | ns per sample | ns per layer-sample | allocs per sample | cv |")
-    print("|---|---:|---:|---:|---:|")
-    for name, b in med.items():
-        if name.startswith(("BM_Mode/", "BM_PlainLoop/", "BM_Pixman/")):
-            continue
-        label = b.get("label", "")
-        per_layer = f"{b['per_layer_sample'] * 1e9:.1f}" if "per_layer_sample" in b else ""
-        allocs = f"{b['allocs']:.0f}" if "allocs" in b else ""
-        c = cv.get(name)
-        print(f"| {name} {label} | {b['cpu_time']:.1f} | {per_layer} | {allocs} | "
-              f"{c['cpu_time'] * 100:.0f}% |" if c else f"| {name} {label} | {b['cpu_time']:.1f} | {per_layer} | {allocs} | |")
+    mode_table("walk", "BM_Mode/", "BM_PlainLoop/", "BM_Pixman/")
+    print("Bump walk, ns per layer-sample (the same stacks, perturbations from the same pixels):")
+    print()
+    mode_table("bump", "BM_BumpMode/", "BM_BumpPlainLoop/", "BM_NoPixmanForBump/")
+
+    names = []
+    for _, _, med, _ in runs:
+        for key in med:
+            if not key.startswith(("BM_Mode/", "BM_PlainLoop/", "BM_Pixman/", "BM_BumpMode/",
+                                   "BM_BumpPlainLoop/")) and key not in names:
+                names.append(key)
+    head = ["benchmark"]
+    for name, _, _, _ in runs:
+        head += [f"{name} ns per sample", "per layer", "allocs", "cv"]
+    print("| " + " | ".join(head) + " |")
+    print("|---|" + "|".join(["---:"] * (len(head) - 1)) + "|")
+    for key in names:
+        label = ""
+        row = []
+        for _, _, med, cv in runs:
+            b = med.get(key)
+            label = label or (b or {}).get("label", "")
+            c = cv.get(key)
+            row += [fmt(b["cpu_time"]) if b else "", fmt(per_layer(b)),
+                    fmt(b.get("allocs"), 0) if b and "allocs" in b else "",
+                    f"{c['cpu_time'] * 100:.0f}%" if c else ""]
+        print(f"| {key} {label} | " + " | ".join(row) + " |")
 
 
 if __name__ == "__main__":

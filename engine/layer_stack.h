@@ -76,6 +76,57 @@ inline float OpacityFraction(float percent)
     return percent * 0.01f;
 }
 
+// A non-zero G-buffer id is passed to the context (every walk).
+template <class Access>
+inline void PassGBufferID(Access& access)
+{
+    const int gbufferId = access.GBufferID();
+    if (gbufferId != 0)
+        access.SetGBufferID(gbufferId);
+}
+
+// Steps 1 and 2 of both colour walks: true on a cache hit, with the cached colour in c;
+// otherwise the G-buffer id is passed.
+template <class Access>
+inline bool CacheHitOrTag(Access& access, AColor& c)
+{
+    if (access.GetCache(c))
+        return true;
+    PassGBufferID(access);
+    return false;
+}
+
+// Layer 0 of both colour walks: its map's colour (all four channels) in place of the start
+// value, and all four channels weighted by the map's alpha or, with a mask, the mask's mean.
+// map and mask are the mapList entries to evaluate, or −1.
+template <class Access>
+inline AColor BaseLayerColor(AColor base, int map, int mask, Access& access)
+{
+    float weight = 1.0f;
+    if (map >= 0) {
+        base = access.EvalColor(map);
+        weight = base.a;
+    }
+    if (mask >= 0)
+        weight = MeanOf(access.EvalColor(mask));
+    base *= weight;
+    return base;
+}
+
+// Layer 0 of both bump walks: its map's perturbation (or zero) times its mask's mean (or 1).
+template <class Access>
+inline Point3 BaseLayerPerturb(int map, int mask, Access& access)
+{
+    Point3 base(0.0f, 0.0f, 0.0f);
+    if (map >= 0)
+        base = access.EvalNormalPerturb(map);
+    float weight = 1.0f;
+    if (mask >= 0)
+        weight = MeanOf(access.EvalColor(mask));
+    base *= weight;
+    return base;
+}
+
 // The colour of one shading sample.
 //   1. A cached colour is returned at once.
 //   2. A non-zero G-buffer id is passed to the context.
@@ -92,12 +143,8 @@ template <class Access>
 AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& access)
 {
     AColor base;
-    if (access.GetCache(base))
+    if (CacheHitOrTag(access, base))
         return base;
-
-    const int gbufferId = access.GBufferID();
-    if (gbufferId != 0)
-        access.SetGBufferID(gbufferId);
 
     const int layers = t.layers;
     if (t.colorList)
@@ -106,15 +153,8 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
         base = AColor(0.0f, 0.0f, 0.0f, 1.0f);
     if (layers < 1)
         return base;
-
-    float weight = 1.0f;
-    if (t.mapEnabled[0] && access.HasMap(0)) {
-        base = access.EvalColor(0);
-        weight = base.a;
-    }
-    if (t.maskEnabled[0] && access.HasMap(1))
-        weight = MeanOf(access.EvalColor(1));
-    base *= weight;
+    base = BaseLayerColor(base, t.mapEnabled[0] && access.HasMap(0) ? 0 : -1,
+                          t.maskEnabled[0] && access.HasMap(1) ? 1 : -1, access);
 
     // Consecutive layers of one mode are gathered (their sub-maps called in stack order, map
     // before mask) and composited together by that mode's run rule: one dispatch per run, and
@@ -164,21 +204,12 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
 template <class Access>
 Point3 EvalLayerPerturb(const LayerTables& t, Access& access)
 {
-    const int gbufferId = access.GBufferID();
-    if (gbufferId != 0)
-        access.SetGBufferID(gbufferId);
-
-    Point3 base(0.0f, 0.0f, 0.0f);
+    PassGBufferID(access);
     const int layers = t.layers;
     if (layers < 1)
-        return base;
-
-    if (t.mapEnabled[0] && access.HasMap(0))
-        base = access.EvalNormalPerturb(0);
-    float weight = 1.0f;
-    if (t.maskEnabled[0] && access.HasMap(1))
-        weight = MeanOf(access.EvalColor(1));
-    base *= weight;
+        return Point3(0.0f, 0.0f, 0.0f);
+    Point3 base = BaseLayerPerturb(t.mapEnabled[0] && access.HasMap(0) ? 0 : -1,
+                                   t.maskEnabled[0] && access.HasMap(1) ? 1 : -1, access);
 
     // Runs of one mode gathered and combined as in the colour walk.
     BumpLayerBatch batch;

@@ -41,6 +41,7 @@ Vorlith::~Vorlith()
 void Vorlith::LayersEdited()
 {
     ivalid.SetEmpty();
+    plan.Drop();
     DiscardTexHandles();
     if (paramDlg)
         paramDlg->Invalidate();
@@ -147,6 +148,7 @@ void Vorlith::SetReference(int i, RefTargetHandle rtarg)
         return;
     // A reference past the end (a scene being restored) grows mapList to hold it; the block's
     // counts are the block's own and are restored with it.
+    plan.Drop();
     const int entry = i - 1;
     if (entry >= mapList.Count()) {
         const int old = mapList.Count();
@@ -196,6 +198,7 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
         }
         DiscardTexHandles();
         ivalid.SetEmpty();
+        plan.Drop();
         if (paramDlg && activeCount > 0) {
             IMtlParams* ip = paramDlg->GetMtlParams();
             if (ip)
@@ -220,6 +223,8 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
 void Vorlith::Update(TimeValue t, Interval& valid)
 {
     if (ivalid.InInterval(t)) {
+        if (!plan.Current())
+            BuildPlan();
         valid &= ivalid;
         return;
     }
@@ -241,6 +246,7 @@ void Vorlith::Update(TimeValue t, Interval& valid)
         if (mapList[i])
             mapList[i]->Update(t, ivalid);
     }
+    BuildPlan();
     valid &= ivalid;
 }
 
@@ -292,15 +298,20 @@ LayerTables Vorlith::Tables() const
                            ViewOf(modeList));
 }
 
+// With a current plan (the host ran Update) the walks follow it; otherwise they read the tables.
 AColor Vorlith::EvalColor(ShadeContext& sc)
 {
     VorlithAccess access(mapList, sc, this);
+    if (plan.Current())
+        return EvalPlannedColor(plan, access);
     return EvalLayerColor(Tables(), output, access);
 }
 
 Point3 Vorlith::EvalNormalPerturb(ShadeContext& sc)
 {
     VorlithAccess access(mapList, sc, this);
+    if (plan.Current())
+        return EvalPlannedPerturb(plan, access);
     return EvalLayerPerturb(Tables(), access);
 }
 
@@ -335,6 +346,7 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
     ivalid.SetEmpty();
     // A map assigned, replaced or removed shows in the viewport at once.
     DiscardTexHandles();
+    plan.Drop();
     if (paramDlg)
         paramDlg->UpdateLabels();
 }

@@ -9,6 +9,7 @@
 #include "iparamb2.h"
 
 #include "ivorlith.h"
+#include "layer_plan.h"
 #include "layer_stack.h"
 #include "output_stage.h"
 #include "vorlith_classdesc.h"
@@ -234,6 +235,12 @@ private:
     void SetLayerLabel(int layer);
     void ExchangeLayers(int a, int b);
     void LabelIfUnlabelled(int layer);
+    // The layer plan the evaluations follow (vorlith_plan.cpp): built by Update, dropped by
+    // every change of the tables, the sub-maps or the Output settings. Without a current plan
+    // the evaluations walk the tables directly.
+    void BuildPlan();
+
+    LayerPlan plan;
 
     void ClearTexDisplay();
     int PickViewportLayers(int cap, bool needUsed, Texmap* maps[kMaxViewportStages]);

@@ -209,6 +209,7 @@ static bool ReadOutput(ILoad* iload, OutputSettings& s)
 
 IOResult Vorlith::Load(ILoad* iload)
 {
+    plan.Drop();
     iload->RegisterPostLoadCallback(&postLoad);
     IOResult res;
     while (IO_OK == (res = iload->OpenChunk())) {
@@ -272,6 +273,7 @@ void Vorlith::FinishLoad()
     }
     ivalid.SetEmpty();
     DiscardTexHandles();
+    plan.Drop();
 }
 
 // Copying ------------------------------------------------------------------------------------
@@ -306,6 +308,7 @@ RefTargetHandle Vorlith::Clone(RemapDir& remap)
             copy->ReplaceReference(e + 1, remap.CloneRef(mapList[e]));
     }
     copy->ivalid.SetEmpty();
+    copy->plan.Drop();
     BaseClone(this, copy, remap);
     return copy;
 }

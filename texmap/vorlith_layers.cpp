@@ -74,6 +74,7 @@ void Vorlith::SetNumMaps(int n)
     const int old = NumLayers();
     if (n < 1 || n > VORLITH_MAX_LAYERS || n == old)
         return;
+    plan.Drop();
     const int oldEntries = mapList.Count();
     // Layers the per-layer tables did not hold yet (layers known only by their map slots, as a
     // restored reference past the end leaves them) are made new layers below, like those added.
@@ -156,6 +157,7 @@ void Vorlith::SwapLayers(int a, int b)
 // SwapLayers without its checks or its undo record (the caller's).
 void Vorlith::ExchangeLayers(int a, int b)
 {
+    plan.Drop();
 
     SwapEntries(opasityList, a, b);
     SwapEntries(colorList, a, b);
@@ -210,6 +212,7 @@ void Vorlith::ResetLayers()
 {
     macroRecorder->Disable();
     ivalid.SetEmpty();
+    plan.Drop();
     firstVisible = 0;
 
     // Only where no map is referenced (construction, Reset after its references went).

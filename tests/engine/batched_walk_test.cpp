@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -37,31 +35,6 @@ Point3 CombineBumpLayers(Point3 base, const BumpLayerBatch& layers, int count)
         BumpRunRuleOf(layers.mode[first])(base, layers, first, end);
     }
     return base;
-}
-
-uint32_t BitsOf(float x)
-{
-    uint32_t u;
-    std::memcpy(&u, &x, sizeof u);
-    return u;
-}
-
-// Same bits in every channel, so −0 differs from +0. Any NaN matches any NaN: when both
-// operands of an operation are NaN, which one comes out depends on the operand order the
-// compiler picks for a commutative operation, which C leaves open.
-::testing::AssertionResult SameBits(const AColor& e, const AColor& a)
-{
-    for (int c = 0; c < 4; ++c)
-        if (!(std::isnan(e[c]) && std::isnan(a[c])) && BitsOf(e[c]) != BitsOf(a[c]))
-            return ::testing::AssertionFailure()
-                   << "channel " << c << ": expected " << e[c] << " (0x" << std::hex
-                   << BitsOf(e[c]) << "), got " << a[c] << " (0x" << BitsOf(a[c]) << ")";
-    return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult SameBits(const Point3& e, const Point3& a)
-{
-    return SameBits(AColor(e.x, e.y, e.z, 0.0f), AColor(a.x, a.y, a.z, 0.0f));
 }
 
 // ---- HSV: the conversions as their definitions read, one branch per case -----------------------

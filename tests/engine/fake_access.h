@@ -2,11 +2,14 @@
 // host side (sub-maps, shading-context cache, G-buffer id) as a recorder.
 #pragma once
 
+#include "layer_plan.h"
 #include "layer_stack.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <iomanip>
 #include <string>
 #include <vector>
@@ -134,14 +137,17 @@ struct FakeStack {
     {
         return TableView<T>(table.data(), (int)table.size());
     }
-    AColor Evaluate(const OutputSettings& out) { return EvalLayerColor(Tables(), out, access); }
+    // The direct walks. Each also checks that the planned walk (a plan built from the same
+    // tables and settings) gives the same bits with the same calls, so every walk test covers
+    // both.
+    AColor Evaluate(const OutputSettings& out);
     AColor Evaluate()
     {
         OutputSettings out;
         SetDefaultOutputSettings(out);
         return Evaluate(out);
     }
-    Point3 EvaluatePerturb() { return EvalLayerPerturb(Tables(), access); }
+    Point3 EvaluatePerturb();
 };
 
 // One layer composited onto a base by its mode's run rule (a run of one layer), as the walks
@@ -196,6 +202,54 @@ inline ::testing::AssertionResult PointsMatch(const Point3& e, const Point3& a)
     return ::testing::AssertionFailure()
            << std::setprecision(9) << "expected (" << e.x << ", " << e.y << ", " << e.z
            << "), got (" << a.x << ", " << a.y << ", " << a.z << ")";
+}
+
+// Same bits in every channel, so −0 differs from +0. Any NaN matches any NaN: when both
+// operands of an operation are NaN, which one comes out depends on the operand order the
+// compiler picks for a commutative operation, which C leaves open.
+inline ::testing::AssertionResult SameBits(const AColor& e, const AColor& a)
+{
+    for (int c = 0; c < 4; ++c) {
+        std::uint32_t be, ba;
+        std::memcpy(&be, &e[c], sizeof be);
+        std::memcpy(&ba, &a[c], sizeof ba);
+        if (!(std::isnan(e[c]) && std::isnan(a[c])) && be != ba)
+            return ::testing::AssertionFailure()
+                   << "channel " << c << ": expected " << e[c] << " (0x" << std::hex << be
+                   << "), got " << a[c] << " (0x" << ba << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult SameBits(const Point3& e, const Point3& a)
+{
+    return SameBits(AColor(e.x, e.y, e.z, 0.0f), AColor(a.x, a.y, a.z, 0.0f));
+}
+
+inline AColor FakeStack::Evaluate(const OutputSettings& out)
+{
+    LayerPlan plan;
+    plan.Build(Tables(), out, access);
+    FakeAccess planned = access;
+    const AColor viaPlan = EvalPlannedColor(plan, planned);
+    const AColor direct = EvalLayerColor(Tables(), out, access);
+    EXPECT_TRUE(SameBits(direct, viaPlan)) << "planned colour walk";
+    EXPECT_EQ(access.calls, planned.calls) << "planned colour walk";
+    return direct;
+}
+
+inline Point3 FakeStack::EvaluatePerturb()
+{
+    LayerPlan plan;
+    OutputSettings out;
+    SetDefaultOutputSettings(out);
+    plan.Build(Tables(), out, access);
+    FakeAccess planned = access;
+    const Point3 viaPlan = EvalPlannedPerturb(plan, planned);
+    const Point3 direct = EvalLayerPerturb(Tables(), access);
+    EXPECT_TRUE(SameBits(direct, viaPlan)) << "planned bump walk";
+    EXPECT_EQ(access.calls, planned.calls) << "planned bump walk";
+    return direct;
 }
 
 #define EXPECT_ACOLOR_EQ(expected, actual) EXPECT_TRUE(ColorsMatch((expected), (actual), 0.0f))

@@ -2,6 +2,8 @@
 // shading context's cache and G-buffer id, and a few values worked by hand.
 #include <cstring>
 #include <random>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +83,29 @@ protected:
         sc.BeginSample();
     }
 
+    // Colour, mono and bump of a fresh sample against the engine driven directly over the
+    // tables read back through the published interface.
+    void ExpectWhatTheEngineGives()
+    {
+        Tables t(tex);
+        DirectAccess direct = {tex, &sc};
+        const AColor expected = EvalLayerColor(t.view, t.output, direct);
+        const Point3 expectedBump = EvalLayerPerturb(t.view, direct);
+
+        sc.BeginSample();
+        const AColor got = tex->EvalColor(sc);
+        EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
+            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
+            << " " << expected.g << " " << expected.b << " " << expected.a;
+        sc.BeginSample();
+        const float mono = tex->EvalMono(sc);
+        const float expectedMono = MeanOf(expected);
+        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float))) << mono << " vs " << expectedMono;
+        sc.BeginSample();
+        const Point3 bump = tex->EvalNormalPerturb(sc);
+        EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
+    }
+
     Texmap* tex = nullptr;
     IVorlithLayers* layers = nullptr;
     host::SampleShadeContext sc;
@@ -123,25 +148,73 @@ TEST_F(Evaluation, RandomStacksGiveWhatTheEngineGives)
         layers->SetOutputContrast(unit(rng) * 2.0f);
         layers->SetOutputGamma(0.5f + unit(rng) * 2.0f);
         Refresh();
-
-        Tables t(tex);
-        DirectAccess direct = {tex, &sc};
-        const AColor expected = EvalLayerColor(t.view, t.output, direct);
-        const Point3 expectedBump = EvalLayerPerturb(t.view, direct);
-
-        sc.BeginSample();
-        const AColor got = tex->EvalColor(sc);
-        EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
-            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
-            << " " << expected.g << " " << expected.b << " " << expected.a;
-        sc.BeginSample();
-        const float mono = tex->EvalMono(sc);
-        const float expectedMono = MeanOf(expected);
-        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float))) << mono << " vs " << expectedMono;
-        sc.BeginSample();
-        const Point3 bump = tex->EvalNormalPerturb(sc);
-        EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
+        ExpectWhatTheEngineGives();
     }
+}
+
+// Every kind of edit made after Update is followed by the next sample without another Update:
+// each one drops the texture's layer plan (or the plan follows it), and the rebuilt plan after
+// Update agrees again.
+TEST_F(Evaluation, EditsAfterUpdateAreFollowedWithOrWithoutAnotherUpdate)
+{
+    auto expectEngine = [this](const char* step) {
+        for (int pass = 0; pass < 2; ++pass) {   // as edited, then after Update
+            SCOPED_TRACE(std::string(step) + (pass ? " after Update" : ""));
+            ExpectWhatTheEngineGives();
+            Refresh();
+        }
+    };
+    auto map = [](float r, float g, float b, float a) {
+        TestMap* m = new TestMap(L"", AColor(r, g, b, a));
+        m->perturb = Point3(r - 0.5f, g - 0.5f, b - 0.5f);
+        return m;
+    };
+    expectEngine("never updated");
+    layers->SetNumLayers(3);
+    tex->SetSubTexmap(0, map(0.2f, 0.4f, 0.6f, 1.0f));
+    tex->SetSubTexmap(2, map(0.9f, 0.1f, 0.3f, 0.8f));
+    tex->SetSubTexmap(5, map(0.5f, 0.7f, 0.1f, 1.0f));
+    layers->SetBlendMode(1, 1);
+    layers->SetBlendMode(2, 22);
+    Refresh();
+    expectEngine("stack of three");
+    layers->SetLayerColor(2, Color(0.1f, 0.9f, 0.4f));
+    expectEngine("flat colour");
+    layers->SetMapEnabled(2, FALSE);
+    layers->SetMaskEnabled(2, FALSE);
+    expectEngine("switches");
+    layers->SetLayerUsed(1, FALSE);
+    expectEngine("layer out of use");
+    layers->SetOpacity(2, 30.0f);
+    layers->SetBlendMode(2, 13);
+    expectEngine("opacity and mode");
+    tex->SetSubTexmap(2, map(0.3f, 0.3f, 0.9f, 0.5f));
+    expectEngine("map replaced");
+    tex->SetSubTexmap(0, nullptr);
+    expectEngine("map removed");
+    layers->SwapLayers(1, 2);
+    expectEngine("layers swapped");
+    layers->InsertLayer(1);
+    expectEngine("layer inserted");
+    layers->DeleteLayer(2);
+    expectEngine("layer deleted");
+    layers->SetNumLayers(5);
+    expectEngine("layers added");
+    Block(tex)->SetCount(pb_map_enabled, 2);   // a script shortens the stack
+    expectEngine("count changed from outside");
+    layers->SetOutputEnabled(TRUE);
+    layers->SetOutputGamma(2.2f);
+    expectEngine("Output on");
+    layers->SetOutputGamma(0.5f);
+    layers->SetOutputShiftHSV(Point3(30.0f, 0.1f, 0.0f));
+    expectEngine("Output settings");
+
+    // A copy evaluates as the original, updated or not.
+    Texmap* copy = static_cast<Texmap*>(CloneRefHierarchy(tex));
+    std::swap(tex, copy);
+    expectEngine("copy");
+    std::swap(tex, copy);
+    DeleteTree(copy);
 }
 
 TEST_F(Evaluation, MultiplyAtHalfOpacityByHand)

@@ -1,0 +1,105 @@
+// x^y for the Output stage's gamma step (y = 1/gamma): a power function of the engine's own.
+//
+// The C libraries' single-precision logarithms and exponentials differ in their last bits
+// from one platform to the next, and e^(ln x / gamma) rounds three times (the logarithm, the
+// division, the exponential). This one works in double precision from two small tables and
+// rounds once, to float, at the end:
+//
+//   log2 x = k + log2 c + log2(1 + r),   x = 2^k·m,  m in [1, 2),  r = m·(1/c) − 1
+//   x^y    = 2^(y·log2 x) = 2^e · 2^(j/32) · 2^s,   y·log2 x = e + j/32 + s
+//
+// with c the middle of m's 128th of [1, 2) (|r| < 1/256) and |s| ≤ 1/64. Before the rounding
+// to float the double result is within about 10^-10 of the exact power, relatively, even for
+// the largest exponent y the texture allows (1000), so the float returned is one of the two
+// floats nearest to the exact power (within 1 ULP: faithfully rounded; tests/engine/
+// gamma_power_test.cpp checks it against a double-precision reference over the float range).
+// Only additions, multiplications, conversions and bit operations are used, all exactly
+// rounded in IEEE double, so every build gives the same bits.
+#pragma once
+
+#include <stdint.h>
+#include <string.h>
+
+namespace gamma_power_detail {
+
+// 1/c and log2 c for the 128 intervals of m, as the bits of doubles.
+extern const uint64_t kLog2Table[128][2];
+// 2^(j/32), j = 0..31, as the bits of doubles.
+extern const uint64_t kExp2Table[32];
+
+inline double DoubleOfBits(uint64_t bits)
+{
+    double d;
+    memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+inline uint64_t BitsOfDouble(double d)
+{
+    uint64_t bits;
+    memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+inline uint32_t BitsOfFloat(float f)
+{
+    uint32_t bits;
+    memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+inline float FloatOfBits(uint32_t bits)
+{
+    float f;
+    memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+}  // namespace gamma_power_detail
+
+// x^y for x > 0 and a finite y > 0 (the Output stage's 1/gamma). +inf gives +inf and NaN
+// gives NaN; results beyond the float range are +inf, those below half its smallest subnormal 0.
+inline float PowerOfPositive(float x, double y)
+{
+    using namespace gamma_power_detail;
+    uint32_t ix = BitsOfFloat(x);
+    if (ix >= 0x7f800000u)   // +inf or NaN (a negative x is the caller's)
+        return x;
+    int k = -127;
+    if (ix < 0x00800000u) {  // subnormal: scaled into the normal range by 2^23 (exact)
+        ix = BitsOfFloat(x * 8388608.0f);
+        k = -127 - 23;
+    }
+    k += (int)(ix >> 23);
+    const int i = (int)((ix >> 16) & 127);   // m's 128th of [1, 2)
+    const double m = (double)FloatOfBits((ix & 0x007fffffu) | 0x3f800000u);
+
+    // log2 x. r is exact but for one rounding of the product; log2(1 + r) to degree 4.
+    const double invc = DoubleOfBits(kLog2Table[i][0]);
+    const double log2c = DoubleOfBits(kLog2Table[i][1]);
+    const double r = m * invc - 1.0;
+    const double r2 = r * r;
+    const double log2r = r * 1.4426950408889634
+                         + r2 * ((-0.7213475204444817 + r * 0.4808983469629878)
+                                 + r2 * -0.36067376022224085);
+    double z = y * (((double)k + log2c) + log2r);
+
+    // 2^z. Beyond these bounds the float result is +inf or 0 whatever z is exactly; the bounds
+    // keep the scaling below inside the double range.
+    if (z > 150.0)
+        z = 150.0;
+    if (z < -200.0)
+        z = -200.0;
+    // z·32 rounded to an integer n by adding 1.5·2^52: the double's low bits then hold n, as
+    // 32·e + j with j in 0..31 (the shift's own bits leave through the top).
+    const double shifted = z * 32.0 + 6755399441055744.0;
+    const uint64_t bits = BitsOfDouble(shifted);
+    const double s = z - (shifted - 6755399441055744.0) * (1.0 / 32.0);
+    const double scale = DoubleOfBits(kExp2Table[bits & 31] + ((bits >> 5) << 52));
+    // 2^s = e^(s·ln 2) to degree 4.
+    const double s2 = s * s;
+    const double exp2s = (1.0 + s * 0.6931471805599453)
+                         + s2 * ((0.24022650695910072 + s * 0.05550410866482158)
+                                 + s2 * 0.009618129107628477);
+    return (float)(scale * exp2s);
+}
