@@ -9,9 +9,11 @@
 //   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
 //                    [--path hardware|records]
 //   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about]
+//   quiltra edit SCENE [-o SAVED] [--channel color|bump] [--shot OUT.png]
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
+#include "edit_window.h"
 #include "editor_shot.h"
 #include "file_io.h"
 #include "hex_float.h"
@@ -316,13 +318,16 @@ int Main(std::vector<std::string> args)
 
     ShotOptions shotOptions;
     auto* shot = AddShotCommand(app, shotOptions);
+    EditOptions editOptions;
+    auto* edit = AddEditCommand(app, editOptions);
 
     // A first word that is no command is named as such (the parser would only say that a
     // command is required).
-    const std::vector<std::string> commands{"render", "eval", "modes", "save", "viewport", "shot"};
+    const std::vector<std::string> commands{"render",   "eval", "modes", "save",
+                                            "viewport", "shot", "edit"};
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(commands.begin(), commands.end(), args[1]) == commands.end())
-        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save, viewport or shot)");
+        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save, viewport, shot or edit)");
 
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -347,6 +352,7 @@ int Main(std::vector<std::string> args)
     if (*modes) return RunModes(o);
     if (*viewport) return RunViewportCommand(o, vo);
     if (*shot) return RunShot(o.plugins, shotOptions);
+    if (*edit) return RunEdit(o.plugins, editOptions);
     return RunSave(o);
 }
 
