@@ -423,15 +423,7 @@ int RunEdit(const std::string& pluginFolder, const EditOptions& o)
         return 0;
     }
     session.WaitForPreview();
-    RedrawWindow(session.Window(), NULL, NULL,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpMessages();
-    WindowPicture picture = CaptureClientArea(session.Window());
-    if (picture.rgba.empty()) throw std::runtime_error("the edit window could not be read");
-    OutputFiles files;
-    files.Stage(o.shot, EncodePngCodes(picture.width, picture.height, picture.rgba));
-    files.Commit();
-    std::fprintf(stderr, "wrote %s (%dx%d)\n", o.shot.c_str(), picture.width, picture.height);
+    WriteWindowPicture(session.Window(), o.shot);
     return 0;
 }
 

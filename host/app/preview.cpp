@@ -1,5 +1,7 @@
 #include "preview.h"
 
+#include "editor_shot.h"
+
 #include <imtl.h>
 
 #include <algorithm>
@@ -248,13 +250,7 @@ void Preview::Paint()
         FillRect(dc, &rc, (HBRUSH)GetStockObject(GRAY_BRUSH));
     } else {
         // Until the render at a new size is done, the last picture stretched to it.
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = pictureWidth_;
-        bi.bmiHeader.biHeight = -pictureHeight_;  // rows from the top
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO bi = TopDownBitmapInfo(pictureWidth_, pictureHeight_);
         SetStretchBltMode(dc, COLORONCOLOR);
         StretchDIBits(dc, 0, 0, rc.right, rc.bottom, 0, 0, pictureWidth_, pictureHeight_,
                       screen_.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
