@@ -109,7 +109,8 @@ int HeightOf(HWND hwnd) {
 
 MaterialEditorParams::MaterialEditorParams()
     : window(NULL), panel(NULL), parentButton(NULL), nameLabel(NULL), sampleSlot(NULL), dlg(NULL),
-      edited(NULL), mtlChanged(0), scrollPos(0), contentHeight(0), nextTitleId(kFirstTitleId), time(0) {
+      edited(NULL), mtlChanged(0), scrollPos(0), contentHeight(0), nextTitleId(kFirstTitleId),
+      time(0) {
     RegisterClasses();
     HINSTANCE self = GetModuleHandleW(NULL);
     window = CreateWindowExW(0, kWindowClass, L"Material Editor", WS_OVERLAPPEDWINDOW,
