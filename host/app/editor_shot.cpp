@@ -81,6 +81,18 @@ void PumpMessages()
     }
 }
 
+BITMAPINFO TopDownBitmapInfo(int width, int height)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // rows from the top
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 WindowPicture CaptureClientArea(HWND window)
 {
     WindowPicture picture;
@@ -89,13 +101,7 @@ WindowPicture CaptureClientArea(HWND window)
     const int w = rc.right, h = rc.bottom;
     HDC source = GetDC(window);
     HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // rows from the top
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownBitmapInfo(w, h);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
     if (bitmap && bits) {
@@ -152,16 +158,20 @@ int RunShot(const std::string& pluginFolder, const ShotOptions& o)
     SetWindowPos(editor.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     editor.Show();
     PumpMessages();
-    RedrawWindow(editor.Window(), NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpMessages();
-    WindowPicture picture = CaptureClientArea(editor.Window());
-    if (picture.rgba.empty()) throw std::runtime_error("the material editor window could not be read");
-
-    OutputFiles files;
-    files.Stage(o.output, EncodePngCodes(picture.width, picture.height, picture.rgba));
-    files.Commit();
-    std::fprintf(stderr, "wrote %s (%dx%d)\n", o.output.c_str(), picture.width, picture.height);
+    WriteWindowPicture(editor.Window(), o.output);
     return 0;
+}
+
+void WriteWindowPicture(HWND window, const std::string& output)
+{
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    WindowPicture picture = CaptureClientArea(window);
+    if (picture.rgba.empty()) throw std::runtime_error("the window could not be read");
+    OutputFiles files;
+    files.Stage(output, EncodePngCodes(picture.width, picture.height, picture.rgba));
+    files.Commit();
+    std::fprintf(stderr, "wrote %s (%dx%d)\n", output.c_str(), picture.width, picture.height);
 }
 
 }  // namespace quiltra

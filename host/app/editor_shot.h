@@ -35,6 +35,12 @@ struct WindowPicture {
     std::vector<std::uint8_t> rgba;
 };
 WindowPicture CaptureClientArea(HWND window);
+// Redraws the window whole, captures its client area and writes it as PNG to `output`
+// (reporting it on stderr). Throws when the window cannot be read or the file written.
+void WriteWindowPicture(HWND window, const std::string& output);
+
+// The header of a 32-bit picture whose rows run from the top, as the drawing functions take it.
+BITMAPINFO TopDownBitmapInfo(int width, int height);
 
 // Handles every message waiting for this thread (paints among them).
 void PumpMessages();

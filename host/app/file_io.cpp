@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cwctype>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -299,6 +300,55 @@ void OutputFiles::Commit()
         if (!ok) throw InputError(e.target + ": cannot replace: " + LastErrorText());
     }
     committed_ = true;
+}
+
+#ifdef _WIN32
+// A path as Windows resolves it, for comparing spellings: absolute, with backslashes, its
+// folder under its long name, trailing dots and spaces of its name dropped, in lower case.
+static std::wstring ResolvedSpelling(const std::string& path)
+{
+    std::wstring full(32768, L'\0');
+    DWORD n = GetFullPathNameW(Widen(path).c_str(), (DWORD)full.size(), &full[0], nullptr);
+    full.resize(n < full.size() ? n : 0);
+    for (wchar_t& c : full) c = c == L'/' ? L'\\' : c;
+    size_t slash = full.rfind(L'\\');
+    std::wstring folder = slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1);
+    std::wstring name = full.substr(folder.size());
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    std::wstring longFolder(32768, L'\0');
+    n = folder.empty() ? 0
+                       : GetLongPathNameW(folder.c_str(), &longFolder[0], (DWORD)longFolder.size());
+    if (n > 0 && n < longFolder.size()) folder = longFolder.substr(0, n);
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    std::wstring all = folder + name;
+    for (wchar_t& c : all) c = (wchar_t)towlower(c);
+    return all;
+}
+
+// The identity of an existing file (volume and file index), or false.
+static bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    HANDLE h =
+        CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+#endif
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+#ifdef _WIN32
+    if (ResolvedSpelling(a) == ResolvedSpelling(b)) return true;
+    BY_HANDLE_FILE_INFORMATION x, y;
+    return FileIdentity(a, x) && FileIdentity(b, y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+#else
+    return a == b;
+#endif
 }
 
 }  // namespace quiltra

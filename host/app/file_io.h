@@ -70,6 +70,10 @@ private:
     bool committed_ = false;
 };
 
+// The same file, whatever the spelling of its path: relative or absolute, / or \\, letter case,
+// short folder names, trailing dots; files that exist also by their identity (links).
+bool SameFile(const std::string& a, const std::string& b);
+
 // Removes a file if it exists; silent when it does not.
 void RemoveFileQuietly(const std::string& path);
 

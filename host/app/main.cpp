@@ -9,9 +9,11 @@
 //   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
 //                    [--path hardware|records]
 //   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about]
+//   quiltra edit SCENE [-o SAVED] [--channel color|bump] [--shot OUT.png]
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
+#include "edit_window.h"
 #include "editor_shot.h"
 #include "file_io.h"
 #include "hex_float.h"
@@ -65,57 +67,6 @@ bool EndsWithIgnoringCase(const std::string& s, const std::string& suffix)
             std::tolower((unsigned char)suffix[i]))
             return false;
     return true;
-}
-
-#ifdef _WIN32
-// A path as Windows resolves it, for comparing spellings: absolute, with backslashes, its
-// folder under its long name, trailing dots and spaces of its name dropped, in lower case.
-std::wstring ResolvedSpelling(const std::string& path)
-{
-    std::wstring full(32768, L'\0');
-    DWORD n = GetFullPathNameW(Widen(path).c_str(), (DWORD)full.size(), &full[0], nullptr);
-    full.resize(n < full.size() ? n : 0);
-    for (wchar_t& c : full) c = c == L'/' ? L'\\' : c;
-    size_t slash = full.rfind(L'\\');
-    std::wstring folder = slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1);
-    std::wstring name = full.substr(folder.size());
-    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-    std::wstring longFolder(32768, L'\0');
-    n = folder.empty() ? 0
-                       : GetLongPathNameW(folder.c_str(), &longFolder[0], (DWORD)longFolder.size());
-    if (n > 0 && n < longFolder.size()) folder = longFolder.substr(0, n);
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    std::wstring all = folder + name;
-    for (wchar_t& c : all) c = (wchar_t)towlower(c);
-    return all;
-}
-
-// The identity of an existing file (volume and file index), or false.
-bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
-{
-    HANDLE h =
-        CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    return ok;
-}
-#endif
-
-// The same file, whatever the spelling of its path: relative or absolute, / or \\, letter case,
-// short folder names, trailing dots; files that exist also by their identity (links).
-bool SameFile(const std::string& a, const std::string& b)
-{
-#ifdef _WIN32
-    if (ResolvedSpelling(a) == ResolvedSpelling(b)) return true;
-    BY_HANDLE_FILE_INFORMATION x, y;
-    return FileIdentity(a, x) && FileIdentity(b, y) &&
-           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
-#else
-    return a == b;
-#endif
 }
 
 // A whole number written plainly: digits only, no sign, no space, no leading zero; false when
@@ -367,13 +318,16 @@ int Main(std::vector<std::string> args)
 
     ShotOptions shotOptions;
     auto* shot = AddShotCommand(app, shotOptions);
+    EditOptions editOptions;
+    auto* edit = AddEditCommand(app, editOptions);
 
     // A first word that is no command is named as such (the parser would only say that a
     // command is required).
-    const std::vector<std::string> commands{"render", "eval", "modes", "save", "viewport", "shot"};
+    const std::vector<std::string> commands{"render",   "eval", "modes", "save",
+                                            "viewport", "shot", "edit"};
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(commands.begin(), commands.end(), args[1]) == commands.end())
-        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save, viewport or shot)");
+        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save, viewport, shot or edit)");
 
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -398,6 +352,7 @@ int Main(std::vector<std::string> args)
     if (*modes) return RunModes(o);
     if (*viewport) return RunViewportCommand(o, vo);
     if (*shot) return RunShot(o.plugins, shotOptions);
+    if (*edit) return RunEdit(o.plugins, editOptions);
     return RunSave(o);
 }
 

@@ -64,8 +64,13 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
 {
     FloatImage image(settings.width, settings.height);
     if (settings.pngCodes) settings.pngCodes->assign(image.rgba.size(), 0);
-    Interval valid = FOREVER;
-    texture->Update(0, valid);
+    if (settings.update) {
+        Interval valid = FOREVER;
+        texture->Update(0, valid);
+    }
+    auto cancelled = [&settings]() {
+        return settings.cancel && settings.cancel->load(std::memory_order_relaxed);
+    };
 
     std::atomic<int> nextRow{0}, rowsDone{0};
     std::mutex mutex;
@@ -75,7 +80,7 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
         sc.SetTime(0);
         sc.SetNormal(Point3(0.0f, 0.0f, 1.0f));
         sc.SetView(Point3(0.0f, 0.0f, -1.0f));
-        for (int y; (y = nextRow.fetch_add(1)) < settings.height;) {
+        for (int y; !cancelled() && (y = nextRow.fetch_add(1)) < settings.height;) {
             RenderRow(texture, sc, settings, image, y);
             if (settings.pngCodes)
                 PngCodes(image.Pixel(0, y), (size_t)settings.width,
@@ -101,7 +106,7 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
     for (int i = 0; i < threads; ++i) pool.emplace_back(worker);
     {
         std::unique_lock<std::mutex> lock(mutex);
-        while (rowsDone.load() < settings.height) {
+        while (rowsDone.load() < settings.height && !cancelled()) {
             finished.wait_for(lock, std::chrono::milliseconds(250));
             settings.progress((double)rowsDone.load() / (double)settings.height);
         }

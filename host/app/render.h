@@ -5,6 +5,7 @@
 
 #include "image_io.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -30,6 +31,12 @@ struct RenderSettings {
     // When set, each render thread also makes the PNG codes of the rows it renders
     // (PngCodes), so that no pass over the picture is left for after the render.
     std::vector<std::uint8_t>* pngCodes = nullptr;
+    // When set, the render stops taking rows once it reads true; the picture is then partly
+    // rendered and is to be thrown away.
+    const std::atomic<bool>* cancel = nullptr;
+    // Calls the texture's Update first. A caller that updated the texture itself (on the thread
+    // that owns it) turns this off.
+    bool update = true;
 };
 
 // Pixel (x, y) (row 0 at the top) is the sample at u = (x + 0.5) / width,
@@ -37,7 +44,7 @@ struct RenderSettings {
 float PixelU(int x, int width);
 float PixelV(int y, int height);
 
-// Renders the texture. Calls its Update at time 0 first. Rows are handed out to the threads one
+// Renders the texture. Calls its Update at time 0 first (see `update`). Rows are handed out to the threads one
 // at a time; every sample is independent, so the result does not depend on the thread count.
 FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings);
 

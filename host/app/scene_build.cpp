@@ -140,18 +140,12 @@ private:
     SceneTexture Submap(const SubmapDescription& d)
     {
         if (d.stack) return Stack(*d.stack);
-        ClassDesc* cd = PictureMapClassDesc(d.kind);
-        auto* created =
-            static_cast<Texmap*>(host_.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));
-        if (!created)
-            throw InputError(file_ + ": " + d.where + ": the host could not create the sub-map");
-        SceneTexture map(created);
         try {
-            static_cast<PictureMap*>(created)->SetParams(d.params);
+            return CreatePictureMap(host_, d.kind, d.params);
         } catch (const InputError& e) {
-            throw InputError(file_ + ": " + d.where + ".file: " + e.what());
+            const bool file = d.kind == PictureKind::Bitmap;
+            throw InputError(file_ + ": " + d.where + (file ? ".file: " : ": ") + e.what());
         }
-        return map;
     }
 
     Host& host_;
@@ -159,6 +153,25 @@ private:
 };
 
 }  // namespace
+
+SceneTexture CreatePictureMap(Host& host, PictureKind kind, const PictureParams& params)
+{
+    ClassDesc* cd = PictureMapClassDesc(kind);
+    auto* created =
+        static_cast<Texmap*>(host.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));
+    if (!created) throw InputError("the host could not create the sub-map");
+    SceneTexture map(created);
+    static_cast<PictureMap*>(created)->SetParams(params);
+    return map;
+}
+
+PictureMap* PictureMapOf(Texmap* map)
+{
+    if (!map || map->SuperClassID() != TEXMAP_CLASS_ID) return nullptr;
+    for (ClassDesc* cd : PictureMapClassDescs())
+        if (map->ClassID() == cd->ClassID()) return static_cast<PictureMap*>(map);
+    return nullptr;
+}
 
 SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::string& fileName)
 {
@@ -198,7 +211,12 @@ static void CheckLayerCounts(Texmap* root, const std::string& path)
 
 SceneTexture LoadAnyScene(Host& host, const std::string& path)
 {
-    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    return LoadSceneBytes(host, ReadFileBytes(path), path);
+}
+
+SceneTexture LoadSceneBytes(Host& host, const std::vector<std::uint8_t>& bytes,
+                            const std::string& path)
+{
     if (!host::IsSceneFile(bytes.data(), bytes.size()))
         return BuildTexture(
             host, ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, host.ModeNames()),

@@ -4,6 +4,7 @@
 // IVorlithLayers. The host program never links the plug-in.
 #pragma once
 
+#include "picture_params.h"
 #include "scene_description.h"
 
 #include <host/plugin_manager.h>
@@ -16,6 +17,8 @@ class Texmap;
 class IVorlithLayers;
 
 namespace quiltra {
+
+class PictureMap;
 
 // The host's session: the plug-in manager with the plug-in folder loaded and the host's own
 // picture-map classes registered.
@@ -62,11 +65,20 @@ private:
 // when a part cannot be made, and then leaves nothing behind.
 SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::string& fileName);
 
+// A new picture map of the host made through its class descriptor, with the parameters. Throws
+// InputError (a bitmap: "file: why") when it cannot be made, leaving nothing behind.
+SceneTexture CreatePictureMap(Host& host, PictureKind kind, const PictureParams& params);
+// The map as one of the host's picture maps, or null when it is none.
+PictureMap* PictureMapOf(Texmap* map);
+
 // Reads a scene file of either kind: a saved host scene (recognised by its magic) or JSON.
 // Both are held to the same limits: textures nested at most host::kMaxTextureNesting deep, at
 // most host::kMaxTextureEvaluations texture evaluations per sample, and at most
 // VORLITH_MAX_LAYERS layers in a layered texture. Throws InputError naming the file.
 SceneTexture LoadAnyScene(Host& host, const std::string& path);
+// The same for the bytes of a scene file that `path` names (in messages).
+SceneTexture LoadSceneBytes(Host& host, const std::vector<std::uint8_t>& bytes,
+                            const std::string& path);
 
 // The host scene file bytes of a texture.
 std::vector<std::uint8_t> SaveSceneBytes(Texmap* root);

@@ -2,11 +2,13 @@
 //
 // CustButton and CustEdit are the system button and edit with the host's interface on top;
 // SpinnerControl, ColorSwatch and CustImage are drawn here. Each window carries its interface
-// object (window property) from creation to destruction. There is no colour picker and no drag
-// gesture: programs and tests set colours with SetColor and move maps with TexDADMgr::Drop.
+// object (window property) from creation to destruction. A click on a colour swatch opens the
+// system's colour dialog; there is no drag gesture: programs and tests move maps with
+// TexDADMgr::Drop.
 #include "custcont.h"
 #include "hold.h"
 
+#include <commdlg.h>
 #include <stdio.h>
 #include <math.h>
 #include <stdlib.h>
@@ -361,6 +363,19 @@ LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_NCCREATE: Attach<SwatchImpl>(hwnd); break;
     case WM_NCDESTROY: Detach<SwatchImpl>(hwnd); return 0;
+    case WM_LBUTTONUP:
+        // A click picks a colour; a new one is told to the dialog as a final change.
+        if (s) {
+            static COLORREF custom[16] = {};
+            CHOOSECOLORW cc = {};
+            cc.lStructSize = sizeof cc;
+            cc.hwndOwner = GetAncestor(hwnd, GA_ROOT);
+            cc.rgbResult = s->GetColor();
+            cc.lpCustColors = custom;
+            cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+            if (ChooseColorW(&cc) && cc.rgbResult != s->GetColor()) s->SetColor(cc.rgbResult, TRUE);
+        }
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);

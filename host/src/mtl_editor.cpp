@@ -1,5 +1,6 @@
-// The material editor's window: a bar naming the map edited (with "Go to Parent"), and below it
-// the rollup panel with the map's pages, each under a title bar that opens and closes it.
+// The material editor's window: a program's sample slot at the top, a bar naming the map edited
+// (with "Go to Parent"), and below it the rollup panel with the map's pages, each under a title
+// bar that opens and closes it.
 #include "host/mtl_editor.h"
 
 #include <algorithm>
@@ -35,6 +36,8 @@ LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) KeepCreateParam(hwnd, lp);
     MaterialEditorParams* editor = EditorOf(hwnd);
     if (editor) {
+        LRESULT result = 0;
+        if (editor->HandleMessage(msg, wp, lp, result)) return result;
         switch (msg) {
         case WM_TEXMAP_BUTTON:
             editor->OnTexmapButton((int)wp, reinterpret_cast<ReferenceTarget*>(lp));
@@ -105,8 +108,9 @@ int HeightOf(HWND hwnd) {
 }  // namespace
 
 MaterialEditorParams::MaterialEditorParams()
-    : window(NULL), panel(NULL), parentButton(NULL), nameLabel(NULL), dlg(NULL), edited(NULL),
-      mtlChanged(0), scrollPos(0), contentHeight(0), nextTitleId(kFirstTitleId), time(0) {
+    : window(NULL), panel(NULL), parentButton(NULL), nameLabel(NULL), sampleSlot(NULL), dlg(NULL),
+      edited(NULL), mtlChanged(0), scrollPos(0), contentHeight(0), nextTitleId(kFirstTitleId),
+      time(0) {
     RegisterClasses();
     HINSTANCE self = GetModuleHandleW(NULL);
     window = CreateWindowExW(0, kWindowClass, L"Material Editor", WS_OVERLAPPEDWINDOW,
@@ -165,6 +169,24 @@ void MaterialEditorParams::Close() {
     Open(NULL);
 }
 
+void MaterialEditorParams::MtlChanged() {
+    ++mtlChanged;
+    if (mtlChangedHandler) mtlChangedHandler();
+}
+
+bool MaterialEditorParams::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    return messageHandler && messageHandler(msg, wp, lp, result);
+}
+
+BOOL MaterialEditorParams::GoToSubMap(int slot) {
+    if (!edited || slot < 0 || slot >= edited->NumSubTexmaps()) return FALSE;
+    Texmap* sub = edited->GetSubTexmap(slot);
+    if (!sub) return FALSE;
+    parents.push_back(edited);
+    Open(sub);
+    return TRUE;
+}
+
 BOOL MaterialEditorParams::GoToParent() {
     if (parents.empty()) return FALSE;
     MtlBase* parent = parents.back();
@@ -193,11 +215,7 @@ void MaterialEditorParams::OnTexmapButton(int slot, ReferenceTarget* target) {
     // Only a request about the map shown now is acted on: the message was posted, and a map
     // edited before may be gone by now (its pointer is compared, never followed).
     if (!edited || target != static_cast<ReferenceTarget*>(edited)) return;
-    if (slot < 0 || slot >= edited->NumSubTexmaps()) return;
-    Texmap* sub = edited->GetSubTexmap(slot);
-    if (!sub) return;
-    parents.push_back(edited);
-    Open(sub);
+    GoToSubMap(slot);
 }
 
 // Pages ------------------------------------------------------------------------------------------
@@ -218,6 +236,12 @@ void MaterialEditorParams::SetPageOpen(int i, bool open) {
     if (i < 0 || i >= (int)pages.size() || pages[(size_t)i].open == open) return;
     pages[(size_t)i].open = open;
     Layout();
+}
+
+HWND MaterialEditorParams::PageContaining(HWND hwnd) const {
+    for (HWND h = hwnd; h && h != panel && h != window; h = GetParent(h))
+        if (IndexOf(h) >= 0) return h;
+    return NULL;
 }
 
 int MaterialEditorParams::IndexOf(HWND page) const {
@@ -386,15 +410,38 @@ void MaterialEditorParams::OnDrawTitle(const DRAWITEMSTRUCT& item) {
     SelectObject(item.hDC, oldFont);
 }
 
+// The sample slot's square side: as wide as the window allows, at most half of what is left
+// below the bar; its area adds a gap above and below. No area without a slot.
+int MaterialEditorParams::SlotAreaHeight(int clientWidth, int clientHeight) const {
+    if (!sampleSlot) return 0;
+    const int side = std::min(clientWidth - 2 * kMargin, (clientHeight - kBarHeight) / 2);
+    return side > 0 ? side + 2 * kGap : 0;
+}
+
+void MaterialEditorParams::SetSampleSlot(HWND slot) {
+    sampleSlot = slot;
+    OnResize();
+}
+
 void MaterialEditorParams::OnResize() {
     if (!window || !panel) return;
     RECT rc;
     GetClientRect(window, &rc);
-    SetWindowPos(panel, NULL, 0, kBarHeight, rc.right, std::max(0, (int)rc.bottom - kBarHeight),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int top = SlotAreaHeight(rc.right, rc.bottom);
+    if (sampleSlot) {
+        const int side = std::max(0, top - 2 * kGap);
+        SetWindowPos(sampleSlot, NULL, (rc.right - side) / 2, kGap, side, side,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowPos(panel, NULL, 0, top + kBarHeight, rc.right,
+                 std::max(0, (int)rc.bottom - top - kBarHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (parentButton)
+        SetWindowPos(parentButton, NULL, kMargin, top + 4, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (nameLabel)
-        SetWindowPos(nameLabel, NULL, 0, 0, std::max(10, (int)rc.right - kMargin - 98 - kMargin),
-                     kBarHeight - 12, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(nameLabel, NULL, kMargin + 98, top + 8,
+                     std::max(10, (int)rc.right - kMargin - 98 - kMargin), kBarHeight - 12,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 
@@ -403,10 +450,13 @@ void MaterialEditorParams::FitToPages() {
     Layout();
     RECT area;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT r = {0, 0, 2 * kMargin + PageWidth() + GetSystemMetrics(SM_CXVSCROLL),
-              kBarHeight + contentHeight};
+    const int width = 2 * kMargin + PageWidth() + GetSystemMetrics(SM_CXVSCROLL);
+    // The slot as wide as the pages: the panel below it then shows every page whole.
+    const int slot = sampleSlot ? width - 2 * kMargin + 2 * kGap : 0;
+    RECT r = {0, 0, width, slot + kBarHeight + contentHeight};
     const DWORD style = (DWORD)GetWindowLongW(window, GWL_STYLE);
-    AdjustWindowRectEx(&r, style, FALSE, (DWORD)GetWindowLongW(window, GWL_EXSTYLE));
+    AdjustWindowRectEx(&r, style, GetMenu(window) ? TRUE : FALSE,
+                       (DWORD)GetWindowLongW(window, GWL_EXSTYLE));
     const int height = std::min((int)(r.bottom - r.top), (int)(area.bottom - area.top));
     SetWindowPos(window, NULL, 0, 0, r.right - r.left, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -11,6 +11,7 @@
 #include <iparamb2.h>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace quiltra;
 using namespace quiltra_test;
@@ -241,6 +242,33 @@ TEST(Cli, ShotCapturesTheEditorAsDrawn)
     EXPECT_EQ(FindLogo(wc, hc, closedCodes).first, -1);
 }
 
+// The edit window's picture holds the sample slot, which shows what `render` draws at the
+// slot's size: the window is as wide as the pages, the slot that wide less the margins and its
+// sunken edge (12 pixels in all).
+TEST(Cli, EditShowsTheSceneAsRenderDrawsIt)
+{
+    std::string folder = ScratchFolder("cli-edit");
+    RunResult edit = RunQuiltra({"edit", Example("demo.json"), "--shot", folder + "edit.png"});
+    ASSERT_EQ(edit.status, 0) << edit.err;
+    int w = 0, h = 0, rw = 0, rh = 0;
+    std::vector<std::uint8_t> window, render;
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "edit.png"), w, h, window));
+    const int side = w - 12;
+    ASSERT_GT(side, 100);
+    const std::string size = std::to_string(side) + "x" + std::to_string(side);
+    ASSERT_EQ(RunQuiltra({"render", Example("demo.json"), "-o", folder + "r.png", "--size", size}).status, 0);
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "r.png"), rw, rh, render));
+    bool found = false;
+    for (int y0 = 0; y0 < 16 && !found; ++y0)
+        for (int x0 = 0; x0 < 16 && !found; ++x0) {
+            found = true;
+            for (int y = 0; y < side && found; ++y)
+                found = std::memcmp(&window[((size_t)(y0 + y) * (size_t)w + (size_t)x0) * 4],
+                                    &render[(size_t)y * (size_t)side * 4], (size_t)side * 4) == 0;
+        }
+    EXPECT_TRUE(found) << "the render, " << size << ", whole near the window's top left corner";
+}
+
 TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
 {
     std::string folder = ScratchFolder("cli-bad");
@@ -305,6 +333,13 @@ TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
         {{"shot", "@missing.json", "-o", "@o.png"}, "@missing.json: no such file"},
         {{"shot", "@good.json", "-o", "@o.png", "--open", "output,colour"}, "--open: no rollout called \"colour\""},
         {{"shot", "@good.json", "-o", "@o.png", "--scroll", "-1"}, "--scroll"},
+        // edit: bad input is told before any window opens.
+        {{"edit", "@malformed.json"}, "@malformed.json: malformed JSON at line 1, column 31"},
+        {{"edit", "@missing.json", "-o", "@o.scene"}, "@missing.json: no such file"},
+        {{"edit", "@good.json", "-o", "@good.json"}, "@good.json: would overwrite the JSON scene"},
+        {{"edit", "@good.json", "-o", "@afolder"}, "@afolder: is a folder, not a file"},
+        {{"edit", "@good.json", "--shot", "@o.jpg"}, "@o.jpg: the picture is written as PNG"},
+        {{"edit", "@good.json", "--channel", "mono"}, "--channel"},
         {{"render", "@good.json", "-o", "@o.png", "--plugins", "@nowhere"}, "@nowhere: the layered texture plug-in (Vorlith.dlt) is not there"},
         // Devices and folders are not files: refused without being opened, by scene and place.
         {{"eval", "@device.json"}, "@device.json: layers[1].mask.file: bitmap \"aux.png\" names a device, not a file"},

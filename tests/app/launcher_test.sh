@@ -36,5 +36,10 @@ check "eval has no carriage returns" test "$(printf '%s' "$out" | tr -d -c '\r' 
 status=$?
 check "exit status 2" test "$status" -eq 2
 
+# edit opens a window for a person: without a display it says so (status 2).
+DISPLAY= "$source_dir/quiltra" edit "$scratch/work/scenes/nested.json" >/dev/null 2>"$scratch/err"
+status=$?
+check "edit without a display" test "$status" -eq 2 -a -n "$(grep DISPLAY "$scratch/err")"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -201,6 +201,53 @@ TEST_F(CustomControlsTest, SwatchTellsItsDialogWithItself) {
     ReleaseIColorSwatch(c);
 }
 
+// The colour dialog a swatch click opens, answered as it opens: its red field typed over (when
+// red is given), then OK or Cancel.
+struct ColorAnswer {
+    const wchar_t* red;
+    int button;
+};
+const ColorAnswer* colorAnswer = nullptr;
+LRESULT CALLBACK AnswerColorDialog(int code, WPARAM wp, LPARAM lp) {
+    const CWPRETSTRUCT* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+    if (code == HC_ACTION && colorAnswer && m->message == WM_INITDIALOG) {
+        if (colorAnswer->red) SetDlgItemTextW(m->hwnd, 706, colorAnswer->red);  // the Red field
+        PostMessageW(m->hwnd, WM_COMMAND, colorAnswer->button, 0);
+    }
+    return CallNextHookEx(NULL, code, wp, lp);
+}
+
+// A click picks a colour: Cancel and an unchanged colour tell nothing, a new colour is told
+// as a final change.
+TEST_F(CustomControlsTest, SwatchClickPicksAColour) {
+    HWND swatch = GetDlgItem(page, 1100);
+    IColorSwatch* c = GetIColorSwatch(swatch, Color(0.5f, 0.5f, 0.5f));
+    ASSERT_NE(c, nullptr);
+    const struct {
+        ColorAnswer answer;
+        size_t told;
+        COLORREF after;
+    } cases[] = {
+        {{L"255", IDCANCEL}, 0, RGB(128, 128, 128)},
+        {{nullptr, IDOK}, 0, RGB(128, 128, 128)},
+        {{L"255", IDOK}, 1, RGB(255, 128, 128)},
+    };
+    for (const auto& k : cases) {
+        received.clear();
+        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerColorDialog, NULL,
+                                       GetCurrentThreadId());
+        colorAnswer = &k.answer;
+        SendMessageW(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(swatch, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        colorAnswer = nullptr;
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(Count(CC_COLOR_CHANGE), k.told);
+        EXPECT_EQ(c->GetColor(), k.after);
+        if (k.told) EXPECT_TRUE(HIWORD(received.back().wParam)) << "a final change";
+    }
+    ReleaseIColorSwatch(c);
+}
+
 TEST_F(CustomControlsTest, ButtonClicksReachTheDialog) {
     SendDlgItemMessageW(page, 1550, BM_CLICK, 0, 0);
     ASSERT_EQ(Count(WM_COMMAND), 1u);

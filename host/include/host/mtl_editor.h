@@ -1,7 +1,8 @@
 // The material editor's window, as a map's dialog sees it (IMtlParams) and as host programs and
 // tests drive it. A map's rollup pages are real modeless dialogs made from the map's dialog
 // templates; the editor stacks them in a scrolling rollup panel, each under a title bar that
-// opens and closes it. Above the panel a bar names the map edited and leads back to its parent.
+// opens and closes it. Above the panel a bar names the map edited and leads back to its parent;
+// a program may put a sample slot (a child window of Window()) above the bar.
 //
 //   host::MaterialEditorParams editor;           // makes its (hidden) window
 //   ParamDlg* dlg = editor.Edit(tex);             // the map's CreateParamDlg; its pages
@@ -41,8 +42,15 @@ public:
     MtlBase* Parent() const { return parents.empty() ? NULL : parents.back(); }
     // Back to the parent map ("Go to Parent"); FALSE when there is none.
     BOOL GoToParent();
+    // To the sub-map in a slot of the map edited now, which stays reachable through
+    // GoToParent; FALSE (nothing changes) when the slot is empty or out of range.
+    BOOL GoToSubMap(int slot);
+    // How deep the map edited now lies below the map first edited (0 there).
+    int Depth() const { return (int)parents.size(); }
 
     int NumPages() const { return (int)pages.size(); }
+    // The page that holds hwnd (the page itself or one of its controls), or NULL.
+    HWND PageContaining(HWND hwnd) const;
     HWND Page(int i) const { return i >= 0 && i < (int)pages.size() ? pages[(size_t)i].hwnd : NULL; }
     // The title the page was added with.
     const MSTR& PageTitle(int i) const;
@@ -54,18 +62,32 @@ public:
     // scrolls when it is taller than the panel's window.
     int ContentHeight() const { return contentHeight; }
 
-    // Shows (or hides) the window. FitToPages sizes it to show every page whole, at most as
-    // tall as the screen's work area.
+    // Shows (or hides) the window. FitToPages sizes it to show the sample slot and every page
+    // whole, at most as tall as the screen's work area.
     void Show(bool show = true);
     void FitToPages();
 
+    // A program's sample slot: a child window of Window() that the editor keeps above the bar,
+    // square, as wide as the window allows and at most half its height. NULL removes it.
+    void SetSampleSlot(HWND slot);
+    HWND SampleSlot() const { return sampleSlot; }
+
     int MtlChangedCount() const { return mtlChanged; }
+    // Called after each MtlChanged (a map's dialog changed the map).
+    void SetMtlChangedHandler(std::function<void()> handler) { mtlChangedHandler = handler; }
+    // A program's say in the window's messages (commands of its accelerators, WM_CLOSE, ...):
+    // called first for every message of Window(); true when it handled the message, with the
+    // result in `result`.
+    typedef std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> MessageHandler;
+    void SetMessageHandler(MessageHandler handler) { messageHandler = handler; }
+    bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void SetTime(TimeValue t) { time = t; }
 
     // What a map button asked for (WM_TEXMAP_BUTTON: wParam the sub-map slot, lParam the map
     // whose slot it is). A program may take the requests over with a handler; without one the
     // editor goes to the sub-map in that slot when there is one (the parent stays reachable
-    // through GoToParent) and does nothing for an empty slot, having no map browser.
+    // through GoToParent, as GoToSubMap) and does nothing for an empty slot, having no map
+    // browser.
     struct TexmapButtonRequest {
         ReferenceTarget* target;
         int slot;
@@ -75,7 +97,7 @@ public:
     int TexmapButtonCount() const { return (int)texmapButtons.size(); }
     TexmapButtonRequest LastTexmapButton() const;
 
-    void MtlChanged() override { ++mtlChanged; }
+    void MtlChanged() override;
     // The page is CreateDialogParam(hInst, dlgTemplate, panel, dlgProc, param); NULL when the
     // template or the dialog cannot be made. APPENDROLL_CLOSED in flags adds it closed.
     HWND AddRollupPage(HINSTANCE hInst, const MCHAR* dlgTemplate, DLGPROC dlgProc,
@@ -115,6 +137,7 @@ private:
     void ShowName();
     int IndexOf(HWND page) const;
     int PageWidth() const;
+    int SlotAreaHeight(int clientWidth, int clientHeight) const;
     void Open(MtlBase* map);
 
     struct PageInfo {
@@ -132,6 +155,9 @@ private:
     std::vector<HWND> dialogs;
     std::vector<TexmapButtonRequest> texmapButtons;
     TexmapButtonHandler texmapButtonHandler;
+    std::function<void()> mtlChangedHandler;
+    MessageHandler messageHandler;
+    HWND sampleSlot;
     std::vector<MtlBase*> parents;
     ParamDlg* dlg;
     MtlBase* edited;
