@@ -6,7 +6,9 @@
 #include "image_io.h"
 #include "picture_maps.h"
 
+#include <hold.h>
 #include <imtl.h>
+#include <host/hold_keeper.h>
 #include <host/scene_file.h>
 
 #include <CLI/CLI.hpp>
@@ -20,11 +22,47 @@ namespace {
 
 const wchar_t kProgramName[] = L"quiltra edit";
 
-// The window's keys, in one place. (Undo and redo are to join them here.)
+// The window's keys, in one place.
 const ACCEL kAccelerators[] = {
     {FCONTROL | FVIRTKEY, 'S', kEditSave},
     {FCONTROL | FSHIFT | FVIRTKEY, 'S', kEditSaveAs},
     {FCONTROL | FVIRTKEY, 'W', kEditClose},
+    {FCONTROL | FVIRTKEY, 'Z', kEditUndo},
+    {FCONTROL | FVIRTKEY, 'Y', kEditRedo},
+    {FCONTROL | FSHIFT | FVIRTKEY, 'Z', kEditRedo},
+};
+
+// A message the window posts itself: the title's unsaved mark worked out again once the
+// changes of one action have all arrived.
+const UINT kCheckTitle = WM_APP + 0x51;
+
+// A picture map's parameters changed in place (the map browser): undo gives the old ones back.
+// The map is kept alive while the record exists.
+class PictureParamsRestore : public RestoreObj {
+public:
+    PictureParamsRestore(PictureMap* map, const PictureParams& before)
+        : before_(before), after_(map->Params()), keeper_(1, false) {
+        keeper_.Keep(0, map);
+    }
+    ~PictureParamsRestore() override { keeper_.Release(); }
+    void Restore(int isUndo) override {
+        if (PictureMap* map = Map()) {
+            if (isUndo) after_ = map->Params();
+            Put(map, before_);
+        }
+    }
+    void Redo() override {
+        if (PictureMap* map = Map()) Put(map, after_);
+    }
+
+private:
+    PictureMap* Map() { return PictureMapOf(static_cast<Texmap*>(keeper_.Kept(0))); }
+    static void Put(PictureMap* map, const PictureParams& params) {
+        map->SetParams(params);
+        map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    }
+    PictureParams before_, after_;
+    host::HoldKeeper keeper_;
 };
 
 HMENU MakeMenu()
@@ -34,11 +72,15 @@ HMENU MakeMenu()
     AppendMenuW(file, MF_STRING, kEditSaveAs, L"Save &As...\tCtrl+Shift+S");
     AppendMenuW(file, MF_SEPARATOR, 0, NULL);
     AppendMenuW(file, MF_STRING, kEditClose, L"&Close\tCtrl+W");
+    HMENU edit = CreatePopupMenu();
+    AppendMenuW(edit, MF_STRING, kEditUndo, L"&Undo\tCtrl+Z");
+    AppendMenuW(edit, MF_STRING, kEditRedo, L"&Redo\tCtrl+Y");
     HMENU view = CreatePopupMenu();
     AppendMenuW(view, MF_STRING, kEditPreviewColor, L"&Colour");
     AppendMenuW(view, MF_STRING, kEditPreviewBump, L"&Bump (lit relief)");
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_POPUP, (UINT_PTR)file, L"&File");
+    AppendMenuW(bar, MF_POPUP, (UINT_PTR)edit, L"&Edit");
     AppendMenuW(bar, MF_POPUP, (UINT_PTR)view, L"&Preview");
     return bar;
 }
@@ -111,7 +153,7 @@ EditSession::EditSession(Host& host, SceneTexture scene, const std::string& scen
     // What opening wrote (the rows' labels) is the scene as opened; changes count from here.
     editor_.SetMtlChangedHandler([this] { NoteChange(); });
     scene_.SetChangeHandler([this] { NoteChange(); });
-    savedChanges_ = changes_;
+    MarkSaved(SaveSceneBytes(scene_.Root()));
     UpdateMenu();
     UpdateTitle();
 }
@@ -170,20 +212,63 @@ void EditSession::NoteChange()
 {
     ++changes_;
     if (preview_) preview_->Invalidate();
+    // A change shows at once; whether it leaves the scene as saved (an undo back to it) is
+    // worked out once all the messages of the action have arrived.
+    if (!titleCheckPosted_ && Window())
+        titleCheckPosted_ = PostMessageW(Window(), kCheckTitle, 0, 0) != FALSE;
+    ShowTitle(true);
+}
+
+bool EditSession::Unsaved() const
+{
+    if (checkedChanges_ != changes_) {
+        unsaved_ = SaveSceneBytes(scene_.Root()) != savedBytes_;
+        checkedChanges_ = changes_;
+    }
+    return unsaved_;
+}
+
+void EditSession::MarkSaved(std::vector<std::uint8_t> bytes)
+{
+    savedBytes_ = std::move(bytes);
+    unsaved_ = false;
+    checkedChanges_ = changes_;
     UpdateTitle();
+}
+
+void EditSession::Undo()
+{
+    TakeTypedValue();
+    if (theHold.Undo()) NoteChange();
+}
+
+void EditSession::Redo()
+{
+    TakeTypedValue();
+    if (theHold.Redo()) NoteChange();
 }
 
 std::wstring EditSession::Title() const
 {
+    return TitleFor(Unsaved());
+}
+
+std::wstring EditSession::TitleFor(bool unsaved) const
+{
     const std::string& file = savePath_.empty() ? scenePath_ : savePath_;
-    return Widen(FileNameOf(file)) + (Unsaved() ? L"*" : L"") + L" - " + kProgramName;
+    return Widen(FileNameOf(file)) + (unsaved ? L"*" : L"") + L" - " + kProgramName;
 }
 
 void EditSession::UpdateTitle()
 {
+    ShowTitle(Unsaved());
+}
+
+void EditSession::ShowTitle(bool unsaved)
+{
     HWND w = Window();
     if (!w) return;
-    const std::wstring title = Title();
+    const std::wstring title = TitleFor(unsaved);
     wchar_t now[512] = {};
     GetWindowTextW(w, now, 512);
     if (title != now) SetWindowTextW(w, title.c_str());
@@ -195,6 +280,12 @@ void EditSession::UpdateMenu()
     const bool bump = preview_->Channel() == PreviewChannel::Bump;
     CheckMenuItem(menu_, kEditPreviewColor, MF_BYCOMMAND | (bump ? MF_UNCHECKED : MF_CHECKED));
     CheckMenuItem(menu_, kEditPreviewBump, MF_BYCOMMAND | (bump ? MF_CHECKED : MF_UNCHECKED));
+    // Undo and redo name the step they act on.
+    const std::wstring undo = theHold.GetUndoCount() > 0
+        ? L"&Undo " + std::wstring(theHold.GetUndoLabel(0).data()) : L"&Undo";
+    ModifyMenuW(menu_, kEditUndo, MF_BYCOMMAND | MF_STRING, kEditUndo, (undo + L"\tCtrl+Z").c_str());
+    EnableMenuItem(menu_, kEditUndo, MF_BYCOMMAND | (theHold.GetUndoCount() ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu_, kEditRedo, MF_BYCOMMAND | (theHold.GetRedoCount() ? MF_ENABLED : MF_GRAYED));
 }
 
 // ---- the window's messages ---------------------------------------------------------------------
@@ -204,8 +295,14 @@ bool EditSession::OnWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
     result = 0;
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wp) < kEditSave || LOWORD(wp) > kEditPreviewBump) return false;
+        if (LOWORD(wp) < kEditSave || LOWORD(wp) > kEditRedo) return false;
         OnCommand(LOWORD(wp));
+        return true;
+    case kCheckTitle:
+        titleCheckPosted_ = false;
+        // The rows' labels (which travel in the sub-maps' names) are brought up to date first.
+        RedrawWindow(Window(), NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        UpdateTitle();
         return true;
     case WM_INITMENUPOPUP:
         UpdateMenu();  // the slot's own menu may have changed the channel
@@ -225,6 +322,8 @@ void EditSession::OnCommand(int id)
     case kEditClose: Close(); break;
     case kEditPreviewColor: preview_->SetChannel(PreviewChannel::Color); break;
     case kEditPreviewBump: preview_->SetChannel(PreviewChannel::Bump); break;
+    case kEditUndo: Undo(); break;
+    case kEditRedo: Redo(); break;
     }
     UpdateMenu();
 }
@@ -259,9 +358,19 @@ void EditSession::OnTexmapButton(const host::MaterialEditorParams::TexmapButtonR
 
     MapChoice choice = ChoiceOf(owner->GetSubTexmap(slot));
     browsing_ = true;
+    // Each choice applied is one undo step; one that cannot be made changes nothing.
     const bool applied =
         BrowseMap(Window(), owner->GetSubTexmapSlotName(slot).data(), choice,
-                  [this, owner, slot](const MapChoice& c) { ApplyMapChoice(owner, slot, c); });
+                  [this, owner, slot](const MapChoice& c) {
+                      theHold.Begin();
+                      try {
+                          ApplyMapChoice(owner, slot, c);
+                      } catch (...) {
+                          theHold.Cancel();
+                          throw;
+                      }
+                      theHold.Accept(L"Assign Map");
+                  });
     browsing_ = false;
     if (applied && choice.kind == MapKind::Layered && editor_.Edited() == owner)
         editor_.GoToSubMap(slot);
@@ -288,7 +397,9 @@ void EditSession::ApplyMapChoice(MtlBase* owner, int slot, const MapChoice& choi
         const PictureKind kind = (PictureKind)((int)choice.kind - (int)MapKind::Constant);
         PictureMap* picture = PictureMapOf(current);
         if (picture && picture->Kind() == kind) {
+            const PictureParams before = picture->Params();
             picture->SetParams(choice.params);
+            if (theHold.Holding()) theHold.Put(new PictureParamsRestore(picture, before));
             picture->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
             NoteChange();
             return;
@@ -359,11 +470,12 @@ bool EditSession::AskSavePath(std::string& path)
 // limits every scene is held to, so that no file is written that would not load.
 bool EditSession::WriteTo(const std::string& path)
 {
+    std::vector<std::uint8_t> bytes;
     try {
         if (sceneIsJson_ && SameFile(path, scenePath_))
             throw InputError(path + ": is the JSON scene being edited; save the scene file under "
                                     "another name");
-        const std::vector<std::uint8_t> bytes = SaveSceneBytes(scene_.Root());
+        bytes = SaveSceneBytes(scene_.Root());
         LoadSceneBytes(host_, bytes, path);
         OutputFiles files;
         files.Stage(path, bytes);
@@ -373,8 +485,7 @@ bool EditSession::WriteTo(const std::string& path)
         return false;
     }
     savePath_ = path;
-    savedChanges_ = changes_;
-    UpdateTitle();
+    MarkSaved(std::move(bytes));
     return true;
 }
 

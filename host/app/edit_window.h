@@ -47,6 +47,8 @@ enum EditCommand {
     kEditClose,          // Ctrl+W
     kEditPreviewColor,
     kEditPreviewBump,
+    kEditUndo,           // Ctrl+Z
+    kEditRedo,           // Ctrl+Y, Ctrl+Shift+Z
 };
 
 // The scene's texture as the session holds it: one reference, through which every change
@@ -107,10 +109,14 @@ public:
     bool SaveAs();
     const std::string& SavePath() const { return savePath_; }
 
-    // Unsaved changes: a count of changes against the count at the last save. Every change
-    // message of the scene and every MtlChanged counts; so may an undo.
+    // Unsaved changes: the scene differs from what the last save wrote (or from the scene as
+    // opened), so an undo back to the saved state leaves none. Every change message of the
+    // scene and every MtlChanged is noted; the title follows.
     void NoteChange();
-    bool Unsaved() const { return changes_ != savedChanges_; }
+    bool Unsaved() const;
+    // Ctrl+Z and Ctrl+Y: the host's newest undo step undone, or redone.
+    void Undo();
+    void Redo();
     // "NAME - quiltra edit", with a * after NAME while there are unsaved changes. NAME is the
     // file Ctrl+S writes, or the scene's until there is one.
     std::wstring Title() const;
@@ -125,7 +131,10 @@ private:
     bool AskSavePath(std::string& path);
     void TakeTypedValue();
     void UpdateTitle();
+    void ShowTitle(bool unsaved);
+    std::wstring TitleFor(bool unsaved) const;
     void UpdateMenu();
+    void MarkSaved(std::vector<std::uint8_t> bytes);
 
     Host& host_;
     std::string scenePath_, savePath_;
@@ -135,7 +144,11 @@ private:
     std::unique_ptr<Preview> preview_;
     HACCEL accelerators_ = NULL;
     HMENU menu_ = NULL;
-    long long changes_ = 0, savedChanges_ = 0;
+    long long changes_ = 0;
+    std::vector<std::uint8_t> savedBytes_;         // the scene as saved (or opened)
+    mutable long long checkedChanges_ = 0;         // changes_ when unsaved_ was worked out
+    mutable bool unsaved_ = false;
+    bool titleCheckPosted_ = false;
     bool closed_ = false;
     bool browsing_ = false;
 };

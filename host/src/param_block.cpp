@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "hold.h"
-#include "hold_keeper.h"
+#include "host/hold_keeper.h"
 #include "imtl.h"
 #include "ioapi.h"
 #include "param_block.h"
@@ -508,7 +508,7 @@ private:
     ParamBlock2* Block() { return static_cast<ParamBlock2*>(keeper.Kept(0)); }
     ParamID id;
     std::vector<Value> before, after;
-    HoldKeeper keeper;
+    host::HoldKeeper keeper;
 };
 
 void ParamBlock2::HoldParam(ParamID id) {

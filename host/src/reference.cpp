@@ -7,7 +7,7 @@
 #include "ref.h"
 
 #include "hold.h"
-#include "hold_keeper.h"
+#include "host/hold_keeper.h"
 
 #include <algorithm>
 #include <iterator>
@@ -107,7 +107,7 @@ private:
     ReferenceMaker* maker;
     int which;
     bool makerKept = false;
-    HoldKeeper keeper;
+    host::HoldKeeper keeper;
 };
 
 }  // namespace

@@ -99,14 +99,16 @@ protected:
         keys[VK_CONTROL] = down ? 0x80 : 0;
         SetKeyboardState(keys);
     }
-    // Ctrl+S pressed while the focus is in the layer rollout.
-    void PressCtrlS()
+    // Ctrl and a key pressed while the focus is in the layer rollout.
+    void PressCtrl(WPARAM key)
     {
         HoldCtrl(true);
-        MSG m = {Control(kOpacityField + 1), WM_KEYDOWN, 'S', 0, 0, {0, 0}};
+        MSG m = {Control(kOpacityField + 1), WM_KEYDOWN, key, 0, 0, {0, 0}};
         EXPECT_TRUE(session->PreTranslate(m));
         HoldCtrl(false);
+        PumpMessages();
     }
+    void PressCtrlS() { PressCtrl('S'); }
     Texmap* Root() const { return session->Scene(); }
     std::vector<std::uint8_t> RenderCodes(Texmap* t)
     {
@@ -214,7 +216,7 @@ struct BrowserCase {
     MapKind kind;
     std::vector<std::pair<int, const wchar_t*>> fields;  // typed before OK
     const char* refused;  // in the message box; nullptr: taken
-    std::function<bool(const PictureParams&)> holds;  // what the map took
+    std::function<bool(const PictureParams&)> holds = nullptr;  // what the map took
 };
 
 TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNothing)
@@ -281,7 +283,9 @@ TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNoth
         }
         EXPECT_TRUE(told.empty()) << Narrow(told);
         EXPECT_EQ(ChoiceOf(now).kind, c.kind);
-        if (c.holds) EXPECT_TRUE(c.holds(ChoiceOf(now).params));
+        if (c.holds) {
+            EXPECT_TRUE(c.holds(ChoiceOf(now).params));
+        }
     }
     EXPECT_EQ(Root()->GetSubTexmap(2), nullptr);  // the last row's None
 }
@@ -367,6 +371,75 @@ TEST_F(EditTest, AnEditDuringARenderCancelsItAndTheNewRenderIsShown)
     EXPECT_LT(inside.right, 260);
     EXPECT_EQ(slot.PictureWidth(), inside.right);
     EXPECT_EQ(slot.PictureHeight(), inside.bottom);
+}
+
+// ---- undo and redo -----------------------------------------------------------------------------
+
+// The scene's colour and bump at a few samples, bit for bit.
+std::string Samples(Texmap* t)
+{
+    std::string s;
+    for (float u : {0.1f, 0.45f, 0.8f})
+        for (float v : {0.2f, 0.7f}) {
+            const AColor c = EvalColorAt(t, u, v);
+            const Point3 p = EvalPerturbAt(t, u, v);
+            s.append(reinterpret_cast<const char*>(&c), sizeof c);
+            s.append(reinterpret_cast<const char*>(&p), sizeof p);
+        }
+    return s;
+}
+
+TEST_F(EditTest, EveryEditUndoesBackToTheSceneAsOpenedAndRedoes)
+{
+    const std::string folder = ScratchFolder("edit-undo");
+    Open(SourcePath("examples/demo.json"), folder + "undo.scene");
+    std::vector<std::string> states{Samples(Root())};
+    const std::vector<std::function<void()>> edits = {
+        [&] { SelectMode(1, 2); },
+        [&] { TypeOpacity(2, L"15"); },
+        [&] {   // the checker of layer 2 takes new colours in place
+            Answering(
+                [](HWND browser) {
+                    SetDlgItemTextW(browser, kBrowserColor1, L"0 0 1");
+                    PostMessageW(browser, WM_COMMAND, IDOK, 0);
+                },
+                [&] { ClickSlot(2, false); });
+        },
+        [&] {   // a constant map in place of layer 1's
+            Answering(
+                [](HWND browser) {
+                    SendDlgItemMessageW(browser, kBrowserKinds, LB_SETCURSEL,
+                                        (WPARAM)MapKind::Constant, 0);
+                    SendMessageW(browser, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
+                                 (LPARAM)GetDlgItem(browser, kBrowserKinds));
+                    SetDlgItemTextW(browser, kBrowserColor1, L"1 0 0");
+                    PostMessageW(browser, WM_COMMAND, IDOK, 0);
+                },
+                [&] { ClickSlot(1, false); });
+        },
+        [&] { SendDlgItemMessageW(layers, 1531, BM_CLICK, 0, 0); },   // Add: grey on top
+        [&] { SendDlgItemMessageW(layers, 1532, BM_CLICK, 0, 0); },   // Delete
+    };
+    for (size_t i = 0; i < edits.size(); ++i) {
+        edits[i]();
+        PumpMessages();
+        states.push_back(Samples(Root()));
+        ASSERT_NE(states[i + 1], states[i]) << "edit " << i;
+    }
+    EXPECT_TRUE(session->Unsaved());
+    for (size_t i = edits.size(); i > 0; --i) {
+        PressCtrl('Z');
+        EXPECT_EQ(Samples(Root()), states[i - 1]) << "undo to " << i - 1;
+    }
+    EXPECT_FALSE(session->Unsaved()) << "back to the scene as opened";
+    EXPECT_EQ(TextOf(session->Window()), L"undo.scene - quiltra edit");
+    for (size_t i = 1; i <= edits.size(); ++i) {
+        PressCtrl('Y');
+        EXPECT_EQ(Samples(Root()), states[i]) << "redo to " << i;
+    }
+    EXPECT_TRUE(session->Unsaved());
+    session->WaitForPreview();
+    EXPECT_EQ(session->SampleSlot().Codes(), RenderCodes(Root()));
 }
 
 }  // namespace

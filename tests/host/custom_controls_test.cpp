@@ -243,7 +243,9 @@ TEST_F(CustomControlsTest, SwatchClickPicksAColour) {
         UnhookWindowsHookEx(hook);
         EXPECT_EQ(Count(CC_COLOR_CHANGE), k.told);
         EXPECT_EQ(c->GetColor(), k.after);
-        if (k.told) EXPECT_TRUE(HIWORD(received.back().wParam)) << "a final change";
+        if (k.told) {
+            EXPECT_TRUE(HIWORD(received.back().wParam)) << "a final change";
+        }
     }
     ReleaseIColorSwatch(c);
 }

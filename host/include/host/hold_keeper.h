@@ -8,8 +8,10 @@
 
 #include <vector>
 
-#include "hold.h"
-#include "ref.h"
+#include "../hold.h"
+#include "../ref.h"
+
+namespace host {
 
 class HoldKeeper : public ReferenceMaker {
 public:
@@ -51,3 +53,5 @@ private:
     std::vector<RefTargetHandle> refs;
     bool watchFirst;
 };
+
+}  // namespace host
