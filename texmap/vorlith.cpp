@@ -38,11 +38,18 @@ Vorlith::~Vorlith()
     modeList.Shrink();
 }
 
-void Vorlith::LayersEdited()
+// What was worked out from the texture's values and sub-maps goes: the validity, the layer plan
+// and the viewport's stages, each worked out again when next asked for.
+void Vorlith::ValuesChanged()
 {
     ivalid.SetEmpty();
     plan.Drop();
     DiscardTexHandles();
+}
+
+void Vorlith::LayersEdited()
+{
+    ValuesChanged();
     if (paramDlg)
         paramDlg->Invalidate();
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
@@ -148,7 +155,6 @@ void Vorlith::SetReference(int i, RefTargetHandle rtarg)
         return;
     // A reference past the end (a scene being restored) grows mapList to hold it; the block's
     // counts are the block's own and are restored with it.
-    plan.Drop();
     const int entry = i - 1;
     if (entry >= mapList.Count()) {
         const int old = mapList.Count();
@@ -159,8 +165,7 @@ void Vorlith::SetReference(int i, RefTargetHandle rtarg)
     mapList[entry] = (Texmap*)rtarg;
     // A slot restored, emptied by a deleted map or put back by an undo: the next Update
     // recomputes, and the viewport shows it at once.
-    ivalid.SetEmpty();
-    DiscardTexHandles();
+    ValuesChanged();
 }
 
 #if MAX_RELEASE >= 17000
@@ -196,9 +201,7 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
                     SetNumMaps(blockLayers);
             }
         }
-        DiscardTexHandles();
-        ivalid.SetEmpty();
-        plan.Drop();
+        ValuesChanged();
         if (paramDlg && activeCount > 0) {
             IMtlParams* ip = paramDlg->GetMtlParams();
             if (ip)
@@ -343,10 +346,8 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
     if (i >= mapList.Count())
         SetNumMaps(i / 2 + 1);
     ReplaceReference(i + 1, m);
-    ivalid.SetEmpty();
     // A map assigned, replaced or removed shows in the viewport at once.
-    DiscardTexHandles();
-    plan.Drop();
+    ValuesChanged();
     if (paramDlg)
         paramDlg->UpdateLabels();
 }

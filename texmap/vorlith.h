@@ -219,6 +219,9 @@ public:
     // reloads, the dependents hear REFMSG_CHANGE. The texture's writes send it no message of its
     // own, so every such write ends here.
     void LayersEdited();
+    // What was worked out from the values and sub-maps (validity, layer plan, viewport stages)
+    // goes; part of LayersEdited and of every change the texture makes itself.
+    void ValuesChanged();
 
     // Before the texture's own values (tables, map list, Output settings) change: while the
     // host is holding, a record of them for undo. Every writer calls it first.

@@ -209,7 +209,6 @@ static bool ReadOutput(ILoad* iload, OutputSettings& s)
 
 IOResult Vorlith::Load(ILoad* iload)
 {
-    plan.Drop();
     iload->RegisterPostLoadCallback(&postLoad);
     IOResult res;
     while (IO_OK == (res = iload->OpenChunk())) {
@@ -246,8 +245,7 @@ IOResult Vorlith::Load(ILoad* iload)
         if (res != IO_OK)
             return res;
     }
-    ivalid.SetEmpty();
-    DiscardTexHandles();
+    ValuesChanged();
     return IO_OK;
 }
 
@@ -271,9 +269,7 @@ void Vorlith::FinishLoad()
         for (int e = old; e < entries; ++e)
             mapList[e] = NULL;
     }
-    ivalid.SetEmpty();
-    DiscardTexHandles();
-    plan.Drop();
+    ValuesChanged();
 }
 
 // Copying ------------------------------------------------------------------------------------
@@ -307,8 +303,7 @@ RefTargetHandle Vorlith::Clone(RemapDir& remap)
         if (mapList[e])
             copy->ReplaceReference(e + 1, remap.CloneRef(mapList[e]));
     }
-    copy->ivalid.SetEmpty();
-    copy->plan.Drop();
+    copy->ValuesChanged();
     BaseClone(this, copy, remap);
     return copy;
 }

@@ -74,7 +74,8 @@ void Vorlith::SetNumMaps(int n)
     const int old = NumLayers();
     if (n < 1 || n > VORLITH_MAX_LAYERS || n == old)
         return;
-    plan.Drop();
+    // Nothing worked out from the old stack is used while the block's messages go out below.
+    ValuesChanged();
     const int oldEntries = mapList.Count();
     // Layers the per-layer tables did not hold yet (layers known only by their map slots, as a
     // restored reference past the end leaves them) are made new layers below, like those added.
@@ -129,8 +130,7 @@ void Vorlith::SetNumMaps(int n)
         SetNewLayerDefaults(i);
     }
 
-    ivalid.SetEmpty();
-    DiscardTexHandles();
+    ValuesChanged();
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
@@ -211,8 +211,7 @@ void Vorlith::DeleteLayer(int k)
 void Vorlith::ResetLayers()
 {
     macroRecorder->Disable();
-    ivalid.SetEmpty();
-    plan.Drop();
+    ValuesChanged();
     firstVisible = 0;
 
     // Only where no map is referenced (construction, Reset after its references went).
