@@ -55,7 +55,7 @@ define config_rules
 .PHONY: windows-$(1) test-windows-$(1)
 windows-$(1):
 	@scripts/setup $(call setup_of,$(1))
-	@cmake -S . -B $(call dir_of,$(1)) $(GEN) -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,$(1)) \
+	@cmake -S . -B $(call dir_of,$(1)) $(GEN) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,$(1)) \
 	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=$(call sdk_of,$(1)) >/dev/null
 	@cmake --build $(call dir_of,$(1)) -j $(JOBS)
 test-windows-$(1): windows-$(1)
@@ -94,7 +94,7 @@ bench:
 DEFAULT_WIN := $(call dir_of,x64-2016)
 demo:
 	@scripts/setup
-	@cmake -S . -B $(DEFAULT_WIN) $(GEN) -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,x64-2016) \
+	@cmake -S . -B $(DEFAULT_WIN) $(GEN) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,x64-2016) \
 	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=2016 >/dev/null
 	@cmake --build $(DEFAULT_WIN) -j $(JOBS) --target quiltra
 	@QUILTRA_BUILD=$(abspath $(BUILD)) ./quiltra render examples/demo.json -o out/demo.png
@@ -104,7 +104,7 @@ demo:
 # bench/render-figures.md.
 render-bench:
 	@scripts/setup
-	@cmake -S . -B $(DEFAULT_WIN) $(GEN) -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,x64-2016) \
+	@cmake -S . -B $(DEFAULT_WIN) $(GEN) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,x64-2016) \
 	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=2016 >/dev/null
 	@cmake --build $(DEFAULT_WIN) -j $(JOBS) --target quiltra
 	@python3 host/app/render_bench.py $(CURDIR) $(abspath $(BUILD)) bench/render-figures.md
