@@ -16,7 +16,13 @@ if(QUILTRA_WINDOWS)
   set(QUILTRA_PLUGIN_DIR ${CMAKE_BINARY_DIR}/bin/plugins CACHE INTERNAL "")
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-  set(_runtime_dlls libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  # The GCC runtime unwinds with SEH on x64 and with DWARF tables on 32-bit x86.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_libgcc libgcc_s_seh-1.dll)
+  else()
+    set(_libgcc libgcc_s_dw2-1.dll)
+  endif()
+  set(_runtime_dlls libstdc++-6.dll ${_libgcc} libwinpthread-1.dll)
   foreach(dll IN LISTS _runtime_dlls)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -7,27 +7,39 @@
 // handler (host/diagnostics.h).
 #pragma once
 
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "maxtypes.h"
 
 // Reports an out-of-range table index and does not return.
-CoreExport void TabIndexError(int index, int count);
+CoreExport __declspec(noreturn) void TabIndexError(int index, int count);
 // Reports that a table could not get memory for count entries and does not return.
-CoreExport void TabMemoryError(int count);
+CoreExport __declspec(noreturn) void TabMemoryError(int count);
 
 template <class T> class Tab {
     T* th;
     int count;
     int allocated;
 
+    // Bytes of n entries. A count whose bytes the address space cannot hold (a 32-bit
+    // program) is out of memory, never a size that wrapped around.
+    static size_t Bytes(int n) {
+        if ((size_t)n > ((size_t)-1) / sizeof(T)) TabMemoryError(n);
+        return sizeof(T) * (size_t)n;
+    }
+    // count + more entries, which must stay an int.
+    int CountPlus(int more) const {
+        if (more > INT_MAX - count) TabMemoryError(INT_MAX);
+        return count + more;
+    }
     void Grow(int needed) {
         if (needed <= allocated) return;
-        int n = allocated * 2;
+        int n = allocated > INT_MAX / 2 ? INT_MAX : allocated * 2;
         if (n < needed) n = needed;
         if (n < 4) n = 4;
-        T* p = (T*)realloc(th, sizeof(T) * (size_t)n);
+        T* p = (T*)realloc(th, Bytes(n));
         if (!p) TabMemoryError(n);
         th = p;
         allocated = n;
@@ -59,9 +71,9 @@ public:
     int Insert(int at, int num, const T* el) {
         if (at < 0 || at > count) TabIndexError(at, count);
         if (num <= 0) return at;
-        Grow(count + num);
-        memmove(th + at + num, th + at, sizeof(T) * (size_t)(count - at));
-        if (el) memcpy(th + at, el, sizeof(T) * (size_t)num);
+        Grow(CountPlus(num));
+        memmove(th + at + num, th + at, Bytes(count - at));
+        if (el) memcpy(th + at, el, Bytes(num));
         count += num;
         return at;
     }
@@ -69,8 +81,10 @@ public:
     int Append(int num, const T* el, int allocExtra = 0) {
         int at = count;
         if (num <= 0) return at;
-        Grow(count + num + (allocExtra > 0 ? allocExtra : 0));
-        if (el) memcpy(th + count, el, sizeof(T) * (size_t)num);
+        int needed = CountPlus(num);
+        if (allocExtra > 0 && allocExtra <= INT_MAX - needed) needed += allocExtra;
+        Grow(needed);
+        if (el) memcpy(th + count, el, Bytes(num));
         count += num;
         return at;
     }
@@ -79,7 +93,7 @@ public:
         if (start < 0 || start > count) TabIndexError(start, count);
         if (num > count - start) num = count - start;
         if (num <= 0) return count;
-        memmove(th + start, th + start + num, sizeof(T) * (size_t)(count - start - num));
+        memmove(th + start, th + start + num, Bytes(count - start - num));
         count -= num;
         return count;
     }
@@ -87,7 +101,7 @@ public:
     int Resize(int num) {
         if (num < count) num = count;
         if (num == 0) { free(th); th = NULL; allocated = 0; return 1; }
-        T* p = (T*)realloc(th, sizeof(T) * (size_t)num);
+        T* p = (T*)realloc(th, Bytes(num));
         if (!p) TabMemoryError(num);
         th = p;
         allocated = num;
@@ -106,7 +120,7 @@ public:
     Tab& operator=(const Tab& tb) {
         if (this == &tb) return *this;
         SetCount(tb.count);
-        if (tb.count) memcpy(th, tb.th, sizeof(T) * (size_t)tb.count);
+        if (tb.count) memcpy(th, tb.th, Bytes(tb.count));
         return *this;
     }
 

@@ -131,6 +131,24 @@ TEST(Diagnostics, AFalseAssertionIsRecordedAndTheCodeCarriesOn) {
         << host::LastAssertion();
 }
 
+// Entries so large that 4096 of them need exactly one more byte than size_t counts (2^20
+// bytes each in a 32-bit program, 2^52 in a 64-bit one): the size must not wrap around to
+// an empty block that the table then writes 4096 entries into.
+struct WrappingEntry {
+    char bytes[(size_t)1 << (sizeof(size_t) * 8 - 12)];
+};
+
+TEST(TabDeathTest, ACountWhoseBytesWrapAroundIsOutOfMemory) {
+    EXPECT_DEATH({
+        Tab<WrappingEntry> t;
+        t.SetCount(4096);
+    }, "out of memory for a table of 4096 entries");
+    EXPECT_DEATH({
+        Tab<WrappingEntry> t;
+        t.Append(4096, nullptr);
+    }, "out of memory for a table of 4096 entries");
+}
+
 TEST(MStr, FormattingTakesWideStringsAndCopiesAreIndependent) {
     MSTR s;
     EXPECT_EQ(s.printf(L"%s %d", L"Map", 3), 5);
