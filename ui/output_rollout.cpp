@@ -145,8 +145,7 @@ void VorlithDlg::OnOutputCommand(int id)
     const bool checked = IsDlgButtonChecked(hOutput, id) == BST_CHECKED;
     if (id != IDC_OUT_ON && id != IDC_OUT_CLAMP && id != IDC_OUT_MONO && id != IDC_OUT_RESET)
         return;
-    BeginStep();
-    theTex->HoldLayers();
+    BeginValueStep();
     switch (id) {
     case IDC_OUT_ON:
         o.Output_on = checked;
@@ -187,8 +186,7 @@ void VorlithDlg::OnOutputValue(int id)
         const float shown = spin->GetFVal();
         ReleaseISpinner(spin);
         if (IsFiniteFloat(shown)) {
-            BeginStep();
-            theTex->HoldLayers();
+            BeginValueStep();
             Member(theTex->output, s.value) = InPercent(s.value) ? shown * 0.01f : shown;
             AcceptStep(IDS_PARAM_CHANGE);
             Edited();

@@ -207,6 +207,13 @@ void VorlithDlg::BeginStep()
     theHold.Begin();
 }
 
+// A step that writes the texture's values directly: their record is put first.
+void VorlithDlg::BeginValueStep()
+{
+    BeginStep();
+    theTex->HoldLayers();
+}
+
 void VorlithDlg::AcceptStep(int labelId)
 {
     theHold.Accept(ResString(labelId).data());
@@ -466,8 +473,7 @@ void VorlithDlg::OnModeSelected(int row)
     const LRESULT selected = SendMessage(list, CB_GETCURSEL, 0, 0);
     // No selection stores nothing: the layer keeps its mode, known to the list or not.
     if (HasLayer(layer) && selected >= 0 && selected < BLEND_MODE_COUNT) {
-        BeginStep();
-        theTex->HoldLayers();
+        BeginValueStep();
         theTex->modeList[layer] = (int)selected;
         AcceptStep(IDS_PARAM_CHANGE);
         Edited();
@@ -624,8 +630,7 @@ void VorlithDlg::OnSwitch(int row, RowControl kind, int id)
         const int on = IsDlgButtonChecked(hPanel, id) == BST_CHECKED ? 1 : 0;
         Tab<int>& table = kind == ROW_USED ? theTex->mapUsed
                         : kind == ROW_MAP_ENABLED ? theTex->mapEnabled : theTex->maskEnabled;
-        BeginStep();
-        theTex->HoldLayers();
+        BeginValueStep();
         table[layer] = on;
         AcceptStep(IDS_PARAM_CHANGE);
         Edited();
@@ -738,8 +743,7 @@ void VorlithDlg::OnOpacitySpinnerUp(int id)
         const float percent = spin->GetFVal();
         ReleaseISpinner(spin);
         if (HasLayer(layer) && IsFiniteFloat(percent)) {
-            BeginStep();
-            theTex->HoldLayers();
+            BeginValueStep();
             theTex->opasityList[layer] = percent;
             AcceptStep(IDS_PARAM_CHANGE);
             Edited();
@@ -806,8 +810,7 @@ void VorlithDlg::OnLayersEnter(int id)
                 const float percent = spin->GetFVal();
                 ReleaseISpinner(spin);
                 if (HasLayer(first + r) && IsFiniteFloat(percent)) {
-                    BeginStep();
-                    theTex->HoldLayers();
+                    BeginValueStep();
                     theTex->opasityList[first + r] = percent;
                     AcceptStep(IDS_PARAM_CHANGE);
                     edited = true;

@@ -90,6 +90,7 @@ private:
     void UpdateTexture();
     void Edited();
     void BeginStep();
+    void BeginValueStep();
     void AcceptStep(int labelId);
     void TellMaterialEditor();
 
