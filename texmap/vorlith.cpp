@@ -9,7 +9,7 @@
 #include "vorlith_params.h"
 
 Vorlith::Vorlith()
-    : firstVisible(0), paramDlg(NULL), pblock(NULL), layersInterface(this), postLoad(this)
+    : firstVisible(0), editor(NULL), pblock(NULL), layersInterface(this), postLoad(this)
 {
     ClearTexDisplay();
     ivalid.SetEmpty();
@@ -24,18 +24,7 @@ Vorlith::~Vorlith()
     DiscardTexHandles();
     mapList.ZeroCount();
     mapList.Shrink();
-    mapEnabled.ZeroCount();
-    mapEnabled.Shrink();
-    maskEnabled.ZeroCount();
-    maskEnabled.Shrink();
-    mapUsed.ZeroCount();
-    mapUsed.Shrink();
-    opasityList.ZeroCount();
-    opasityList.Shrink();
-    colorList.ZeroCount();
-    colorList.Shrink();
-    modeList.ZeroCount();
-    modeList.Shrink();
+    layerValues.Clear();
 }
 
 // What was worked out from the texture's values and sub-maps goes: the validity, the layer plan
@@ -50,8 +39,8 @@ void Vorlith::ValuesChanged()
 void Vorlith::LayersEdited()
 {
     ValuesChanged();
-    if (paramDlg)
-        paramDlg->Invalidate();
+    if (editor)
+        editor->Invalidate();
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
@@ -186,8 +175,8 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
 {
     switch (message) {
     case REFMSG_CHANGE: {
-        if (paramDlg)
-            paramDlg->Invalidate();
+        if (editor)
+            editor->Invalidate();
         // A table count changed from outside (a script): follow it. Counts that an undo or a
         // redo puts back are not followed: the texture's own record puts its layers back.
         if (pblock && !theHold.RestoreOrRedoing()) {
@@ -202,8 +191,8 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
             }
         }
         ValuesChanged();
-        if (paramDlg && activeCount > 0) {
-            IMtlParams* ip = paramDlg->GetMtlParams();
+        if (editor && activeCount > 0) {
+            IMtlParams* ip = editor->GetMtlParams();
             if (ip)
                 ip->MtlChanged();
         }
@@ -236,7 +225,7 @@ void Vorlith::Update(TimeValue t, Interval& valid)
     const int held = NumUsableLayers();
     if (held != NumLayers())
         HoldLayers();
-    ResizeLayerTables(NumLayers());
+    layerValues.Resize(NumLayers());
     if (held < NumLayers()) {
         // Layers known only by their map slots so far: they have the new-layer values now, get
         // their number, and their maps may show in the viewport.
@@ -278,12 +267,12 @@ ParamDlg* Vorlith::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp)
 {
     if (!editorMaker)
         return NULL;
-    VorlithEditor* editor = editorMaker(hwMtlEdit, imp, this);
-    if (!editor)
+    VorlithEditor* made = editorMaker(hwMtlEdit, imp, this);
+    if (!made)
         return NULL;
-    editor->UpdateControls();
-    paramDlg = editor;
-    return editor->GetParamDlg();
+    made->UpdateControls();
+    editor = made;
+    return made->GetParamDlg();
 }
 
 // Evaluation -----------------------------------------------------------------------------------
@@ -296,9 +285,10 @@ static TableView<T> ViewOf(const Tab<T>& table)
 
 LayerTables Vorlith::Tables() const
 {
-    return ViewLayerTables(mapList.Count(), ViewOf(mapEnabled), ViewOf(maskEnabled),
-                           ViewOf(mapUsed), ViewOf(opasityList), ViewOf(colorList),
-                           ViewOf(modeList));
+    const LayerValueTables& v = layerValues;
+    return ViewLayerTables(mapList.Count(), ViewOf(v.mapEnabled), ViewOf(v.maskEnabled),
+                           ViewOf(v.mapUsed), ViewOf(v.opasityList), ViewOf(v.colorList),
+                           ViewOf(v.modeList));
 }
 
 // With a current plan (the host ran Update) the walks follow it; otherwise they read the tables.
@@ -348,8 +338,8 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
     ReplaceReference(i + 1, m);
     // A map assigned, replaced or removed shows in the viewport at once.
     ValuesChanged();
-    if (paramDlg)
-        paramDlg->UpdateLabels();
+    if (editor)
+        editor->UpdateLabels();
 }
 
 int Vorlith::SubTexmapOn(int /*i*/)

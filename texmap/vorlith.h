@@ -12,10 +12,12 @@
 #include "layer_plan.h"
 #include "layer_stack.h"
 #include "output_stage.h"
+#include "vorlith_layer_values.h"
 #include "vorlith_classdesc.h"
 
 class Vorlith;
 class IHardwareMaterial;
+struct VorlithValues;
 
 // What the texture asks of its open editor. The editor dialog implements it and sets the
 // texture's paramDlg while it shows the texture.
@@ -87,7 +89,6 @@ public:
     void SetOutputClamp(BOOL on) override;
 
 private:
-    bool HasLayer(int layer) const;
     void Edited();
 
     Vorlith* tex;
@@ -105,29 +106,7 @@ private:
 
 class Vorlith : public MultiTex {
 public:
-    // Two entries per layer: the map at 2i, the mask at 2i + 1. Entry k is reference k + 1.
-    Tab<Texmap*> mapList;
-    // One entry per layer each.
-    Tab<int> mapEnabled;
-    Tab<int> maskEnabled;
-    Tab<int> mapUsed;
-    Tab<float> opasityList;     // percent
-    Tab<Color> colorList;
-    Tab<int> modeList;          // blend-mode index, kept as given even outside 0..34
-    Interval ivalid;            // validity at the last Update; empty after every change
-    int firstVisible;           // the layer in the editor's top row
-    VorlithEditor* paramDlg;    // the open editor, not owned; null when none
-    OutputSettings output;      // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
-    IParamBlock2* pblock;       // reference 0
-
-    // Viewport display: the hardware textures of stages 0 to 3 (ours; null where none), the
-    // layer each stage in use shows, how many stages are in use, and FOREVER once the stages
-    // are built, NEVER after a discard.
     enum { kMaxViewportStages = 4 };
-    TexHandle* texHandle[kMaxViewportStages];
-    int stageLayer[kMaxViewportStages];
-    int numStagesUsed;
-    Interval texHandleValid;
 
     Vorlith();
     ~Vorlith();
@@ -195,7 +174,9 @@ public:
     BOOL SetDlgThing(ParamDlg* dlg) override;
     ReferenceTarget* GetRefTarget() override;
 
-    // Layer list: the only code that changes the number or order of layers.
+    // Layer list: the only code that changes the number or order of layers. Each operation is
+    // recorded for undo while the host holds, and tells once; one that changes nothing (a
+    // count as it is, a layer swapped with itself) records and tells nothing.
     int NumLayers() const { return mapList.Count() / 2; }
     // The layers every per-layer table holds: NumLayers() while the tables are in step, fewer
     // when a table is shorter. Evaluation, saving and the published interface use no others.
@@ -203,6 +184,55 @@ public:
     // The tables as the engine reads them, with the number of usable layers.
     LayerTables Tables() const;
     void SetNumMaps(int n);
+
+    // The sub-map of mapList entry i (the map of layer i / 2, or its mask when i is odd), or
+    // null.
+    Texmap* MapEntry(int i) const { return i >= 0 && i < mapList.Count() ? mapList[i] : NULL; }
+
+    // A per-layer value of a usable layer; the new-layer value for any other index.
+    template <int Id>
+    typename LayerValue<Id>::Type GetLayerValue(int layer) const
+    {
+        if (layer < 0 || layer >= NumUsableLayers())
+            return LayerValue<Id>::NewValue();
+        return LayerValue<Id>::Table(layerValues)[layer];
+    }
+    // Sets a per-layer value of a usable layer as the value's rule takes it (a value the rule
+    // refuses, or a layer outside the stack, changes nothing): recorded for undo while the host
+    // holds, stored, and told once. A value equal to the one the layer has changes nothing and
+    // records and tells nothing. True when the value changed.
+    template <int Id>
+    bool SetLayerValue(int layer, typename LayerValue<Id>::Type value)
+    {
+        typedef typename LayerValue<Id>::Type Type;
+        Type stored;
+        if (layer < 0 || layer >= NumUsableLayers() || !LayerValue<Id>::Rule::Accept(value, stored))
+            return false;
+        Tab<Type>& table = LayerValue<Id>::Table(layerValues);
+        if (SameValue(table[layer], stored))
+            return false;
+        HoldLayers();
+        table[layer] = stored;
+        LayersEdited();
+        return true;
+    }
+    // SetLayerValue for a value the editor has been showing while a control was dragged
+    // (stored without a record at each step): the undo step goes from before to value.
+    template <int Id>
+    bool SetLayerValueAfterDrag(int layer, typename LayerValue<Id>::Type before,
+                                typename LayerValue<Id>::Type value)
+    {
+        typedef typename LayerValue<Id>::Type Type;
+        if (layer < 0 || layer >= NumUsableLayers())
+            return false;
+        Tab<Type>& table = LayerValue<Id>::Table(layerValues);
+        if (!SameValue(table[layer], before)) {
+            // Back to where the step starts, quietly: the record below holds it.
+            table[layer] = before;
+            ValuesChanged();
+        }
+        return SetLayerValue<Id>(layer, value);
+    }
     void SwapLayers(int a, int b);
     void InsertLayer(int k);
     void DeleteLayer(int k);
@@ -213,6 +243,32 @@ public:
 
     // The maker CreateParamDlg asks for the editor.
     static void SetEditorMaker(VorlithEditorMaker maker);
+    // The editor that shows the texture (null when none); an editor that goes forgets itself.
+    VorlithEditor* Editor() const { return editor; }
+    void SetEditor(VorlithEditor* shown) { editor = shown; }
+    void ForgetEditor(VorlithEditor* gone)
+    {
+        if (editor == gone)
+            editor = NULL;
+    }
+
+    // The layer in the editor's top row: 0 to max(0, layers - rows). Where the editor shows
+    // the stack is the texture's (a copy shows it there too), but it is no edit: no undo step,
+    // no message.
+    int FirstVisibleLayer(int rows) const;
+    void ShowLayersFrom(int first, int rows);
+
+    // What the editor writes into the scene where it shows layers first to first + rows - 1:
+    // each row's index label into the block (written only when it differs), each layer's
+    // label ("L: 2, Screen, 50 | name") into its map's and mask's names, and 0 into the unused
+    // fourth components of the Output shifts.
+    void LabelForEditor(int first, int rows);
+
+    // The Output settings, and their one setter: recorded for undo while the host holds,
+    // stored and told once; settings equal to the texture's change nothing and record and tell
+    // nothing. The caller has checked the values (finite, gamma at the lowest or above).
+    const OutputSettings& Output() const { return output; }
+    bool SetOutput(const OutputSettings& next);
 
     // After the texture's own tables or Output settings were written (by the editor or the
     // published interface): validity emptied, viewport textures discarded, an open editor
@@ -232,10 +288,32 @@ public:
     void FinishLoad();
 
 private:
+    // Two entries per layer: the map at 2i, the mask at 2i + 1. Entry k is reference k + 1.
+    Tab<Texmap*> mapList;
+    // The per-layer values (vorlith_layer_values.h), one entry per layer each.
+    LayerValueTables layerValues;
+    Interval ivalid;            // validity at the last Update; empty after every change
+    int firstVisible;           // the layer in the editor's top row (FirstVisibleLayer)
+    VorlithEditor* editor;      // the open editor, not owned; null when none
+    OutputSettings output;      // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
+    IParamBlock2* pblock;       // reference 0
+
+    // Viewport display: the hardware textures of stages 0 to 3 (ours; null where none), the
+    // layer each stage in use shows, how many stages are in use, and FOREVER once the stages
+    // are built, NEVER after a discard.
+    TexHandle* texHandle[kMaxViewportStages];
+    int stageLayer[kMaxViewportStages];
+    int numStagesUsed;
+    Interval texHandleValid;
+
+
+    friend struct VorlithValues;   // the undo record (vorlith_undo.cpp)
+
     RefResult HandleRefChanged(RefTargetHandle hTarget, PartID& partID, RefMessage message);
-    void SetNewLayerDefaults(int layer);
-    void ResizeLayerTables(int n);
     void SetLayerLabel(int layer);
+    void StoreIndexLabel(int layer, const MCHAR* text);
+    void NameLayerMaps(int layer);
+    bool ResizeStack(int n);
     void ExchangeLayers(int a, int b);
     void LabelIfUnlabelled(int layer);
     // The layer plan the evaluations follow (vorlith_plan.cpp): built by Update, dropped by

@@ -18,17 +18,12 @@ Interface_ID VorlithLayersInterface::GetID()
     return VORLITH_LAYERS_INTERFACE;
 }
 
-bool VorlithLayersInterface::HasLayer(int layer) const
-{
-    return layer >= 0 && layer < tex->NumUsableLayers();
-}
-
 void VorlithLayersInterface::Edited()
 {
     tex->LayersEdited();
 }
 
-// Layer list -----------------------------------------------------------------------------------
+// Layer list: the texture's operations check the indices and tell once.
 
 int VorlithLayersInterface::GetNumLayers()
 {
@@ -37,142 +32,104 @@ int VorlithLayersInterface::GetNumLayers()
 
 void VorlithLayersInterface::SetNumLayers(int count)
 {
-    // SetNumMaps notifies the dependents itself.
-    const int before = tex->NumLayers();
     tex->SetNumMaps(count);
-    if (tex->NumLayers() != before && tex->paramDlg)
-        tex->paramDlg->Invalidate();
 }
 
 void VorlithLayersInterface::InsertLayer(int index)
 {
-    const int before = tex->NumLayers();
     tex->InsertLayer(index);
-    if (tex->NumLayers() != before)
-        Edited();
 }
 
 void VorlithLayersInterface::DeleteLayer(int index)
 {
-    const int before = tex->NumLayers();
     tex->DeleteLayer(index);
-    if (tex->NumLayers() != before)
-        Edited();
 }
 
 void VorlithLayersInterface::SwapLayers(int a, int b)
 {
-    const int layers = tex->NumLayers();
-    if (a < 0 || b < 0 || a >= layers || b >= layers)
-        return;
     tex->SwapLayers(a, b);
-    Edited();
 }
 
-// Per-layer values -----------------------------------------------------------------------------
+// Per-layer values: the texture's operations check the layer and the value's rule.
 
 BOOL VorlithLayersInterface::GetMapEnabled(int layer)
 {
-    return HasLayer(layer) ? (tex->mapEnabled[layer] ? TRUE : FALSE) : VORLITH_NEW_LAYER_SWITCH;
+    return tex->GetLayerValue<LAYER_VALUE_mapEnabled>(layer) ? TRUE : FALSE;
 }
 
 void VorlithLayersInterface::SetMapEnabled(int layer, BOOL on)
 {
-    if (!HasLayer(layer))
-        return;
-    tex->HoldLayers();
-    tex->mapEnabled[layer] = on ? 1 : 0;
-    Edited();
+    tex->SetLayerValue<LAYER_VALUE_mapEnabled>(layer, on);
 }
 
 BOOL VorlithLayersInterface::GetMaskEnabled(int layer)
 {
-    return HasLayer(layer) ? (tex->maskEnabled[layer] ? TRUE : FALSE) : VORLITH_NEW_LAYER_SWITCH;
+    return tex->GetLayerValue<LAYER_VALUE_maskEnabled>(layer) ? TRUE : FALSE;
 }
 
 void VorlithLayersInterface::SetMaskEnabled(int layer, BOOL on)
 {
-    if (!HasLayer(layer))
-        return;
-    tex->HoldLayers();
-    tex->maskEnabled[layer] = on ? 1 : 0;
-    Edited();
+    tex->SetLayerValue<LAYER_VALUE_maskEnabled>(layer, on);
 }
 
 BOOL VorlithLayersInterface::GetLayerUsed(int layer)
 {
-    return HasLayer(layer) ? (tex->mapUsed[layer] ? TRUE : FALSE) : VORLITH_NEW_LAYER_SWITCH;
+    return tex->GetLayerValue<LAYER_VALUE_mapUsed>(layer) ? TRUE : FALSE;
 }
 
 void VorlithLayersInterface::SetLayerUsed(int layer, BOOL on)
 {
-    if (!HasLayer(layer))
-        return;
-    tex->HoldLayers();
-    tex->mapUsed[layer] = on ? 1 : 0;
-    Edited();
+    tex->SetLayerValue<LAYER_VALUE_mapUsed>(layer, on);
 }
 
 float VorlithLayersInterface::GetOpacity(int layer)
 {
-    return HasLayer(layer) ? tex->opasityList[layer] : VORLITH_NEW_LAYER_OPACITY;
+    return tex->GetLayerValue<LAYER_VALUE_opasityList>(layer);
 }
 
 void VorlithLayersInterface::SetOpacity(int layer, float percent)
 {
-    if (!HasLayer(layer) || !IsFiniteFloat(percent))
-        return;
-    tex->HoldLayers();
-    tex->opasityList[layer] = percent;
-    Edited();
+    tex->SetLayerValue<LAYER_VALUE_opasityList>(layer, percent);
 }
 
 Color VorlithLayersInterface::GetLayerColor(int layer)
 {
-    return HasLayer(layer) ? tex->colorList[layer]
-                           : Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY);
+    return tex->GetLayerValue<LAYER_VALUE_colorList>(layer);
 }
 
 void VorlithLayersInterface::SetLayerColor(int layer, Color c)
 {
-    if (!HasLayer(layer) || !IsFiniteFloat(c.r) || !IsFiniteFloat(c.g) || !IsFiniteFloat(c.b))
-        return;
-    tex->HoldLayers();
-    tex->colorList[layer] = c;
-    Edited();
+    tex->SetLayerValue<LAYER_VALUE_colorList>(layer, c);
 }
 
 int VorlithLayersInterface::GetBlendMode(int layer)
 {
-    return HasLayer(layer) ? tex->modeList[layer] : VORLITH_NEW_LAYER_MODE;
+    return tex->GetLayerValue<LAYER_VALUE_modeList>(layer);
 }
 
 void VorlithLayersInterface::SetBlendMode(int layer, int mode)
 {
-    if (!HasLayer(layer))
-        return;
-    tex->HoldLayers();
-    tex->modeList[layer] = mode;
-    Edited();
+    tex->SetLayerValue<LAYER_VALUE_modeList>(layer, mode);
 }
 
-// Output settings ------------------------------------------------------------------------------
+// Output settings: each setter changes one value of a copy and gives it to the texture's one
+// Output operation.
 
 BOOL VorlithLayersInterface::GetOutputEnabled()
 {
-    return tex->output.Output_on ? TRUE : FALSE;
+    return tex->Output().Output_on ? TRUE : FALSE;
 }
 
 void VorlithLayersInterface::SetOutputEnabled(BOOL on)
 {
-    tex->HoldLayers();
-    tex->output.Output_on = on != FALSE;
-    Edited();
+    OutputSettings s = tex->Output();
+    s.Output_on = on != FALSE;
+    tex->SetOutput(s);
 }
 
 Point3 VorlithLayersInterface::GetOutputShiftHSV()
 {
-    const AColor& s = tex->output.outputShiftHSV;
+    const AColor& s = tex->Output().outputShiftHSV;
     return Point3(s.r, s.g, s.b);
 }
 
@@ -180,14 +137,14 @@ void VorlithLayersInterface::SetOutputShiftHSV(Point3 hsv)
 {
     if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z))
         return;
-    tex->HoldLayers();
-    tex->output.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
-    Edited();
+    OutputSettings s = tex->Output();
+    s.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
+    tex->SetOutput(s);
 }
 
 Point3 VorlithLayersInterface::GetOutputShiftRGB()
 {
-    const AColor& s = tex->output.outputShiftRGB;
+    const AColor& s = tex->Output().outputShiftRGB;
     return Point3(s.r, s.g, s.b);
 }
 
@@ -195,87 +152,87 @@ void VorlithLayersInterface::SetOutputShiftRGB(Point3 rgb)
 {
     if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z))
         return;
-    tex->HoldLayers();
-    tex->output.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
-    Edited();
+    OutputSettings s = tex->Output();
+    s.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
+    tex->SetOutput(s);
 }
 
 float VorlithLayersInterface::GetOutputAlpha()
 {
-    return tex->output.alpha;
+    return tex->Output().alpha;
 }
 
 void VorlithLayersInterface::SetOutputAlpha(float shift)
 {
     if (!IsFiniteFloat(shift))
         return;
-    tex->HoldLayers();
-    tex->output.alpha = shift;
-    Edited();
+    OutputSettings s = tex->Output();
+    s.alpha = shift;
+    tex->SetOutput(s);
 }
 
 float VorlithLayersInterface::GetOutputBrightness()
 {
-    return tex->output.bright;
+    return tex->Output().bright;
 }
 
 void VorlithLayersInterface::SetOutputBrightness(float factor)
 {
     if (!IsFiniteFloat(factor))
         return;
-    tex->HoldLayers();
-    tex->output.bright = factor;
-    Edited();
+    OutputSettings s = tex->Output();
+    s.bright = factor;
+    tex->SetOutput(s);
 }
 
 float VorlithLayersInterface::GetOutputContrast()
 {
-    return tex->output.contrast;
+    return tex->Output().contrast;
 }
 
 void VorlithLayersInterface::SetOutputContrast(float factor)
 {
     if (!IsFiniteFloat(factor))
         return;
-    tex->HoldLayers();
-    tex->output.contrast = factor;
-    Edited();
+    OutputSettings s = tex->Output();
+    s.contrast = factor;
+    tex->SetOutput(s);
 }
 
 float VorlithLayersInterface::GetOutputGamma()
 {
-    return tex->output.gamma;
+    return tex->Output().gamma;
 }
 
 void VorlithLayersInterface::SetOutputGamma(float gamma)
 {
     if (!IsFiniteFloat(gamma))
         return;
-    tex->HoldLayers();
-    tex->output.gamma = LimitOutputGamma(gamma);
-    Edited();
+    OutputSettings s = tex->Output();
+    s.gamma = LimitOutputGamma(gamma);
+    tex->SetOutput(s);
 }
 
 BOOL VorlithLayersInterface::GetOutputMono()
 {
-    return tex->output.Mono != 0.0f ? TRUE : FALSE;
+    return tex->Output().Mono != 0.0f ? TRUE : FALSE;
 }
 
 void VorlithLayersInterface::SetOutputMono(BOOL on)
 {
-    tex->HoldLayers();
-    tex->output.Mono = on ? 1.0f : 0.0f;
-    Edited();
+    OutputSettings s = tex->Output();
+    s.Mono = on ? 1.0f : 0.0f;
+    tex->SetOutput(s);
 }
 
 BOOL VorlithLayersInterface::GetOutputClamp()
 {
-    return tex->output.Clamp ? TRUE : FALSE;
+    return tex->Output().Clamp ? TRUE : FALSE;
 }
 
 void VorlithLayersInterface::SetOutputClamp(BOOL on)
 {
-    tex->HoldLayers();
-    tex->output.Clamp = on != FALSE;
-    Edited();
+    OutputSettings s = tex->Output();
+    s.Clamp = on != FALSE;
+    tex->SetOutput(s);
 }

@@ -5,8 +5,9 @@
 //
 //   0x4000  the MtlBase data (name and the rest of the host's material base)
 //   0x5100  layers: int32 count n (1 to VORLITH_MAX_LAYERS), then n records of 32 bytes, one
-//           per layer from the bottom: int32 mapEnabled, int32 maskEnabled, int32 mapUsed, float opasityList,
-//           float red, float green, float blue, int32 modeList
+//           per layer from the bottom, in the order of vorlith_layer_values.h: int32 mapEnabled,
+//           int32 maskEnabled, int32 mapUsed, float opasityList, float red, float green,
+//           float blue, int32 modeList
 //   0x5110  Output settings, 60 bytes: int32 Output_on, int32 Clamp, float alpha, float Mono,
 //           float bright, float contrast, float gamma, float outputShiftHSV[4],
 //           float outputShiftRGB[4]
@@ -35,7 +36,11 @@ enum {
     VORLITH_OUTPUT_CHUNK = 0x5110
 };
 
-static const ULONG kLayerRecordSize = 32;
+// A layer record: the per-layer values in the order of their list, each as it is in memory.
+#define VORLITH_RECORD_BYTES(TYPE, NAME, PARAM, NEW_VALUE, RULE) + sizeof(TYPE)
+static const ULONG kLayerRecordSize = 0 VORLITH_LAYER_VALUES(VORLITH_RECORD_BYTES);
+#undef VORLITH_RECORD_BYTES
+static_assert(kLayerRecordSize == 32, "the layer record of saved scenes is 32 bytes");
 static const ULONG kOutputChunkSize = 60;
 
 // Writing ------------------------------------------------------------------------------------
@@ -78,13 +83,29 @@ private:
     bool ok;
 };
 
+void WriteValue(ChunkWriter& w, int v) { w.Int(v); }
+void WriteValue(ChunkWriter& w, float v) { w.Float(v); }
+void WriteValue(ChunkWriter& w, const Color& c)
+{
+    w.Float(c.r);
+    w.Float(c.g);
+    w.Float(c.b);
+}
+
+void ReadValue(ChunkReader& r, int& v) { v = r.Int(); }
+void ReadValue(ChunkReader& r, float& v) { v = r.Float(); }
+void ReadValue(ChunkReader& r, Color& c)
+{
+    c.r = r.Float();
+    c.g = r.Float();
+    c.b = r.Float();
+}
+
+// One layer's values as a scene holds them.
 struct LayerRecord {
-    int mapEnabled;
-    int maskEnabled;
-    int mapUsed;
-    float opacity;
-    Color color;
-    int mode;
+#define VORLITH_RECORD_FIELD(TYPE, NAME, PARAM, NEW_VALUE, RULE) TYPE NAME;
+    VORLITH_LAYER_VALUES(VORLITH_RECORD_FIELD)
+#undef VORLITH_RECORD_FIELD
 };
 
 } // namespace
@@ -106,14 +127,9 @@ IOResult Vorlith::Save(ISave* isave)
         ChunkWriter w(isave);
         w.Int(layers);
         for (int i = 0; i < layers; ++i) {
-            w.Int(mapEnabled[i]);
-            w.Int(maskEnabled[i]);
-            w.Int(mapUsed[i]);
-            w.Float(opasityList[i]);
-            w.Float(colorList[i].r);
-            w.Float(colorList[i].g);
-            w.Float(colorList[i].b);
-            w.Int(modeList[i]);
+#define VORLITH_WRITE_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) WriteValue(w, layerValues.NAME[i]);
+            VORLITH_LAYER_VALUES(VORLITH_WRITE_VALUE)
+#undef VORLITH_WRITE_VALUE
         }
         isave->EndChunk();
         if (!w.Ok())
@@ -159,14 +175,9 @@ static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
     // file holds ends at the file's end rather than in one large allocation.
     for (int i = 0; i < count && r.Ok(); ++i) {
         LayerRecord rec;
-        rec.mapEnabled = r.Int();
-        rec.maskEnabled = r.Int();
-        rec.mapUsed = r.Int();
-        rec.opacity = r.Float();
-        rec.color.r = r.Float();
-        rec.color.g = r.Float();
-        rec.color.b = r.Float();
-        rec.mode = r.Int();
+#define VORLITH_READ_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) ReadValue(r, rec.NAME);
+        VORLITH_LAYER_VALUES(VORLITH_READ_VALUE)
+#undef VORLITH_READ_VALUE
         if (r.Ok())
             records.Append(1, &rec);
     }
@@ -220,17 +231,13 @@ IOResult Vorlith::Load(ILoad* iload)
             Tab<LayerRecord> records;
             if (ReadLayers(iload, records)) {
                 const int count = records.Count();
-                ResizeLayerTables(count);
+                layerValues.Resize(count);
                 for (int i = 0; i < count; ++i) {
                     const LayerRecord& rec = records[i];
-                    mapEnabled[i] = rec.mapEnabled ? 1 : 0;
-                    maskEnabled[i] = rec.maskEnabled ? 1 : 0;
-                    mapUsed[i] = rec.mapUsed ? 1 : 0;
-                    opasityList[i] = FiniteOr(rec.opacity, opasityList[i]);
-                    colorList[i] = Color(FiniteOr(rec.color.r, colorList[i].r),
-                                         FiniteOr(rec.color.g, colorList[i].g),
-                                         FiniteOr(rec.color.b, colorList[i].b));
-                    modeList[i] = rec.mode;
+#define VORLITH_LOAD_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
+                    layerValues.NAME[i] = RULE::Loaded(rec.NAME, layerValues.NAME[i]);
+                    VORLITH_LAYER_VALUES(VORLITH_LOAD_VALUE)
+#undef VORLITH_LOAD_VALUE
                 }
             }
             break;
@@ -284,12 +291,7 @@ RefTargetHandle Vorlith::Clone(RemapDir& remap)
     copy->mapList.SetCount(mapList.Count());
     for (int e = 0; e < mapList.Count(); ++e)
         copy->mapList[e] = NULL;
-    copy->mapEnabled = mapEnabled;
-    copy->maskEnabled = maskEnabled;
-    copy->mapUsed = mapUsed;
-    copy->opasityList = opasityList;
-    copy->colorList = colorList;
-    copy->modeList = modeList;
+    copy->layerValues = layerValues;
     copy->output = output;
     copy->firstVisible = firstVisible;
 

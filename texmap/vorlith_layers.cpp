@@ -5,48 +5,9 @@
 #include <tchar.h>
 #include <stdio.h>
 
+#include "layer_labels.h"
 #include "macrorec.h"
 #include "vorlith_params.h"
-
-static Color NewLayerColor()
-{
-    return Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY);
-}
-
-// A new layer's values (ivorlith.h); its map and mask are the caller's.
-void Vorlith::SetNewLayerDefaults(int layer)
-{
-    mapEnabled[layer] = VORLITH_NEW_LAYER_SWITCH;
-    maskEnabled[layer] = VORLITH_NEW_LAYER_SWITCH;
-    mapUsed[layer] = VORLITH_NEW_LAYER_SWITCH;
-    colorList[layer] = NewLayerColor();
-    opasityList[layer] = VORLITH_NEW_LAYER_OPACITY;
-    modeList[layer] = VORLITH_NEW_LAYER_MODE;
-}
-
-// Resizes one table to n, keeping its entries and giving those it adds the value fill.
-template <class T>
-static void ResizeKeeping(Tab<T>& table, int n, const T& fill)
-{
-    const int old = table.Count();
-    if (old == n)
-        return;
-    table.SetCount(n);
-    for (int i = old; i < n; ++i)
-        table[i] = fill;
-}
-
-void Vorlith::ResizeLayerTables(int n)
-{
-    if (n < 0)
-        n = 0;
-    ResizeKeeping(mapEnabled, n, VORLITH_NEW_LAYER_SWITCH);
-    ResizeKeeping(maskEnabled, n, VORLITH_NEW_LAYER_SWITCH);
-    ResizeKeeping(mapUsed, n, VORLITH_NEW_LAYER_SWITCH);
-    ResizeKeeping(colorList, n, NewLayerColor());
-    ResizeKeeping(opasityList, n, VORLITH_NEW_LAYER_OPACITY);
-    ResizeKeeping(modeList, n, VORLITH_NEW_LAYER_MODE);
-}
 
 void Vorlith::SetLayerLabel(int layer)
 {
@@ -71,9 +32,16 @@ void Vorlith::LabelIfUnlabelled(int layer)
 
 void Vorlith::SetNumMaps(int n)
 {
+    if (ResizeStack(n))
+        LayersEdited();
+}
+
+// SetNumMaps without its message: true when the number of layers changed.
+bool Vorlith::ResizeStack(int n)
+{
     const int old = NumLayers();
     if (n < 1 || n > VORLITH_MAX_LAYERS || n == old)
-        return;
+        return false;
     // Nothing worked out from the old stack is used while the block's messages go out below.
     ValuesChanged();
     const int oldEntries = mapList.Count();
@@ -112,46 +80,33 @@ void Vorlith::SetNumMaps(int n)
 
     macroRecorder->Disable();
     if (pblock) {
-        pblock->SetCount(pb_map_enabled, n);
-        pblock->SetCount(pb_mask_enabled, n);
-        pblock->SetCount(pb_map_used, n);
-        pblock->SetCount(pb_color_list, n);
-        pblock->SetCount(pb_opasity_list, n);
-        pblock->SetCount(pb_mode_list, n);
+#define VORLITH_BLOCK_COUNT(TYPE, NAME, PARAM, NEW_VALUE, RULE) pblock->SetCount(PARAM, n);
+        VORLITH_LAYER_VALUES(VORLITH_BLOCK_COUNT)
+#undef VORLITH_BLOCK_COUNT
         pblock->SetCount(pb_edit_ids, n);
     }
     // Entries the tables gain take the new-layer defaults even where the tables were shorter
     // than the layer count, so no layer is ever left with unset values.
-    ResizeLayerTables(n);
+    layerValues.Resize(n);
     macroRecorder->Enable();
 
     for (int i = firstNew; i < n; ++i) {
         SetLayerLabel(i);
-        SetNewLayerDefaults(i);
+        layerValues.SetNewLayer(i);
     }
 
     ValuesChanged();
-    NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
-}
-
-// Exchanges entries a and b of a table, when the table holds both.
-template <class T>
-static void SwapEntries(Tab<T>& table, int a, int b)
-{
-    if (a >= table.Count() || b >= table.Count())
-        return;
-    T t = table[a];
-    table[a] = table[b];
-    table[b] = t;
+    return true;
 }
 
 void Vorlith::SwapLayers(int a, int b)
 {
     const int layers = NumLayers();
-    if (a < 0 || b < 0 || a >= layers || b >= layers)
+    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b)
         return;
     HoldLayers();
     ExchangeLayers(a, b);
+    LayersEdited();
 }
 
 // SwapLayers without its checks or its undo record (the caller's).
@@ -159,22 +114,10 @@ void Vorlith::ExchangeLayers(int a, int b)
 {
     plan.Drop();
 
-    SwapEntries(opasityList, a, b);
-    SwapEntries(colorList, a, b);
-    SwapEntries(mapUsed, a, b);
-    SwapEntries(mapEnabled, a, b);
-    SwapEntries(maskEnabled, a, b);
-    SwapEntries(modeList, a, b);
-    if (a < mapUsed.Count())
-        mapUsed[a] = mapUsed[a] ? 1 : 0;
-    if (a < mapEnabled.Count())
-        mapEnabled[a] = mapEnabled[a] ? 1 : 0;
-    if (a < maskEnabled.Count())
-        maskEnabled[a] = maskEnabled[a] ? 1 : 0;
-
+    layerValues.Swap(a, b);
     // Both layers stay ours: the references exchange targets without being released.
-    SwapEntries(mapList, 2 * a, 2 * b);
-    SwapEntries(mapList, 2 * a + 1, 2 * b + 1);
+    LayerValueTables::SwapEntries(mapList, 2 * a, 2 * b);
+    LayerValueTables::SwapEntries(mapList, 2 * a + 1, 2 * b + 1);
     // The viewport's stages show layers by index: they are made again.
     DiscardTexHandles();
 }
@@ -191,10 +134,11 @@ void Vorlith::InsertLayer(int k)
     if (layers >= VORLITH_MAX_LAYERS)
         return;
     if (oddMap)
-        SetNumMaps(layers);
-    SetNumMaps(layers + 1);
+        ResizeStack(layers);
+    ResizeStack(layers + 1);
     for (int i = layers; i > k; --i)
         ExchangeLayers(i, i - 1);
+    LayersEdited();
 }
 
 void Vorlith::DeleteLayer(int k)
@@ -205,7 +149,8 @@ void Vorlith::DeleteLayer(int k)
     HoldLayers();
     for (int i = k; i < layers - 1; ++i)
         ExchangeLayers(i, i + 1);
-    SetNumMaps(layers - 1);
+    ResizeStack(layers - 1);
+    LayersEdited();
 }
 
 void Vorlith::ResetLayers()
@@ -217,16 +162,97 @@ void Vorlith::ResetLayers()
     // Only where no map is referenced (construction, Reset after its references went).
     mapList.ZeroCount();
     mapList.Shrink();
-    SetNumMaps(1);
+    ResizeStack(1);
 
     mapList[0] = NULL;
     mapList[1] = NULL;
-    mapEnabled[0] = VORLITH_NEW_LAYER_SWITCH;
-    maskEnabled[0] = VORLITH_NEW_LAYER_SWITCH;
-    mapUsed[0] = VORLITH_NEW_LAYER_SWITCH;
-    colorList[0] = NewLayerColor();
-    modeList[0] = VORLITH_NEW_LAYER_MODE;
+    layerValues.SetNewLayer(0);
 
     SetDefaultOutputSettings(output);
     macroRecorder->Enable();
+    LayersEdited();
+}
+
+// The Output settings --------------------------------------------------------------------------
+
+static bool SameOutput(const OutputSettings& a, const OutputSettings& b)
+{
+    return a.Output_on == b.Output_on && a.Clamp == b.Clamp && SameValue(a.alpha, b.alpha)
+        && SameValue(a.Mono, b.Mono) && SameValue(a.bright, b.bright)
+        && SameValue(a.contrast, b.contrast) && SameValue(a.gamma, b.gamma)
+        && SameValue(a.outputShiftHSV, b.outputShiftHSV)
+        && SameValue(a.outputShiftRGB, b.outputShiftRGB);
+}
+
+bool Vorlith::SetOutput(const OutputSettings& next)
+{
+    if (SameOutput(output, next))
+        return false;
+    HoldLayers();
+    output = next;
+    LayersEdited();
+    return true;
+}
+
+// What the editor shows --------------------------------------------------------------------------
+
+int Vorlith::FirstVisibleLayer(int rows) const
+{
+    const int last = NumLayers() - rows;
+    int first = firstVisible > last ? last : firstVisible;
+    return first < 0 ? 0 : first;
+}
+
+void Vorlith::ShowLayersFrom(int first, int rows)
+{
+    firstVisible = first;
+    firstVisible = FirstVisibleLayer(rows);
+}
+
+// The block's index label of a layer, written only when it changes: a write is a change of the
+// block, which would make the texture reload its editor again.
+void Vorlith::StoreIndexLabel(int layer, const MCHAR* text)
+{
+    if (!pblock || layer >= pblock->Count(pb_edit_ids))
+        return;
+    const MCHAR* stored = NULL;
+    Interval ignored = FOREVER;
+    if (pblock->GetValue(pb_edit_ids, 0, stored, ignored, layer) && stored
+        && _tcscmp(stored, text) == 0)
+        return;
+    pblock->SetValue(pb_edit_ids, 0, text, layer);
+}
+
+// The layer's label in its map's and mask's names, in place of a label they carry already.
+void Vorlith::NameLayerMaps(int layer)
+{
+    Texmap* map = mapList[2 * layer];
+    if (map) {
+        const MSTR name = map->GetName();
+        map->SetName(MapLabel(layer, layerValues.modeList[layer], layerValues.opasityList[layer],
+                              StripLayerLabel(name.data()).data()));
+    }
+    Texmap* mask = mapList[2 * layer + 1];
+    if (mask) {
+        const MSTR name = mask->GetName();
+        mask->SetName(MaskLabel(layer, StripLayerLabel(name.data()).data()));
+    }
+}
+
+void Vorlith::LabelForEditor(int first, int rows)
+{
+    const int layers = NumUsableLayers();
+    for (int layer = first; layer < layers && layer - first < rows; ++layer) {
+        if (layer < 0)
+            continue;
+        NameLayerMaps(layer);
+        MSTR index;
+        if (layer == 0)
+            index = _T("B:");
+        else
+            index.printf(_T("%d"), layer);
+        StoreIndexLabel(layer, index.data());
+    }
+    output.outputShiftHSV.a = 0.0f;
+    output.outputShiftRGB.a = 0.0f;
 }

@@ -69,16 +69,13 @@ private:
     Tab<RefTargetHandle> refs;
 };
 
+} // namespace
+
 // The texture's own values. Its map list is held by the keeper: entries firstMap onwards.
 struct VorlithValues {
     int firstMap;
     int mapCount;
-    Tab<int> mapEnabled;
-    Tab<int> maskEnabled;
-    Tab<int> mapUsed;
-    Tab<float> opasityList;
-    Tab<Color> colorList;
-    Tab<int> modeList;
+    LayerValueTables layerValues;
     OutputSettings output;
 
     VorlithValues() : firstMap(0), mapCount(0) { SetDefaultOutputSettings(output); }
@@ -89,12 +86,7 @@ struct VorlithValues {
         firstMap = keeper.NumRefs();
         for (int e = 0; e < mapCount; ++e)
             keeper.Keep(tex.mapList[e]);
-        mapEnabled = tex.mapEnabled;
-        maskEnabled = tex.maskEnabled;
-        mapUsed = tex.mapUsed;
-        opasityList = tex.opasityList;
-        colorList = tex.colorList;
-        modeList = tex.modeList;
+        layerValues = tex.layerValues;
         output = tex.output;
     }
 
@@ -119,15 +111,12 @@ struct VorlithValues {
                 tex.mapList[e] = NULL;
         }
         theHold.Resume();
-        tex.mapEnabled = mapEnabled;
-        tex.maskEnabled = maskEnabled;
-        tex.mapUsed = mapUsed;
-        tex.opasityList = opasityList;
-        tex.colorList = colorList;
-        tex.modeList = modeList;
+        tex.layerValues = layerValues;
         tex.output = output;
     }
 };
+
+namespace {
 
 class VorlithRestore : public RestoreObj {
 public:
@@ -151,7 +140,7 @@ public:
         if (accepted)
             Give(after);
     }
-    int Size() { return before.mapCount + after.mapCount + 8 * before.modeList.Count(); }
+    int Size() { return before.mapCount + after.mapCount + 8 * before.layerValues.modeList.Count(); }
     MSTR Description() { return MSTR(_T("Vorlith layers")); }
 
 private:

@@ -130,9 +130,9 @@ int Vorlith::PickViewportLayers(int cap, bool needUsed, Texmap* maps[kMaxViewpor
         return 0;
     const int layers = NumUsableLayers();
     for (int i = 0; i < layers; ++i) {
-        if (!mapEnabled[i] || !mapList[2 * i])
+        if (!layerValues.mapEnabled[i] || !mapList[2 * i])
             continue;
-        if (needUsed && !mapUsed[i])
+        if (needUsed && !layerValues.mapUsed[i])
             continue;
         maps[n] = mapList[2 * i];
         stageLayer[n] = i;

@@ -58,9 +58,10 @@ float& Member(OutputSettings& o, OutputValue v)
 }
 
 // The value as its spinner shows it.
-float Shown(OutputSettings& o, OutputValue v)
+float Shown(const OutputSettings& o, OutputValue v)
 {
-    return InPercent(v) ? Member(o, v) * 100.0f : Member(o, v);
+    OutputSettings copy = o;
+    return InPercent(v) ? Member(copy, v) * 100.0f : Member(copy, v);
 }
 
 // Mono is kept as a float; as an integer it is on from 1 away from 0 (and a NaN is off).
@@ -83,6 +84,9 @@ INT_PTR VorlithDlg::OutputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*l
     case WM_DESTROY:
         hOutput = NULL;
         break;
+    case WM_PAINT:
+        ReloadIfInvalid();
+        break;
     case WM_COMMAND:
         OnOutputCommand(LOWORD(wParam));
         break;
@@ -98,7 +102,7 @@ void VorlithDlg::InitOutput(HWND hwnd)
 {
     if (!theTex)
         return;
-    OutputSettings& o = theTex->output;
+    const OutputSettings& o = theTex->Output();
     CheckDlgButton(hwnd, IDC_OUT_ON, o.Output_on ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_OUT_CLAMP, o.Clamp ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_OUT_MONO, MonoOn(o.Mono) ? BST_CHECKED : BST_UNCHECKED);
@@ -141,15 +145,13 @@ void VorlithDlg::OnOutputCommand(int id)
 {
     if (!theTex || !hOutput || !IsWindow(hOutput))
         return;
-    OutputSettings& o = theTex->output;
+    OutputSettings o = theTex->Output();
     const bool checked = IsDlgButtonChecked(hOutput, id) == BST_CHECKED;
     if (id != IDC_OUT_ON && id != IDC_OUT_CLAMP && id != IDC_OUT_MONO && id != IDC_OUT_RESET)
         return;
-    BeginValueStep();
     switch (id) {
     case IDC_OUT_ON:
         o.Output_on = checked;
-        EnableOutputControls(checked);
         break;
     case IDC_OUT_CLAMP:
         o.Clamp = checked;
@@ -165,8 +167,9 @@ void VorlithDlg::OnOutputCommand(int id)
         break;
     }
     }
+    BeginStep();
+    theTex->SetOutput(o);
     AcceptStep(id == IDC_OUT_RESET ? IDS_UNDO_RESET_OUTPUT : IDS_PARAM_CHANGE);
-    Edited();
     UpdateControls();
     TellMaterialEditor();
 }
@@ -186,10 +189,11 @@ void VorlithDlg::OnOutputValue(int id)
         const float shown = spin->GetFVal();
         ReleaseISpinner(spin);
         if (IsFiniteFloat(shown)) {
-            BeginValueStep();
-            Member(theTex->output, s.value) = InPercent(s.value) ? shown * 0.01f : shown;
+            OutputSettings o = theTex->Output();
+            Member(o, s.value) = InPercent(s.value) ? shown * 0.01f : shown;
+            BeginStep();
+            theTex->SetOutput(o);
             AcceptStep(IDS_PARAM_CHANGE);
-            Edited();
         }
         break;
     }
@@ -197,14 +201,12 @@ void VorlithDlg::OnOutputValue(int id)
     TellMaterialEditor();
 }
 
-// The end of every refresh: the rollout shows the texture's Output settings.
+// Part of every refresh: the rollout shows the texture's Output settings.
 void VorlithDlg::RefreshOutput()
 {
     if (!theTex)
         return;
-    OutputSettings& o = theTex->output;
-    o.outputShiftHSV.a = 0.0f;
-    o.outputShiftRGB.a = 0.0f;
+    const OutputSettings& o = theTex->Output();
     if (!hOutput || !IsWindow(hOutput))
         return;
     for (int i = 0; i < OUT_VALUES; ++i) {

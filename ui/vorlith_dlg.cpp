@@ -5,6 +5,7 @@
 #include "blend_modes.h"
 #include "count_dialogs.h"
 #include "layer_labels.h"
+#include "row_texts.h"
 #include "resource.h"
 #include "vorlith_params.h"
 #include "vorlith_values.h"
@@ -66,8 +67,8 @@ static void Detach(HWND hwnd)
 
 VorlithDlg::~VorlithDlg()
 {
-    if (theTex && theTex->paramDlg == static_cast<VorlithEditor*>(this))
-        theTex->paramDlg = NULL;
+    if (theTex)
+        theTex->ForgetEditor(this);
     ReleaseRowControls();
     Detach(hPanel);
     Detach(hOutput);
@@ -99,10 +100,10 @@ void VorlithDlg::SetThing(ReferenceTarget* m)
     // Only a texture of this class: anything else leaves the dialog as it is.
     if (!m || m->ClassID() != VORLITH_CLASS_ID || m->SuperClassID() != TEXMAP_CLASS_ID)
         return;
-    if (theTex && theTex->paramDlg == static_cast<VorlithEditor*>(this))
-        theTex->paramDlg = NULL;
+    if (theTex)
+        theTex->ForgetEditor(this);
     theTex = static_cast<Vorlith*>(m);
-    theTex->paramDlg = this;
+    theTex->SetEditor(this);
     colorDragLayer = -1;
     UpdateControls();
 }
@@ -138,7 +139,7 @@ int VorlithDlg::FindSubTexFromHWND(HWND hwnd)
     for (int r = 0; r < LAYER_ROWS; ++r) {
         for (int k = 0; k < 2; ++k) {
             if (mapButtons[r][k] && mapButtons[r][k]->GetHwnd() == hwnd) {
-                const int layer = theTex->firstVisible + r;
+                const int layer = FirstRowLayer() + r;
                 return HasLayer(layer) ? 2 * layer + k : -1;
             }
         }
@@ -158,13 +159,30 @@ INT_PTR VorlithDlg::Execute(int /*cmd*/, ULONG_PTR /*arg1*/, ULONG_PTR /*arg2*/,
 
 // VorlithEditor ------------------------------------------------------------------------------
 
+// Both rollouts are marked: whichever of them is open reloads the editor when it next paints,
+// whether the other is open or closed.
 void VorlithDlg::Invalidate()
 {
     valid = 0;
-    if (IsLive(hPanel)) {
-        RECT corner = {0, 0, 10, 10};
+    RECT corner = {0, 0, 10, 10};
+    if (IsLive(hPanel))
         InvalidateRect(hPanel, &corner, FALSE);
+    if (IsLive(hOutput))
+        InvalidateRect(hOutput, &corner, FALSE);
+}
+
+// A rollout paints: a change the texture told of is shown now, once.
+void VorlithDlg::ReloadIfInvalid()
+{
+    if (!valid) {
+        valid = 1;
+        ReloadDialog();
     }
+}
+
+int VorlithDlg::FirstRowLayer() const
+{
+    return theTex ? theTex->FirstVisibleLayer(LAYER_ROWS) : 0;
 }
 
 IMtlParams* VorlithDlg::GetMtlParams()
@@ -192,26 +210,13 @@ void VorlithDlg::UpdateTexture()
     theTex->Update(ip ? ip->GetTime() : 0, scratch);
 }
 
-// After a write of the texture's tables or Output settings.
-void VorlithDlg::Edited()
-{
-    if (theTex)
-        theTex->LayersEdited();
-}
-
-// Every action of the editor is one undo step, named for the user: what it records between
-// BeginStep and AcceptStep (the texture's values before each write, the references and block
-// counts a layer operation changes). An action that changed nothing leaves no step.
+// Every action of the editor is one undo step, named for the user: what the texture's
+// operations record between BeginStep and AcceptStep (its values before each change, the
+// references and block counts a layer operation changes). An action that changed nothing
+// leaves no step.
 void VorlithDlg::BeginStep()
 {
     theHold.Begin();
-}
-
-// A step that writes the texture's values directly: their record is put first.
-void VorlithDlg::BeginValueStep()
-{
-    BeginStep();
-    theTex->HoldLayers();
 }
 
 void VorlithDlg::AcceptStep(int labelId)
@@ -227,16 +232,6 @@ void VorlithDlg::TellMaterialEditor()
 
 // The refresh --------------------------------------------------------------------------------
 
-// Keeps the rows inside the stack: 0 <= firstVisible <= max(0, layers - 6).
-void VorlithDlg::ClampFirstVisible()
-{
-    const int layers = theTex->NumLayers();
-    if (theTex->firstVisible > layers - LAYER_ROWS)
-        theTex->firstVisible = layers - LAYER_ROWS;
-    if (theTex->firstVisible < 0)
-        theTex->firstVisible = 0;
-}
-
 void VorlithDlg::SetScrollBar()
 {
     if (!theTex || !IsLive(hScroll))
@@ -244,18 +239,29 @@ void VorlithDlg::SetScrollBar()
     const int layers = theTex->NumLayers();
     const int last = layers > LAYER_ROWS ? layers - LAYER_ROWS : 0;
     SetScrollRange(hScroll, SB_CTL, 0, last, FALSE);
-    SetScrollPos(hScroll, SB_CTL, theTex->firstVisible, TRUE);
+    SetScrollPos(hScroll, SB_CTL, FirstRowLayer(), TRUE);
     EnableWindow(hScroll, layers > LAYER_ROWS ? TRUE : FALSE);
 }
 
+// The texture brought up to date and its labels written where the rows show it (the texture's
+// operations), then the refresh.
 void VorlithDlg::UpdateControls()
 {
     if (!theTex)
         return;
-    ClampFirstVisible();
-    SetScrollBar();
     UpdateTexture();
-    UpdateLabels();
+    theTex->LabelForEditor(FirstRowLayer(), LAYER_ROWS);
+    Refresh();
+}
+
+// The refresh: every control of both rollouts from the texture. It only reads.
+void VorlithDlg::Refresh()
+{
+    if (!theTex)
+        return;
+    SetScrollBar();
+    RefreshRowTexts();
+    RefreshOutput();
     if (!IsLive(hPanel))
         return;
     const int layers = theTex->NumLayers();
@@ -305,11 +311,13 @@ void VorlithDlg::HideRow(int row)
 
 void VorlithDlg::ShowRow(int row)
 {
-    const int layer = theTex->firstVisible + row;
+    const int layer = FirstRowLayer() + row;
     if (!HasLayer(layer)) {
         HideRow(row);
         return;
     }
+    const bool mapOn = theTex->GetLayerValue<LAYER_VALUE_mapEnabled>(layer) != 0;
+    const bool maskOn = theTex->GetLayerValue<LAYER_VALUE_maskEnabled>(layer) != 0;
     if (layer == 0) {
         // The base layer: always composited, so no used switch, opacity or mode. Its map and
         // mask buttons follow their switches; the switches and the swatch stay enabled.
@@ -320,13 +328,13 @@ void VorlithDlg::ShowRow(int row)
         SetRowControl(row, ROW_OPACITY_SPIN, false, true);
         SetRowControl(row, ROW_MODE, false, true);
         SetRowControl(row, ROW_COLOR, true, true);
-        SetRowControl(row, ROW_MAP, true, theTex->mapEnabled[0] != 0);
+        SetRowControl(row, ROW_MAP, true, mapOn);
         SetRowControl(row, ROW_MAP_ENABLED, true, true);
-        SetRowControl(row, ROW_MASK, true, theTex->maskEnabled[0] != 0);
+        SetRowControl(row, ROW_MASK, true, maskOn);
         SetRowControl(row, ROW_MASK_ENABLED, true, true);
         return;
     }
-    const bool used = theTex->mapUsed[layer] != 0;
+    const bool used = theTex->GetLayerValue<LAYER_VALUE_mapUsed>(layer) != 0;
     SetRowControl(row, ROW_FRAME, true, true);
     SetRowControl(row, ROW_INDEX, true, true);
     SetRowControl(row, ROW_USED, true, true);
@@ -334,50 +342,41 @@ void VorlithDlg::ShowRow(int row)
     SetRowControl(row, ROW_OPACITY_SPIN, true, used);
     SetRowControl(row, ROW_MODE, true, used);
     SetRowControl(row, ROW_COLOR, true, used);
-    SetRowControl(row, ROW_MAP, true, used && theTex->mapEnabled[layer] != 0);
+    SetRowControl(row, ROW_MAP, true, used && mapOn);
     SetRowControl(row, ROW_MAP_ENABLED, true, used);
-    SetRowControl(row, ROW_MASK, true, used && theTex->maskEnabled[layer] != 0);
+    SetRowControl(row, ROW_MASK, true, used && maskOn);
     SetRowControl(row, ROW_MASK_ENABLED, true, used);
 }
 
+// The labels written again (a sub-map was assigned or renamed) and the rows' texts shown.
 void VorlithDlg::UpdateLabels()
 {
     if (!theTex)
         return;
-    const int layers = theTex->NumLayers();
-    for (int layer = theTex->firstVisible;
-         layer < layers && layer - theTex->firstVisible < LAYER_ROWS; ++layer) {
-        if (HasLayer(layer))
-            LabelRow(layer - theTex->firstVisible, layer);
-    }
+    theTex->LabelForEditor(FirstRowLayer(), LAYER_ROWS);
+    RefreshRowTexts();
     RefreshOutput();
 }
 
-// The texts and values of one row. The layer's map and mask carry the row's label in their
-// names, so the track view and the material editor show layer, mode and opacity.
-void VorlithDlg::LabelRow(int row, int layer)
+void VorlithDlg::RefreshRowTexts()
 {
-    Texmap* map = theTex->mapList[2 * layer];
-    Texmap* mask = theTex->mapList[2 * layer + 1];
-
-    MSTR mapText = map ? map->GetName() : ResString(IDS_NONE);
-    const MSTR mapLabel = MapLabel(layer, theTex->modeList[layer], theTex->opasityList[layer],
-                                   StripLayerLabel(mapText.data()).data());
-    if (map) {
-        map->SetName(mapLabel);
-        mapText = map->GetFullName();
+    const int first = FirstRowLayer();
+    const int layers = theTex->NumLayers();
+    for (int layer = first; layer < layers && layer - first < LAYER_ROWS; ++layer) {
+        if (HasLayer(layer))
+            RefreshRow(layer - first, layer);
     }
+}
+
+// The texts and values of one row, the map and mask buttons with their sub-maps' names.
+void VorlithDlg::RefreshRow(int row, int layer)
+{
+    Texmap* map = theTex->MapEntry(2 * layer);
+    Texmap* mask = theTex->MapEntry(2 * layer + 1);
     if (mapButtons[row][0])
-        mapButtons[row][0]->SetText(mapText.data());
-
-    MSTR maskText = mask ? mask->GetName() : ResString(IDS_MASK_NONE);
-    const MSTR maskLabel = MaskLabel(layer, StripLayerLabel(maskText.data()).data());
-    if (mask) {
-        mask->SetName(maskLabel);
-        maskText = mask->GetFullName();
-    }
+        mapButtons[row][0]->SetText((map ? map->GetFullName() : ResString(IDS_NONE)).data());
     if (mapButtons[row][1])
-        mapButtons[row][1]->SetText(maskText.data());
+        mapButtons[row][1]->SetText((mask ? mask->GetFullName() : ResString(IDS_MASK_NONE)).data());
 
     MSTR index;
     if (layer == 0)
@@ -386,38 +385,26 @@ void VorlithDlg::LabelRow(int row, int layer)
         index.printf(_T("%d"), layer);
     if (indexEdits[row])
         indexEdits[row]->SetText(index.data());
-    StoreIndexLabel(layer, index.data());
 
     if (!IsLive(hPanel))
         return;
-    SetCheckBox(hPanel, kRowControlIds[ROW_MAP_ENABLED][row], theTex->mapEnabled[layer]);
-    SetCheckBox(hPanel, kRowControlIds[ROW_MASK_ENABLED][row], theTex->maskEnabled[layer]);
-    SetCheckBox(hPanel, kRowControlIds[ROW_USED][row], theTex->mapUsed[layer]);
+    SetCheckBox(hPanel, kRowControlIds[ROW_MAP_ENABLED][row],
+                theTex->GetLayerValue<LAYER_VALUE_mapEnabled>(layer));
+    SetCheckBox(hPanel, kRowControlIds[ROW_MASK_ENABLED][row],
+                theTex->GetLayerValue<LAYER_VALUE_maskEnabled>(layer));
+    SetCheckBox(hPanel, kRowControlIds[ROW_USED][row],
+                theTex->GetLayerValue<LAYER_VALUE_mapUsed>(layer));
     SetSwatch(row, layer);
     ISpinnerControl* spin = GetISpinner(GetDlgItem(hPanel, kRowControlIds[ROW_OPACITY_SPIN][row]));
     if (spin) {
-        spin->SetValue(theTex->opasityList[layer], FALSE);
+        spin->SetValue(theTex->GetLayerValue<LAYER_VALUE_opasityList>(layer), FALSE);
         ReleaseISpinner(spin);
     }
     // A mode the list does not have (a script's or a newer scene's) shows no selection.
-    const int mode = theTex->modeList[layer];
+    const int mode = theTex->GetLayerValue<LAYER_VALUE_modeList>(layer);
     HWND list = GetDlgItem(hPanel, kRowControlIds[ROW_MODE][row]);
     if (list)
         SendMessage(list, CB_SETCURSEL, mode >= 0 && mode < BLEND_MODE_COUNT ? mode : -1, 0);
-}
-
-// The block's index label of a layer, written only when it changes: a write is a change of the
-// block, which would make the texture reload its editor again.
-void VorlithDlg::StoreIndexLabel(int layer, const MCHAR* text)
-{
-    IParamBlock2* pb = theTex->pblock;
-    if (!pb || layer >= pb->Count(pb_edit_ids))
-        return;
-    const MCHAR* stored = NULL;
-    Interval ignored = FOREVER;
-    if (pb->GetValue(pb_edit_ids, 0, stored, ignored, layer) && stored && _tcscmp(stored, text) == 0)
-        return;
-    pb->SetValue(pb_edit_ids, 0, text, layer);
 }
 
 void VorlithDlg::SetSwatch(int row, int layer)
@@ -425,7 +412,7 @@ void VorlithDlg::SetSwatch(int row, int layer)
     IColorSwatch* swatch = GetIColorSwatch(GetDlgItem(hPanel, kRowControlIds[ROW_COLOR][row]));
     if (!swatch)
         return;
-    swatch->SetColor(SwatchColor(theTex->colorList[layer]), FALSE);
+    swatch->SetColor(SwatchColor(theTex->GetLayerValue<LAYER_VALUE_colorList>(layer)), FALSE);
     ReleaseIColorSwatch(swatch);
 }
 
@@ -433,11 +420,11 @@ void VorlithDlg::UpdateColors()
 {
     if (!theTex || !IsLive(hPanel))
         return;
+    const int first = FirstRowLayer();
     const int layers = theTex->NumLayers();
-    for (int layer = theTex->firstVisible;
-         layer < layers && layer - theTex->firstVisible < LAYER_ROWS; ++layer) {
+    for (int layer = first; layer < layers && layer - first < LAYER_ROWS; ++layer) {
         if (HasLayer(layer))
-            SetSwatch(layer - theTex->firstVisible, layer);
+            SetSwatch(layer - first, layer);
     }
 }
 
@@ -447,7 +434,7 @@ void VorlithDlg::OnScroll(int code, int pos)
 {
     if (!theTex)
         return;
-    int& first = theTex->firstVisible;
+    int first = FirstRowLayer();
     switch (code) {
     case SB_LINEUP: first -= 1; break;
     case SB_LINEDOWN: first += 1; break;
@@ -457,8 +444,7 @@ void VorlithDlg::OnScroll(int code, int pos)
     case SB_THUMBTRACK: first = pos; break;
     default: return;
     }
-    ClampFirstVisible();
-    UpdateLabels();
+    theTex->ShowLayersFrom(first, LAYER_ROWS);
     UpdateControls();
 }
 
@@ -469,14 +455,13 @@ void VorlithDlg::OnModeSelected(int row)
     HWND list = GetDlgItem(hPanel, kRowControlIds[ROW_MODE][row]);
     if (!list)
         return;
-    const int layer = theTex->firstVisible + row;
+    const int layer = FirstRowLayer() + row;
     const LRESULT selected = SendMessage(list, CB_GETCURSEL, 0, 0);
     // No selection stores nothing: the layer keeps its mode, known to the list or not.
-    if (HasLayer(layer) && selected >= 0 && selected < BLEND_MODE_COUNT) {
-        BeginValueStep();
-        theTex->modeList[layer] = (int)selected;
+    if (selected >= 0 && selected < BLEND_MODE_COUNT) {
+        BeginStep();
+        theTex->SetLayerValue<LAYER_VALUE_modeList>(layer, (int)selected);
         AcceptStep(IDS_PARAM_CHANGE);
-        Edited();
     }
     UpdateControls();
     TellMaterialEditor();
@@ -516,10 +501,7 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         break;
     case WM_PAINT:
         // Change notifications only mark the dialog; it reloads once, when it next paints.
-        if (!valid) {
-            valid = 1;
-            ReloadDialog();
-        }
+        ReloadIfInvalid();
         break;
     case WM_VSCROLL:
         OnScroll(LOWORD(wParam), (short)HIWORD(wParam));
@@ -625,15 +607,17 @@ void VorlithDlg::OnLayersCommand(int id, int code)
 
 void VorlithDlg::OnSwitch(int row, RowControl kind, int id)
 {
-    const int layer = theTex->firstVisible + row;
-    if (HasLayer(layer) && IsLive(hPanel)) {
+    const int layer = FirstRowLayer() + row;
+    if (IsLive(hPanel)) {
         const int on = IsDlgButtonChecked(hPanel, id) == BST_CHECKED ? 1 : 0;
-        Tab<int>& table = kind == ROW_USED ? theTex->mapUsed
-                        : kind == ROW_MAP_ENABLED ? theTex->mapEnabled : theTex->maskEnabled;
-        BeginValueStep();
-        table[layer] = on;
+        BeginStep();
+        if (kind == ROW_USED)
+            theTex->SetLayerValue<LAYER_VALUE_mapUsed>(layer, on);
+        else if (kind == ROW_MAP_ENABLED)
+            theTex->SetLayerValue<LAYER_VALUE_mapEnabled>(layer, on);
+        else
+            theTex->SetLayerValue<LAYER_VALUE_maskEnabled>(layer, on);
         AcceptStep(IDS_PARAM_CHANGE);
-        Edited();
     }
     UpdateControls();
     TellMaterialEditor();
@@ -643,7 +627,7 @@ void VorlithDlg::OnSwitch(int row, RowControl kind, int id)
 // editor acts on it after this handler has returned (it may close this dialog).
 void VorlithDlg::OnMapButton(int row, RowControl kind)
 {
-    const int layer = theTex->firstVisible + row;
+    const int layer = FirstRowLayer() + row;
     if (HasLayer(layer) && hwmedit) {
         const int slot = 2 * layer + (kind == ROW_MASK ? 1 : 0);
         PostMessage(hwmedit, WM_TEXMAP_BUTTON, (WPARAM)slot,
@@ -689,8 +673,6 @@ void VorlithDlg::OnAdd()
             BeginStep();
             theTex->InsertLayer(n);
             AcceptStep(IDS_UNDO_INSERT_LAYER);
-            if (theTex->NumLayers() != layers)
-                Edited();
             UpdateControls();
         }
     } else {
@@ -715,8 +697,6 @@ void VorlithDlg::OnDelete()
             BeginStep();
             theTex->DeleteLayer(n);
             AcceptStep(IDS_UNDO_DELETE_LAYER);
-            if (theTex->NumLayers() != layers)
-                Edited();
             UpdateControls();
         }
         UpdateControls();
@@ -737,17 +717,14 @@ void VorlithDlg::OnOpacitySpinnerUp(int id)
     RowControl kind = ROW_FRAME;
     if (!theTex || !FindRowControl(id, row, kind) || kind != ROW_OPACITY_SPIN)
         return;
-    const int layer = theTex->firstVisible + row;
+    const int layer = FirstRowLayer() + row;
     ISpinnerControl* spin = IsLive(hPanel) ? GetISpinner(GetDlgItem(hPanel, id)) : NULL;
     if (spin) {
         const float percent = spin->GetFVal();
         ReleaseISpinner(spin);
-        if (HasLayer(layer) && IsFiniteFloat(percent)) {
-            BeginValueStep();
-            theTex->opasityList[layer] = percent;
-            AcceptStep(IDS_PARAM_CHANGE);
-            Edited();
-        }
+        BeginStep();
+        theTex->SetLayerValue<LAYER_VALUE_opasityList>(layer, percent);
+        AcceptStep(IDS_PARAM_CHANGE);
     }
     UpdateControls();
     TellMaterialEditor();
@@ -762,35 +739,30 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
     RowControl kind = ROW_FRAME;
     if (!theTex || !FindRowControl(id, row, kind) || kind != ROW_COLOR)
         return;
-    const int layer = theTex->firstVisible + row;
-    if (released)
-        BeginStep();
-    bool stored = false;
+    const int layer = FirstRowLayer() + row;
     IColorSwatch* swatch = IsLive(hPanel) ? GetIColorSwatch(GetDlgItem(hPanel, id)) : NULL;
     if (swatch) {
         const Color c = ColorOfSwatch(swatch->GetColor());
         ReleaseIColorSwatch(swatch);
-        if (HasLayer(layer)) {
-            const bool dragging = colorDragLayer == layer;
-            if (released) {
-                // The step starts from the colour before the drag.
-                if (dragging)
-                    theTex->colorList[layer] = colorBeforeDrag;
-                theTex->HoldLayers();
-                colorDragLayer = -1;
-            } else if (!dragging) {
+        const bool dragging = colorDragLayer == layer;
+        if (released) {
+            // One step, from the colour before the drag when there was one.
+            BeginStep();
+            if (dragging)
+                theTex->SetLayerValueAfterDrag<LAYER_VALUE_colorList>(layer, colorBeforeDrag, c);
+            else
+                theTex->SetLayerValue<LAYER_VALUE_colorList>(layer, c);
+            AcceptStep(IDS_PARAM_CHANGE);
+            colorDragLayer = -1;
+        } else {
+            if (!dragging && HasLayer(layer)) {
                 colorDragLayer = layer;
-                colorBeforeDrag = theTex->colorList[layer];
+                colorBeforeDrag = theTex->GetLayerValue<LAYER_VALUE_colorList>(layer);
             }
-            theTex->colorList[layer] = c;
-            stored = true;
+            theTex->SetLayerValue<LAYER_VALUE_colorList>(layer, c);
         }
     }
     UpdateColors();
-    if (released)
-        AcceptStep(IDS_PARAM_CHANGE);
-    if (stored)
-        Edited();
     if (released)
         TellMaterialEditor();
     UpdateControls();
@@ -800,8 +772,7 @@ void VorlithDlg::OnLayersEnter(int id)
 {
     if (!theTex)
         return;
-    const int first = theTex->firstVisible;
-    bool edited = false;
+    const int first = FirstRowLayer();
     for (int r = 0; r < LAYER_ROWS; ++r) {
         if (id == kRowControlIds[ROW_OPACITY_EDIT][r]) {
             ISpinnerControl* spin = IsLive(hPanel)
@@ -809,23 +780,17 @@ void VorlithDlg::OnLayersEnter(int id)
             if (spin) {
                 const float percent = spin->GetFVal();
                 ReleaseISpinner(spin);
-                if (HasLayer(first + r) && IsFiniteFloat(percent)) {
-                    BeginValueStep();
-                    theTex->opasityList[first + r] = percent;
-                    AcceptStep(IDS_PARAM_CHANGE);
-                    edited = true;
-                }
+                BeginStep();
+                theTex->SetLayerValue<LAYER_VALUE_opasityList>(first + r, percent);
+                AcceptStep(IDS_PARAM_CHANGE);
             }
         }
         if (id == kRowControlIds[ROW_INDEX][r]) {
             BeginStep();
-            if (MoveLayer(r))
-                edited = true;
+            MoveLayer(r);
             AcceptStep(IDS_UNDO_MOVE_LAYER);
         }
     }
-    if (edited)
-        Edited();
     UpdateControls();
     TellMaterialEditor();
 }
@@ -833,29 +798,24 @@ void VorlithDlg::OnLayersEnter(int id)
 // Moving a layer by its number: the number typed into row r's index field and the number the
 // row showed (its block label) exchange their layers. Text that is not a whole number moves
 // nothing; the refresh writes the row's number back into the field.
-bool VorlithDlg::MoveLayer(int row)
+void VorlithDlg::MoveLayer(int row)
 {
-    const int layer = theTex->firstVisible + row;
-    IParamBlock2* pb = theTex->pblock;
+    const int layer = FirstRowLayer() + row;
+    IParamBlock2* pb = theTex->GetParamBlock(0);
     if (!indexEdits[row] || !pb || !HasLayer(layer) || layer >= pb->Count(pb_edit_ids))
-        return false;
+        return;
     TCHAR text[20];
     text[0] = 0;
     indexEdits[row]->GetText(text, sizeof(text) / sizeof(text[0]));
     int target = 0;
     if (!ParseWholeNumber(text, target))
-        return false;
+        return;
     const MCHAR* shown = NULL;
     Interval ignored = FOREVER;
     if (!pb->GetValue(pb_edit_ids, 0, shown, ignored, layer) || !shown)
-        return false;
-    const int from = _wtoi(shown);
-    const int layers = theTex->NumLayers();
-    const bool moves = target >= 0 && target < layers && from >= 0 && from < layers
-                    && target != from;
-    theTex->SwapLayers(target, from);
+        return;
+    theTex->SwapLayers(target, _wtoi(shown));
     UpdateLabels();
-    return moves;
 }
 
 // About rollout ------------------------------------------------------------------------------

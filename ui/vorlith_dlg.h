@@ -77,20 +77,20 @@ private:
     void OnOpacitySpinnerUp(int id);
     void OnColorChange(int id, BOOL released);
     void OnLayersEnter(int id);
-    bool MoveLayer(int row);
-    void LabelRow(int row, int layer);
-    void StoreIndexLabel(int layer, const MCHAR* text);
+    void MoveLayer(int row);
+    void RefreshRowTexts();
+    void RefreshRow(int row, int layer);
     void ShowRow(int row);
     void HideRow(int row);
     void SetRowControl(int row, RowControl kind, bool shown, bool enabled);
     void SetSwatch(int row, int layer);
     void SetScrollBar();
-    void ClampFirstVisible();
+    int FirstRowLayer() const;
     bool HasLayer(int layer) const;
     void UpdateTexture();
-    void Edited();
+    void Refresh();
+    void ReloadIfInvalid();
     void BeginStep();
-    void BeginValueStep();
     void AcceptStep(int labelId);
     void TellMaterialEditor();
 

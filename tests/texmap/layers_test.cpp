@@ -245,7 +245,8 @@ TEST_F(LayerList, SetNumMapsMessages)
     layers->SetNumLayers(3);
 
     // The texture's own mapList has its new size before the block's first count changes, and
-    // the per-layer counts change with the macro recorder off, in the order of the block.
+    // the per-layer counts change with the macro recorder off, in the order of the per-layer
+    // value list (texmap/vorlith_layer_values.h).
     std::vector<ParamID> order;
     for (const SeenMessage& m : blockWatcher.seen) {
         if (m.message != REFMSG_CHANGE)
@@ -260,7 +261,7 @@ TEST_F(LayerList, SetNumMapsMessages)
     }
     ASSERT_GE(order.size(), 7u);
     const ParamID expected[] = {pb_map_list, pb_map_enabled, pb_mask_enabled, pb_map_used,
-                                pb_color_list, pb_opasity_list, pb_mode_list, pb_edit_ids};
+                                pb_opasity_list, pb_color_list, pb_mode_list, pb_edit_ids};
     for (size_t i = 0; i < order.size() && i < 8; ++i)
         EXPECT_EQ(order[i], expected[i]) << i;
     EXPECT_EQ(macroRecorder->DisableCount(), 0);

@@ -1,5 +1,5 @@
-// Texts of the layer rows: the labels the editor gives the layers' sub-maps, the numbers typed
-// into the index fields and the colours shown by the swatches.
+// The layers' labels: what the texture writes into its sub-maps' names while an editor shows
+// them, and the string table's texts.
 #pragma once
 
 #include "max.h"
@@ -20,13 +20,3 @@ MSTR StripLayerLabel(const MCHAR* name);
 MSTR MapLabel(int layer, int mode, float opacity, const MCHAR* name);
 // "L: <layer>, Mask | <name>", the label of a layer's mask.
 MSTR MaskLabel(int layer, const MCHAR* name);
-
-// A whole number in text: optional blanks, an optional sign, digits, optional blanks, within
-// the range of int. False for anything else ("", "abc", "2x", "1.5").
-bool ParseWholeNumber(const MCHAR* text, int& value);
-
-// The swatch colour of a layer colour: each channel c × 255 + 0.5 truncated and limited to
-// 0..255; NaN shows as 0.
-COLORREF SwatchColor(const Color& c);
-// The layer colour of a swatch colour: each channel / 255.
-Color ColorOfSwatch(COLORREF c);
