@@ -316,6 +316,36 @@ void BM_BumpWalk(benchmark::State& state)
 }
 BENCHMARK(BM_BumpWalk)->ArgName("layers")->Arg(1)->Arg(4)->Arg(16)->Arg(64);
 
+// The walks without a current plan (a texture evaluated before the host brought it up to date):
+// the tables read on every sample, ordinary modes; the colour walk (walk:0) with the Output
+// stage on, the bump walk (walk:1).
+void BM_WalkWithoutPlan(benchmark::State& state)
+{
+    const bool bump = state.range(0) != 0;
+    const int layers = (int)state.range(1);
+    Stack stack;
+    BuildConstantStack(stack, ORDINARY, layers, !bump);
+    BenchContext sc;
+    BenchAccess access(stack.maps.data(), sc, 3);
+    const LayerTables tables = stack.Tables();
+    state.SetLabel(bump ? "bump" : "colour +output");
+    bench::StartCountingAllocations();
+    for (auto _ : state) {
+        sc.index = (sc.index + 1) & (kPixels - 1);
+        if (bump) {
+            Point3 p = EvalLayerPerturb(tables, access);
+            benchmark::DoNotOptimize(p);
+        } else {
+            AColor c = EvalLayerColor(tables, stack.out, access);
+            benchmark::DoNotOptimize(c);
+        }
+    }
+    ReportAllocations(state, bench::StopCountingAllocations());
+    PerLayerSample(state, layers);
+}
+BENCHMARK(BM_WalkWithoutPlan)->ArgNames({"walk", "layers"})
+    ->Args({0, 1})->Args({0, 8})->Args({0, 64})->Args({1, 1})->Args({1, 8})->Args({1, 64});
+
 // The Output stage alone on the pixel row, with gamma 2.2 (gamma:1) or gamma 1 (gamma:0).
 void BM_OutputStage(benchmark::State& state)
 {

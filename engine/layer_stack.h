@@ -1,8 +1,13 @@
-// The walks of the layer stack for one shading sample: the colour walk (EvalColor) and the
-// bump walk (EvalNormalPerturb).
+// The walk of the layer stack for one shading sample, as a colour (EvalColor) and as a bump
+// perturbation (EvalNormalPerturb): one walk, one per-layer step and one rule per mode for
+// both, over a layer plan (layer_plan.h). With a current plan (EvalPlannedColor,
+// EvalPlannedPerturb) it follows that plan; without one (EvalLayerColor, EvalLayerPerturb) it
+// plans a few layers at a time from the tables (LayerTables, made by ViewLayerTables) in a
+// buffer on the stack and follows those. Both give the same bits and call the sub-maps in the
+// same order: stack order, map before mask.
 //
-// They read the texture's tables through LayerTables (made by ViewLayerTables) and reach the host side (sub-maps, the
-// shading context, the G-buffer id) through an Access object, a template parameter with:
+// The walk reaches the host side (sub-maps, the shading context, the G-buffer id) through an
+// Access object, a template parameter with:
 //   bool   HasMap(int entry) const;        // mapList[entry] holds a sub-map
 //   AColor EvalColor(int entry);           // that sub-map's EvalColor with the caller's context
 //   Point3 EvalNormalPerturb(int entry);   // that sub-map's EvalNormalPerturb
@@ -15,66 +20,13 @@
 
 #include "acolor.h"
 #include "blend_modes.h"
+#include "blend_rules.h"
 #include "color.h"
 #include "color_mean.h"
+#include "layer_plan.h"
+#include "layer_tables.h"
 #include "output_stage.h"
 #include "point3.h"
-
-// One of a texture's tables as the walks see it: its first entry and its number of entries.
-// A table with no entries, or no storage, is empty.
-template <class T>
-struct TableView {
-    const T* first;
-    int count;
-    TableView(const T* first, int count)
-        : first(first && count > 0 ? first : 0), count(first && count > 0 ? count : 0) {}
-};
-
-// Read-only views of a texture's tables for the walks. The walks take `layers` as given: every
-// table holds at least that many entries, and mapList at least twice as many (ViewLayerTables
-// makes it so). colorList[0], when colorList is not null, is the start value even of a stack
-// with no usable layer.
-struct LayerTables {
-    int layers;
-    const int*   mapEnabled;
-    const int*   maskEnabled;
-    const int*   mapUsed;
-    const float* opasityList;
-    const Color* colorList;
-    const int*   modeList;
-};
-
-// The views the walks read, and the number of usable layers: mapList's entry count / 2, lowered
-// to the shortest table, so tables out of step with each other are never read past their end
-// (a layer missing from any table is left out). This is the one place where that count is
-// worked out.
-inline LayerTables ViewLayerTables(int mapCount, TableView<int> mapEnabled,
-                                   TableView<int> maskEnabled, TableView<int> mapUsed,
-                                   TableView<float> opasityList, TableView<Color> colorList,
-                                   TableView<int> modeList)
-{
-    int n = mapCount / 2;
-    const int counts[6] = {mapEnabled.count, maskEnabled.count, mapUsed.count,
-                           opasityList.count, colorList.count, modeList.count};
-    for (int i = 0; i < 6; ++i)
-        if (counts[i] < n)
-            n = counts[i];
-    LayerTables t;
-    t.layers = n < 0 ? 0 : n;
-    t.mapEnabled = mapEnabled.first;
-    t.maskEnabled = maskEnabled.first;
-    t.mapUsed = mapUsed.first;
-    t.opasityList = opasityList.first;
-    t.colorList = colorList.first;
-    t.modeList = modeList.first;
-    return t;
-}
-
-// The opacity fraction of a layer: percent × 0.01 (the float 0.00999999978), unclamped.
-inline float OpacityFraction(float percent)
-{
-    return percent * 0.01f;
-}
 
 // A non-zero G-buffer id is passed to the context (every walk).
 template <class Access>
@@ -127,6 +79,250 @@ inline Point3 BaseLayerPerturb(int map, int mask, Access& access)
     return base;
 }
 
+// ---- the per-layer step, one for both walks ---------------------------------------------------
+
+// What the colour walk takes of a layer: its map's colour, or (flat colour, 1); its coverage is
+// the mask's mean, or without a mask the colour's own alpha; the coverage is the layer's alpha.
+struct ColorWalk {
+    typedef AColor Value;
+    template <class Access>
+    static AColor MapValue(Access& access, int entry) { return access.EvalColor(entry); }
+    static AColor Unmapped(const PlannedLayer& p) { return AColor(p.color, 1.0f); }
+    static float UnmaskedCoverage(const AColor& layer) { return layer.a; }
+    static AColor Covered(AColor layer, float coverage)
+    {
+        layer.a = coverage;
+        return layer;
+    }
+};
+
+// What the bump walk takes of a layer: its map's perturbation P, or (0, 0, 0); its coverage a
+// is the mask's mean, or 1; the layer is l = P·a, so the mask weighs it twice.
+struct BumpWalk {
+    typedef Point3 Value;
+    template <class Access>
+    static Point3 MapValue(Access& access, int entry) { return access.EvalNormalPerturb(entry); }
+    static Point3 Unmapped(const PlannedLayer&) { return Point3(0.0f, 0.0f, 0.0f); }
+    static float UnmaskedCoverage(const Point3&) { return 1.0f; }
+    static Point3 Covered(const Point3& p, float a) { return Point3(p.x * a, p.y * a, p.z * a); }
+};
+
+// One layer: its map evaluated (when it has one), then its mask (when it has one). In a run of
+// maps only (every layer has a map and no mask, as most layers have) without the tests.
+template <class Walk, class Access, bool MapsOnly>
+inline typename Walk::Value LayerStep(const PlannedLayer& p, Access& access, float& coverage)
+{
+    const typename Walk::Value value =
+        MapsOnly || p.map >= 0 ? Walk::MapValue(access, p.map) : Walk::Unmapped(p);
+    coverage = !MapsOnly && p.mask >= 0 ? MeanOf(access.EvalColor(p.mask))
+                                        : Walk::UnmaskedCoverage(value);
+    return Walk::Covered(value, coverage);
+}
+
+// ---- the run rules: a run of one mode, each layer's step and the mode's rule inlined -----------
+
+// The colour rules (blend_rules.h) in the bump rules' form: the coverage is the layer's alpha.
+template <AColor (*Rule)(AColor base, AColor layer, float op)>
+QUILTRA_INLINE_RULE AColor ColorRule(AColor base, AColor layer, float /*coverage*/, float op)
+{
+    return Rule(base, layer, op);
+}
+
+// An index outside the table, colour: the sub-maps are evaluated, the base stays as it is.
+QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float)
+{
+    return base;
+}
+
+template <class Walk, class Access,
+          typename Walk::Value (*Rule)(typename Walk::Value base, typename Walk::Value layer,
+                                       float coverage, float op),
+          bool MapsOnly>
+void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLayer* end,
+             Access& access)
+{
+    typename Walk::Value b = base;
+    for (; p != end; ++p) {
+        float coverage;
+        const typename Walk::Value layer = LayerStep<Walk, Access, MapsOnly>(*p, access, coverage);
+        b = Rule(b, layer, coverage, p->opacity);
+    }
+    base = b;
+}
+
+// The run rules of every mode for one Access, expanded from the mode list like the mode table,
+// for runs with any layers ([0]) and for runs of maps only ([1]); the last row is an index
+// outside the table (colour: base unchanged; bump: "Normal").
+template <class Access>
+struct RunRules {
+    typedef void (*ColorRun)(AColor& base, const PlannedLayer* first, const PlannedLayer* end,
+                             Access& access);
+    typedef void (*BumpRun)(Point3& base, const PlannedLayer* first, const PlannedLayer* end,
+                            Access& access);
+    static const ColorRun color[2][BLEND_MODE_COUNT + 1];
+    static const BumpRun bump[2][BLEND_MODE_COUNT + 1];
+
+    static ColorRun Of(const ColorWalk*, const PlannedRun& run) { return color[run.mapsOnly][run.rule]; }
+    static BumpRun Of(const BumpWalk*, const PlannedRun& run) { return bump[run.mapsOnly][run.rule]; }
+};
+
+#define COLOR_PER_CHANNEL(F, channels) \
+    &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorChannels<&F, channels> >, QUILTRA_MAPS_ONLY>
+#define COLOR_HSV(components) \
+    &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorHsv<components> >, QUILTRA_MAPS_ONLY>
+#define COLOR_EXACT_DIFFERENCE \
+    &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorExactDifference>, QUILTRA_MAPS_ONLY>
+#define BUMP_PER_CHANNEL(F, components) \
+    &WalkRun<BumpWalk, Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
+#define BUMP_EXACT_DIFFERENCE &WalkRun<BumpWalk, Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
+#define QUILTRA_COLOR_RUN_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
+#define QUILTRA_BUMP_RUN_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
+#define QUILTRA_COLOR_RUN_RULES                                                                 \
+    {                                                                                           \
+        QUILTRA_BLEND_MODES(QUILTRA_COLOR_RUN_ROW)                                              \
+        &WalkRun<ColorWalk, Access, &KeepColor, QUILTRA_MAPS_ONLY>                              \
+    }
+#define QUILTRA_BUMP_RUN_RULES                                                                  \
+    {                                                                                           \
+        QUILTRA_BLEND_MODES(QUILTRA_BUMP_RUN_ROW)                                               \
+        BUMP_PER_CHANNEL(BlendNormal, BLEND_RGB)                                                \
+    }
+
+template <class Access>
+const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][BLEND_MODE_COUNT + 1] = {
+#define QUILTRA_MAPS_ONLY false
+    QUILTRA_COLOR_RUN_RULES,
+#undef QUILTRA_MAPS_ONLY
+#define QUILTRA_MAPS_ONLY true
+    QUILTRA_COLOR_RUN_RULES
+#undef QUILTRA_MAPS_ONLY
+};
+
+template <class Access>
+const typename RunRules<Access>::BumpRun RunRules<Access>::bump[2][BLEND_MODE_COUNT + 1] = {
+#define QUILTRA_MAPS_ONLY false
+    QUILTRA_BUMP_RUN_RULES,
+#undef QUILTRA_MAPS_ONLY
+#define QUILTRA_MAPS_ONLY true
+    QUILTRA_BUMP_RUN_RULES
+#undef QUILTRA_MAPS_ONLY
+};
+
+#undef QUILTRA_COLOR_RUN_RULES
+#undef QUILTRA_BUMP_RUN_RULES
+#undef QUILTRA_COLOR_RUN_ROW
+#undef QUILTRA_BUMP_RUN_ROW
+#undef COLOR_PER_CHANNEL
+#undef COLOR_HSV
+#undef COLOR_EXACT_DIFFERENCE
+#undef BUMP_PER_CHANNEL
+#undef BUMP_EXACT_DIFFERENCE
+
+// ---- what the walk follows: a current plan, or the tables planned as it goes -------------------
+
+// A current plan: its start value, base layer and runs.
+class PlanFollower {
+public:
+    explicit PlanFollower(const LayerPlan& plan)
+        : plan(plan), next(0), layers(plan.layers.empty() ? 0 : &plan.layers[0]) {}
+
+    AColor Start() const { return plan.start; }
+    bool HasLayers() const { return plan.hasLayers; }
+    int BaseMap() const { return plan.baseMap; }
+    int BaseMask() const { return plan.baseMask; }
+    bool OutputOn() const { return plan.output.settings.Output_on; }
+    AColor Adjust(const AColor& c) const { return AdjustOutput(c, plan.output); }
+
+    // The next run: its layers and its row of the run rules; false after the last.
+    bool NextRun(const PlannedLayer*& first, const PlannedLayer*& end, PlannedRun& run)
+    {
+        if (next >= plan.runs.size())
+            return false;
+        run = plan.runs[next++];
+        first = layers + run.first;
+        end = layers + run.end;
+        return true;
+    }
+
+private:
+    const LayerPlan& plan;
+    size_t next;
+    const PlannedLayer* layers;
+
+    PlanFollower& operator=(const PlanFollower&);
+};
+
+// The tables, planned as the walk goes: each run (up to kLayers layers of one mode; a longer
+// run is followed in parts, which composites the same) is planned into a buffer on the stack
+// when the walk asks for it. Nothing is allocated.
+template <class Access>
+class TablePlanner {
+public:
+    enum { kLayers = 32 };
+
+    // out: the Output settings, or null for the bump walk.
+    TablePlanner(const LayerTables& t, const OutputSettings* out, const Access& access)
+        : t(t), out(out), access(access), next(1) {}
+
+    AColor Start() const
+    {
+        return t.colorList ? AColor(t.colorList[0], 1.0f) : AColor(0.0f, 0.0f, 0.0f, 1.0f);
+    }
+    bool HasLayers() const { return t.layers >= 1; }
+    int BaseMap() const { return t.mapEnabled[0] && access.HasMap(0) ? 0 : -1; }
+    int BaseMask() const { return t.maskEnabled[0] && access.HasMap(1) ? 1 : -1; }
+    bool OutputOn() const { return out && out->Output_on; }
+    AColor Adjust(const AColor& c) const { return AdjustOutput(c, *out); }
+
+    bool NextRun(const PlannedLayer*& first, const PlannedLayer*& end, PlannedRun& run)
+    {
+        int count = 0;
+        int mode = 0;
+        run.mapsOnly = true;
+        for (; next < t.layers && count < kLayers; ++next) {
+            if (!t.mapUsed[next])
+                continue;
+            if (count > 0 && t.modeList[next] != mode)
+                break;
+            mode = t.modeList[next];
+            buffer[count] = PlanLayer(t, next, access);
+            if (buffer[count].map < 0 || buffer[count].mask >= 0)
+                run.mapsOnly = false;
+            ++count;
+        }
+        if (count == 0)
+            return false;
+        run.first = 0;
+        run.end = count;
+        run.rule = RunRuleOf(mode);
+        first = buffer;
+        end = buffer + count;
+        return true;
+    }
+
+private:
+    const LayerTables& t;
+    const OutputSettings* out;
+    const Access& access;
+    int next;
+    PlannedLayer buffer[kLayers];
+
+    TablePlanner& operator=(const TablePlanner&);
+};
+
+// ---- the walk ---------------------------------------------------------------------------------
+
+// The layers above the base layer, run by run, onto base.
+template <class Walk, class Plan, class Access>
+inline void WalkLayers(typename Walk::Value& base, Plan& plan, Access& access)
+{
+    const PlannedLayer* first;
+    const PlannedLayer* end;
+    PlannedRun run;
+    while (plan.NextRun(first, end, run))
+        RunRules<Access>::Of((const Walk*)0, run)(base, first, end, access);
+}
+
 // The colour of one shading sample.
 //   1. A cached colour is returned at once.
 //   2. A non-zero G-buffer id is passed to the context.
@@ -139,57 +335,18 @@ inline Point3 BaseLayerPerturb(int map, int mask, Access& access)
 //      replaces L's alpha (the coverage); composited with its mode and opacity.
 //   6. The Output stage when on; the result is cached and returned.
 // Each used map and mask is evaluated once, map before mask.
-template <class Access>
-AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& access)
+template <class Plan, class Access>
+AColor WalkColor(Plan& plan, Access& access)
 {
     AColor base;
     if (CacheHitOrTag(access, base))
         return base;
-
-    const int layers = t.layers;
-    if (t.colorList)
-        base = AColor(t.colorList[0], 1.0f);
-    else
-        base = AColor(0.0f, 0.0f, 0.0f, 1.0f);
-    if (layers < 1)
-        return base;
-    base = BaseLayerColor(base, t.mapEnabled[0] && access.HasMap(0) ? 0 : -1,
-                          t.maskEnabled[0] && access.HasMap(1) ? 1 : -1, access);
-
-    // Consecutive layers of one mode are gathered (their sub-maps called in stack order, map
-    // before mask) and composited together by that mode's run rule: one dispatch per run, and
-    // the base stays in registers from one layer of the run to the next. A layer of another
-    // mode, or a full batch, first composites the run gathered so far.
-    ColorLayerBatch batch;
-    int count = 0;
-    for (int i = 1; i < layers; ++i) {
-        if (!t.mapUsed[i])
-            continue;
-        const int mode = t.modeList[i];
-        if (count > 0 && (mode != batch.mode[0] || count == LAYER_BATCH)) {
-            ColorRunRuleOf(batch.mode[0])(base, batch, 0, count);
-            count = 0;
-        }
-        AColor layer;
-        if (t.mapEnabled[i] && access.HasMap(2 * i))
-            layer = access.EvalColor(2 * i);
-        else
-            layer = AColor(t.colorList[i], 1.0f);
-        if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
-            layer.a = MeanOf(access.EvalColor(2 * i + 1));
-        batch.r[count] = layer.r;
-        batch.g[count] = layer.g;
-        batch.b[count] = layer.b;
-        batch.a[count] = layer.a;
-        batch.opacity[count] = OpacityFraction(t.opasityList[i]);
-        batch.mode[count] = mode;
-        ++count;
-    }
-    if (count > 0)
-        ColorRunRuleOf(batch.mode[0])(base, batch, 0, count);
-
-    if (out.Output_on)
-        base = AdjustOutput(base, out);
+    if (!plan.HasLayers())
+        return plan.Start();
+    base = BaseLayerColor(plan.Start(), plan.BaseMap(), plan.BaseMask(), access);
+    WalkLayers<ColorWalk>(base, plan, access);
+    if (plan.OutputOn())
+        base = plan.Adjust(base);
     access.PutCache(base);
     return base;
 }
@@ -201,42 +358,43 @@ AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& a
 //   4. Each higher layer in use: P is its map's perturbation or (0, 0, 0); a is its mask's
 //      mean or 1; l = P·a is combined with its mode, coverage a and opacity, so the mask
 //      weighs the layer twice.
+template <class Plan, class Access>
+Point3 WalkPerturb(Plan& plan, Access& access)
+{
+    PassGBufferID(access);
+    if (!plan.HasLayers())
+        return Point3(0.0f, 0.0f, 0.0f);
+    Point3 base = BaseLayerPerturb(plan.BaseMap(), plan.BaseMask(), access);
+    WalkLayers<BumpWalk>(base, plan, access);
+    return base;
+}
+
+// Over a current plan (the host ran Update).
+template <class Access>
+AColor EvalPlannedColor(const LayerPlan& plan, Access& access)
+{
+    PlanFollower follower(plan);
+    return WalkColor(follower, access);
+}
+
+template <class Access>
+Point3 EvalPlannedPerturb(const LayerPlan& plan, Access& access)
+{
+    PlanFollower follower(plan);
+    return WalkPerturb(follower, access);
+}
+
+// Without a current plan: the tables and the Output settings as they are.
+template <class Access>
+AColor EvalLayerColor(const LayerTables& t, const OutputSettings& out, Access& access)
+{
+    TablePlanner<Access> planner(t, &out, access);
+    return WalkColor(planner, access);
+}
+
 template <class Access>
 Point3 EvalLayerPerturb(const LayerTables& t, Access& access)
 {
-    PassGBufferID(access);
-    const int layers = t.layers;
-    if (layers < 1)
-        return Point3(0.0f, 0.0f, 0.0f);
-    Point3 base = BaseLayerPerturb(t.mapEnabled[0] && access.HasMap(0) ? 0 : -1,
-                                   t.maskEnabled[0] && access.HasMap(1) ? 1 : -1, access);
-
-    // Runs of one mode gathered and combined as in the colour walk.
-    BumpLayerBatch batch;
-    int count = 0;
-    for (int i = 1; i < layers; ++i) {
-        if (!t.mapUsed[i])
-            continue;
-        const int mode = t.modeList[i];
-        if (count > 0 && (mode != batch.mode[0] || count == LAYER_BATCH)) {
-            BumpRunRuleOf(batch.mode[0])(base, batch, 0, count);
-            count = 0;
-        }
-        Point3 perturb(0.0f, 0.0f, 0.0f);
-        if (t.mapEnabled[i] && access.HasMap(2 * i))
-            perturb = access.EvalNormalPerturb(2 * i);
-        float coverage = 1.0f;
-        if (t.maskEnabled[i] && access.HasMap(2 * i + 1))
-            coverage = MeanOf(access.EvalColor(2 * i + 1));
-        batch.x[count] = perturb.x * coverage;
-        batch.y[count] = perturb.y * coverage;
-        batch.z[count] = perturb.z * coverage;
-        batch.a[count] = coverage;
-        batch.opacity[count] = OpacityFraction(t.opasityList[i]);
-        batch.mode[count] = mode;
-        ++count;
-    }
-    if (count > 0)
-        BumpRunRuleOf(batch.mode[0])(base, batch, 0, count);
-    return base;
+    TablePlanner<Access> planner(t, 0, access);
+    return WalkPerturb(planner, access);
 }
