@@ -1,6 +1,7 @@
 // Undo and redo of every edit of a texture's values made inside a hold: the published
 // interface's setters and the layer operations. Each row does an edit; undoing it gives back
 // the whole state before, redoing it the state after.
+#include <cmath>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -89,6 +90,74 @@ TEST_F(Undo, EveryEditIsUndoneAndRedone)
         EXPECT_EQ(DescribeTexture(tex), after);
         ASSERT_TRUE(theHold.Undo());
         EXPECT_EQ(DescribeTexture(tex), before);
+    }
+}
+
+// An edit that changes nothing (a value set to what it is, a layer swapped with itself, a count
+// as it is, a value the rules refuse) records no undo step and tells the dependents nothing;
+// each row is then followed by a real change of the same kind, which does both once.
+TEST_F(Undo, EditsThatChangeNothingRecordAndTellNothing)
+{
+    IVorlithLayers* l = Layers(tex);
+    l->SetOutputEnabled(TRUE);
+    l->SetOutputGamma(2.0f);
+    theHold.ClearHistory();
+    const Edit nothing[] = {
+        {"map enabled", [](Texmap*, IVorlithLayers* l) { l->SetMapEnabled(1, TRUE); }},
+        {"map enabled as any true", [](Texmap*, IVorlithLayers* l) { l->SetMapEnabled(1, 7); }},
+        {"mask enabled", [](Texmap*, IVorlithLayers* l) { l->SetMaskEnabled(2, TRUE); }},
+        {"layer used", [](Texmap*, IVorlithLayers* l) { l->SetLayerUsed(3, TRUE); }},
+        {"opacity", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(2, 60.0f); }},
+        {"opacity not finite", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(2, NAN); }},
+        {"colour", [](Texmap*, IVorlithLayers* l) { l->SetLayerColor(1, l->GetLayerColor(1)); }},
+        {"mode", [](Texmap*, IVorlithLayers* l) { l->SetBlendMode(3, 3); }},
+        {"layer outside", [](Texmap*, IVorlithLayers* l) { l->SetBlendMode(9, 3); }},
+        {"swap with itself", [](Texmap*, IVorlithLayers* l) { l->SwapLayers(2, 2); }},
+        {"count as it is", [](Texmap*, IVorlithLayers* l) { l->SetNumLayers(4); }},
+        {"insert at the base", [](Texmap*, IVorlithLayers* l) { l->InsertLayer(0); }},
+        {"output on", [](Texmap*, IVorlithLayers* l) { l->SetOutputEnabled(TRUE); }},
+        {"gamma", [](Texmap*, IVorlithLayers* l) { l->SetOutputGamma(2.0f); }},
+        {"shift", [](Texmap*, IVorlithLayers* l) { l->SetOutputShiftRGB(Point3(0, 0, 0)); }},
+        {"mono", [](Texmap*, IVorlithLayers* l) { l->SetOutputMono(FALSE); }},
+    };
+    for (const Edit& edit : nothing) {
+        SCOPED_TRACE(edit.what);
+        Watcher watcher;
+        watcher.Hold(tex);
+        const std::wstring before = DescribeTexture(tex);
+        theHold.Begin();
+        edit.act(tex, l);
+        theHold.Accept(L"nothing");
+        EXPECT_EQ(theHold.GetUndoCount(), 0);
+        EXPECT_EQ(watcher.Count(REFMSG_CHANGE), 0);
+        EXPECT_EQ(DescribeTexture(tex), before);
+        watcher.ReleaseAll();
+    }
+
+    // A value's change tells once; a layer operation also passes on the block's messages.
+    const Edit changes[] = {
+        {"opacity", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(2, 61.0f); }},
+        {"opacity to -0", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(0, -0.0f); }},
+        {"colour", [](Texmap*, IVorlithLayers* l) { l->SetLayerColor(1, Color(0, 0, 1)); }},
+        {"gamma", [](Texmap*, IVorlithLayers* l) { l->SetOutputGamma(2.5f); }},
+        {"swap", [](Texmap*, IVorlithLayers* l) { l->SwapLayers(1, 2); }},
+        {"insert", [](Texmap*, IVorlithLayers* l) { l->InsertLayer(2); }},
+    };
+    l->SetOpacity(0, 0.0f);
+    for (const Edit& edit : changes) {
+        SCOPED_TRACE(edit.what);
+        theHold.ClearHistory();
+        Watcher watcher;
+        watcher.Hold(tex);
+        theHold.Begin();
+        edit.act(tex, l);
+        theHold.Accept(L"change");
+        EXPECT_EQ(theHold.GetUndoCount(), 1);
+        if (&edit < &changes[4])
+            EXPECT_EQ(watcher.Count(REFMSG_CHANGE), 1);
+        else
+            EXPECT_GE(watcher.Count(REFMSG_CHANGE), 1);
+        watcher.ReleaseAll();
     }
 }
 

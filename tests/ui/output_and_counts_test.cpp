@@ -33,6 +33,21 @@ TEST_F(EditorTest, OutputControlsFollowOn)
     EXPECT_TRUE(OutputEnabled(output, false));
 }
 
+// A change made elsewhere shows in the open Output rollout at its next paint, with the layer
+// list closed.
+TEST_F(EditorTest, OutputFollowsTheTextureWithTheLayerListClosed)
+{
+    Open(2);
+    editor.SetPageOpen(0, false);
+    editor.SetPageOpen(1, true);
+    L()->SetOutputEnabled(TRUE);
+    L()->SetOutputGamma(2.5f);
+    RedrawWindow(output, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(IsDlgButtonChecked(output, IDC_OUT_ON), (UINT)BST_CHECKED);
+    EXPECT_TRUE(OutputEnabled(output, true));
+    EXPECT_EQ(Text(GetDlgItem(output, IDC_OUT_GAMMA_EDIT)), L"2.5");
+}
+
 TEST_F(EditorTest, OutputValuesAreTakenOnEnterAndButtonUp)
 {
     struct Case {
