@@ -34,6 +34,11 @@
     X(Color, colorList, pb_color_list, NewLayerColor(), LayerFinite) \
     X(int, modeList, pb_mode_list, VORLITH_NEW_LAYER_MODE, LayerAsGiven)
 
+// A layer's opacity in percent, as the block declares it and the layer rows' spinners take it
+// (a script may set any finite value).
+#define VORLITH_OPACITY_MIN 0.0f
+#define VORLITH_OPACITY_MAX 100.0f
+
 inline Color NewLayerColor()
 {
     return Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY);

@@ -6,11 +6,8 @@
 #include "resource.h"
 #include "ivorlith.h"
 #include "vorlith_classdesc.h"
-
-// Output parameters share one range; gamma starts at the lowest gamma the texture keeps.
-static const float kOutputMin = -10000000.0f;
-static const float kOutputMax = 10000000.0f;
-static const float kSpinnerScale = 0.1f;
+#include "vorlith_layer_values.h"
+#include "vorlith_output_values.h"
 
 static ParamBlockDesc2 vorlithParamBlk(
     vorlith_params, _T("parameters"), 0, GetVorlithDesc(),
@@ -29,7 +26,7 @@ static ParamBlockDesc2 vorlithParamBlk(
         p_end,
     pb_opasity_list, _T("opasityList"), TYPE_FLOAT_TAB, 2, P_VARIABLE_SIZE, IDS_OPASITY1,
         p_default, VORLITH_NEW_LAYER_OPACITY,
-        p_range, 0.0f, 100.0f,
+        p_range, VORLITH_OPACITY_MIN, VORLITH_OPACITY_MAX,
         p_end,
     pb_color_list, _T("colorList"), TYPE_RGBA_TAB, 2, P_VARIABLE_SIZE, IDS_COLOR1,
         p_default, Color(VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY, VORLITH_NEW_LAYER_GREY),
@@ -43,68 +40,18 @@ static ParamBlockDesc2 vorlithParamBlk(
         p_default, TRUE,
         p_end,
 
-    pb_hsv_h, _T("HSV_H"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_HSV_H_EDIT, IDC_OUT_HSV_H_SPIN, kSpinnerScale,
-        p_end,
-    pb_hsv_s, _T("HSV_S"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_HSV_S_EDIT, IDC_OUT_HSV_S_SPIN, kSpinnerScale,
-        p_end,
-    pb_hsv_v, _T("HSV_V"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_HSV_V_EDIT, IDC_OUT_HSV_V_SPIN, kSpinnerScale,
-        p_end,
-    pb_rgb_r, _T("RGB_R"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_RGB_R_EDIT, IDC_OUT_RGB_R_SPIN, kSpinnerScale,
-        p_end,
-    pb_rgb_g, _T("RGB_G"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_RGB_G_EDIT, IDC_OUT_RGB_G_SPIN, kSpinnerScale,
-        p_end,
-    pb_rgb_b, _T("RGB_B"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_RGB_B_EDIT, IDC_OUT_RGB_B_SPIN, kSpinnerScale,
-        p_end,
-    pb_output_on, _T("Output_on"), TYPE_BOOL, P_ANIMATABLE, 0,
-        p_default, FALSE,
-        p_ui, TYPE_SINGLECHEKBOX, IDC_OUT_ON,
-        p_end,
-    pb_alpha, _T("alpha"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 0.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_ALPHA_EDIT, IDC_OUT_ALPHA_SPIN, kSpinnerScale,
-        p_end,
-    pb_bright, _T("bright"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 100.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_BRIGHT_EDIT, IDC_OUT_BRIGHT_SPIN, kSpinnerScale,
-        p_end,
-    pb_contrast, _T("contrast"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 100.0f,
-        p_range, kOutputMin, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_CONTRAST_EDIT, IDC_OUT_CONTRAST_SPIN, kSpinnerScale,
-        p_end,
-    pb_gamma, _T("gamma"), TYPE_FLOAT, P_ANIMATABLE, 0,
-        p_default, 1.0f,
-        p_range, VORLITH_MIN_OUTPUT_GAMMA, kOutputMax,
-        p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, IDC_OUT_GAMMA_EDIT, IDC_OUT_GAMMA_SPIN, kSpinnerScale,
-        p_end,
-    pb_mono, _T("Mono"), TYPE_BOOL, P_ANIMATABLE, 0,
-        p_default, FALSE,
-        p_ui, TYPE_SINGLECHEKBOX, IDC_OUT_MONO,
-        p_end,
-    pb_clamp, _T("Clamp"), TYPE_BOOL, P_ANIMATABLE, 0,
-        p_default, FALSE,
-        p_ui, TYPE_SINGLECHEKBOX, IDC_OUT_CLAMP,
-        p_end,
+    // The Output settings, from their list.
+#define VORLITH_OUTPUT_PARAM(PARAM, NAME, CONTROL) PARAM, NAME, VORLITH_OUTPUT_##CONTROL, p_end,
+#define VORLITH_OUTPUT_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
+                               SHOWN) \
+    TYPE_FLOAT, P_ANIMATABLE, 0, p_default, SHOWN_DEFAULT, p_range, MINIMUM, MAXIMUM, \
+    p_ui, TYPE_SPINNER, EDITTYPE_FLOAT, EDIT, SPIN, SCALE
+#define VORLITH_OUTPUT_CHECKBOX(ID) \
+    TYPE_BOOL, P_ANIMATABLE, 0, p_default, FALSE, p_ui, TYPE_SINGLECHEKBOX, ID
+    VORLITH_OUTPUT_VALUES(VORLITH_OUTPUT_PARAM)
+#undef VORLITH_OUTPUT_PARAM
+#undef VORLITH_OUTPUT_SPINNER
+#undef VORLITH_OUTPUT_CHECKBOX
     p_end);
 
 ParamBlockDesc2* GetVorlithParamBlockDesc()

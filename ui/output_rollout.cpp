@@ -2,16 +2,20 @@
 #include "vorlith_dlg.h"
 
 #include "resource.h"
+#include "vorlith_output_values.h"
 #include "vorlith_values.h"
 
 namespace {
 
-// The ten values in the rollout's order, each with its spinner and field. bright and contrast
-// are factors shown in percent.
-enum OutputValue {
-    OUT_HSV_H, OUT_HSV_S, OUT_HSV_V, OUT_RGB_R, OUT_RGB_G, OUT_RGB_B,
-    OUT_ALPHA, OUT_BRIGHT, OUT_CONTRAST, OUT_GAMMA, OUT_VALUES
-};
+// The ten values in the rollout's order, each with its spinner and field, from the list of
+// Output values.
+#define VORLITH_ROLLOUT_VALUE(PARAM, NAME, CONTROL) VORLITH_VALUE_OF_##CONTROL
+#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
+                                 SHOWN) \
+    VALUE,
+#define VORLITH_VALUE_OF_CHECKBOX(ID)
+enum OutputValue { VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE) OUT_VALUES };
+#undef VORLITH_VALUE_OF_SPINNER
 
 struct OutputSpinner {
     OutputValue value;
@@ -21,47 +25,40 @@ struct OutputSpinner {
     float maximum;
     float scale;
     float reset;        // the value at set-up and the spinner's reset value, as shown
+    bool inPercent;     // a factor shown in percent
 };
 
+#define AS_IS false
+#define IN_PERCENT true
+#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
+                                 SHOWN) \
+    {VALUE, SPIN, EDIT, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, SHOWN},
 const OutputSpinner kOutputSpinners[OUT_VALUES] = {
-    {OUT_HSV_H, IDC_OUT_HSV_H_SPIN, IDC_OUT_HSV_H_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_HSV_S, IDC_OUT_HSV_S_SPIN, IDC_OUT_HSV_S_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_HSV_V, IDC_OUT_HSV_V_SPIN, IDC_OUT_HSV_V_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_RGB_R, IDC_OUT_RGB_R_SPIN, IDC_OUT_RGB_R_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_RGB_G, IDC_OUT_RGB_G_SPIN, IDC_OUT_RGB_G_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_RGB_B, IDC_OUT_RGB_B_SPIN, IDC_OUT_RGB_B_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_ALPHA, IDC_OUT_ALPHA_SPIN, IDC_OUT_ALPHA_EDIT, -10000000.0f, 10000000.0f, 0.1f, 0.0f},
-    {OUT_BRIGHT, IDC_OUT_BRIGHT_SPIN, IDC_OUT_BRIGHT_EDIT, -10000000.0f, 10000000.0f, 1.0f, 100.0f},
-    {OUT_CONTRAST, IDC_OUT_CONTRAST_SPIN, IDC_OUT_CONTRAST_EDIT, -10000000.0f, 10000000.0f, 1.0f, 100.0f},
-    {OUT_GAMMA, IDC_OUT_GAMMA_SPIN, IDC_OUT_GAMMA_EDIT, 0.001f, 10000000.0f, 0.01f, 1.0f},
+    VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
 };
-
-bool InPercent(OutputValue v)
-{
-    return v == OUT_BRIGHT || v == OUT_CONTRAST;
-}
+#undef VORLITH_VALUE_OF_SPINNER
+#undef AS_IS
+#undef IN_PERCENT
 
 float& Member(OutputSettings& o, OutputValue v)
 {
     switch (v) {
-    case OUT_HSV_H: return o.outputShiftHSV.r;
-    case OUT_HSV_S: return o.outputShiftHSV.g;
-    case OUT_HSV_V: return o.outputShiftHSV.b;
-    case OUT_RGB_R: return o.outputShiftRGB.r;
-    case OUT_RGB_G: return o.outputShiftRGB.g;
-    case OUT_RGB_B: return o.outputShiftRGB.b;
-    case OUT_ALPHA: return o.alpha;
-    case OUT_BRIGHT: return o.bright;
-    case OUT_CONTRAST: return o.contrast;
+#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
+                                 SHOWN) \
+    case VALUE: return o.MEMBER;
+    VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
+#undef VORLITH_VALUE_OF_SPINNER
     default: return o.gamma;
     }
 }
+#undef VORLITH_VALUE_OF_CHECKBOX
+#undef VORLITH_ROLLOUT_VALUE
 
 // The value as its spinner shows it.
-float Shown(const OutputSettings& o, OutputValue v)
+float Shown(const OutputSettings& o, const OutputSpinner& s)
 {
     OutputSettings copy = o;
-    return InPercent(v) ? Member(copy, v) * 100.0f : Member(copy, v);
+    return s.inPercent ? Member(copy, s.value) * 100.0f : Member(copy, s.value);
 }
 
 // Mono is kept as a float; as an integer it is on from 1 away from 0 (and a NaN is off).
@@ -112,7 +109,7 @@ void VorlithDlg::InitOutput(HWND hwnd)
                                                   s.reset, s.scale);
         if (!spin)
             continue;
-        spin->SetValue(Shown(o, s.value), FALSE);
+        spin->SetValue(Shown(o, s), FALSE);
         spin->SetAutoScale(TRUE);
         spin->SetResetValue(s.reset);
         spin->Enable(o.Output_on ? TRUE : FALSE);
@@ -190,7 +187,7 @@ void VorlithDlg::OnOutputValue(int id)
         ReleaseISpinner(spin);
         if (IsFiniteFloat(shown)) {
             OutputSettings o = theTex->Output();
-            Member(o, s.value) = InPercent(s.value) ? shown * 0.01f : shown;
+            Member(o, s.value) = s.inPercent ? shown * 0.01f : shown;
             BeginStep();
             theTex->SetOutput(o);
             AcceptStep(IDS_PARAM_CHANGE);
@@ -212,7 +209,7 @@ void VorlithDlg::RefreshOutput()
     for (int i = 0; i < OUT_VALUES; ++i) {
         ISpinnerControl* spin = GetISpinner(GetDlgItem(hOutput, kOutputSpinners[i].spin));
         if (spin) {
-            spin->SetValue(Shown(o, kOutputSpinners[i].value), FALSE);
+            spin->SetValue(Shown(o, kOutputSpinners[i]), FALSE);
             ReleaseISpinner(spin);
         }
     }

@@ -535,12 +535,13 @@ void VorlithDlg::InitLayers(HWND hwnd)
                 mapButtons[r][k]->SetDADMgr(&dadMgr);
         }
         indexEdits[r] = GetICustEdit(GetDlgItem(hwnd, kRowControlIds[ROW_INDEX][r]));
-        // The opacity's value is written by every refresh; 100 until then.
+        // The opacity's value is written by every refresh; a new layer's until then.
         ISpinnerControl* spin = SetupFloatSpinner(hwnd, kRowControlIds[ROW_OPACITY_SPIN][r],
-                                                  kRowControlIds[ROW_OPACITY_EDIT][r], 0.0f,
-                                                  100.0f, 100.0f, 0.1f);
+                                                  kRowControlIds[ROW_OPACITY_EDIT][r],
+                                                  VORLITH_OPACITY_MIN, VORLITH_OPACITY_MAX,
+                                                  VORLITH_NEW_LAYER_OPACITY, 0.1f);
         if (spin) {
-            spin->SetResetValue(100.0f);
+            spin->SetResetValue(VORLITH_NEW_LAYER_OPACITY);
             ReleaseISpinner(spin);
         }
         // Inserted at the end, never added: the list's sort style would break index = mode.

@@ -42,10 +42,12 @@ TEST(ParamBlock, DefaultsAndRangesAreSinglePrecision)
     EXPECT_EQ(d->GetParamDef(pb_gamma).range_low.f, 0.001f);
     EXPECT_EQ(d->GetParamDef(pb_gamma).def.f, 1.0f);
     EXPECT_EQ(d->GetParamDef(pb_bright).def.f, 100.0f);
-    for (ParamID id : {pb_hsv_h, pb_rgb_b, pb_alpha, pb_bright, pb_contrast}) {
+    for (ParamID id : {pb_hsv_h, pb_rgb_b, pb_alpha, pb_bright, pb_contrast})
         EXPECT_EQ(d->GetParamDef(id).range_low.f, -10000000.0f) << id;
-        EXPECT_EQ(d->GetParamDef(id).scale, 0.1f) << id;
-    }
+    // The spinner steps are the Output rollout's.
+    EXPECT_EQ(d->GetParamDef(pb_hsv_h).scale, 0.1f);
+    EXPECT_EQ(d->GetParamDef(pb_bright).scale, 1.0f);
+    EXPECT_EQ(d->GetParamDef(pb_gamma).scale, 0.01f);
     ParamDef& hue = d->GetParamDef(pb_hsv_h);
     ASSERT_EQ(hue.ctrl_count, 2);
     EXPECT_EQ(hue.ctrl_IDs[0], 1013);
