@@ -2,8 +2,17 @@
 // and the class descriptor.
 #include "vorlith_classdesc.h"
 
+#include "blend_mode_list.h"
+#include "blend_modes.h"
 #include "resource.h"
 #include "vorlith.h"
+
+// The published header states the modes without the mode list: it must agree with it.
+static_assert(VORLITH_MODE_COUNT == BLEND_MODE_COUNT, "ivorlith.h's mode count");
+#define VORLITH_CHECK_MODE_NAME(mode, stringId, name, colour, bump) \
+    static_assert(VORLITH_MODE_NAME_ID(mode) == stringId, "ivorlith.h's name string of " name);
+QUILTRA_BLEND_MODES(VORLITH_CHECK_MODE_NAME)
+#undef VORLITH_CHECK_MODE_NAME
 
 HINSTANCE hInstance = NULL;
 

@@ -11,7 +11,6 @@
 #pragma once
 
 #include "baseinterface.h"
-#include "blend_mode_list.h"
 #include "acolor.h"
 #include "color.h"
 #include "point3.h"
@@ -38,13 +37,12 @@
 // editor's spinner does; the evaluation relies on it.
 #define VORLITH_MIN_OUTPUT_GAMMA    0.001f
 
-// The blend modes, indices 0 .. VORLITH_MODE_COUNT - 1, from the mode list. The name of mode i,
-// as the editor shows it, is string VORLITH_MODE_NAME_ID(i) of the library's string table.
-#define VORLITH_MODE_NAME_ID_ROW(mode, stringId, name, colour, bump) stringId,
-static const int kVorlithModeNameIds[] = {QUILTRA_BLEND_MODES(VORLITH_MODE_NAME_ID_ROW)};
-#undef VORLITH_MODE_NAME_ID_ROW
-#define VORLITH_MODE_COUNT ((int)(sizeof(kVorlithModeNameIds) / sizeof(kVorlithModeNameIds[0])))
-#define VORLITH_MODE_NAME_ID(i) (kVorlithModeNameIds[(i)])
+// The blend modes, indices 0 .. VORLITH_MODE_COUNT - 1. The name of mode i, as the editor shows
+// it, is string VORLITH_MODE_NAME_ID(i) of the library's string table: modes 0 to 18 are strings
+// 16 to 34, the others 36 to 51. (The library checks both against its mode list when it is
+// built.)
+#define VORLITH_MODE_COUNT          35
+#define VORLITH_MODE_NAME_ID(i)     ((i) < 19 ? 16 + (i) : 17 + (i))
 
 class IVorlithLayers : public BaseInterface {
 public:
