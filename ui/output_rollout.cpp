@@ -79,7 +79,7 @@ INT_PTR VorlithDlg::OutputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*l
         InitOutput(hwnd);
         return TRUE;
     case WM_DESTROY:
-        hOutput = NULL;
+        outputRollout = NULL;
         break;
     case WM_PAINT:
         ReloadIfInvalid();
@@ -97,9 +97,9 @@ INT_PTR VorlithDlg::OutputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*l
 
 void VorlithDlg::InitOutput(HWND hwnd)
 {
-    if (!theTex)
+    if (!texture)
         return;
-    const OutputSettings& o = theTex->Output();
+    const OutputSettings& o = texture->Output();
     CheckDlgButton(hwnd, IDC_OUT_ON, o.Output_on ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_OUT_CLAMP, o.Clamp ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_OUT_MONO, MonoOn(o.Mono) ? BST_CHECKED : BST_UNCHECKED);
@@ -122,17 +122,17 @@ void VorlithDlg::InitOutput(HWND hwnd)
 // The ten spinners, "Clamp", "Mono" and "Reset" are enabled exactly when the stage is on.
 void VorlithDlg::EnableOutputControls(bool on)
 {
-    if (!IsWindow(hOutput))
+    if (!IsWindow(outputRollout))
         return;
     for (int i = 0; i < OUT_VALUES; ++i) {
-        ISpinnerControl* spin = GetISpinner(GetDlgItem(hOutput, kOutputSpinners[i].spin));
+        ISpinnerControl* spin = GetISpinner(GetDlgItem(outputRollout, kOutputSpinners[i].spin));
         if (spin) {
             spin->Enable(on ? TRUE : FALSE);
             ReleaseISpinner(spin);
         }
     }
     for (size_t i = 0; i < sizeof(kOutputSwitches) / sizeof(kOutputSwitches[0]); ++i) {
-        HWND control = GetDlgItem(hOutput, kOutputSwitches[i]);
+        HWND control = GetDlgItem(outputRollout, kOutputSwitches[i]);
         if (control)
             EnableWindow(control, on ? TRUE : FALSE);
     }
@@ -140,10 +140,10 @@ void VorlithDlg::EnableOutputControls(bool on)
 
 void VorlithDlg::OnOutputCommand(int id)
 {
-    if (!theTex || !hOutput || !IsWindow(hOutput))
+    if (!texture || !outputRollout || !IsWindow(outputRollout))
         return;
-    OutputSettings o = theTex->Output();
-    const bool checked = IsDlgButtonChecked(hOutput, id) == BST_CHECKED;
+    OutputSettings o = texture->Output();
+    const bool checked = IsDlgButtonChecked(outputRollout, id) == BST_CHECKED;
     if (id != IDC_OUT_ON && id != IDC_OUT_CLAMP && id != IDC_OUT_MONO && id != IDC_OUT_RESET)
         return;
     switch (id) {
@@ -165,7 +165,7 @@ void VorlithDlg::OnOutputCommand(int id)
     }
     }
     BeginStep();
-    theTex->SetOutput(o);
+    texture->SetOutput(o);
     AcceptStep(id == IDC_OUT_RESET ? IDS_UNDO_RESET_OUTPUT : IDS_PARAM_CHANGE);
     UpdateControls();
     TellMaterialEditor();
@@ -174,22 +174,22 @@ void VorlithDlg::OnOutputCommand(int id)
 // A value is taken when its spinner's button is released or Enter is pressed in its field.
 void VorlithDlg::OnOutputValue(int id)
 {
-    if (!theTex)
+    if (!texture)
         return;
     for (int i = 0; i < OUT_VALUES; ++i) {
         const OutputSpinner& s = kOutputSpinners[i];
         if (id != s.spin && id != s.edit)
             continue;
-        ISpinnerControl* spin = IsWindow(hOutput) ? GetISpinner(GetDlgItem(hOutput, s.spin)) : NULL;
+        ISpinnerControl* spin = IsWindow(outputRollout) ? GetISpinner(GetDlgItem(outputRollout, s.spin)) : NULL;
         if (!spin)
             break;
         const float shown = spin->GetFVal();
         ReleaseISpinner(spin);
         if (IsFiniteFloat(shown)) {
-            OutputSettings o = theTex->Output();
+            OutputSettings o = texture->Output();
             Member(o, s.value) = s.inPercent ? shown * 0.01f : shown;
             BeginStep();
-            theTex->SetOutput(o);
+            texture->SetOutput(o);
             AcceptStep(IDS_PARAM_CHANGE);
         }
         break;
@@ -201,20 +201,20 @@ void VorlithDlg::OnOutputValue(int id)
 // Part of every refresh: the rollout shows the texture's Output settings.
 void VorlithDlg::RefreshOutput()
 {
-    if (!theTex)
+    if (!texture)
         return;
-    const OutputSettings& o = theTex->Output();
-    if (!hOutput || !IsWindow(hOutput))
+    const OutputSettings& o = texture->Output();
+    if (!outputRollout || !IsWindow(outputRollout))
         return;
     for (int i = 0; i < OUT_VALUES; ++i) {
-        ISpinnerControl* spin = GetISpinner(GetDlgItem(hOutput, kOutputSpinners[i].spin));
+        ISpinnerControl* spin = GetISpinner(GetDlgItem(outputRollout, kOutputSpinners[i].spin));
         if (spin) {
             spin->SetValue(Shown(o, kOutputSpinners[i]), FALSE);
             ReleaseISpinner(spin);
         }
     }
-    SetCheckBox(hOutput, IDC_OUT_ON, o.Output_on ? TRUE : FALSE);
-    SetCheckBox(hOutput, IDC_OUT_CLAMP, o.Clamp ? TRUE : FALSE);
-    SetCheckBox(hOutput, IDC_OUT_MONO, MonoOn(o.Mono) ? TRUE : FALSE);
+    SetCheckBox(outputRollout, IDC_OUT_ON, o.Output_on ? TRUE : FALSE);
+    SetCheckBox(outputRollout, IDC_OUT_CLAMP, o.Clamp ? TRUE : FALSE);
+    SetCheckBox(outputRollout, IDC_OUT_MONO, MonoOn(o.Mono) ? TRUE : FALSE);
     EnableOutputControls(o.Output_on);
 }

@@ -1,7 +1,8 @@
 // VorlithDlg: the texture's editor in the material editor. It adds three rollouts: the layer
-// list ("Map layers parameters", six rows onto the layer stack), "Output" and "About". It writes
-// straight into the texture's tables and Output settings, then brings every control in line
-// with the texture again; it keeps no copy of layer data.
+// list ("Map layers parameters", six rows onto the layer stack), "Output" and "About". Its
+// actions change the texture through the texture's operations, one undo step each; then every
+// control is brought in line with the texture again (the refresh only reads). It keeps no copy
+// of layer data.
 #pragma once
 
 #include "max.h"
@@ -11,22 +12,14 @@
 #include "layer_rows.h"
 #include "vorlith.h"
 
+// A window that is there (not null, not destroyed).
+inline bool IsLive(HWND hwnd)
+{
+    return hwnd != NULL && IsWindow(hwnd) != FALSE;
+}
+
 class VorlithDlg : public ParamDlg, public VorlithEditor {
 public:
-    HWND hwmedit;                               // the material editor's window
-    IMtlParams* ip;                             // the material editor's interface
-    Vorlith* theTex;                            // the texture shown, not owned
-    HWND hPanel;                                // layer-list rollout
-    HWND hAbout;                                // About rollout
-    HWND hOutput;                               // Output rollout
-    HWND hScroll;                               // the layer rows' scroll bar
-    int valid;                                  // 0: reload the controls at the next paint
-    ICustButton* mapButtons[LAYER_ROWS][2];     // per row: map button, mask button
-    ICustEdit* indexEdits[LAYER_ROWS];          // per row: index field
-    ICustImage* aboutImage;                     // the About rollout's logo control
-    HIMAGELIST aboutImages;                     // the logo, one 160 x 56 image
-    TexDADMgr dadMgr;                           // drag and drop of maps between the buttons
-
     VorlithDlg(HWND hwMtlEdit, IMtlParams* imp, Vorlith* m);
     ~VorlithDlg();
 
@@ -49,22 +42,31 @@ public:
     IMtlParams* GetMtlParams() override;
     ParamDlg* GetParamDlg() override;
 
-    // The visible rows' colour swatches from colorList.
-    void UpdateColors();
-    // Moves the rows: code SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_THUMBPOSITION or
-    // SB_THUMBTRACK (to pos); other codes change nothing.
-    void OnScroll(int code, int pos);
-    // Stores the mode selected in the list of row r.
-    void OnModeSelected(int row);
-
 private:
+    HWND mtlEditWindow;                     // the material editor's window
+    IMtlParams* mtlParams;                  // the material editor's interface
+    Vorlith* texture;                       // the texture shown, not owned
+    HWND layersRollout;                     // the rollouts' windows; null once destroyed
+    HWND aboutRollout;
+    HWND outputRollout;
+    HWND layerScrollBar;                    // the layer rows' scroll bar
+    bool upToDate;                          // false: reload the controls at the next paint
+    ICustButton* mapButtons[LAYER_ROWS][2]; // per row: map button, mask button
+    ICustEdit* indexEdits[LAYER_ROWS];      // per row: index field
+    ICustImage* logoControl;                // the About rollout's logo control
+    HIMAGELIST logoImages;                  // the logo, one 160 x 56 image
+    TexDADMgr dadMgr;                       // drag and drop of maps between the buttons
+    // A colour being dragged: the layer and its colour before the drag, for the undo step.
+    int colorDragLayer;
+    Color colorBeforeDrag;
+
     typedef INT_PTR (VorlithDlg::*RolloutHandler)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // A rollout's window procedure: on WM_INITDIALOG it keeps the rollout's window in Window and
     // the dialog in the window (GWLP_USERDATA); every message goes to Handler of that dialog.
     template <HWND VorlithDlg::*Window, RolloutHandler Handler>
     static INT_PTR CALLBACK RolloutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Layer-list rollout
+    // Layer-list rollout (layer_list_rollout.cpp)
     INT_PTR LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void InitLayers(HWND hwnd);
     void ReleaseRowControls();
@@ -78,6 +80,14 @@ private:
     void OnColorChange(int id, BOOL released);
     void OnLayersEnter(int id);
     void MoveLayer(int row);
+    // The visible rows' colour swatches from colorList.
+    void UpdateColors();
+    // Moves the rows: code SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_THUMBPOSITION or
+    // SB_THUMBTRACK (to pos); other codes change nothing.
+    void OnScroll(int code, int pos);
+    // Stores the mode selected in the list of row r.
+    void OnModeSelected(int row);
+    void RefreshLayerList();
     void RefreshRowTexts();
     void RefreshRow(int row, int layer);
     void ShowRow(int row);
@@ -85,6 +95,8 @@ private:
     void SetRowControl(int row, RowControl kind, bool shown, bool enabled);
     void SetSwatch(int row, int layer);
     void SetScrollBar();
+
+    // The dialog (vorlith_dlg.cpp)
     int FirstRowLayer() const;
     bool HasLayer(int layer) const;
     void UpdateTexture();
@@ -102,13 +114,9 @@ private:
     void EnableOutputControls(bool on);
     void RefreshOutput();
 
-    // About rollout
+    // About rollout (about_rollout.cpp)
     INT_PTR AboutMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void ReleaseAboutImage();
-
-    // A colour being dragged: the layer and its colour before the drag, for the undo record.
-    int colorDragLayer;
-    Color colorBeforeDrag;
 
     VorlithDlg(const VorlithDlg&);
     VorlithDlg& operator=(const VorlithDlg&);
