@@ -162,8 +162,14 @@ struct RunRules {
     static const ColorRun color[2][BLEND_MODE_COUNT + 1];
     static const BumpRun bump[2][BLEND_MODE_COUNT + 1];
 
-    static ColorRun Of(const ColorWalk*, const PlannedRun& run) { return color[run.mapsOnly][run.rule]; }
-    static BumpRun Of(const BumpWalk*, const PlannedRun& run) { return bump[run.mapsOnly][run.rule]; }
+    static ColorRun Of(const ColorWalk*, const PlannedRun& run)
+    {
+        return color[run.mapsOnly][run.rule];
+    }
+    static BumpRun Of(const BumpWalk*, const PlannedRun& run)
+    {
+        return bump[run.mapsOnly][run.rule];
+    }
 };
 
 #define COLOR_PER_CHANNEL(F, channels) \
@@ -174,7 +180,8 @@ struct RunRules {
     &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorExactDifference>, QUILTRA_MAPS_ONLY>
 #define BUMP_PER_CHANNEL(F, components) \
     &WalkRun<BumpWalk, Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
-#define BUMP_EXACT_DIFFERENCE &WalkRun<BumpWalk, Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
+#define BUMP_EXACT_DIFFERENCE \
+    &WalkRun<BumpWalk, Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
 #define QUILTRA_COLOR_RUN_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
 #define QUILTRA_BUMP_RUN_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
 #define QUILTRA_COLOR_RUN_RULES                                                                 \

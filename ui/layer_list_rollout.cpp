@@ -154,7 +154,8 @@ void VorlithDlg::RefreshRow(int row, int layer)
     SetCheckBox(layersRollout, kRowControlIds[ROW_USED][row],
                 texture->GetLayerValue<LAYER_VALUE_mapUsed>(layer));
     SetSwatch(row, layer);
-    ISpinnerControl* spin = GetISpinner(GetDlgItem(layersRollout, kRowControlIds[ROW_OPACITY_SPIN][row]));
+    ISpinnerControl* spin =
+        GetISpinner(GetDlgItem(layersRollout, kRowControlIds[ROW_OPACITY_SPIN][row]));
     if (spin) {
         spin->SetValue(texture->GetLayerValue<LAYER_VALUE_opasityList>(layer), FALSE);
         ReleaseISpinner(spin);
@@ -168,7 +169,8 @@ void VorlithDlg::RefreshRow(int row, int layer)
 
 void VorlithDlg::SetSwatch(int row, int layer)
 {
-    IColorSwatch* swatch = GetIColorSwatch(GetDlgItem(layersRollout, kRowControlIds[ROW_COLOR][row]));
+    IColorSwatch* swatch =
+        GetIColorSwatch(GetDlgItem(layersRollout, kRowControlIds[ROW_COLOR][row]));
     if (!swatch)
         return;
     swatch->SetColor(SwatchColor(texture->GetLayerValue<LAYER_VALUE_colorList>(layer)), FALSE);
@@ -460,7 +462,8 @@ void VorlithDlg::OnOpacitySpinnerUp(int id)
     if (!texture || !FindRowControl(id, row, kind) || kind != ROW_OPACITY_SPIN)
         return;
     const int layer = FirstRowLayer() + row;
-    ISpinnerControl* spin = IsLive(layersRollout) ? GetISpinner(GetDlgItem(layersRollout, id)) : NULL;
+    ISpinnerControl* spin =
+        IsLive(layersRollout) ? GetISpinner(GetDlgItem(layersRollout, id)) : NULL;
     if (spin) {
         const float percent = spin->GetFVal();
         ReleaseISpinner(spin);
@@ -482,7 +485,8 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
     if (!texture || !FindRowControl(id, row, kind) || kind != ROW_COLOR)
         return;
     const int layer = FirstRowLayer() + row;
-    IColorSwatch* swatch = IsLive(layersRollout) ? GetIColorSwatch(GetDlgItem(layersRollout, id)) : NULL;
+    IColorSwatch* swatch =
+        IsLive(layersRollout) ? GetIColorSwatch(GetDlgItem(layersRollout, id)) : NULL;
     if (swatch) {
         const Color c = ColorOfSwatch(swatch->GetColor());
         ReleaseIColorSwatch(swatch);
@@ -518,7 +522,8 @@ void VorlithDlg::OnLayersEnter(int id)
     for (int r = 0; r < LAYER_ROWS; ++r) {
         if (id == kRowControlIds[ROW_OPACITY_EDIT][r]) {
             ISpinnerControl* spin = IsLive(layersRollout)
-                ? GetISpinner(GetDlgItem(layersRollout, kRowControlIds[ROW_OPACITY_SPIN][r])) : NULL;
+                ? GetISpinner(GetDlgItem(layersRollout, kRowControlIds[ROW_OPACITY_SPIN][r]))
+                : NULL;
             if (spin) {
                 const float percent = spin->GetFVal();
                 ReleaseISpinner(spin);

@@ -10,8 +10,8 @@ namespace {
 // The ten values in the rollout's order, each with its spinner and field, from the list of
 // Output values.
 #define VORLITH_ROLLOUT_VALUE(PARAM, NAME, CONTROL) VORLITH_VALUE_OF_##CONTROL
-#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
-                                 SHOWN) \
+#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, \
+                                 MEMBER, SHOWN) \
     VALUE,
 #define VORLITH_VALUE_OF_CHECKBOX(ID)
 enum OutputValue { VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE) OUT_VALUES };
@@ -30,8 +30,8 @@ struct OutputSpinner {
 
 #define AS_IS false
 #define IN_PERCENT true
-#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
-                                 SHOWN) \
+#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, \
+                                 MEMBER, SHOWN) \
     {VALUE, SPIN, EDIT, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, SHOWN},
 const OutputSpinner kOutputSpinners[OUT_VALUES] = {
     VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
@@ -43,8 +43,8 @@ const OutputSpinner kOutputSpinners[OUT_VALUES] = {
 float& Member(OutputSettings& o, OutputValue v)
 {
     switch (v) {
-#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, MEMBER, \
-                                 SHOWN) \
+#define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, \
+                                 MEMBER, SHOWN) \
     case VALUE: return o.MEMBER;
     VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
 #undef VORLITH_VALUE_OF_SPINNER
@@ -180,7 +180,8 @@ void VorlithDlg::OnOutputValue(int id)
         const OutputSpinner& s = kOutputSpinners[i];
         if (id != s.spin && id != s.edit)
             continue;
-        ISpinnerControl* spin = IsWindow(outputRollout) ? GetISpinner(GetDlgItem(outputRollout, s.spin)) : NULL;
+        ISpinnerControl* spin =
+            IsWindow(outputRollout) ? GetISpinner(GetDlgItem(outputRollout, s.spin)) : NULL;
         if (!spin)
             break;
         const float shown = spin->GetFVal();

@@ -19,8 +19,9 @@ static struct WireEditor {
 // Construction and lifetime ------------------------------------------------------------------
 
 VorlithDlg::VorlithDlg(HWND hwMtlEdit, IMtlParams* imp, Vorlith* m)
-    : mtlEditWindow(hwMtlEdit), mtlParams(imp), texture(m), layersRollout(NULL), aboutRollout(NULL), outputRollout(NULL),
-      layerScrollBar(NULL), upToDate(false), logoControl(NULL), logoImages(NULL), colorDragLayer(-1),
+    : mtlEditWindow(hwMtlEdit), mtlParams(imp), texture(m), layersRollout(NULL),
+      aboutRollout(NULL), outputRollout(NULL), layerScrollBar(NULL), upToDate(false),
+      logoControl(NULL), logoImages(NULL), colorDragLayer(-1),
       colorBeforeDrag(0.0f, 0.0f, 0.0f)
 {
     dadMgr.Init(this);

@@ -60,7 +60,8 @@ private:
     int colorDragLayer;
     Color colorBeforeDrag;
 
-    typedef INT_PTR (VorlithDlg::*RolloutHandler)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    typedef INT_PTR (VorlithDlg::*RolloutHandler)(HWND hwnd, UINT msg, WPARAM wParam,
+                                                  LPARAM lParam);
     // A rollout's window procedure: on WM_INITDIALOG it keeps the rollout's window in Window and
     // the dialog in the window (GWLP_USERDATA); every message goes to Handler of that dialog.
     template <HWND VorlithDlg::*Window, RolloutHandler Handler>
