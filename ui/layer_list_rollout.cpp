@@ -177,18 +177,6 @@ void VorlithDlg::SetSwatch(int row, int layer)
     ReleaseIColorSwatch(swatch);
 }
 
-void VorlithDlg::UpdateColors()
-{
-    if (!texture || !IsLive(layersRollout))
-        return;
-    const int first = FirstRowLayer();
-    const int layers = texture->NumLayers();
-    for (int layer = first; layer < layers && layer - first < LAYER_ROWS; ++layer) {
-        if (HasLayer(layer))
-            SetSwatch(layer - first, layer);
-    }
-}
-
 // Scrolling and modes ------------------------------------------------------------------------
 
 void VorlithDlg::OnScroll(int code, int pos)
@@ -385,6 +373,19 @@ static bool ControlHeld()
     return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
 }
 
+// One action on the layer list, one undo step named labelId; the rows are shown again and the
+// material editor hears of a changed count.
+void VorlithDlg::LayerListStep(int labelId, void (Vorlith::*operation)(int), int argument)
+{
+    const int layers = texture->NumLayers();
+    BeginStep();
+    (texture->*operation)(argument);
+    AcceptStep(labelId);
+    UpdateControls();
+    if (texture->NumLayers() != layers)
+        TellMaterialEditor();
+}
+
 void VorlithDlg::OnSetNumber()
 {
     if (!IsLive(layersRollout))
@@ -393,66 +394,46 @@ void VorlithDlg::OnSetNumber()
     // Never below the count it shows: OK on a texture of more layers keeps them.
     const int maximum = layers > kSetNumberMaximum ? layers : kSetNumberMaximum;
     const int n = AskLayerNumber(layersRollout, IDD_SET_NUMBER, 2, maximum, layers);
-    if (n >= 0) {
-        BeginStep();
-        texture->SetNumMaps(n);
-        AcceptStep(IDS_UNDO_SET_LAYER_COUNT);
+    if (n >= 0)
+        LayerListStep(IDS_UNDO_SET_LAYER_COUNT, &Vorlith::SetNumMaps, n);
+    else
         UpdateControls();
-        if (texture->NumLayers() != layers)
-            TellMaterialEditor();
-    }
-    UpdateControls();
 }
 
+// Add puts a layer on top; with Ctrl held it asks where to insert one.
 void VorlithDlg::OnAdd()
 {
     const int layers = texture->NumLayers();
-    if (ControlHeld()) {
-        if (!IsLive(layersRollout))
-            return;
-        // Before layer 1 .. layers - 1: never below the base layer, never at the top.
-        const int maximum = layers - 1 > 1 ? layers - 1 : 1;
-        const int n = AskLayerNumber(layersRollout, IDD_INSERT_LAYER, 1, maximum, 1);
-        if (n >= 0) {
-            BeginStep();
-            texture->InsertLayer(n);
-            AcceptStep(IDS_UNDO_INSERT_LAYER);
-            UpdateControls();
-        }
-    } else {
-        BeginStep();
-        texture->SetNumMaps(layers + 1);
-        AcceptStep(IDS_UNDO_ADD_LAYER);
+    if (!ControlHeld()) {
+        LayerListStep(IDS_UNDO_ADD_LAYER, &Vorlith::SetNumMaps, layers + 1);
+        return;
     }
-    UpdateLabels();
-    UpdateControls();
-    if (texture->NumLayers() != layers)
-        TellMaterialEditor();
+    if (!IsLive(layersRollout))
+        return;
+    // Before layer 1 .. layers - 1: never below the base layer, never at the top.
+    const int maximum = layers - 1 > 1 ? layers - 1 : 1;
+    const int n = AskLayerNumber(layersRollout, IDD_INSERT_LAYER, 1, maximum, 1);
+    if (n >= 0)
+        LayerListStep(IDS_UNDO_INSERT_LAYER, &Vorlith::InsertLayer, n);
+    else
+        UpdateControls();
 }
 
+// Delete takes the top layer away; with Ctrl held it asks which layer.
 void VorlithDlg::OnDelete()
 {
     const int layers = texture->NumLayers();
-    if (ControlHeld()) {
-        if (!IsLive(layersRollout))
-            return;
-        const int n = AskLayerNumber(layersRollout, IDD_DELETE_LAYER, 1, layers - 1, layers - 1);
-        if (n >= 0) {
-            BeginStep();
-            texture->DeleteLayer(n);
-            AcceptStep(IDS_UNDO_DELETE_LAYER);
-            UpdateControls();
-        }
-        UpdateControls();
-    } else {
-        BeginStep();
-        texture->SetNumMaps(layers - 1);
-        AcceptStep(IDS_UNDO_DELETE_LAYER);
-        UpdateLabels();
-        UpdateControls();
+    if (!ControlHeld()) {
+        LayerListStep(IDS_UNDO_DELETE_LAYER, &Vorlith::SetNumMaps, layers - 1);
+        return;
     }
-    if (texture->NumLayers() != layers)
-        TellMaterialEditor();
+    if (!IsLive(layersRollout))
+        return;
+    const int n = AskLayerNumber(layersRollout, IDD_DELETE_LAYER, 1, layers - 1, layers - 1);
+    if (n >= 0)
+        LayerListStep(IDS_UNDO_DELETE_LAYER, &Vorlith::DeleteLayer, n);
+    else
+        UpdateControls();
 }
 
 void VorlithDlg::OnOpacitySpinnerUp(int id)
@@ -508,7 +489,6 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
             texture->SetLayerValue<LAYER_VALUE_colorList>(layer, c);
         }
     }
-    UpdateColors();
     if (released)
         TellMaterialEditor();
     UpdateControls();

@@ -74,6 +74,7 @@ private:
     void OnLayersCommand(int id, int code);
     void OnSwitch(int row, RowControl kind, int id);
     void OnMapButton(int row, RowControl kind);
+    void LayerListStep(int labelId, void (Vorlith::*operation)(int), int argument);
     void OnSetNumber();
     void OnAdd();
     void OnDelete();
@@ -81,8 +82,6 @@ private:
     void OnColorChange(int id, BOOL released);
     void OnLayersEnter(int id);
     void MoveLayer(int row);
-    // The visible rows' colour swatches from colorList.
-    void UpdateColors();
     // Moves the rows: code SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_THUMBPOSITION or
     // SB_THUMBTRACK (to pos); other codes change nothing.
     void OnScroll(int code, int pos);
