@@ -19,8 +19,8 @@ class Vorlith;
 class IHardwareMaterial;
 struct VorlithValues;
 
-// What the texture asks of its open editor. The editor dialog implements it and sets the
-// texture's paramDlg while it shows the texture.
+// What the texture asks of its open editor. The editor dialog implements it and makes itself
+// the texture's editor (SetEditor) while it shows the texture.
 class VorlithEditor {
 public:
     // Marks the editor out of date: it reloads its controls when it next paints.
@@ -89,8 +89,6 @@ public:
     void SetOutputClamp(BOOL on) override;
 
 private:
-    void Edited();
-
     Vorlith* tex;
 };
 
@@ -270,19 +268,6 @@ public:
     const OutputSettings& Output() const { return output; }
     bool SetOutput(const OutputSettings& next);
 
-    // After the texture's own tables or Output settings were written (by the editor or the
-    // published interface): validity emptied, viewport textures discarded, an open editor
-    // reloads, the dependents hear REFMSG_CHANGE. The texture's writes send it no message of its
-    // own, so every such write ends here.
-    void LayersEdited();
-    // What was worked out from the values and sub-maps (validity, layer plan, viewport stages)
-    // goes; part of LayersEdited and of every change the texture makes itself.
-    void ValuesChanged();
-
-    // Before the texture's own values (tables, map list, Output settings) change: while the
-    // host is holding, a record of them for undo. Every writer calls it first.
-    void HoldLayers();
-
     // After a scene load: mapList holds as many entries as the block's mapList count, the ones
     // the scene restored no map for empty.
     void FinishLoad();
@@ -308,6 +293,17 @@ private:
 
 
     friend struct VorlithValues;   // the undo record (vorlith_undo.cpp)
+
+    // The three steps of every operation that changes the texture's own values (tables, map
+    // list, Output settings). HoldLayers, first: while the host is holding, a record of them for
+    // undo. LayersEdited, last: validity emptied, viewport textures discarded, an open editor
+    // reloads, the dependents hear REFMSG_CHANGE (the texture's writes send it no message of its
+    // own). ValuesChanged: what was worked out from the values and sub-maps (validity, layer
+    // plan, viewport stages) goes; part of LayersEdited and of every change the texture makes
+    // itself.
+    void HoldLayers();
+    void LayersEdited();
+    void ValuesChanged();
 
     RefResult HandleRefChanged(RefTargetHandle hTarget, PartID& partID, RefMessage message);
     void SetLayerLabel(int layer);

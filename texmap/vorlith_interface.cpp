@@ -1,12 +1,12 @@
 // The published layer interface (IVorlithLayers). Each setter is an edit as the editor makes
-// it: the value changes (recorded for undo when the host is holding), the texture's validity is
-// emptied, an open editor reloads and the dependents hear REFMSG_CHANGE. Input the editor could
-// never produce is refused: a layer index outside the stack, a float that is not finite. Gamma
-// stays at the lowest gamma or above as the editor's spinner keeps it; blend-mode indices are
-// kept as given, since stored scenes may hold indices this library does not know.
+// it, through the same operation of the texture: the value changes (recorded for undo when the
+// host is holding), the texture's validity is emptied, an open editor reloads and the dependents
+// hear REFMSG_CHANGE; a setter that changes nothing records and tells nothing. Input the editor
+// could never produce is refused: a layer index outside the stack, a float that is not finite.
+// Gamma stays at the lowest gamma or above as the editor's spinner keeps it; blend-mode indices
+// are kept as given, since stored scenes may hold indices this library does not know.
 #include "vorlith.h"
 #include "vorlith_values.h"
-
 
 VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner)
     : tex(owner)
@@ -16,11 +16,6 @@ VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner)
 Interface_ID VorlithLayersInterface::GetID()
 {
     return VORLITH_LAYERS_INTERFACE;
-}
-
-void VorlithLayersInterface::Edited()
-{
-    tex->LayersEdited();
 }
 
 // Layer list: the texture's operations check the indices and tell once.

@@ -113,6 +113,8 @@ struct VorlithValues {
         theHold.Resume();
         tex.layerValues = layerValues;
         tex.output = output;
+        // Told as an edit is, so the editor, renders and the viewport follow.
+        tex.LayersEdited();
     }
 };
 
@@ -150,7 +152,6 @@ private:
         if (!tex)
             return;
         values.Give(*tex, keeper);
-        tex->LayersEdited();
     }
 
     UndoKeeper keeper;
