@@ -27,7 +27,7 @@ int VorlithLayersInterface::GetNumLayers()
 
 void VorlithLayersInterface::SetNumLayers(int count)
 {
-    tex->SetNumMaps(count);
+    tex->SetNumLayers(count);
 }
 
 void VorlithLayersInterface::InsertLayer(int index)

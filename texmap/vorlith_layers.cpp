@@ -30,13 +30,13 @@ void Vorlith::LabelIfUnlabelled(int layer)
         SetLayerLabel(layer);
 }
 
-void Vorlith::SetNumMaps(int n)
+void Vorlith::SetNumLayers(int n)
 {
     if (ResizeStack(n))
         LayersEdited();
 }
 
-// SetNumMaps without its message: true when the number of layers changed.
+// SetNumLayers without its message: true when the number of layers changed.
 bool Vorlith::ResizeStack(int n)
 {
     const int old = NumLayers();
