@@ -199,6 +199,35 @@ Texmap* ReadBytes(const std::vector<unsigned char>& bytes)
     return r.ok ? Only(r.roots) : nullptr;
 }
 
+// The layers chunk byte by byte: the count, then per layer mapEnabled, maskEnabled, mapUsed
+// (int32), opacity, red, green, blue (float), mode (int32), little-endian.
+TEST(SceneSave, LayerRecordsHoldTheirFieldsInTheirOrder)
+{
+    Texmap* tex = NewVorlith();
+    IVorlithLayers* l = Layers(tex);
+    l->SetNumLayers(2);
+    l->SetMapEnabled(1, FALSE);
+    l->SetLayerUsed(1, FALSE);
+    l->SetOpacity(1, 37.5f);
+    l->SetLayerColor(1, Color(0.25f, 0.5f, -0.75f));
+    l->SetBlendMode(1, -13);
+    std::vector<unsigned char> bytes = SceneBytes(tex);
+    const size_t at = FindChunk(bytes, kLayersChunk, 6 + 4 + 2 * 32);
+    ASSERT_NE(at, std::string::npos);
+
+    std::vector<unsigned char> expected;
+    auto i32 = [&](int32_t v) {
+        for (int k = 0; k < 4; ++k) expected.push_back((unsigned char)((uint32_t)v >> (8 * k)));
+    };
+    auto f32 = [&](float v) { uint32_t u; std::memcpy(&u, &v, 4); i32((int32_t)u); };
+    i32(2);
+    i32(1); i32(1); i32(1); f32(100.0f); f32(0.5f); f32(0.5f); f32(0.5f); i32(0);
+    i32(0); i32(1); i32(0); f32(37.5f); f32(0.25f); f32(0.5f); f32(-0.75f); i32(-13);
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + at, bytes.begin() + at + expected.size()),
+              expected);
+    DeleteTree(tex);
+}
+
 TEST(SceneLoad, LayerCountDisagreeingWithItsChunkIsSkipped)
 {
     Texmap* tex = NewVorlith();
