@@ -1,11 +1,9 @@
 // The blend-mode table: one entry per mode, indexed by the value stored in a layer's modeList,
 // expanded from the mode list (blend_mode_list.h).
 //
-// Each entry names the mode (its string resource and the name the string table holds) and the
-// two rules that apply it over a run of layers: one to colours (the colour walk) and one to bump
-// vectors (the bump walk). The rules are instances of a few templates, one per mode and channel
-// set, with the formula inlined, so a walk dispatches once per run of layers and never per
-// channel.
+// Each entry names the mode (its string resource and the name the string table holds). The
+// rules that apply a mode to a run of layers, colour and bump, are the walk's (layer_stack.h),
+// expanded from the same list.
 #pragma once
 
 #include "acolor.h"
@@ -36,66 +34,11 @@ enum BlendChannel {
 // F(b, l) for one channel.
 typedef float (*BlendFormula)(float b, float l);
 
-// The most layers of one mode a walk gathers before compositing them. A batch lives on the
-// walk's stack (about 200 bytes): nothing is allocated. Eight balance one dispatch per run
-// against letting the compositing of a run overlap the sub-map calls of the layers after it.
-enum { LAYER_BATCH = 8 };
-
-// Layers gathered by the colour walk, one array per channel: each sub-map result is stored
-// a float at a time, and the compositing loops read them back a float at a time.
-struct ColorLayerBatch {
-    float r[LAYER_BATCH];
-    float g[LAYER_BATCH];
-    float b[LAYER_BATCH];
-    float a[LAYER_BATCH];         // the coverage: the layer's alpha or its mask's mean
-    float opacity[LAYER_BATCH];   // the opacity fraction
-    int mode[LAYER_BATCH];        // the mode index as stored, possibly outside the table
-};
-
-// Layers gathered by the bump walk: masked perturbations, coverages, opacities and modes.
-struct BumpLayerBatch {
-    float x[LAYER_BATCH];
-    float y[LAYER_BATCH];
-    float z[LAYER_BATCH];
-    float a[LAYER_BATCH];
-    float opacity[LAYER_BATCH];
-    int mode[LAYER_BATCH];
-};
-
-// The rules applied to the layers first..end−1 of a batch, all of one mode, in stack order.
-// A run of several layers gives exactly what runs of one layer give one after another; it
-// exists so that the base stays in registers from one layer to the next and the mode is
-// dispatched once per run.
-// The base is passed by reference: handed from one run to the next through memory, a float
-// at a time, rather than packed into register pairs and unpacked again.
-typedef void (*ColorRunRule)(AColor& base, const ColorLayerBatch& layers, int first, int end);
-typedef void (*BumpRunRule)(Point3& base, const BumpLayerBatch& layers, int first, int end);
-
 struct BlendMode {
     int nameId;             // string resource of the name (16..34, 36..51); 0 for the unknown row
     const char* name;       // the name as the string table holds it; null for the unknown row
-    ColorRunRule colorRun;  // the colour walk's rule over a run of layers
-    BumpRunRule bumpRun;    // the bump walk's rule over a run of layers
 };
 
-// The modes in index order, then one more row: the rules for an index outside 0..34. The colour
-// walk leaves the base unchanged for such an index, the bump walk combines the layer as
-// "Normal" (stored scenes may hold indices this library does not know).
+// The modes in index order, then one more row for an index outside 0..34 (stored scenes may
+// hold indices this library does not know).
 extern const BlendMode kBlendModes[BLEND_MODE_COUNT + 1];
-
-// The table row of a mode index: its own, or the unknown-mode row for an index outside the
-// table. This is the one place where an unknown index is decided.
-inline const BlendMode& BlendModeOf(int index)
-{
-    return kBlendModes[(unsigned)index < (unsigned)BLEND_MODE_COUNT ? index : BLEND_MODE_COUNT];
-}
-
-inline ColorRunRule ColorRunRuleOf(int index)
-{
-    return BlendModeOf(index).colorRun;
-}
-
-inline BumpRunRule BumpRunRuleOf(int index)
-{
-    return BlendModeOf(index).bumpRun;
-}

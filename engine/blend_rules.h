@@ -1,6 +1,5 @@
 // The rules that composite one layer onto the base, one per kind of mode, with the formula
-// inlined: the bodies of the run loops of the mode table (blend_modes.cpp) and of the walk of the
-// layer stack (layer_stack.h), so both give the same bits.
+// inlined: the bodies of the run loops of the walk of the layer stack (layer_stack.h).
 #pragma once
 
 #include "acolor.h"

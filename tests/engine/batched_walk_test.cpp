@@ -1,6 +1,6 @@
 // The fast paths give the very bits of the direct ones: the HSV conversions against the
-// conversions written plainly with branches, the compositing of gathered runs of layers against
-// runs of one layer applied one after another, and walks whose runs fill more than one batch.
+// conversions written plainly with branches, and walks whose runs fill more than one part of
+// the plan-less walk against the rules applied one layer after another.
 #include "layer_stack.h"
 
 #include "fake_access.h"
@@ -15,27 +15,6 @@
 #include <vector>
 
 namespace {
-
-// A batch composited as the walks do it: each run of one mode by that mode's run rule.
-AColor CompositeColorLayers(AColor base, const ColorLayerBatch& layers, int count)
-{
-    for (int first = 0, end = 0; first < count; first = end) {
-        for (end = first + 1; end < count && layers.mode[end] == layers.mode[first]; ++end) {
-        }
-        ColorRunRuleOf(layers.mode[first])(base, layers, first, end);
-    }
-    return base;
-}
-
-Point3 CombineBumpLayers(Point3 base, const BumpLayerBatch& layers, int count)
-{
-    for (int first = 0, end = 0; first < count; first = end) {
-        for (end = first + 1; end < count && layers.mode[end] == layers.mode[first]; ++end) {
-        }
-        BumpRunRuleOf(layers.mode[first])(base, layers, first, end);
-    }
-    return base;
-}
 
 // ---- HSV: the conversions as their definitions read, one branch per case -----------------------
 
@@ -138,9 +117,12 @@ TEST(HsvExactness, HsvToColorGivesTheBitsOfTheDirectFormulasAcrossSectorBoundari
     }
 }
 
-// ---- batches against runs of one layer ------------------------------------------------
+// ---- walks planned in parts ------------------------------------------------------------------
 
-// Modes for a batch: every table mode, runs of one mode, and indices outside the table.
+// The most layers of one run the walk plans at once without a current plan.
+const int kPart = TablePlanner<FakeAccess>::kLayers;
+
+// Modes for a stack: every table mode, runs of one mode, and indices outside the table.
 std::vector<int> MixedModes(std::mt19937& rng, int count)
 {
     std::uniform_int_distribution<int> mode(-2, BLEND_MODE_COUNT + 1), run(1, 4);
@@ -153,68 +135,8 @@ std::vector<int> MixedModes(std::mt19937& rng, int count)
     return modes;
 }
 
-TEST(BatchedCompositing, ColourBatchesEqualTheRulesAppliedLayerByLayer)
-{
-    std::mt19937 rng(21);
-    std::uniform_real_distribution<float> unit(-0.25f, 1.25f), opacity(0.0f, 1.0f);
-    for (int trial = 0; trial < 400; ++trial) {
-        const int count = 1 + trial % LAYER_BATCH;
-        const std::vector<int> modes = MixedModes(rng, count);
-        ColorLayerBatch batch;
-        AColor expected(unit(rng), unit(rng), unit(rng), unit(rng));
-        const AColor start = expected;
-        for (int k = 0; k < count; ++k) {
-            const AColor layer(unit(rng), unit(rng), unit(rng), unit(rng));
-            batch.r[k] = layer.r;
-            batch.g[k] = layer.g;
-            batch.b[k] = layer.b;
-            batch.a[k] = layer.a;
-            batch.opacity[k] = opacity(rng);
-            batch.mode[k] = modes[k];
-            expected = BlendOne(modes[k], expected, layer, batch.opacity[k]);
-        }
-        ASSERT_TRUE(SameBits(expected, CompositeColorLayers(start, batch, count))) << trial;
-    }
-}
-
-TEST(BatchedCompositing, BumpBatchesEqualTheRulesAppliedLayerByLayer)
-{
-    std::mt19937 rng(22);
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f), opacity(0.0f, 1.0f);
-    for (int trial = 0; trial < 400; ++trial) {
-        const int count = 1 + trial % LAYER_BATCH;
-        const std::vector<int> modes = MixedModes(rng, count);
-        BumpLayerBatch batch;
-        Point3 expected(unit(rng), unit(rng), unit(rng));
-        const Point3 start = expected;
-        for (int k = 0; k < count; ++k) {
-            const Point3 l(unit(rng), unit(rng), unit(rng));
-            batch.x[k] = l.x;
-            batch.y[k] = l.y;
-            batch.z[k] = l.z;
-            batch.a[k] = opacity(rng);
-            batch.opacity[k] = opacity(rng);
-            batch.mode[k] = modes[k];
-            expected = BlendBumpOne(modes[k], expected, l, batch.a[k], batch.opacity[k]);
-        }
-        ASSERT_TRUE(SameBits(expected, CombineBumpLayers(start, batch, count))) << trial;
-    }
-}
-
-TEST(BatchedCompositing, AnEmptyBatchLeavesTheBase)
-{
-    ColorLayerBatch colours = ColorLayerBatch();
-    BumpLayerBatch vectors = BumpLayerBatch();
-    EXPECT_TRUE(SameBits(AColor(0.1f, -0.0f, 2.0f, 0.5f),
-                         CompositeColorLayers(AColor(0.1f, -0.0f, 2.0f, 0.5f), colours, 0)));
-    EXPECT_TRUE(SameBits(Point3(0.1f, -0.0f, 2.0f),
-                         CombineBumpLayers(Point3(0.1f, -0.0f, 2.0f), vectors, 0)));
-}
-
-// ---- walks longer than one batch -----------------------------------------------------------
-
-// A stack of n layers with maps, masks on some, unused layers here and there (also at batch
-// boundaries), mixed modes and opacities.
+// A stack of n layers with maps, masks on some, unused layers here and there (also at the
+// parts' boundaries), mixed modes and opacities.
 void BuildLongStack(FakeStack& stack, int n, std::mt19937& rng)
 {
     std::uniform_real_distribution<float> unit(0.0f, 1.0f), percent(0.0f, 100.0f);
@@ -224,7 +146,7 @@ void BuildLongStack(FakeStack& stack, int n, std::mt19937& rng)
         stack.SetPerturb(i, Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f));
         if (i % 3 == 1)
             stack.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), 1.0f));
-        stack.mapUsed[i] = (i % 7 == 5 || i == LAYER_BATCH || i == LAYER_BATCH + 1) ? 0 : 1;
+        stack.mapUsed[i] = (i % 7 == 5 || i == kPart || i == kPart + 1) ? 0 : 1;
         stack.modeList[i] = modes[i];
         stack.opasityList[i] = percent(rng);
         stack.colorList[i] = Color(unit(rng), unit(rng), unit(rng));
@@ -272,10 +194,10 @@ Point3 LayerByLayerPerturb(const FakeStack& s)
     return base;
 }
 
-TEST(BatchedWalks, StacksOfSeveralBatchesGiveTheLayerByLayerResult)
+TEST(BatchedWalks, StacksOfSeveralPartsGiveTheLayerByLayerResult)
 {
     std::mt19937 rng(31);
-    const int sizes[] = {LAYER_BATCH, LAYER_BATCH + 1, LAYER_BATCH + 2, 2 * LAYER_BATCH + 3, 70};
+    const int sizes[] = {kPart, kPart + 1, kPart + 2, 2 * kPart + 3, 70};
     for (int n : sizes) {
         FakeStack stack(n);
         BuildLongStack(stack, n, rng);
@@ -285,15 +207,15 @@ TEST(BatchedWalks, StacksOfSeveralBatchesGiveTheLayerByLayerResult)
     }
 }
 
-TEST(BatchedWalks, RunsOfOneModeLongerThanABatchGiveTheLayerByLayerResult)
+TEST(BatchedWalks, RunsOfOneModeLongerThanAPartGiveTheLayerByLayerResult)
 {
-    // Every layer of one mode: the runs fill whole batches and carry on into the next.
+    // Every layer of one mode: the runs fill whole parts and carry on into the next.
     std::mt19937 rng(33);
     const int modes[] = {BLEND_MODE_NORMAL, BLEND_MODE_MULTIPLY, BLEND_MODE_SOFT_LIGHT,
                          BLEND_MODE_HUE, BLEND_MODE_COLOR, BLEND_MODE_EXACT_DIFFERENCE, -1,
                          BLEND_MODE_COUNT};
     for (int mode : modes) {
-        const int n = 2 * LAYER_BATCH + 5;
+        const int n = 2 * kPart + 5;
         FakeStack stack(n);
         BuildLongStack(stack, n, rng);
         for (int i = 0; i < n; ++i)
@@ -306,7 +228,7 @@ TEST(BatchedWalks, RunsOfOneModeLongerThanABatchGiveTheLayerByLayerResult)
 
 TEST(BatchedWalks, SubMapsAreStillCalledInStackOrderMapBeforeMask)
 {
-    const int n = LAYER_BATCH + 3;
+    const int n = kPart + 3;
     FakeStack stack(n);
     std::mt19937 rng(32);
     BuildLongStack(stack, n, rng);

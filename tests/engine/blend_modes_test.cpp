@@ -46,13 +46,15 @@ TEST(BlendModeTable, EveryEntryIsComplete)
     for (int i = 0; i < BLEND_MODE_COUNT; ++i) {
         SCOPED_TRACE(i);
         const BlendMode& m = kBlendModes[i];
-        EXPECT_EQ(&m, &BlendModeOf(i));
+        EXPECT_EQ(i, RunRuleOf(i));
         // Modes 0 to 18 use strings 16 to 34, the others 36 to 51: 35 is skipped.
         EXPECT_EQ(i < 19 ? 16 + i : 17 + i, m.nameId);
         ASSERT_NE(nullptr, m.name);
         EXPECT_NE(0u, std::strlen(m.name));
-        EXPECT_NE(nullptr, m.colorRun) << "colour rule";
-        EXPECT_NE(nullptr, m.bumpRun) << "bump rule";
+        for (int mapsOnly = 0; mapsOnly < 2; ++mapsOnly) {
+            EXPECT_NE(nullptr, RunRules<FakeAccess>::color[mapsOnly][i]) << "colour rule";
+            EXPECT_NE(nullptr, RunRules<FakeAccess>::bump[mapsOnly][i]) << "bump rule";
+        }
         names.insert(m.name);
     }
     EXPECT_EQ((size_t)BLEND_MODE_COUNT, names.size()) << "names are distinct";
@@ -64,7 +66,7 @@ TEST(BlendModeTable, IndicesOutsideTheTableTakeTheUnknownRow)
 {
     const int outside[] = {-1, 35, 36, 1000, -2147483647 - 1, 2147483647};
     for (int index : outside)
-        EXPECT_EQ(&kBlendModes[BLEND_MODE_COUNT], &BlendModeOf(index)) << index;
+        EXPECT_EQ(BLEND_MODE_COUNT, RunRuleOf(index)) << index;
     EXPECT_EQ(nullptr, kBlendModes[BLEND_MODE_COUNT].name);
 }
 

@@ -150,33 +150,49 @@ struct FakeStack {
     Point3 EvaluatePerturb();
 };
 
-// One layer composited onto a base by its mode's run rule (a run of one layer), as the walks
-// composite it.
+// The single-layer rules of every mode (blend_rules.h), from the mode list, as the walk's runs
+// apply them one layer after another.
+typedef AColor (*SingleColorRule)(AColor base, AColor layer, float op);
+typedef Point3 (*SingleBumpRule)(Point3 base, Point3 l, float a, float op);
+#define COLOR_PER_CHANNEL(F, channels) &BlendColorChannels<&F, channels>
+#define COLOR_HSV(components) &BlendColorHsv<components>
+#define COLOR_EXACT_DIFFERENCE &BlendColorExactDifference
+#define BUMP_PER_CHANNEL(F, components) &BlendBumpComponents<&F, components>
+#define BUMP_EXACT_DIFFERENCE &BlendBumpExactDifference
+#define SINGLE_COLOR_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
+#define SINGLE_BUMP_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
+inline SingleColorRule SingleColorRuleOf(int mode)
+{
+    static const SingleColorRule rules[] = {QUILTRA_BLEND_MODES(SINGLE_COLOR_ROW)};
+    return mode >= 0 && mode < BLEND_MODE_COUNT ? rules[mode] : nullptr;
+}
+inline SingleBumpRule SingleBumpRuleOf(int mode)
+{
+    static const SingleBumpRule rules[] = {QUILTRA_BLEND_MODES(SINGLE_BUMP_ROW)};
+    return mode >= 0 && mode < BLEND_MODE_COUNT ? rules[mode]
+                                                : &BlendBumpComponents<&BlendNormal, BLEND_RGB>;
+}
+#undef SINGLE_COLOR_ROW
+#undef SINGLE_BUMP_ROW
+#undef COLOR_PER_CHANNEL
+#undef COLOR_HSV
+#undef COLOR_EXACT_DIFFERENCE
+#undef BUMP_PER_CHANNEL
+#undef BUMP_EXACT_DIFFERENCE
+
+// One layer composited onto a base by its mode's rule, as the walks composite it; an index
+// outside the table leaves the base as it is.
 inline AColor BlendOne(int mode, AColor base, const AColor& layer, float op)
 {
-    ColorLayerBatch batch;
-    batch.r[0] = layer.r;
-    batch.g[0] = layer.g;
-    batch.b[0] = layer.b;
-    batch.a[0] = layer.a;
-    batch.opacity[0] = op;
-    batch.mode[0] = mode;
-    ColorRunRuleOf(mode)(base, batch, 0, 1);
-    return base;
+    const SingleColorRule rule = SingleColorRuleOf(mode);
+    return rule ? rule(base, layer, op) : base;
 }
 
-// A masked perturbation l with mask weight a combined with the base, as the bump walk does it.
+// A masked perturbation l with mask weight a combined with the base, as the bump walk does it
+// (an index outside the table combines as "Normal").
 inline Point3 BlendBumpOne(int mode, Point3 base, const Point3& l, float a, float op)
 {
-    BumpLayerBatch batch;
-    batch.x[0] = l.x;
-    batch.y[0] = l.y;
-    batch.z[0] = l.z;
-    batch.a[0] = a;
-    batch.opacity[0] = op;
-    batch.mode[0] = mode;
-    BumpRunRuleOf(mode)(base, batch, 0, 1);
-    return base;
+    return SingleBumpRuleOf(mode)(base, l, a, op);
 }
 
 // Comparison of colours and vectors, channel by channel, with readable failures.
