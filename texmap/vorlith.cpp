@@ -183,11 +183,11 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
             const ParamID last = pblock->LastNotifyParamID();
             const int blockMaps = pblock->Count(pb_map_list);
             if (last == pb_map_list && mapList.Count() != blockMaps) {
-                SetNumLayers(blockMaps / 2);
+                SetNumMaps(blockMaps / 2);
             } else if (last == pb_map_enabled) {
                 const int blockLayers = pblock->Count(pb_map_enabled);
                 if (blockLayers != NumLayers())
-                    SetNumLayers(blockLayers);
+                    SetNumMaps(blockLayers);
             }
         }
         ValuesChanged();
@@ -310,7 +310,7 @@ Point3 Vorlith::EvalNormalPerturb(ShadeContext& sc)
 
 void Vorlith::SetNumSubTexmaps(int n)
 {
-    SetNumLayers(n);
+    SetNumMaps(n);
 }
 
 // ISubMap --------------------------------------------------------------------------------------
@@ -334,7 +334,7 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
     // A slot past the end is made with whole new layers (tables, labels and the block's counts
     // in step), so that a later change of the block's counts finds nothing to take back.
     if (i >= mapList.Count())
-        SetNumLayers(i / 2 + 1);
+        SetNumMaps(i / 2 + 1);
     ReplaceReference(i + 1, m);
     // A map assigned, replaced or removed shows in the viewport at once.
     ValuesChanged();

@@ -181,7 +181,7 @@ public:
     int NumUsableLayers() const { return Tables().layers; }
     // The tables as the engine reads them, with the number of usable layers.
     LayerTables Tables() const;
-    void SetNumLayers(int n);
+    void SetNumMaps(int n);
 
     // The sub-map of mapList entry i (the map of layer i / 2, or its mask when i is odd), or
     // null.

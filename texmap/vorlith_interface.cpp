@@ -27,7 +27,7 @@ int VorlithLayersInterface::GetNumLayers()
 
 void VorlithLayersInterface::SetNumLayers(int count)
 {
-    tex->SetNumLayers(count);
+    tex->SetNumMaps(count);
 }
 
 void VorlithLayersInterface::InsertLayer(int index)

@@ -30,13 +30,13 @@ void Vorlith::LabelIfUnlabelled(int layer)
         SetLayerLabel(layer);
 }
 
-void Vorlith::SetNumLayers(int n)
+void Vorlith::SetNumMaps(int n)
 {
     if (ResizeStack(n))
         LayersEdited();
 }
 
-// SetNumLayers without its message: true when the number of layers changed.
+// SetNumMaps without its message: true when the number of layers changed.
 bool Vorlith::ResizeStack(int n)
 {
     const int old = NumLayers();

@@ -395,7 +395,7 @@ void VorlithDlg::OnSetNumber()
     const int maximum = layers > kSetNumberMaximum ? layers : kSetNumberMaximum;
     const int n = AskLayerNumber(layersRollout, IDD_SET_NUMBER, 2, maximum, layers);
     if (n >= 0)
-        LayerListStep(IDS_UNDO_SET_LAYER_COUNT, &Vorlith::SetNumLayers, n);
+        LayerListStep(IDS_UNDO_SET_LAYER_COUNT, &Vorlith::SetNumMaps, n);
     else
         UpdateControls();
 }
@@ -405,7 +405,7 @@ void VorlithDlg::OnAdd()
 {
     const int layers = texture->NumLayers();
     if (!ControlHeld()) {
-        LayerListStep(IDS_UNDO_ADD_LAYER, &Vorlith::SetNumLayers, layers + 1);
+        LayerListStep(IDS_UNDO_ADD_LAYER, &Vorlith::SetNumMaps, layers + 1);
         return;
     }
     if (!IsLive(layersRollout))
@@ -424,7 +424,7 @@ void VorlithDlg::OnDelete()
 {
     const int layers = texture->NumLayers();
     if (!ControlHeld()) {
-        LayerListStep(IDS_UNDO_DELETE_LAYER, &Vorlith::SetNumLayers, layers - 1);
+        LayerListStep(IDS_UNDO_DELETE_LAYER, &Vorlith::SetNumMaps, layers - 1);
         return;
     }
     if (!IsLive(layersRollout))
