@@ -9,7 +9,7 @@
 #include "vorlith_params.h"
 
 Vorlith::Vorlith()
-    : firstVisible(0), editor(NULL), pblock(NULL), layersInterface(this), postLoad(this)
+    : firstVisible(0), paramDlg(NULL), pblock(NULL), layersInterface(this), postLoad(this)
 {
     ClearTexDisplay();
     ivalid.SetEmpty();
@@ -39,8 +39,8 @@ void Vorlith::ValuesChanged()
 void Vorlith::LayersEdited()
 {
     ValuesChanged();
-    if (editor)
-        editor->Invalidate();
+    if (paramDlg)
+        paramDlg->Invalidate();
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
@@ -175,8 +175,8 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
 {
     switch (message) {
     case REFMSG_CHANGE: {
-        if (editor)
-            editor->Invalidate();
+        if (paramDlg)
+            paramDlg->Invalidate();
         // A table count changed from outside (a script): follow it. Counts that an undo or a
         // redo puts back are not followed: the texture's own record puts its layers back.
         if (pblock && !theHold.RestoreOrRedoing()) {
@@ -191,8 +191,8 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
             }
         }
         ValuesChanged();
-        if (editor && activeCount > 0) {
-            IMtlParams* ip = editor->GetMtlParams();
+        if (paramDlg && activeCount > 0) {
+            IMtlParams* ip = paramDlg->GetMtlParams();
             if (ip)
                 ip->MtlChanged();
         }
@@ -271,7 +271,7 @@ ParamDlg* Vorlith::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp)
     if (!made)
         return NULL;
     made->UpdateControls();
-    editor = made;
+    paramDlg = made;
     return made->GetParamDlg();
 }
 
@@ -338,8 +338,8 @@ void Vorlith::SetSubTexmap(int i, Texmap* m)
     ReplaceReference(i + 1, m);
     // A map assigned, replaced or removed shows in the viewport at once.
     ValuesChanged();
-    if (editor)
-        editor->UpdateLabels();
+    if (paramDlg)
+        paramDlg->UpdateLabels();
 }
 
 int Vorlith::SubTexmapOn(int /*i*/)

@@ -242,12 +242,12 @@ public:
     // The maker CreateParamDlg asks for the editor.
     static void SetEditorMaker(VorlithEditorMaker maker);
     // The editor that shows the texture (null when none); an editor that goes forgets itself.
-    VorlithEditor* Editor() const { return editor; }
-    void SetEditor(VorlithEditor* shown) { editor = shown; }
+    VorlithEditor* Editor() const { return paramDlg; }
+    void SetEditor(VorlithEditor* shown) { paramDlg = shown; }
     void ForgetEditor(VorlithEditor* gone)
     {
-        if (editor == gone)
-            editor = NULL;
+        if (paramDlg == gone)
+            paramDlg = NULL;
     }
 
     // The layer in the editor's top row: 0 to max(0, layers - rows). Where the editor shows
@@ -279,7 +279,7 @@ private:
     LayerValueTables layerValues;
     Interval ivalid;            // validity at the last Update; empty after every change
     int firstVisible;           // the layer in the editor's top row (FirstVisibleLayer)
-    VorlithEditor* editor;      // the open editor, not owned; null when none
+    VorlithEditor* paramDlg;    // the open editor, not owned; null when none
     OutputSettings output;      // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
     IParamBlock2* pblock;       // reference 0
 
