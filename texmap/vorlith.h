@@ -226,6 +226,10 @@ public:
     // Before the texture's own values (tables, map list, Output settings) change: while the
     // host is holding, a record of them for undo. Every writer calls it first.
     void HoldLayers();
+    // True when the step the host is holding has records of this texture's values and the
+    // texture holds those values still: the action changed nothing, and its step can be
+    // cancelled rather than kept.
+    bool HeldStepChangesNothing();
 
     // After a scene load: mapList holds as many entries as the block's mapList count, the ones
     // the scene restored no map for empty.

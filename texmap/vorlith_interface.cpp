@@ -7,6 +7,24 @@
 #include "vorlith.h"
 #include "vorlith_values.h"
 
+#include <cstring>
+
+// A value written over itself changes nothing: the setter then records no undo step and tells
+// no one. Floats compare by their bits, so 0 and -0 (saved differently) are different values.
+static bool SameFloat(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof(float)) == 0;
+}
+
+static bool SameColor(const Color& a, const Color& b)
+{
+    return SameFloat(a.r, b.r) && SameFloat(a.g, b.g) && SameFloat(a.b, b.b);
+}
+
+static bool SameShift(const AColor& a, const Point3& b)
+{
+    return SameFloat(a.r, b.x) && SameFloat(a.g, b.y) && SameFloat(a.b, b.z) && a.a == 0.0f;
+}
 
 VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner)
     : tex(owner)
@@ -63,7 +81,7 @@ void VorlithLayersInterface::DeleteLayer(int index)
 void VorlithLayersInterface::SwapLayers(int a, int b)
 {
     const int layers = tex->NumLayers();
-    if (a < 0 || b < 0 || a >= layers || b >= layers)
+    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b)
         return;
     tex->SwapLayers(a, b);
     Edited();
@@ -78,7 +96,7 @@ BOOL VorlithLayersInterface::GetMapEnabled(int layer)
 
 void VorlithLayersInterface::SetMapEnabled(int layer, BOOL on)
 {
-    if (!HasLayer(layer))
+    if (!HasLayer(layer) || tex->mapEnabled[layer] == (on ? 1 : 0))
         return;
     tex->HoldLayers();
     tex->mapEnabled[layer] = on ? 1 : 0;
@@ -92,7 +110,7 @@ BOOL VorlithLayersInterface::GetMaskEnabled(int layer)
 
 void VorlithLayersInterface::SetMaskEnabled(int layer, BOOL on)
 {
-    if (!HasLayer(layer))
+    if (!HasLayer(layer) || tex->maskEnabled[layer] == (on ? 1 : 0))
         return;
     tex->HoldLayers();
     tex->maskEnabled[layer] = on ? 1 : 0;
@@ -106,7 +124,7 @@ BOOL VorlithLayersInterface::GetLayerUsed(int layer)
 
 void VorlithLayersInterface::SetLayerUsed(int layer, BOOL on)
 {
-    if (!HasLayer(layer))
+    if (!HasLayer(layer) || tex->mapUsed[layer] == (on ? 1 : 0))
         return;
     tex->HoldLayers();
     tex->mapUsed[layer] = on ? 1 : 0;
@@ -120,7 +138,7 @@ float VorlithLayersInterface::GetOpacity(int layer)
 
 void VorlithLayersInterface::SetOpacity(int layer, float percent)
 {
-    if (!HasLayer(layer) || !IsFiniteFloat(percent))
+    if (!HasLayer(layer) || !IsFiniteFloat(percent) || SameFloat(tex->opasityList[layer], percent))
         return;
     tex->HoldLayers();
     tex->opasityList[layer] = percent;
@@ -135,7 +153,8 @@ Color VorlithLayersInterface::GetLayerColor(int layer)
 
 void VorlithLayersInterface::SetLayerColor(int layer, Color c)
 {
-    if (!HasLayer(layer) || !IsFiniteFloat(c.r) || !IsFiniteFloat(c.g) || !IsFiniteFloat(c.b))
+    if (!HasLayer(layer) || !IsFiniteFloat(c.r) || !IsFiniteFloat(c.g) || !IsFiniteFloat(c.b)
+        || SameColor(tex->colorList[layer], c))
         return;
     tex->HoldLayers();
     tex->colorList[layer] = c;
@@ -149,7 +168,7 @@ int VorlithLayersInterface::GetBlendMode(int layer)
 
 void VorlithLayersInterface::SetBlendMode(int layer, int mode)
 {
-    if (!HasLayer(layer))
+    if (!HasLayer(layer) || tex->modeList[layer] == mode)
         return;
     tex->HoldLayers();
     tex->modeList[layer] = mode;
@@ -165,6 +184,8 @@ BOOL VorlithLayersInterface::GetOutputEnabled()
 
 void VorlithLayersInterface::SetOutputEnabled(BOOL on)
 {
+    if (tex->output.Output_on == (on != FALSE))
+        return;
     tex->HoldLayers();
     tex->output.Output_on = on != FALSE;
     Edited();
@@ -178,7 +199,8 @@ Point3 VorlithLayersInterface::GetOutputShiftHSV()
 
 void VorlithLayersInterface::SetOutputShiftHSV(Point3 hsv)
 {
-    if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z))
+    if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z)
+        || SameShift(tex->output.outputShiftHSV, hsv))
         return;
     tex->HoldLayers();
     tex->output.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
@@ -193,7 +215,8 @@ Point3 VorlithLayersInterface::GetOutputShiftRGB()
 
 void VorlithLayersInterface::SetOutputShiftRGB(Point3 rgb)
 {
-    if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z))
+    if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z)
+        || SameShift(tex->output.outputShiftRGB, rgb))
         return;
     tex->HoldLayers();
     tex->output.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
@@ -207,7 +230,7 @@ float VorlithLayersInterface::GetOutputAlpha()
 
 void VorlithLayersInterface::SetOutputAlpha(float shift)
 {
-    if (!IsFiniteFloat(shift))
+    if (!IsFiniteFloat(shift) || SameFloat(tex->output.alpha, shift))
         return;
     tex->HoldLayers();
     tex->output.alpha = shift;
@@ -221,7 +244,7 @@ float VorlithLayersInterface::GetOutputBrightness()
 
 void VorlithLayersInterface::SetOutputBrightness(float factor)
 {
-    if (!IsFiniteFloat(factor))
+    if (!IsFiniteFloat(factor) || SameFloat(tex->output.bright, factor))
         return;
     tex->HoldLayers();
     tex->output.bright = factor;
@@ -235,7 +258,7 @@ float VorlithLayersInterface::GetOutputContrast()
 
 void VorlithLayersInterface::SetOutputContrast(float factor)
 {
-    if (!IsFiniteFloat(factor))
+    if (!IsFiniteFloat(factor) || SameFloat(tex->output.contrast, factor))
         return;
     tex->HoldLayers();
     tex->output.contrast = factor;
@@ -249,7 +272,7 @@ float VorlithLayersInterface::GetOutputGamma()
 
 void VorlithLayersInterface::SetOutputGamma(float gamma)
 {
-    if (!IsFiniteFloat(gamma))
+    if (!IsFiniteFloat(gamma) || SameFloat(tex->output.gamma, LimitOutputGamma(gamma)))
         return;
     tex->HoldLayers();
     tex->output.gamma = LimitOutputGamma(gamma);
@@ -263,6 +286,8 @@ BOOL VorlithLayersInterface::GetOutputMono()
 
 void VorlithLayersInterface::SetOutputMono(BOOL on)
 {
+    if (SameFloat(tex->output.Mono, on ? 1.0f : 0.0f))
+        return;
     tex->HoldLayers();
     tex->output.Mono = on ? 1.0f : 0.0f;
     Edited();
@@ -275,6 +300,8 @@ BOOL VorlithLayersInterface::GetOutputClamp()
 
 void VorlithLayersInterface::SetOutputClamp(BOOL on)
 {
+    if (tex->output.Clamp == (on != FALSE))
+        return;
     tex->HoldLayers();
     tex->output.Clamp = on != FALSE;
     Edited();

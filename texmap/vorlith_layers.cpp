@@ -148,7 +148,8 @@ static void SwapEntries(Tab<T>& table, int a, int b)
 void Vorlith::SwapLayers(int a, int b)
 {
     const int layers = NumLayers();
-    if (a < 0 || b < 0 || a >= layers || b >= layers)
+    // A layer exchanged with itself: nothing changes, nothing is recorded.
+    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b)
         return;
     HoldLayers();
     ExchangeLayers(a, b);

@@ -9,14 +9,46 @@
 
 #include "hold.h"
 
+#include <cstring>
+#include <vector>
+
 namespace {
 
-// The objects a record points at: the texture, watched (reference 0: the record lets go of it
-// without deleting it, since a texture may be a root nothing refers to), and the maps of its
-// values, kept alive while the record exists, so a map released by an edit is still there for
-// an undo, and deleted with the record when nothing else refers to it. An object deleted
-// anyway is forgotten, and its reference reads null. Its own references are not edits: they
-// are never recorded.
+// Values compare by their bits: what an undo gives back is exactly what was there.
+template <class T>
+bool SameBits(const T& a, const T& b)
+{
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+template <class T>
+bool SameTable(const Tab<T>& a, const Tab<T>& b)
+{
+    if (a.Count() != b.Count())
+        return false;
+    for (int i = 0; i < a.Count(); ++i) {
+        if (!SameBits(a[i], b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool SameOutput(const OutputSettings& a, const OutputSettings& b)
+{
+    return a.Output_on == b.Output_on && a.Clamp == b.Clamp && SameBits(a.alpha, b.alpha)
+        && SameBits(a.Mono, b.Mono) && SameBits(a.bright, b.bright)
+        && SameBits(a.contrast, b.contrast) && SameBits(a.gamma, b.gamma)
+        && SameBits(a.outputShiftHSV, b.outputShiftHSV)
+        && SameBits(a.outputShiftRGB, b.outputShiftRGB);
+}
+
+// The objects a record points at: the texture, watched (reference 0: no real dependency, so
+// the texture goes when the host deletes it, and the record lets go of it without deleting it,
+// since a texture may be a root nothing refers to), and the maps of its values, kept alive
+// while the record exists, so a map released by an edit is still there for an undo, and
+// deleted with the record when nothing else refers to it. When the texture goes, the record
+// can do nothing more: it lets go of the maps at once. An object deleted anyway is forgotten,
+// and its reference reads null. Its own references are not edits: they are never recorded.
 class UndoKeeper : public ReferenceMaker {
 public:
     explicit UndoKeeper(Vorlith* tex) { Keep(tex); }
@@ -53,19 +85,35 @@ protected:
             refs[i] = target;
     }
 public:
-#if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL)
+    BOOL IsRealDependency(ReferenceTarget* target)
     {
-        return REF_SUCCEED;
+        return refs.Count() > 0 && target == refs[0] ? FALSE : TRUE;
+    }
+#if MAX_RELEASE >= 17000
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&,
+                               RefMessage message, BOOL)
+    {
+        return Heard(target, message);
     }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage)
+    RefResult NotifyRefChanged(Interval, RefTargetHandle target, PartID&, RefMessage message)
     {
-        return REF_SUCCEED;
+        return Heard(target, message);
     }
 #endif
 
 private:
+    RefResult Heard(RefTargetHandle target, RefMessage message)
+    {
+        if (message == REFMSG_TARGET_DELETED && refs.Count() > 0 && target == refs[0]) {
+            theHold.Suspend();
+            for (int i = refs.Count() - 1; i >= 1; --i)
+                DeleteReference(i);
+            theHold.Resume();
+        }
+        return REF_SUCCEED;
+    }
+
     Tab<RefTargetHandle> refs;
 };
 
@@ -96,6 +144,21 @@ struct VorlithValues {
         colorList = tex.colorList;
         modeList = tex.modeList;
         output = tex.output;
+    }
+
+    // True when the texture holds exactly these values and maps.
+    bool Matches(Vorlith& tex, UndoKeeper& keeper) const
+    {
+        if (tex.mapList.Count() != mapCount)
+            return false;
+        for (int e = 0; e < mapCount; ++e) {
+            if (tex.mapList[e] != keeper.Kept(firstMap + e))
+                return false;
+        }
+        return SameTable(mapEnabled, tex.mapEnabled) && SameTable(maskEnabled, tex.maskEnabled)
+            && SameTable(mapUsed, tex.mapUsed) && SameTable(opasityList, tex.opasityList)
+            && SameTable(colorList, tex.colorList) && SameTable(modeList, tex.modeList)
+            && SameOutput(output, tex.output);
     }
 
     // The texture's references are pointed at these maps through the reference system, so
@@ -129,21 +192,40 @@ struct VorlithValues {
     }
 };
 
+class VorlithRestore;
+
+// The records of steps still open, newest last: an action asks them whether it changed
+// anything.
+std::vector<VorlithRestore*> openRecords;
+
 class VorlithRestore : public RestoreObj {
 public:
     explicit VorlithRestore(Vorlith* tex) : keeper(tex), accepted(false)
     {
         before.Take(*tex, keeper);
+        openRecords.push_back(this);
     }
-    ~VorlithRestore() { keeper.Release(); }
+    ~VorlithRestore()
+    {
+        Close();
+        keeper.Release();
+    }
 
     // The step is accepted: the values it ends with are what a redo gives back.
     void EndHold()
     {
+        Close();
         Vorlith* tex = keeper.Texture();
         if (tex && !accepted)
             after.Take(*tex, keeper);
         accepted = true;
+    }
+    Vorlith* Texture() { return keeper.Texture(); }
+    // True when the texture still holds the values it had when this record was made.
+    bool Unchanged()
+    {
+        Vorlith* tex = keeper.Texture();
+        return tex != NULL && before.Matches(*tex, keeper);
     }
     void Restore(int /*isUndo*/) { Give(before); }
     void Redo()
@@ -155,6 +237,15 @@ public:
     MSTR Description() { return MSTR(_T("Vorlith layers")); }
 
 private:
+    void Close()
+    {
+        for (size_t i = openRecords.size(); i > 0; --i) {
+            if (openRecords[i - 1] == this) {
+                openRecords.erase(openRecords.begin() + (i - 1));
+                break;
+            }
+        }
+    }
     void Give(const VorlithValues& values)
     {
         Vorlith* tex = keeper.Texture();
@@ -176,4 +267,17 @@ void Vorlith::HoldLayers()
 {
     if (theHold.Holding())
         theHold.Put(new VorlithRestore(this));
+}
+
+bool Vorlith::HeldStepChangesNothing()
+{
+    bool held = false;
+    for (size_t i = 0; i < openRecords.size(); ++i) {
+        if (openRecords[i]->Texture() != this)
+            continue;
+        if (!openRecords[i]->Unchanged())
+            return false;
+        held = true;
+    }
+    return held;
 }

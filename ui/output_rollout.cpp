@@ -83,6 +83,9 @@ INT_PTR VorlithDlg::OutputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*l
     case WM_DESTROY:
         hOutput = NULL;
         break;
+    case WM_PAINT:
+        PaintingRollout();
+        break;
     case WM_COMMAND:
         OnOutputCommand(LOWORD(wParam));
         break;

@@ -158,12 +158,24 @@ INT_PTR VorlithDlg::Execute(int /*cmd*/, ULONG_PTR /*arg1*/, ULONG_PTR /*arg2*/,
 
 // VorlithEditor ------------------------------------------------------------------------------
 
+// Every open rollout that shows values is marked, so whichever paints first reloads them all,
+// whether the other is open or not.
 void VorlithDlg::Invalidate()
 {
     valid = 0;
-    if (IsLive(hPanel)) {
-        RECT corner = {0, 0, 10, 10};
+    RECT corner = {0, 0, 10, 10};
+    if (IsLive(hPanel))
         InvalidateRect(hPanel, &corner, FALSE);
+    if (IsLive(hOutput))
+        InvalidateRect(hOutput, &corner, FALSE);
+}
+
+// Change notifications only mark the dialog; it reloads once, when a rollout next paints.
+void VorlithDlg::PaintingRollout()
+{
+    if (!valid) {
+        valid = 1;
+        ReloadDialog();
     }
 }
 
@@ -216,7 +228,10 @@ void VorlithDlg::BeginValueStep()
 
 void VorlithDlg::AcceptStep(int labelId)
 {
-    theHold.Accept(ResString(labelId).data());
+    if (theTex && theTex->HeldStepChangesNothing())
+        theHold.Cancel();
+    else
+        theHold.Accept(ResString(labelId).data());
 }
 
 void VorlithDlg::TellMaterialEditor()
@@ -515,11 +530,7 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         hScroll = NULL;
         break;
     case WM_PAINT:
-        // Change notifications only mark the dialog; it reloads once, when it next paints.
-        if (!valid) {
-            valid = 1;
-            ReloadDialog();
-        }
+        PaintingRollout();
         break;
     case WM_VSCROLL:
         OnScroll(LOWORD(wParam), (short)HIWORD(wParam));

@@ -44,6 +44,8 @@ public:
 
     // VorlithEditor
     void Invalidate() override;
+    // A rollout that shows values paints: the controls reload when the dialog was marked.
+    void PaintingRollout();
     void UpdateLabels() override;
     void UpdateControls() override;
     IMtlParams* GetMtlParams() override;

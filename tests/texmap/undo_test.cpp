@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "hold.h"
+#include "host/viewport.h"
 #include "vorlith_fixture.h"
 
 namespace {
@@ -115,6 +116,38 @@ TEST_F(Undo, EditsOutsideAHoldAreNotRecorded)
     Layers(tex)->SetNumLayers(2);
     EXPECT_EQ(theHold.GetUndoCount(), 0);
     EXPECT_FALSE(theHold.Undo());
+}
+
+// A texture the host deletes goes at once, with its maps, its block and its viewport textures,
+// though the history still has records of it; undo and redo of those records then do nothing,
+// and clearing the history leaves nothing.
+TEST(UndoLifetimes, DeletedTextureIsFreedAndTheHistoryCopes)
+{
+    theHold.ClearHistory();
+    TestMap::Deleted().clear();
+    const host::LiveCounts before = host::CountLive();
+    Texmap* tex = NewVorlith();
+    host::Viewport viewport;
+    theHold.Begin();
+    Layers(tex)->SetNumLayers(3);
+    tex->SetSubTexmap(2, new TestMap(L"kept", AColor(1.0f, 1.0f, 1.0f, 1.0f)));
+    Layers(tex)->SetOpacity(1, 20.0f);
+    theHold.Accept(L"edits");
+    viewport.Setup(tex, 0);
+    ASSERT_GT(host::CountLive().texHandles, before.texHandles);
+    theHold.Begin();
+    Layers(tex)->SetBlendMode(1, 3);
+    DeleteTree(tex);   // the host deletes the scene inside an open step
+    theHold.Accept(L"deleted");
+    EXPECT_EQ(LiveVorliths(), 0);
+    EXPECT_TRUE(TestMap::WasDeleted(L"kept"));
+    EXPECT_EQ(host::CountLive().texHandles, before.texHandles);
+    while (theHold.Undo()) {
+    }
+    while (theHold.Redo()) {
+    }
+    theHold.ClearHistory();
+    ExpectNothingLeft(before);
 }
 
 }  // namespace

@@ -314,3 +314,13 @@ std::wstring DescribeTexture(Texmap* tex)
     }
     return s.str();
 }
+
+void ExpectNothingLeft(const host::LiveCounts& before)
+{
+    EXPECT_EQ(host::DescribeLeft(before), "") << "left alive";
+}
+
+int LiveVorliths()
+{
+    return host::CountLiveOfClass(TEXMAP_CLASS_ID, kVorlithClassID);
+}
