@@ -2,6 +2,8 @@
 // texture's own tables, its references (mapList) and the parameter block's table counts in step.
 #include "vorlith.h"
 
+#include <string.h>
+
 #include <tchar.h>
 #include <stdio.h>
 
@@ -145,11 +147,29 @@ static void SwapEntries(Tab<T>& table, int a, int b)
     table[b] = t;
 }
 
+// True when layers a and b hold the same values, map and mask: exchanging them changes nothing.
+template <class T>
+static bool SameEntries(const Tab<T>& table, int a, int b)
+{
+    if (a >= table.Count() || b >= table.Count())
+        return a >= table.Count() && b >= table.Count();
+    return memcmp(&table[a], &table[b], sizeof(T)) == 0;
+}
+
+static bool LayersAlike(Vorlith& tex, int a, int b)
+{
+    return SameEntries(tex.opasityList, a, b) && SameEntries(tex.colorList, a, b)
+        && SameEntries(tex.mapUsed, a, b) && SameEntries(tex.mapEnabled, a, b)
+        && SameEntries(tex.maskEnabled, a, b) && SameEntries(tex.modeList, a, b)
+        && SameEntries(tex.mapList, 2 * a, 2 * b) && SameEntries(tex.mapList, 2 * a + 1, 2 * b + 1);
+}
+
 void Vorlith::SwapLayers(int a, int b)
 {
     const int layers = NumLayers();
-    // A layer exchanged with itself: nothing changes, nothing is recorded.
-    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b)
+    // A layer exchanged with itself or with one just like it: nothing changes, nothing is
+    // recorded.
+    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b || LayersAlike(*this, a, b))
         return;
     HoldLayers();
     ExchangeLayers(a, b);
