@@ -200,7 +200,11 @@ std::vector<Step> MakeSequence(unsigned seed)
         case kEdSetNumber: s.a = (int)(rng() % 8) + 2; break;
         case kEdScroll: s.a = (int)(rng() % 5); s.b = (int)(rng() % 6); break;
         case kEdOutValue: s.a = (int)(rng() % 4); s.b = Pick(rng, kPercents); break;
-        case kEdColor: s.a = (int)(rng() % kRows); s.b = (int)(rng() % 4); s.f = (float)(rng() % 2); break;
+        case kEdColor:
+            s.a = (int)(rng() % kRows);
+            s.b = (int)(rng() % 4);
+            s.f = (float)(rng() % 2);
+            break;
         case kUndo: case kRedo: s.a = rng() % 4 == 0 ? (int)(rng() % 6) + 2 : 1; break;
         case kViewport: case kRemake: s.a = (int)(rng() % 2); break;
         default: break;
@@ -258,7 +262,8 @@ Run::Run()
     start = host::CountLive();
     for (int i = 0; i < kPoolMaps; ++i) {
         const float c = 0.2f * (float)(i + 1);
-        pool.push_back(new TestMap((L"m" + std::to_wstring(i)).c_str(), AColor(c, 1.0f - c, 0.3f, 1.0f)));
+        const std::wstring name = L"m" + std::to_wstring(i);
+        pool.push_back(new TestMap(name.c_str(), AColor(c, 1.0f - c, 0.3f, 1.0f)));
     }
     for (int i = 0; i < kPoolNested; ++i) {
         Texmap* nested = NewVorlith();
@@ -721,7 +726,9 @@ std::string BareName(Texmap* map)
 {
     const std::wstring name = NameOf(map);
     const size_t bar = name.rfind(L'|');
-    return Narrow(bar == std::wstring::npos ? name : name.substr(bar + 2 <= name.size() ? bar + 2 : name.size()));
+    if (bar == std::wstring::npos)
+        return Narrow(name);
+    return Narrow(name.substr(bar + 2 <= name.size() ? bar + 2 : name.size()));
 }
 
 std::string PoolName(int i)
@@ -752,8 +759,10 @@ std::string Run::CheckTexture(Texmap* t, bool samples)
         SOAK_EXPECT("mode" + at, l->GetBlendMode(i), m.mode);
         const std::string map = BareName(t->GetSubTexmap(2 * i));
         const std::string mask = BareName(t->GetSubTexmap(2 * i + 1));
-        if (map != PoolName(m.map)) return "map" + at + " is '" + map + "', the model says '" + PoolName(m.map) + "'";
-        if (mask != PoolName(m.mask)) return "mask" + at + " is '" + mask + "', the model says '" + PoolName(m.mask) + "'";
+        if (map != PoolName(m.map))
+            return "map" + at + " is '" + map + "', the model says '" + PoolName(m.map) + "'";
+        if (mask != PoolName(m.mask))
+            return "mask" + at + " is '" + mask + "', the model says '" + PoolName(m.mask) + "'";
         // Labels stay with their rows: an exchange moves values, not labels. The editor writes
         // "B:" for the base layer.
         const MCHAR* label = pb->GetStr(pb_edit_ids, 0, i);
@@ -800,6 +809,11 @@ std::string Run::CheckTexture(Texmap* t, bool samples)
     return diff;
 }
 
+bool Checked(HWND page, int id)
+{
+    return IsDlgButtonChecked(page, id) == BST_CHECKED;
+}
+
 // What the open rollouts of the editor show.
 std::string Run::CheckEditor()
 {
@@ -818,24 +832,25 @@ std::string Run::CheckEditor()
             const LayerModel& m = model.layers[(size_t)layer];
             const std::string at = " shown in row " + std::to_string(r);
             SOAK_EXPECT("label" + at, _wtoi(Text(GetDlgItem(panel, kIndex + r)).c_str()), layer);
-            SOAK_EXPECT("map switch" + at, IsDlgButtonChecked(panel, kMapEnabled + r) == BST_CHECKED, m.mapOn != 0);
-            SOAK_EXPECT("mask switch" + at, IsDlgButtonChecked(panel, kMaskEnabled + r) == BST_CHECKED, m.maskOn != 0);
+            SOAK_EXPECT("map switch" + at, Checked(panel, kMapEnabled + r), m.mapOn != 0);
+            SOAK_EXPECT("mask switch" + at, Checked(panel, kMaskEnabled + r), m.maskOn != 0);
             if (layer == 0)
                 continue;
-            SOAK_EXPECT("used switch" + at, IsDlgButtonChecked(panel, kUsed + r) == BST_CHECKED, m.used != 0);
+            SOAK_EXPECT("used switch" + at, Checked(panel, kUsed + r), m.used != 0);
             ISpinnerControl* spin = GetISpinner(GetDlgItem(panel, kOpacitySpin + r));
             const float opacity = spin ? spin->GetFVal() : -1.0f;
             ReleaseISpinner(spin);
             SOAK_EXPECT_BITS("opacity" + at, opacity, m.opacity);
-            SOAK_EXPECT("mode" + at, (int)SendDlgItemMessageW(panel, kMode + r, CB_GETCURSEL, 0, 0), m.mode);
+            const int mode = (int)SendDlgItemMessageW(panel, kMode + r, CB_GETCURSEL, 0, 0);
+            SOAK_EXPECT("mode" + at, mode, m.mode);
         }
     }
     if (editor->IsPageOpen(1)) {
         HWND output = editor->Page(1);
         const OutputModel& o = model.out;
-        SOAK_EXPECT("Output on shown", IsDlgButtonChecked(output, IDC_OUT_ON) == BST_CHECKED, o.on != 0);
-        SOAK_EXPECT("Output clamp shown", IsDlgButtonChecked(output, IDC_OUT_CLAMP) == BST_CHECKED, o.clamp != 0);
-        SOAK_EXPECT("Output mono shown", IsDlgButtonChecked(output, IDC_OUT_MONO) == BST_CHECKED, o.mono != 0.0f);
+        SOAK_EXPECT("Output on shown", Checked(output, IDC_OUT_ON), o.on != 0);
+        SOAK_EXPECT("Output clamp shown", Checked(output, IDC_OUT_CLAMP), o.clamp != 0);
+        SOAK_EXPECT("Output mono shown", Checked(output, IDC_OUT_MONO), o.mono != 0.0f);
         const int spins[] = {IDC_OUT_BRIGHT_SPIN, IDC_OUT_CONTRAST_SPIN, IDC_OUT_GAMMA_SPIN};
         const float values[] = {o.bright * 100.0f, o.contrast * 100.0f, o.gamma};
         for (int k = 0; k < 3; ++k) {
