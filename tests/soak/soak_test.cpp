@@ -33,6 +33,7 @@ const int kMaxUndo = MaxUndoSteps;
 const int kRows = 6;
 const int kPoolMaps = 4;      // TestMaps m0..m3
 const int kPoolNested = 2;    // layered textures n0, n1 holding pool maps
+const int kCopies = 100;
 
 // The model ---------------------------------------------------------------------------------
 
@@ -43,7 +44,9 @@ struct LayerModel {
     float opacity = 100.0f;
     float r = 0.5f, g = 0.5f, b = 0.5f;
     int mode = 0;
-    int map = -1, mask = -1;   // pool index, -1 empty
+    // Pool index, -1 empty; after a reload the texture holds copies of the pool's maps, which
+    // are other maps of the same names: copy k of pool map i is i + kCopies * k.
+    int map = -1, mask = -1;
 
     bool operator==(const LayerModel& o) const
     {
@@ -251,6 +254,7 @@ private:
     Watcher poolHolder;
     Texmap* tex = nullptr;
     int texture = 0;   // which texture the model's history steps belong to
+    int reloads = 0;
     Model model;
     std::vector<ModelStep> undo, redo;
     host::MaterialEditorParams* editor = nullptr;
@@ -413,6 +417,11 @@ void Run::Apply(const Step& s)
         std::vector<ReferenceTarget*> loaded = RoundTrip({tex});
         if (loaded.size() == 1)
             Replace(static_cast<Texmap*>(loaded[0]));
+        ++reloads;
+        for (LayerModel& layer : model.layers) {
+            if (layer.map >= 0) layer.map = layer.map % kCopies + kCopies * reloads;
+            if (layer.mask >= 0) layer.mask = layer.mask % kCopies + kCopies * reloads;
+        }
         return;
     }
     case kClone:
@@ -682,8 +691,8 @@ Texmap* Run::FromModel()
         l->SetOpacity(i, m.opacity);
         l->SetLayerColor(i, Color(m.r, m.g, m.b));
         l->SetBlendMode(i, m.mode);
-        if (m.map >= 0) t->SetSubTexmap(2 * i, pool[(size_t)m.map]);
-        if (m.mask >= 0) t->SetSubTexmap(2 * i + 1, pool[(size_t)m.mask]);
+        if (m.map >= 0) t->SetSubTexmap(2 * i, pool[(size_t)(m.map % kCopies)]);
+        if (m.mask >= 0) t->SetSubTexmap(2 * i + 1, pool[(size_t)(m.mask % kCopies)]);
     }
     const OutputModel& o = model.out;
     l->SetOutputEnabled(o.on);
@@ -734,6 +743,7 @@ std::string BareName(Texmap* map)
 std::string PoolName(int i)
 {
     if (i < 0) return "";
+    i %= kCopies;
     return (i < kPoolMaps ? "m" : "n") + std::to_string(i < kPoolMaps ? i : i - kPoolMaps);
 }
 
