@@ -439,10 +439,9 @@ void Run::Apply(const Step& s)
             theHold.Begin();
         CloseEditor();
         DeleteTree(tex);
-        tex = nullptr;
+        tex = NewVorlith();
         if (a)
             theHold.Accept(L"Delete");
-        tex = NewVorlith();
         ++texture;
         model = Model();
         return;

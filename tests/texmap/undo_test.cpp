@@ -150,4 +150,27 @@ TEST(UndoLifetimes, DeletedTextureIsFreedAndTheHistoryCopes)
     ExpectNothingLeft(before);
 }
 
+// A texture made or copied while a step is open: its own set-up is no edit of anything that
+// existed, so nothing of it is recorded, and an undo cannot take its block or layers away.
+TEST(UndoLifetimes, MakingOrCopyingATextureIsNoEdit)
+{
+    theHold.ClearHistory();
+    Texmap* source = NewVorlith();
+    Layers(source)->SetNumLayers(3);
+    source->SetSubTexmap(2, new TestMap(L"copied"));
+    theHold.Begin();
+    Texmap* made = NewVorlith();
+    Texmap* copy = static_cast<Texmap*>(CloneRefHierarchy(source));
+    theHold.Accept(L"make");
+    EXPECT_EQ(theHold.GetUndoCount(), 0);
+    theHold.Undo();
+    ASSERT_NE(Block(made), nullptr);
+    ASSERT_NE(Block(copy), nullptr);
+    EXPECT_EQ(Layers(made)->GetNumLayers(), 1);
+    EXPECT_EQ(DescribeTexture(copy), DescribeTexture(source));
+    DeleteTree(copy);
+    DeleteTree(made);
+    DeleteTree(source);
+}
+
 }  // namespace
