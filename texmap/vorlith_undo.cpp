@@ -195,15 +195,19 @@ struct VorlithValues {
 class VorlithRestore;
 
 // The records of steps still open, newest last: an action asks them whether it changed
-// anything.
-std::vector<VorlithRestore*> openRecords;
+// anything. Never destroyed: records may go after the library's own objects.
+std::vector<VorlithRestore*>& OpenRecords()
+{
+    static std::vector<VorlithRestore*>* records = new std::vector<VorlithRestore*>;
+    return *records;
+}
 
 class VorlithRestore : public RestoreObj {
 public:
     explicit VorlithRestore(Vorlith* tex) : keeper(tex), accepted(false)
     {
         before.Take(*tex, keeper);
-        openRecords.push_back(this);
+        OpenRecords().push_back(this);
     }
     ~VorlithRestore()
     {
@@ -239,9 +243,10 @@ public:
 private:
     void Close()
     {
-        for (size_t i = openRecords.size(); i > 0; --i) {
-            if (openRecords[i - 1] == this) {
-                openRecords.erase(openRecords.begin() + (i - 1));
+        std::vector<VorlithRestore*>& open = OpenRecords();
+        for (size_t i = open.size(); i > 0; --i) {
+            if (open[i - 1] == this) {
+                open.erase(open.begin() + (i - 1));
                 break;
             }
         }
@@ -271,11 +276,12 @@ void Vorlith::HoldLayers()
 
 bool Vorlith::HeldStepChangesNothing()
 {
+    const std::vector<VorlithRestore*>& open = OpenRecords();
     bool held = false;
-    for (size_t i = 0; i < openRecords.size(); ++i) {
-        if (openRecords[i]->Texture() != this)
+    for (size_t i = 0; i < open.size(); ++i) {
+        if (open[i]->Texture() != this)
             continue;
-        if (!openRecords[i]->Unchanged())
+        if (!open[i]->Unchanged())
             return false;
         held = true;
     }

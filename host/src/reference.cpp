@@ -88,8 +88,11 @@ namespace {
 
 class RefRestore;
 // The undo records about each maker's references: told when their maker goes, so none keeps a
-// pointer to it.
-std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>> recordsOfMaker;
+// pointer to it. Never destroyed: makers and records may go after the program's end.
+std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>& RecordsOfMaker() {
+    static auto* records = new std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>;
+    return *records;
+}
 
 // A reference replaced while holding: undo points it at the old target again, redo at the new
 // one. Both targets are kept alive by the record. The maker is never kept: a target is watched
@@ -102,14 +105,15 @@ public:
         if (maker->IsRefTarget()) keeper.Keep(0, static_cast<ReferenceTarget*>(maker));
         keeper.Keep(1, old);
         keeper.Keep(2, now);
-        recordsOfMaker[maker].push_back(this);
+        RecordsOfMaker()[maker].push_back(this);
     }
     ~RefRestore() override {
         if (maker) {
-            auto it = recordsOfMaker.find(maker);
-            if (it != recordsOfMaker.end()) {
+            auto& all = RecordsOfMaker();
+            auto it = all.find(maker);
+            if (it != all.end()) {
                 RemoveOne(it->second, this);
-                if (it->second.empty()) recordsOfMaker.erase(it);
+                if (it->second.empty()) all.erase(it);
             }
         }
         keeper.Release();
@@ -139,12 +143,13 @@ private:
 
 // Tells the records about a maker that it is going.
 static void ForgetRecords(ReferenceMaker* maker) {
-    if (recordsOfMaker.empty()) return;
-    auto it = recordsOfMaker.find(maker);
-    if (it == recordsOfMaker.end()) return;
+    auto& all = RecordsOfMaker();
+    if (all.empty()) return;
+    auto it = all.find(maker);
+    if (it == all.end()) return;
     std::vector<RefRestore*> records;
     records.swap(it->second);
-    recordsOfMaker.erase(it);
+    all.erase(it);
     for (RefRestore* r : records) r->MakerGone();
 }
 
