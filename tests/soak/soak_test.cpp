@@ -971,7 +971,8 @@ TEST(Soak, RandomEditSequencesMatchTheModel)
         ++failures;
         const std::vector<Step> shortest = Shorten(steps);
         std::ostringstream o;
-        o << "seed " << seed << ": " << failure << "\nshortened to " << shortest.size()
+        o << "seed " << seed << " (again: make soak N=1 FIRST=" << seed << "): " << failure
+          << "\nshortened to " << shortest.size()
           << " steps (" << PlayOnce(shortest) << "):";
         for (const Step& s : shortest)
             o << "\n  " << Describe(s);
