@@ -39,7 +39,7 @@ export QUILTRA_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 .NOTPARALLEL:
 
 .PHONY: all setup native windows test test-native test-windows check-dialect builds bench demo \
-        render-bench clean check-config
+        render-bench clean check-config soak
 
 all: native windows
 
@@ -73,6 +73,14 @@ windows: check-config
 
 test-windows: check-config
 	@$(MAKE) --no-print-directory test-windows-$(CONFIG)
+
+# The model-based soak for longer than `make test` runs it: N sequences (seeds FIRST onwards) of
+# the Windows build (ARCH, SDK) under wine.
+N ?= 1000
+FIRST ?= 1
+soak: check-config
+	@$(MAKE) --no-print-directory windows-$(CONFIG)
+	@scripts/soak $(WIN) $(N) $(FIRST)
 
 check-dialect:
 	@python3 scripts/check-dialect engine texmap ui

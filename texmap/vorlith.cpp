@@ -14,8 +14,12 @@ Vorlith::Vorlith()
     ClearTexDisplay();
     ivalid.SetEmpty();
     SetDefaultOutputSettings(output);
+    // A new texture's own set-up is no edit of anything that existed: nothing of it is recorded,
+    // so no undo can take its block or its layer away (a step that made it may be open).
+    theHold.Suspend();
     GetVorlithDesc()->MakeAutoParamBlocks(this);
     ResetLayers();
+    theHold.Resume();
 }
 
 Vorlith::~Vorlith()

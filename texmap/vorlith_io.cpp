@@ -26,6 +26,8 @@
 
 #include "vorlith_params.h"
 
+#include "hold.h"
+
 // The base data's container, as every material and map of the host wraps it.
 #ifndef MTL_HDR_CHUNK
 #define MTL_HDR_CHUNK 0x4000
@@ -283,6 +285,8 @@ void Vorlith::FinishLoad()
 
 RefTargetHandle Vorlith::Clone(RemapDir& remap)
 {
+    // As a new texture's set-up, the copy's is no edit: nothing of it is recorded.
+    theHold.Suspend();
     Vorlith* copy = new Vorlith();
     *((MtlBase*)copy) = *((MtlBase*)this);
 
@@ -307,5 +311,6 @@ RefTargetHandle Vorlith::Clone(RemapDir& remap)
     }
     copy->ValuesChanged();
     BaseClone(this, copy, remap);
+    theHold.Resume();
     return copy;
 }

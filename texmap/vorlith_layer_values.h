@@ -149,6 +149,18 @@ struct LayerValueTables {
         return n < 0 ? 0 : n;
     }
 
+    // True when entries a and b hold the same bits in every table: exchanging them changes
+    // nothing.
+    bool EntriesAlike(int a, int b) const
+    {
+        bool alike = true;
+#define VORLITH_ENTRIES_ALIKE(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
+        alike = alike && SameEntries(NAME, a, b);
+        VORLITH_LAYER_VALUES(VORLITH_ENTRIES_ALIKE)
+#undef VORLITH_ENTRIES_ALIKE
+        return alike;
+    }
+
     void Clear()
     {
 #define VORLITH_CLEAR_TABLE(TYPE, NAME, PARAM, NEW_VALUE, RULE) NAME.ZeroCount(); NAME.Shrink();
@@ -166,6 +178,17 @@ struct LayerValueTables {
         table.SetCount(n);
         for (int i = old; i < n; ++i)
             table[i] = fill;
+    }
+
+    // True when entries a and b of a table hold the same bits, or the table holds neither.
+    template <class T>
+    static bool SameEntries(const Tab<T>& table, int a, int b)
+    {
+        const bool hasA = a >= 0 && a < table.Count();
+        const bool hasB = b >= 0 && b < table.Count();
+        if (!hasA || !hasB)
+            return hasA == hasB;
+        return memcmp(&table[a], &table[b], sizeof(T)) == 0;
     }
 
     // Exchanges entries a and b of a table, when the table holds both.

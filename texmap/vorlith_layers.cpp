@@ -104,6 +104,11 @@ void Vorlith::SwapLayers(int a, int b)
     const int layers = NumLayers();
     if (a < 0 || b < 0 || a >= layers || b >= layers || a == b)
         return;
+    // Two layers just alike, values, map and mask: exchanging them changes nothing.
+    if (layerValues.EntriesAlike(a, b)
+        && LayerValueTables::SameEntries(mapList, 2 * a, 2 * b)
+        && LayerValueTables::SameEntries(mapList, 2 * a + 1, 2 * b + 1))
+        return;
     HoldLayers();
     ExchangeLayers(a, b);
     LayersEdited();

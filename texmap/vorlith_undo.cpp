@@ -11,12 +11,13 @@
 
 namespace {
 
-// The objects a record points at: the texture, watched (reference 0: the record lets go of it
-// without deleting it, since a texture may be a root nothing refers to), and the maps of its
-// values, kept alive while the record exists, so a map released by an edit is still there for
-// an undo, and deleted with the record when nothing else refers to it. An object deleted
-// anyway is forgotten, and its reference reads null. Its own references are not edits: they
-// are never recorded.
+// The objects a record points at: the texture, watched (reference 0: no real dependency, so
+// the texture goes when the host deletes it, and the record lets go of it without deleting it,
+// since a texture may be a root nothing refers to), and the maps of its values, kept alive
+// while the record exists, so a map released by an edit is still there for an undo, and
+// deleted with the record when nothing else refers to it. When the texture goes, the record
+// can do nothing more: it lets go of the maps at once. An object deleted anyway is forgotten,
+// and its reference reads null. Its own references are not edits: they are never recorded.
 class UndoKeeper : public ReferenceMaker {
 public:
     explicit UndoKeeper(Vorlith* tex) { Keep(tex); }
@@ -53,19 +54,35 @@ protected:
             refs[i] = target;
     }
 public:
-#if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL)
+    BOOL IsRealDependency(ReferenceTarget* target)
     {
-        return REF_SUCCEED;
+        return refs.Count() > 0 && target == refs[0] ? FALSE : TRUE;
+    }
+#if MAX_RELEASE >= 17000
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&,
+                               RefMessage message, BOOL)
+    {
+        return Heard(target, message);
     }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage)
+    RefResult NotifyRefChanged(Interval, RefTargetHandle target, PartID&, RefMessage message)
     {
-        return REF_SUCCEED;
+        return Heard(target, message);
     }
 #endif
 
 private:
+    RefResult Heard(RefTargetHandle target, RefMessage message)
+    {
+        if (message == REFMSG_TARGET_DELETED && refs.Count() > 0 && target == refs[0]) {
+            theHold.Suspend();
+            for (int i = refs.Count() - 1; i >= 1; --i)
+                DeleteReference(i);
+            theHold.Resume();
+        }
+        return REF_SUCCEED;
+    }
+
     Tab<RefTargetHandle> refs;
 };
 

@@ -10,6 +10,7 @@
 
 class CoreExport RestoreObj {
 public:
+    RestoreObj();
     virtual ~RestoreObj();
     // Undo (isUndo TRUE) or a cancel (FALSE): put the state back as before the edit.
     virtual void Restore(int isUndo) = 0;

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "host/accounting.h"
 #include "text_convert.h"
 
-RestoreObj::~RestoreObj() {}
+RestoreObj::RestoreObj() { host::CountRecord(true); }
+RestoreObj::~RestoreObj() { host::CountRecord(false); }
 int RestoreObj::Size() { return 1; }
 void RestoreObj::EndHold() {}
 MSTR RestoreObj::Description() { return MSTR(L"RestoreObj"); }

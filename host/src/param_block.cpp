@@ -485,11 +485,12 @@ private:
 };
 
 // A parameter's values before a change: undo puts them back, redo puts back those an undo
-// found. The block is kept alive by the record.
+// found. The block is watched, not kept: it goes with its owner, and the record then does
+// nothing.
 class ParamRestore : public RestoreObj {
 public:
     ParamRestore(ParamBlock2* block, ParamID id)
-        : id(id), before(block->ValuesOf(id)), keeper(1, false) {
+        : id(id), before(block->ValuesOf(id)), keeper(1, true) {
         keeper.Keep(0, block);
     }
     ~ParamRestore() override { keeper.Release(); }

@@ -7,11 +7,13 @@
 #include "ref.h"
 
 #include "hold.h"
+#include "host/accounting.h"
 #include "host/hold_keeper.h"
 
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -40,6 +42,8 @@ const int kMaxNotifyDepth = 100;
 
 }  // namespace
 
+static void ForgetRecords(ReferenceMaker* maker);
+
 // ReferenceMaker
 
 ReferenceMaker::ReferenceMaker() : links(new RefMakerLinks) {}
@@ -48,6 +52,7 @@ ReferenceMaker::~ReferenceMaker() {
     // Unregister from every target still linked, so none keeps a pointer to this maker.
     for (ReferenceTarget* t : links->targets)
         if (t->dependents) RemoveOne(t->dependents->makers, static_cast<ReferenceMaker*>(this));
+    ForgetRecords(this);
     delete links;
     links = NULL;
 }
@@ -81,8 +86,18 @@ static bool Reaches(RefTargetHandle targ, ReferenceMaker* maker) {
 
 namespace {
 
+class RefRestore;
+// The undo records about each maker's references: told when their maker goes, so none keeps a
+// pointer to it. Never destroyed: makers and records may go after the program's end.
+std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>& RecordsOfMaker() {
+    static auto* records = new std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>;
+    return *records;
+}
+
 // A reference replaced while holding: undo points it at the old target again, redo at the new
-// one. Both targets are kept alive by the record; the maker, when it is a target, is watched.
+// one. Both targets are kept alive by the record. The maker is never kept: a target is watched
+// (a watch does not stop its deletion) and any maker tells the record when it goes, which then
+// does nothing more; an undo or redo never calls into a maker that was deleted.
 class RefRestore : public RestoreObj {
 public:
     RefRestore(ReferenceMaker* maker, int which, RefTargetHandle old, RefTargetHandle now)
@@ -90,27 +105,53 @@ public:
         if (maker->IsRefTarget()) keeper.Keep(0, static_cast<ReferenceTarget*>(maker));
         keeper.Keep(1, old);
         keeper.Keep(2, now);
-        makerKept = maker->IsRefTarget() != FALSE;
+        RecordsOfMaker()[maker].push_back(this);
     }
-    ~RefRestore() override { keeper.Release(); }
+    ~RefRestore() override {
+        if (maker) {
+            auto& all = RecordsOfMaker();
+            auto it = all.find(maker);
+            if (it != all.end()) {
+                RemoveOne(it->second, this);
+                if (it->second.empty()) all.erase(it);
+            }
+        }
+        keeper.Release();
+    }
     void Restore(int) override { Point(keeper.Kept(1)); }
     void Redo() override { Point(keeper.Kept(2)); }
     MSTR Description() override { return MSTR(L"Reference"); }
+    // The maker is going: the record forgets it, and lets go of the targets it kept for it.
+    void MakerGone() {
+        maker = nullptr;
+        keeper.Release();
+    }
 
 private:
     void Point(RefTargetHandle target) {
-        if (makerKept && !keeper.Kept(0)) return;   // the maker was deleted since
+        if (!maker || maker->TestAFlag(A_IS_DELETED)) return;
         theHold.Suspend();
         maker->ReplaceReference(which, target);
         theHold.Resume();
     }
     ReferenceMaker* maker;
     int which;
-    bool makerKept = false;
     host::HoldKeeper keeper;
 };
 
 }  // namespace
+
+// Tells the records about a maker that it is going.
+static void ForgetRecords(ReferenceMaker* maker) {
+    auto& all = RecordsOfMaker();
+    if (all.empty()) return;
+    auto it = all.find(maker);
+    if (it == all.end()) return;
+    std::vector<RefRestore*> records;
+    records.swap(it->second);
+    all.erase(it);
+    for (RefRestore* r : records) r->MakerGone();
+}
 
 RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
     if (which < 0) return REF_FAIL;
@@ -178,9 +219,12 @@ void ReferenceMaker::BaseClone(ReferenceTarget*, ReferenceTarget*, RemapDir&) {}
 
 // ReferenceTarget
 
-ReferenceTarget::ReferenceTarget() : dependents(new RefTargetLinks) {}
+ReferenceTarget::ReferenceTarget() : dependents(new RefTargetLinks) {
+    host::CountTarget(this, true);
+}
 
 ReferenceTarget::~ReferenceTarget() {
+    host::CountTarget(this, false);
     // Makers that still refer to this target lose the reference (set to NULL) instead of
     // keeping a pointer to a deleted object.
     std::vector<ReferenceMaker*> makers;
@@ -215,10 +259,15 @@ ReferenceMaker* ReferenceTarget::GetDependent(int i) {
     return dependents->makers[(size_t)i];
 }
 
+// Only real dependents keep a target: watches (an undo record's look at the object it is
+// about) are told of the deletion and let go.
 BOOL ReferenceTarget::MaybeAutoDelete() {
-    if (NumDependents() > 0 || TestAFlag(A_IS_DELETED)) return FALSE;
+    if (TestAFlag(A_IS_DELETED) || !dependents) return FALSE;
+    for (ReferenceMaker* m : dependents->makers)
+        if (m->IsRealDependency(this)) return FALSE;
     SetAFlag(A_IS_DELETED);
     DeleteAllRefsFromMe();
+    DeleteAllRefsToMe();
     DeleteThis();
     return TRUE;
 }

@@ -3,6 +3,8 @@
 // that (an unknown class, a Load that fails) deletes everything made so far.
 #include "host/scene_file.h"
 
+#include "hold.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -31,9 +33,13 @@ const ULONG kMaxRefs = 1u << 20;
 // one object's references cannot delete another that is still to be looked at.
 class ObjectHolder : public ReferenceMaker {
 public:
+    // The holder's own references are no edits: a scene deleted or loaded while an undo step
+    // is open leaves no record of them.
     explicit ObjectHolder(const std::vector<ReferenceTarget*>& objects) : refs(objects.size()) {
+        theHold.Suspend();
         for (size_t i = 0; i < objects.size(); ++i)
             if (objects[i]) ReplaceReference((int)i, objects[i]);
+        theHold.Resume();
     }
     ~ObjectHolder() override { ReleaseAll(false); }
 

@@ -2,6 +2,8 @@
 // that combines a texture's stages as the graphics layer's fixed operations do.
 #include "host/viewport.h"
 
+#include "host/accounting.h"
+
 #include <cmath>
 
 #include "srgb.h"
@@ -160,9 +162,12 @@ namespace {
 class LedgerHandle : public TexHandle {
 public:
     LedgerHandle(std::shared_ptr<ViewportTexMaker::Ledger> l, DWORD_PTR h)
-        : ledger(std::move(l)), handle(h) {}
+        : ledger(std::move(l)), handle(h) {
+        host::CountTexHandle(true);
+    }
     DWORD_PTR GetHandle() override { return handle; }
     void DeleteThis() override {
+        host::CountTexHandle(false);
         ++ledger->deleted;
         ledger->textures.erase(handle);
         delete this;

@@ -1,4 +1,6 @@
 // The reference system (links, releases, notification, copying), undo and the macro recorder.
+#include <new>
+
 #include <gtest/gtest.h>
 
 #include "hold.h"
@@ -42,6 +44,52 @@ TEST_F(ReferenceTest, ReplaceReferenceDeletesATargetNobodyUses) {
     EXPECT_EQ(TestTexmap::LiveCount(), before - 1);
     b->DeleteThis();
     owner->DeleteMe();
+}
+
+// A maker that is no target (a host window's holder) and counts the calls it gets.
+class Holder : public ReferenceMaker {
+public:
+    RefTargetHandle ref = nullptr;
+    int* calls;
+    explicit Holder(int* calls) : calls(calls) {}
+    int NumRefs() override { ++*calls; return 1; }
+    RefTargetHandle GetReference(int) override { ++*calls; return ref; }
+    void SetReference(int, RefTargetHandle t) override { ++*calls; ref = t; }
+#if MAX_RELEASE >= 17000
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
+                               BOOL) override { return REF_SUCCEED; }
+#else
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
+        return REF_SUCCEED;
+    }
+#endif
+};
+
+// A holder deleted inside an open undo step: the step's undo and redo never call into it, and
+// the maps its records kept go with the history. (The holder's place is taken by another
+// object after it goes, so that a call meant for it is seen rather than undefined.)
+TEST_F(ReferenceTest, UndoNeverCallsAMakerDeletedInsideTheStep) {
+    theHold.ClearHistory();
+    const int maps = TestTexmap::LiveCount();
+    alignas(Holder) unsigned char place[sizeof(Holder)];
+    int calls = 0, strayCalls = 0;
+    Holder* holder = new (place) Holder(&calls);
+    TestTexmap* a = new TestTexmap;
+    TestTexmap* b = new TestTexmap;
+    theHold.Begin();
+    holder->ReplaceReference(0, a);
+    holder->ReplaceReference(0, b);
+    holder->DeleteAllRefsFromMe();
+    holder->~Holder();
+    new (place) Holder(&strayCalls);
+    theHold.Accept(L"assign");
+    ASSERT_EQ(theHold.GetUndoCount(), 1);
+    EXPECT_TRUE(theHold.Undo());
+    EXPECT_TRUE(theHold.Redo());
+    EXPECT_EQ(strayCalls, 0) << "undo or redo called into the deleted holder";
+    theHold.ClearHistory();
+    EXPECT_EQ(TestTexmap::LiveCount(), maps);
+    reinterpret_cast<Holder*>(place)->~Holder();
 }
 
 TEST_F(ReferenceTest, DeleteAllRefsFromMeReleasesAWholeTree) {

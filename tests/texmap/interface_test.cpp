@@ -182,6 +182,9 @@ TEST_F(LayersInterface, StructuralEditsNotifyOnlyWhenSomethingChanged)
     EXPECT_TRUE(IsEdit([&] { layers->SetNumLayers(3); }));
     EXPECT_TRUE(IsEdit([&] { layers->InsertLayer(1); }));
     EXPECT_EQ(layers->GetNumLayers(), 4);
+    // Two layers just alike exchange to nothing; once they differ, the exchange is an edit.
+    EXPECT_FALSE(IsEdit([&] { layers->SwapLayers(1, 3); }));
+    layers->SetOpacity(3, 50.0f);
     EXPECT_TRUE(IsEdit([&] { layers->SwapLayers(1, 3); }));
     EXPECT_TRUE(IsEdit([&] { layers->DeleteLayer(3); }));
     EXPECT_EQ(tex->GetSubTexmap(5), probe);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "hold.h"
+#include "host/viewport.h"
 #include "vorlith_fixture.h"
 
 namespace {
@@ -184,6 +185,61 @@ TEST_F(Undo, EditsOutsideAHoldAreNotRecorded)
     Layers(tex)->SetNumLayers(2);
     EXPECT_EQ(theHold.GetUndoCount(), 0);
     EXPECT_FALSE(theHold.Undo());
+}
+
+// A texture the host deletes goes at once, with its maps, its block and its viewport textures,
+// though the history still has records of it; undo and redo of those records then do nothing,
+// and clearing the history leaves nothing.
+TEST(UndoLifetimes, DeletedTextureIsFreedAndTheHistoryCopes)
+{
+    theHold.ClearHistory();
+    TestMap::Deleted().clear();
+    const host::LiveCounts before = host::CountLive();
+    Texmap* tex = NewVorlith();
+    host::Viewport viewport;
+    theHold.Begin();
+    Layers(tex)->SetNumLayers(3);
+    tex->SetSubTexmap(2, new TestMap(L"kept", AColor(1.0f, 1.0f, 1.0f, 1.0f)));
+    Layers(tex)->SetOpacity(1, 20.0f);
+    theHold.Accept(L"edits");
+    viewport.Setup(tex, 0);
+    ASSERT_GT(host::CountLive().texHandles, before.texHandles);
+    theHold.Begin();
+    Layers(tex)->SetBlendMode(1, 3);
+    DeleteTree(tex);   // the host deletes the scene inside an open step
+    theHold.Accept(L"deleted");
+    EXPECT_EQ(LiveVorliths(), 0);
+    EXPECT_TRUE(TestMap::WasDeleted(L"kept"));
+    EXPECT_EQ(host::CountLive().texHandles, before.texHandles);
+    while (theHold.Undo()) {
+    }
+    while (theHold.Redo()) {
+    }
+    theHold.ClearHistory();
+    ExpectNothingLeft(before);
+}
+
+// A texture made or copied while a step is open: its own set-up is no edit of anything that
+// existed, so nothing of it is recorded, and an undo cannot take its block or layers away.
+TEST(UndoLifetimes, MakingOrCopyingATextureIsNoEdit)
+{
+    theHold.ClearHistory();
+    Texmap* source = NewVorlith();
+    Layers(source)->SetNumLayers(3);
+    source->SetSubTexmap(2, new TestMap(L"copied"));
+    theHold.Begin();
+    Texmap* made = NewVorlith();
+    Texmap* copy = static_cast<Texmap*>(CloneRefHierarchy(source));
+    theHold.Accept(L"make");
+    EXPECT_EQ(theHold.GetUndoCount(), 0);
+    theHold.Undo();
+    ASSERT_NE(Block(made), nullptr);
+    ASSERT_NE(Block(copy), nullptr);
+    EXPECT_EQ(Layers(made)->GetNumLayers(), 1);
+    EXPECT_EQ(DescribeTexture(copy), DescribeTexture(source));
+    DeleteTree(copy);
+    DeleteTree(made);
+    DeleteTree(source);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "hold.h"
+
 namespace {
 
 const Class_ID kTestMapClassID(0x7E57AB01, 0x0000C0DE);
@@ -313,4 +315,40 @@ std::wstring DescribeTexture(Texmap* tex)
           << L"," << p.y << L"," << p.z;
     }
     return s.str();
+}
+
+namespace {
+
+// A test program that uses these helpers ends with nothing it made left alive: its textures,
+// maps, editors and undo history are gone once its tests have run.
+class NothingLeftAtTheEnd : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        Loaded();
+        start = host::CountLive();
+    }
+    void TearDown() override
+    {
+        theHold.ClearHistory();
+        ExpectNothingLeft(start);
+    }
+
+private:
+    host::LiveCounts start;
+};
+
+::testing::Environment* const nothingLeft =
+    ::testing::AddGlobalTestEnvironment(new NothingLeftAtTheEnd);
+
+}  // namespace
+
+void ExpectNothingLeft(const host::LiveCounts& before)
+{
+    EXPECT_EQ(host::DescribeLeft(before), "") << "left alive";
+}
+
+int LiveVorliths()
+{
+    return host::CountLiveOfClass(TEXMAP_CLASS_ID, kVorlithClassID);
 }

@@ -10,6 +10,7 @@
 #include "max.h"
 #include "iparamb2.h"
 #include "macrorec.h"
+#include "host/accounting.h"
 #include "host/class_directory.h"
 #include "host/plugin_manager.h"
 #include "host/scene_file.h"
@@ -128,3 +129,9 @@ std::wstring DescribeTexture(Texmap* tex);
 // roots (the caller deletes them) and fails the test on an error.
 std::vector<ReferenceTarget*> RoundTrip(const std::vector<ReferenceTarget*>& roots,
                                         const host::SceneSaveOptions& options = {});
+
+// After a scene, its editor and its history are gone: fails the test when any object the host
+// counts (targets, blocks, undo records, viewport texture handles) is alive beyond before.
+void ExpectNothingLeft(const host::LiveCounts& before);
+// Live textures of the plug-in's class.
+int LiveVorliths();

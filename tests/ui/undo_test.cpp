@@ -123,4 +123,71 @@ TEST_F(EditorUndo, EveryActionIsOneNamedStep)
     theHold.ClearHistory();
 }
 
+// An action that leaves the texture as it was makes no step, and what could be redone stays.
+TEST_F(EditorUndo, ActionsThatChangeNothingLeaveNoStep)
+{
+    theHold.ClearHistory();
+    Open(4);
+    const std::wstring start = State();
+    // Something to redo: an opacity set by a script in a step of its own, then undone.
+    theHold.Begin();
+    L()->SetOpacity(2, 12.0f);
+    theHold.Accept(L"script");
+    ASSERT_TRUE(theHold.Undo());
+    const Action nothing[] = {
+        {"index field Enter on its own number", nullptr,
+         [](EditorUndo& t) { t.TypeIn(t.Panel(), kIndex + 2, L"2"); }},
+        {"opacity spinner let go at its value", nullptr, [](EditorUndo& t) {
+             SendMessageW(t.Panel(), CC_SPINNER_BUTTONUP, MAKEWPARAM(kOpacitySpin + 1, TRUE),
+                          (LPARAM)GetDlgItem(t.Panel(), kOpacitySpin + 1));
+         }},
+        {"Enter on an unchanged opacity", nullptr, [](EditorUndo& t) {
+             SendDlgItemMessageW(t.Panel(), kOpacityEdit + 3, WM_KEYDOWN, VK_RETURN, 0);
+         }},
+        {"Enter on an unchanged Output field", nullptr, [](EditorUndo& t) {
+             SendDlgItemMessageW(t.Output(), IDC_OUT_GAMMA_EDIT, WM_KEYDOWN, VK_RETURN, 0);
+         }},
+        {"Output spinner let go at its value", nullptr, [](EditorUndo& t) {
+             SendMessageW(t.Output(), CC_SPINNER_BUTTONUP, MAKEWPARAM(IDC_OUT_BRIGHT_SPIN, TRUE),
+                          (LPARAM)GetDlgItem(t.Output(), IDC_OUT_BRIGHT_SPIN));
+         }},
+        {"Reset of a neutral Output", nullptr,
+         [](EditorUndo& t) { t.ClickIn(t.Output(), IDC_OUT_RESET); }},
+        {"mode chosen again", nullptr, [](EditorUndo& t) { t.Mode(1, 0); }},
+    };
+    for (const Action& a : nothing) {
+        SCOPED_TRACE(a.what);
+        a.act(*this);
+        EXPECT_EQ(State(), start);
+        EXPECT_EQ(theHold.GetUndoCount(), 0);
+        EXPECT_EQ(theHold.GetRedoCount(), 1);
+    }
+    ASSERT_TRUE(theHold.Redo());
+    EXPECT_EQ(L()->GetOpacity(2), 12.0f);
+    theHold.ClearHistory();
+}
+
+// The Output rollout shows the texture's values after an undo or a script's change while the
+// layer-list rollout is closed; Enter in one of its fields then keeps the value shown.
+TEST_F(EditorUndo, OutputFollowsChangesWithLayerListClosed)
+{
+    theHold.ClearHistory();
+    Open(2);
+    editor.SetPageOpen(1, true);
+    editor.SetPageOpen(0, false);
+    Pump();
+    auto shownBright = [&] { Pump(); return Text(GetDlgItem(output, IDC_OUT_BRIGHT_EDIT)); };
+    const std::wstring neutral = shownBright();
+    TypeIn(output, IDC_OUT_BRIGHT_EDIT, L"40");
+    const std::wstring forty = shownBright();
+    ASSERT_NE(forty, neutral);
+    ASSERT_TRUE(theHold.Undo());
+    EXPECT_EQ(shownBright(), neutral);
+    SendDlgItemMessageW(output, IDC_OUT_BRIGHT_EDIT, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(L()->GetOutputBrightness(), 1.0f);
+    L()->SetOutputBrightness(0.4f);
+    EXPECT_EQ(shownBright(), forty);
+    theHold.ClearHistory();
+}
+
 }  // namespace
