@@ -1,5 +1,6 @@
 # Quiltra: `make test` runs everything CI runs; `make builds` builds and tests the plug-in for
-# every host; `make bench` prints the benchmark figures.
+# every host; `make dist` makes the packages a Windows user installs; `make bench` prints the
+# benchmark figures.
 BUILD ?= build
 SDK   ?= 2016
 ARCH  ?= x64
@@ -39,7 +40,7 @@ export QUILTRA_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 .NOTPARALLEL:
 
 .PHONY: all setup native windows test test-native test-windows check-dialect builds bench demo \
-        render-bench clean check-config
+        render-bench clean check-config dist test-install
 
 all: native windows
 
@@ -84,6 +85,24 @@ test-native: native
 # `make builds`.
 test: check-dialect test-native
 	@scripts/builds $(foreach c,$(CI_CONFIGS),$(c)=$(call dir_of,$(c)))
+	@$(MAKE) --no-print-directory test-install
+
+# The installer and the zip of the stand-alone program, made from the default build into a
+# folder of the build tree, installed, run and uninstalled under wine in a fresh prefix.
+INSTALL_TEST := $(BUILD)/install-test
+test-install: windows-x64-2016
+	@rm -rf $(INSTALL_TEST)
+	@scripts/dist $(INSTALL_TEST) x64-2016=$(call dir_of,x64-2016) >/dev/null
+	@tests/dist/install_test.py $(INSTALL_TEST) $(call dir_of,x64-2016)
+
+# The packages of a release, from every build, into dist/ (long: all five builds):
+# Vorlith-VERSION-SDK-ARCH.zip for each, quiltra-VERSION-win64.zip, quiltra-VERSION-x64.msi and
+# SHA256SUMS.
+DIST ?= dist
+dist:
+	@rm -rf $(DIST)
+	@$(foreach c,$(CONFIGS),$(MAKE) --no-print-directory windows-$(c) JOBS=$(JOBS) &&) true
+	@scripts/dist $(DIST) $(foreach c,$(CONFIGS),$(c)=$(call dir_of,$(c)))
 
 builds:
 	@scripts/builds $(foreach c,$(CONFIGS),$(c)=$(call dir_of,$(c)))
