@@ -63,7 +63,7 @@ windows-$(1):
 	@scripts/setup $(call setup_of,$(1))
 	@cmake -S . -B $(call dir_of,$(1)) $(GEN) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,$(1)) \
 	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=$(call sdk_of,$(1)) >/dev/null
-	@cmake --build $(call dir_of,$(1)) -j $(JOBS)
+	@cmake --build $(call dir_of,$(1)) -j $(JOBS) $(if $(BUILD_TARGETS),--target $(BUILD_TARGETS))
 test-windows-$(1): windows-$(1)
 	@scripts/test-windows $(call dir_of,$(1)) -j $(JOBS)
 endef
@@ -98,10 +98,12 @@ test-install: windows-x64-2016
 # The packages of a release, from every build, into dist/ (long: all five builds):
 # Vorlith-VERSION-SDK-ARCH.zip for each, quiltra-VERSION-win64.zip, quiltra-VERSION-x64.msi and
 # SHA256SUMS.
+# Only what the packages hold is built (no tests).
 DIST ?= dist
+DIST_TARGETS := Vorlith quiltra
 dist:
 	@rm -rf $(DIST)
-	@$(foreach c,$(CONFIGS),$(MAKE) --no-print-directory windows-$(c) JOBS=$(JOBS) &&) true
+	@$(foreach c,$(CONFIGS),$(MAKE) --no-print-directory windows-$(c) JOBS=$(JOBS) BUILD_TARGETS="$(DIST_TARGETS)" &&) true
 	@scripts/dist $(DIST) $(foreach c,$(CONFIGS),$(c)=$(call dir_of,$(c)))
 
 builds:

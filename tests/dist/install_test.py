@@ -12,6 +12,8 @@ The zip, unpacked outside the tree, renders the same bytes too.
 """
 import glob
 import os
+import re
+import struct
 import shutil
 import subprocess
 import sys
@@ -129,6 +131,18 @@ def run(scratch, msi, package_zip, tree_exe, started):
     check(command == '"%s" edit "%%1"' % installed_exe, "opening one runs: %s" % command)
     uninstall = reg_query("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", True) or ""
     check("Quiltra" in uninstall and "UninstallString" in uninstall, "an uninstall entry names Quiltra")
+
+    # ---- one version everywhere -------------------------------------------------------------
+    version = open(os.path.join(HERE, "VERSION")).read().strip()
+    rc, out, _ = wine(installed_exe, "--version")
+    check(rc == 0 and out.strip() == "quiltra " + version, "quiltra --version: %s" % out.strip())
+    dlt = found.get("plugins/Vorlith.dlt", b"")
+    at = dlt.find(b"\xbd\x04\xef\xfe")  # the fixed version information
+    fields = struct.unpack("<4H", dlt[at + 8:at + 16]) if at >= 0 else (0, 0, 0, 0)
+    check("%d.%d.%d" % (fields[1], fields[0], fields[3]) == version and fields[2] == 0,
+          "the plug-in's version resource says %d.%d.%d.%d" % (fields[1], fields[0], fields[3], fields[2]))
+    check(re.search(r"DisplayVersion\s+REG_SZ\s+%s" % re.escape(version), uninstall) is not None,
+          "the uninstall entry's version is %s" % version)
 
     # ---- the installed program against the build tree's ----------------------------------
     example = "C:\\Program Files\\Quiltra\\examples\\demo.json"
