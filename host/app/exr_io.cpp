@@ -23,6 +23,7 @@
 #pragma GCC diagnostic pop
 #endif
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -81,16 +82,20 @@ std::uint16_t HalfOf(float value)
 struct Parsed {
     EXRHeader header;
     EXRImage image;
-    bool headerParsed = false, imageLoaded = false;
+    bool imageLoaded = false;  // a failed load leaves nothing to free
     Parsed()
     {
         InitEXRHeader(&header);
         InitEXRImage(&image);
     }
+    Parsed(const Parsed&) = delete;
+    Parsed& operator=(const Parsed&) = delete;
     ~Parsed()
     {
         if (imageLoaded) FreeEXRImage(&image);
-        if (headerParsed) FreeEXRHeader(&header);
+        // Also after a failed parse, which may leave parts allocated (a zeroed header frees
+        // nothing).
+        FreeEXRHeader(&header);
     }
 };
 
@@ -157,22 +162,112 @@ std::vector<std::uint8_t> EncodeExr(const FloatImage& image, bool half)
     return bytes;
 }
 
-FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& name)
+namespace {
+
+// The value of a half, exactly (every half is a float).
+float HalfToFloat(std::uint16_t h)
+{
+    const std::uint32_t sign = (std::uint32_t)(h & 0x8000u) << 16;
+    const std::uint32_t exponent = (h >> 10) & 31u, mantissa = h & 1023u;
+    std::uint32_t bits;
+    if (exponent == 31) {
+        bits = sign | 0x7f800000u | (mantissa << 13);  // infinity, or NaN with its payload
+    } else if (exponent == 0) {
+        const float magnitude = std::ldexp((float)mantissa, -24);  // zero or subnormal
+        std::memcpy(&bits, &magnitude, 4);
+        bits |= sign;
+    } else {
+        bits = sign | ((exponent + 112u) << 23) | (mantissa << 13);
+    }
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+// An EXR's pixels as tinyexr leaves them: one plane per channel (a tiled picture's put
+// together from its tiles), halves kept as halves (half the memory of floats), and which
+// channel gives red, green, blue and alpha (-1: none).
+struct Loaded {
+    Parsed p;
+    int at[4] = {-1, -1, -1, -1};
+    size_t count = 0;
+    int width = 0, height = 0;
+    std::vector<std::vector<unsigned char>> joined;  // a tiled picture's planes
+
+    int Type(int k) const { return p.header.pixel_types[at[k]]; }
+    const unsigned char* Plane(int k) const
+    {
+        return joined.empty() ? p.image.images[at[k]] : joined[(size_t)at[k]].data();
+    }
+    // Channel k's value at pixel i (k present).
+    float Value(int k, size_t i) const
+    {
+        const unsigned char* plane = Plane(k);
+        switch (Type(k)) {
+        case TINYEXR_PIXELTYPE_HALF: {
+            std::uint16_t h;
+            std::memcpy(&h, plane + i * 2, 2);
+            return HalfToFloat(h);
+        }
+        case TINYEXR_PIXELTYPE_UINT: {
+            std::uint32_t u;
+            std::memcpy(&u, plane + i * 4, 4);
+            return (float)u;
+        }
+        default: {
+            float f;
+            std::memcpy(&f, plane + i * 4, 4);
+            return f;
+        }
+        }
+    }
+};
+
+// The first level's tiles of a tiled picture put together into planes (pixels no tile covers
+// stay 0).
+void Join(Loaded& l)
+{
+    const EXRHeader& h = l.p.header;
+    const EXRImage& image = l.p.image;
+    const int tw = h.tile_size_x, th = h.tile_size_y;
+    l.joined.resize((size_t)h.num_channels);
+    for (int c = 0; c < h.num_channels; ++c) {
+        if (c != l.at[0] && c != l.at[1] && c != l.at[2] && c != l.at[3]) continue;
+        const size_t size = h.pixel_types[c] == TINYEXR_PIXELTYPE_HALF ? 2 : 4;
+        std::vector<unsigned char>& plane = l.joined[(size_t)c];
+        plane.assign(l.count * size, 0);
+        for (int t = 0; t < image.num_tiles; ++t) {
+            const EXRTile& tile = image.tiles[t];
+            if (!tile.images || tile.width > tw || tile.height > th) continue;
+            const long long x0 = (long long)tile.offset_x * tw, y0 = (long long)tile.offset_y * th;
+            for (int j = 0; j < tile.height; ++j) {
+                const long long y = y0 + j;
+                if (y < 0 || y >= l.height) continue;
+                for (int i = 0; i < tile.width; ++i) {
+                    const long long x = x0 + i;
+                    if (x < 0 || x >= l.width) continue;
+                    std::memcpy(&plane[((size_t)y * (size_t)l.width + (size_t)x) * size],
+                                tile.images[c] + ((size_t)j * (size_t)tw + (size_t)i) * size, size);
+                }
+            }
+        }
+    }
+}
+
+void Load(const std::vector<std::uint8_t>& bytes, const std::string& name, Loaded& l)
 {
     const std::string cannot = name + ": cannot read picture: ";
     if (!IsExr(bytes)) throw InputError(cannot + "not an OpenEXR file");
     EXRVersion version;
     if (ParseEXRVersionFromMemory(&version, bytes.data(), bytes.size()) != TINYEXR_SUCCESS)
         throw InputError(cannot + "unknown OpenEXR version");
-    if (version.multipart || version.non_image || version.tiled)
-        throw InputError(cannot + "only single-part scanline OpenEXR files are read (not " +
-                         (version.multipart ? "multi-part" : version.non_image ? "deep" : "tiled") +
-                         ")");
-    Parsed p;
+    if (version.multipart || version.non_image)
+        throw InputError(cannot + "only single-part OpenEXR files are read (not " +
+                         (version.multipart ? "multi-part" : "deep") + ")");
+    Parsed& p = l.p;
     const char* err = nullptr;
     int code = ParseEXRHeaderFromMemory(&p.header, &version, bytes.data(), bytes.size(), &err);
     if (code != TINYEXR_SUCCESS) throw InputError(cannot + TakeError(err, code));
-    p.headerParsed = true;
     const EXRBox2i& window = p.header.data_window;
     const long long width = (long long)window.max_x - window.min_x + 1;
     const long long height = (long long)window.max_y - window.min_y + 1;
@@ -182,44 +277,48 @@ FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& 
         throw InputError(name + ": " + std::to_string(width) + " x " + std::to_string(height) +
                          " pixels; pictures of at most " + std::to_string(kMaxPicturePixels) +
                          " pixels (8192 x 8192) are read");
-    int at[4] = {-1, -1, -1, -1}, luminance = -1;
+    int luminance = -1;
     for (int c = 0; c < p.header.num_channels; ++c) {
         const EXRChannelInfo& info = p.header.channels[c];
         if (info.x_sampling != 1 || info.y_sampling != 1) continue;  // chroma planes: ignored
         const std::string n = info.name;
-        if (n == "R") at[0] = c;
-        else if (n == "G") at[1] = c;
-        else if (n == "B") at[2] = c;
-        else if (n == "A") at[3] = c;
+        if (n == "R") l.at[0] = c;
+        else if (n == "G") l.at[1] = c;
+        else if (n == "B") l.at[2] = c;
+        else if (n == "A") l.at[3] = c;
         else if (n == "Y") luminance = c;
-        if (p.header.pixel_types[c] == TINYEXR_PIXELTYPE_HALF)
-            p.header.requested_pixel_types[c] = TINYEXR_PIXELTYPE_FLOAT;
+        p.header.requested_pixel_types[c] = p.header.pixel_types[c];  // halves stay halves
     }
-    if (at[0] < 0 && at[1] < 0 && at[2] < 0 && luminance >= 0) at[0] = at[1] = at[2] = luminance;
+    if (l.at[0] < 0 && l.at[1] < 0 && l.at[2] < 0 && luminance >= 0)
+        l.at[0] = l.at[1] = l.at[2] = luminance;
+    // A failed load is freed by tinyexr itself, and its pixel planes only when the image
+    // already says how many there are.
+    p.image.num_channels = p.header.num_channels;
     code = LoadEXRImageFromMemory(&p.image, &p.header, bytes.data(), bytes.size(), &err);
     if (code != TINYEXR_SUCCESS) throw InputError(cannot + TakeError(err, code));
     p.imageLoaded = true;
-    if (p.image.images == nullptr || p.image.width != width || p.image.height != height)
+    if ((p.image.images == nullptr && p.image.tiles == nullptr) || p.image.width != width ||
+        p.image.height != height)
         throw InputError(cannot + "damaged file");
+    l.width = (int)width;
+    l.height = (int)height;
+    l.count = (size_t)width * (size_t)height;
+    if (p.image.tiles) Join(l);
+}
 
-    FloatImage out((int)width, (int)height);
-    const size_t count = (size_t)width * (size_t)height;
+}  // namespace
+
+FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& name)
+{
+    Loaded l;
+    Load(bytes, name, l);
+    FloatImage out(l.width, l.height);
     for (int k = 0; k < 4; ++k) {
-        const int c = at[k];
-        if (c < 0) {
+        if (l.at[k] < 0) {
             const float fill = k == 3 ? 1.0f : 0.0f;
-            for (size_t i = 0; i < count; ++i) out.rgba[i * 4 + k] = fill;
-            continue;
-        }
-        const unsigned char* plane = p.image.images[c];
-        if (p.header.pixel_types[c] == TINYEXR_PIXELTYPE_UINT) {
-            for (size_t i = 0; i < count; ++i) {
-                std::uint32_t u;
-                std::memcpy(&u, plane + i * 4, 4);
-                out.rgba[i * 4 + k] = (float)u;
-            }
+            for (size_t i = 0; i < l.count; ++i) out.rgba[i * 4 + k] = fill;
         } else {
-            for (size_t i = 0; i < count; ++i) std::memcpy(&out.rgba[i * 4 + k], plane + i * 4, 4);
+            for (size_t i = 0; i < l.count; ++i) out.rgba[i * 4 + k] = l.Value(k, i);
         }
     }
     return out;
@@ -227,12 +326,46 @@ FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& 
 
 Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::string& name)
 {
-    auto image = std::make_shared<FloatImage>(DecodeExr(bytes, name));
+    Loaded l;
+    Load(bytes, name, l);
     Picture picture;
-    picture.width_ = image->width;
-    picture.height_ = image->height;
+    picture.width_ = l.width;
+    picture.height_ = l.height;
+    bool halves = true;
+    for (int k = 0; k < 4; ++k) halves = halves && (l.at[k] < 0 || l.Type(k) == TINYEXR_PIXELTYPE_HALF);
+    if (halves) {
+        // Kept as half codes (8 bytes a pixel), their values looked up as a 16-bit PNG's are.
+        auto codes = std::make_shared<std::vector<std::uint16_t>>(l.count * 4);
+        for (int k = 0; k < 4; ++k) {
+            std::uint16_t* to = codes->data() + k;
+            if (l.at[k] < 0) {
+                const std::uint16_t fill = k == 3 ? 0x3c00 : 0;  // 1 and 0
+                for (size_t i = 0; i < l.count; ++i) to[i * 4] = fill;
+            } else {
+                const unsigned char* plane = l.Plane(k);
+                for (size_t i = 0; i < l.count; ++i) std::memcpy(&to[i * 4], plane + i * 2, 2);
+            }
+        }
+        auto tables = std::make_shared<std::vector<float>>(2 * 65536);
+        for (size_t c = 0; c < 65536; ++c)
+            (*tables)[c] = (*tables)[65536 + c] = HalfToFloat((std::uint16_t)c);
+        picture.wide_ = true;
+        picture.tables_ = tables;
+        picture.codes_ = std::shared_ptr<const void>(codes, codes->data());
+        return picture;
+    }
+    auto values = std::make_shared<std::vector<float>>(l.count * 4);
+    for (int k = 0; k < 4; ++k) {
+        float* to = values->data() + k;
+        if (l.at[k] < 0) {
+            const float fill = k == 3 ? 1.0f : 0.0f;
+            for (size_t i = 0; i < l.count; ++i) to[i * 4] = fill;
+        } else {
+            for (size_t i = 0; i < l.count; ++i) to[i * 4] = l.Value(k, i);
+        }
+    }
     picture.floats_ = true;
-    picture.codes_ = std::shared_ptr<const void>(image, image->rgba.data());
+    picture.codes_ = std::shared_ptr<const void>(values, values->data());
     return picture;
 }
 

@@ -104,12 +104,37 @@ TEST(Exr, HalvesAreTheNearestHalfTiesToEven)
     }
 }
 
+TEST(Exr, TiledFilesOfAnotherWriterReadAsTheirScanlineOriginal)
+{
+    const FloatImage original = DecodeExr(ReadBytes(SourcePath("tests/app/exr/scanline-half.exr")), "s");
+    ASSERT_EQ(original.width, 37);
+    ASSERT_EQ(original.height, 23);
+    for (const char* name : {"tiled-piz.exr", "tiled-mipmap-zip.exr"}) {
+        const std::vector<std::uint8_t> bytes = ReadBytes(SourcePath(std::string("tests/app/exr/") + name));
+        const FloatImage tiled = DecodeExr(bytes, name);
+        ASSERT_EQ(tiled.width, 37) << name;
+        ASSERT_EQ(tiled.height, 23) << name;
+        EXPECT_EQ(std::memcmp(tiled.rgba.data(), original.rgba.data(), original.rgba.size() * 4), 0) << name;
+        // As a bitmap's picture: the same values.
+        const Picture picture = DecodePicture(bytes, false, name);
+        for (int y = 0; y < 23; y += 5)
+            for (int x = 0; x < 37; x += 3) {
+                float rgba[4];
+                picture.Pixel(x, y, rgba);
+                EXPECT_EQ(std::memcmp(rgba, original.Pixel(x, y), sizeof rgba), 0) << name << " " << x << ", " << y;
+            }
+    }
+}
+
 TEST(Exr, DamagedFilesAreRefusedWithoutHarm)
 {
     FloatImage image(9, 5);
     for (size_t i = 0; i < image.rgba.size(); ++i) image.rgba[i] = (float)i / 7.0f;
-    for (bool half : {false, true}) {
-        const std::vector<std::uint8_t> whole = EncodeExr(image, half);
+    // Ours as floats and as halves, and another writer's tiled PIZ file.
+    for (int kind = 0; kind < 3; ++kind) {
+        const bool half = kind == 1;
+        const std::vector<std::uint8_t> whole =
+            kind < 2 ? EncodeExr(image, half) : ReadBytes(SourcePath("tests/app/exr/tiled-piz.exr"));
         // Every cut: refused (a cut within the last line's padding may not lose a pixel, so
         // anything read must be the picture).
         for (size_t n = 0; n < whole.size(); ++n) {
@@ -123,7 +148,7 @@ TEST(Exr, DamagedFilesAreRefusedWithoutHarm)
             }
         }
         // Bytes changed at random: read or refused, never a crash.
-        std::mt19937 random(half ? 3 : 5);
+        std::mt19937 random((unsigned)kind + 3);
         for (int trial = 0; trial < 2000; ++trial) {
             std::vector<std::uint8_t> bad = whole;
             for (int k = 0; k < 1 + trial % 4; ++k) bad[4 + random() % (bad.size() - 4)] = (std::uint8_t)random();
@@ -154,21 +179,30 @@ TEST(Exr, BitmapOfAnExrSamplesAsTheSamePictureAsPng)
             linear.rgba[(size_t)i * 4 + c] = (float)(c == 3 ? code[c] / 255.0 : SrgbDecode(code[c] / 255.0));
         }
     }
+    // As halves (kept as 16-bit codes) and as floats (kept as they are).
     Save(folder + "tile.png", EncodePngCodes(16, 16, codes));
-    Save(folder + "tile.exr", EncodeExr(linear, true));
+    Save(folder + "half.exr", EncodeExr(linear, true));
+    Save(folder + "float.exr", EncodeExr(linear, false));
     WriteBitmapScene(folder, "png.json", "tile.png");
-    WriteBitmapScene(folder, "exr.json", "tile.exr");
-    for (const char* kind : {"png", "exr"}) {
+    WriteBitmapScene(folder, "half.json", "half.exr");
+    WriteBitmapScene(folder, "float.json", "float.exr");
+    for (const char* kind : {"png", "half", "float"}) {
         RunResult r = RunQuiltra({"render", folder + kind + ".json", "-o", folder + kind + ".png", "--size", "40x24",
                                   "--pfm", folder + kind + ".pfm", "--pfm-alpha", folder + kind + "-a.pfm"});
         ASSERT_EQ(r.status, 0) << r.err;
     }
-    FloatImage a = DecodePfm(ReadBytes(folder + "png.pfm"), "png.pfm"), b = DecodePfm(ReadBytes(folder + "exr.pfm"), "exr.pfm");
-    FloatImage aa = DecodePfm(ReadBytes(folder + "png-a.pfm"), "a"), ba = DecodePfm(ReadBytes(folder + "exr-a.pfm"), "a");
-    ASSERT_EQ(a.rgba.size(), b.rgba.size());
-    for (size_t i = 0; i < a.rgba.size(); ++i) {
-        ASSERT_NEAR(a.rgba[i], b.rgba[i], 1.0 / 255) << "value " << i;
-        ASSERT_NEAR(aa.rgba[i], ba.rgba[i], 1.0 / 255) << "alpha " << i;
+    FloatImage a = DecodePfm(ReadBytes(folder + "png.pfm"), "png.pfm");
+    FloatImage aa = DecodePfm(ReadBytes(folder + "png-a.pfm"), "a");
+    for (const char* kind : {"half", "float"}) {
+        FloatImage b = DecodePfm(ReadBytes(folder + kind + ".pfm"), "b");
+        FloatImage ba = DecodePfm(ReadBytes(folder + kind + "-a.pfm"), "b");
+        ASSERT_EQ(a.rgba.size(), b.rgba.size());
+        // Floats hold the PNG's decoded values exactly, so they sample to the same bits.
+        const double step = std::string(kind) == "float" ? 0.0 : 1.0 / 255;
+        for (size_t i = 0; i < a.rgba.size(); ++i) {
+            ASSERT_NEAR(a.rgba[i], b.rgba[i], step) << kind << " value " << i;
+            ASSERT_NEAR(aa.rgba[i], ba.rgba[i], step) << kind << " alpha " << i;
+        }
     }
 }
 
