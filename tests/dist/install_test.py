@@ -159,6 +159,11 @@ def run(scratch, msi, package_zip, tree_exe, started):
     check(outs["installed"][0] is not None and outs["installed"] == outs["tree"],
           "installed render (PNG, PFM) and eval: the same bytes as the build tree's")
 
+    # ---- what the Start-menu entry starts: edit on a new texture ------------------------------
+    fresh = os.path.join(scratch, "new.png")
+    rc, _, err = wine(installed_exe, "edit", "--shot", windows_path(fresh))
+    check(rc == 0 and os.path.exists(fresh), "installed quiltra.exe edit (no scene) opens a window %s" % err.strip()[-200:])
+
     # ---- a saved scene opened through the association --------------------------------------
     documents = "C:\\users\\Public\\Documents\\my texture.scene"
     rc, _, err = wine(installed_exe, "save", example, documents)
