@@ -260,7 +260,8 @@ std::wstring EditSession::Title() const
 std::wstring EditSession::TitleFor(bool unsaved) const
 {
     const std::string& file = savePath_.empty() ? scenePath_ : savePath_;
-    return (file.empty() ? L"Untitled" : Widen(FileNameOf(file))) + (unsaved ? L"*" : L"") + L" - " + kProgramName;
+    const std::wstring name = file.empty() ? L"Untitled" : Widen(FileNameOf(file));
+    return name + (unsaved ? L"*" : L"") + L" - " + kProgramName;
 }
 
 void EditSession::UpdateTitle()
@@ -502,7 +503,8 @@ bool EditSession::WriteTo(const std::string& path)
 CLI::App* AddEditCommand(CLI::App& app, EditOptions& o)
 {
     auto* edit = app.add_subcommand("edit", "edit the scene's texture in a window and save it");
-    edit->add_option("scene", o.scene, "scene file (JSON or saved scene; none: a new texture)");
+    edit->add_option("scene", o.scene, "scene file (JSON or saved scene; none: a new texture)")
+        ->each([&o](const std::string&) { o.sceneGiven = true; });
     edit->add_option("-o,--output", o.saved, "scene file Ctrl+S saves to (default: asks)");
     edit->add_option("--channel", o.channel,
                      "what the sample slot shows: color, or bump as a lit relief")
@@ -522,15 +524,17 @@ int RunEdit(const std::string& pluginFolder, const EditOptions& o)
             throw InputError(o.saved + ": " + NotAFile(kind));
     }
     Host host(pluginFolder);
-    const std::vector<std::uint8_t> bytes = o.scene.empty() ? std::vector<std::uint8_t>() : ReadFileBytes(o.scene);
-    const bool json = !o.scene.empty() && !host::IsSceneFile(bytes.data(), bytes.size());
+    const bool fresh = o.scene.empty() && !o.sceneGiven;
+    const std::vector<std::uint8_t> bytes =
+        fresh ? std::vector<std::uint8_t>() : ReadFileBytes(o.scene);
+    const bool json = !fresh && !host::IsSceneFile(bytes.data(), bytes.size());
     if (json && !o.saved.empty() && SameFile(o.saved, o.scene))
         throw InputError(o.saved + ": would overwrite the JSON scene it is made from");
     if (!o.shot.empty() &&
-        ((!o.scene.empty() && SameFile(o.shot, o.scene)) || (!o.saved.empty() && SameFile(o.shot, o.saved))))
+        ((!fresh && SameFile(o.shot, o.scene)) || (!o.saved.empty() && SameFile(o.shot, o.saved))))
         throw InputError(o.shot + ": would overwrite a scene file");
-    SceneTexture texture = o.scene.empty() ? SceneTexture(host.CreateLayeredTexture())
-                                           : LoadSceneBytes(host, bytes, o.scene);
+    SceneTexture texture =
+        fresh ? SceneTexture(host.CreateLayeredTexture()) : LoadSceneBytes(host, bytes, o.scene);
 
     const PreviewChannel channel =
         o.channel == "bump" ? PreviewChannel::Bump : PreviewChannel::Color;

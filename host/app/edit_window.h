@@ -27,6 +27,7 @@ namespace quiltra {
 
 struct EditOptions {
     std::string scene;
+    bool sceneGiven = false;      // none: a new texture (an empty name given is no file)
     std::string saved;            // where Ctrl+S saves; empty: it asks
     std::string channel = "color";
     std::string shot;             // a picture of the window once the sample slot is drawn

@@ -159,6 +159,17 @@ TEST_F(FileMenuTest, ExportWritesWhatRenderWritesAtTheSizeAsked)
     session->WaitForPreview();
 }
 
+TEST(FileMenu, EditWithoutASceneStartsOnANewTextureAndAnEmptyNameIsNoFile)
+{
+    const std::string folder = ScratchFolder("file-menu-cli");
+    RunResult r = RunQuiltra({"edit", "--shot", folder + "new.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Exists(folder + "new.png"));
+    r = RunQuiltra({"edit", "", "--shot", folder + "empty.png"});
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_FALSE(Exists(folder + "empty.png"));
+}
+
 TEST(FileMenu, ExportSizesAreReadAsRenderReadsThem)
 {
     struct Row {
