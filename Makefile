@@ -1,5 +1,6 @@
 # Quiltra: `make test` runs everything CI runs; `make builds` builds and tests the plug-in for
-# every host; `make bench` prints the benchmark figures.
+# every host; `make dist` makes the packages a Windows user installs; `make bench` prints the
+# benchmark figures.
 BUILD ?= build
 SDK   ?= 2016
 ARCH  ?= x64
@@ -39,7 +40,7 @@ export QUILTRA_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 .NOTPARALLEL:
 
 .PHONY: all setup native windows test test-native test-windows check-dialect builds bench demo \
-        render-bench clean check-config soak
+        render-bench clean check-config soak dist test-install
 
 all: native windows
 
@@ -62,7 +63,7 @@ windows-$(1):
 	@scripts/setup $(call setup_of,$(1))
 	@cmake -S . -B $(call dir_of,$(1)) $(GEN) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,$(1)) \
 	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=$(call sdk_of,$(1)) >/dev/null
-	@cmake --build $(call dir_of,$(1)) -j $(JOBS)
+	@cmake --build $(call dir_of,$(1)) -j $(JOBS) $(if $(BUILD_TARGETS),--target $(BUILD_TARGETS))
 test-windows-$(1): windows-$(1)
 	@scripts/test-windows $(call dir_of,$(1)) -j $(JOBS)
 endef
@@ -92,6 +93,26 @@ test-native: native
 # `make builds`.
 test: check-dialect test-native
 	@scripts/builds $(foreach c,$(CI_CONFIGS),$(c)=$(call dir_of,$(c)))
+	@$(MAKE) --no-print-directory test-install
+
+# The installer and the zip of the stand-alone program, made from the default build into a
+# folder of the build tree, installed, run and uninstalled under wine in a fresh prefix.
+INSTALL_TEST := $(BUILD)/install-test
+test-install: windows-x64-2016
+	@rm -rf $(INSTALL_TEST)
+	@scripts/dist $(INSTALL_TEST) x64-2016=$(call dir_of,x64-2016) >/dev/null
+	@tests/dist/install_test.py $(INSTALL_TEST) $(call dir_of,x64-2016)
+
+# The packages of a release, from every build, into dist/ (long: all five builds):
+# Vorlith-VERSION-SDK-ARCH.zip for each, quiltra-VERSION-win64.zip, quiltra-VERSION-x64.msi and
+# SHA256SUMS.
+# Only what the packages hold is built (no tests).
+DIST ?= dist
+DIST_TARGETS := Vorlith quiltra
+dist:
+	@rm -rf $(DIST)
+	@$(foreach c,$(CONFIGS),$(MAKE) --no-print-directory windows-$(c) JOBS=$(JOBS) BUILD_TARGETS="$(DIST_TARGETS)" &&) true
+	@scripts/dist $(DIST) $(foreach c,$(CONFIGS),$(c)=$(call dir_of,$(c)))
 
 builds:
 	@scripts/builds $(foreach c,$(CONFIGS),$(c)=$(call dir_of,$(c)))

@@ -1,6 +1,7 @@
 // quiltra edit: the session (scene, material editor window, sample slot, files) and the command.
 #include "edit_window.h"
 
+#include "edit_file_menu.h"
 #include "editor_shot.h"
 #include "file_io.h"
 #include "image_io.h"
@@ -30,6 +31,8 @@ const ACCEL kAccelerators[] = {
     {FCONTROL | FVIRTKEY, 'Z', kEditUndo},
     {FCONTROL | FVIRTKEY, 'Y', kEditRedo},
     {FCONTROL | FSHIFT | FVIRTKEY, 'Z', kEditRedo},
+    {FCONTROL | FVIRTKEY, 'N', kEditNew},
+    {FCONTROL | FVIRTKEY, 'O', kEditOpen},
 };
 
 // A message the window posts itself: the title's unsaved mark worked out again once the
@@ -72,6 +75,7 @@ HMENU MakeMenu()
     AppendMenuW(file, MF_STRING, kEditSaveAs, L"Save &As...\tCtrl+Shift+S");
     AppendMenuW(file, MF_SEPARATOR, 0, NULL);
     AppendMenuW(file, MF_STRING, kEditClose, L"&Close\tCtrl+W");
+    AddFileMenuCommands(file);
     HMENU edit = CreatePopupMenu();
     AppendMenuW(edit, MF_STRING, kEditUndo, L"&Undo\tCtrl+Z");
     AppendMenuW(edit, MF_STRING, kEditRedo, L"&Redo\tCtrl+Y");
@@ -256,7 +260,8 @@ std::wstring EditSession::Title() const
 std::wstring EditSession::TitleFor(bool unsaved) const
 {
     const std::string& file = savePath_.empty() ? scenePath_ : savePath_;
-    return Widen(FileNameOf(file)) + (unsaved ? L"*" : L"") + L" - " + kProgramName;
+    const std::wstring name = file.empty() ? L"Untitled" : Widen(FileNameOf(file));
+    return name + (unsaved ? L"*" : L"") + L" - " + kProgramName;
 }
 
 void EditSession::UpdateTitle()
@@ -295,7 +300,7 @@ bool EditSession::OnWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
     result = 0;
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wp) < kEditSave || LOWORD(wp) > kEditRedo) return false;
+        if (LOWORD(wp) < kEditSave || LOWORD(wp) > kEditExportPng) return false;
         OnCommand(LOWORD(wp));
         return true;
     case kCheckTitle:
@@ -324,6 +329,9 @@ void EditSession::OnCommand(int id)
     case kEditPreviewBump: preview_->SetChannel(PreviewChannel::Bump); break;
     case kEditUndo: Undo(); break;
     case kEditRedo: Redo(); break;
+    case kEditNew: NewScene(); break;
+    case kEditOpen: Open(); break;
+    case kEditExportPng: ExportPng(); break;
     }
     UpdateMenu();
 }
@@ -334,7 +342,8 @@ void EditSession::Close()
     if (Unsaved()) {
         const std::string& file = savePath_.empty() ? scenePath_ : savePath_;
         const std::wstring question =
-            L"Save the changes to " + Widen(FileNameOf(file)) + L" before closing?";
+            L"Save the changes to " + (file.empty() ? L"Untitled" : Widen(FileNameOf(file))) +
+            L" before closing?";
         const int answer = MessageBoxW(Window(), question.c_str(), kProgramName,
                                        MB_YESNOCANCEL | MB_ICONWARNING);
         if (answer == IDCANCEL || (answer == IDYES && !Save())) return;
@@ -494,7 +503,8 @@ bool EditSession::WriteTo(const std::string& path)
 CLI::App* AddEditCommand(CLI::App& app, EditOptions& o)
 {
     auto* edit = app.add_subcommand("edit", "edit the scene's texture in a window and save it");
-    edit->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
+    edit->add_option("scene", o.scene, "scene file (JSON or saved scene; none: a new texture)")
+        ->each([&o](const std::string&) { o.sceneGiven = true; });
     edit->add_option("-o,--output", o.saved, "scene file Ctrl+S saves to (default: asks)");
     edit->add_option("--channel", o.channel,
                      "what the sample slot shows: color, or bump as a lit relief")
@@ -514,14 +524,17 @@ int RunEdit(const std::string& pluginFolder, const EditOptions& o)
             throw InputError(o.saved + ": " + NotAFile(kind));
     }
     Host host(pluginFolder);
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(o.scene);
-    const bool json = !host::IsSceneFile(bytes.data(), bytes.size());
+    const bool fresh = o.scene.empty() && !o.sceneGiven;
+    const std::vector<std::uint8_t> bytes =
+        fresh ? std::vector<std::uint8_t>() : ReadFileBytes(o.scene);
+    const bool json = !fresh && !host::IsSceneFile(bytes.data(), bytes.size());
     if (json && !o.saved.empty() && SameFile(o.saved, o.scene))
         throw InputError(o.saved + ": would overwrite the JSON scene it is made from");
     if (!o.shot.empty() &&
-        (SameFile(o.shot, o.scene) || (!o.saved.empty() && SameFile(o.shot, o.saved))))
+        ((!fresh && SameFile(o.shot, o.scene)) || (!o.saved.empty() && SameFile(o.shot, o.saved))))
         throw InputError(o.shot + ": would overwrite a scene file");
-    SceneTexture texture = LoadSceneBytes(host, bytes, o.scene);
+    SceneTexture texture =
+        fresh ? SceneTexture(host.CreateLayeredTexture()) : LoadSceneBytes(host, bytes, o.scene);
 
     const PreviewChannel channel =
         o.channel == "bump" ? PreviewChannel::Bump : PreviewChannel::Color;

@@ -3,7 +3,7 @@
 // texture rendered as `quiltra render` renders it), a map browser behind the map and mask
 // buttons, and the scene saved as a host scene file.
 //
-//   quiltra edit SCENE [-o SAVED] [--channel color|bump] [--shot OUT.png]
+//   quiltra edit [SCENE] [-o SAVED] [--channel color|bump] [--shot OUT.png]
 #pragma once
 
 #include "map_browser.h"
@@ -27,6 +27,7 @@ namespace quiltra {
 
 struct EditOptions {
     std::string scene;
+    bool sceneGiven = false;      // none: a new texture (an empty name given is no file)
     std::string saved;            // where Ctrl+S saves; empty: it asks
     std::string channel = "color";
     std::string shot;             // a picture of the window once the sample slot is drawn
@@ -49,6 +50,9 @@ enum EditCommand {
     kEditPreviewBump,
     kEditUndo,           // Ctrl+Z
     kEditRedo,           // Ctrl+Y, Ctrl+Shift+Z
+    kEditNew,            // Ctrl+N
+    kEditOpen,           // Ctrl+O
+    kEditExportPng,
 };
 
 // The scene's texture as the session holds it: one reference, through which every change
@@ -109,6 +113,17 @@ public:
     bool SaveAs();
     const std::string& SavePath() const { return savePath_; }
 
+    // File menu (edit_file_menu.cpp). New: a new texture in place of the scene; Open...: the
+    // scene of a file the person picks; both first ask to save unsaved changes and start the
+    // undo history afresh. Export PNG...: asks a size and a file, writes the sample slot's
+    // texture as `render` would. Failures are told in a message box; false then and when the
+    // person cancels.
+    bool NewScene();
+    bool Open();
+    bool OpenFile(const std::string& path);
+    bool ExportPng();
+    bool ExportPngTo(const std::string& path, int width, int height);
+
     // Unsaved changes: the scene differs from what the last save wrote (or from the scene as
     // opened), so an undo back to the saved state leaves none. Every change message of the
     // scene and every MtlChanged is noted; the title follows.
@@ -135,6 +150,8 @@ private:
     std::wstring TitleFor(bool unsaved) const;
     void UpdateMenu();
     void MarkSaved(std::vector<std::uint8_t> bytes);
+    bool MayDiscard();
+    void Replace(SceneTexture scene, const std::string& scenePath, bool sceneIsJson);
 
     Host& host_;
     std::string scenePath_, savePath_;
@@ -151,6 +168,7 @@ private:
     bool titleCheckPosted_ = false;
     bool closed_ = false;
     bool browsing_ = false;
+    int exportWidth_ = 512, exportHeight_ = 512;   // the size Export PNG... asked last
 };
 
 }  // namespace quiltra

@@ -1,5 +1,6 @@
 #include "image_io.h"
 
+#include "exr_io.h"
 #include "file_io.h"
 
 #include <cmath>
@@ -180,6 +181,7 @@ FloatImage DecodePfm(const std::vector<std::uint8_t>& bytes, const std::string& 
 Picture DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const std::string& name)
 {
     if (bytes.size() > (size_t)0x7fffffff) throw InputError(name + ": picture file too large");
+    if (IsExr(bytes)) return DecodeExrPicture(bytes, name);
     const int length = (int)bytes.size();
     int width = 0, height = 0, channels = 0;
     // The size first: a small file may describe a picture of gigabytes.

@@ -67,7 +67,10 @@ public:
     void Pixel(int x, int y, float rgba[4]) const
     {
         const size_t at = ((size_t)y * (size_t)width_ + (size_t)x) * 4;
-        if (wide_) Lookup(static_cast<const std::uint16_t*>(codes_.get()) + at, rgba);
+        if (floats_) {
+            const float* f = static_cast<const float*>(codes_.get()) + at;
+            rgba[0] = f[0], rgba[1] = f[1], rgba[2] = f[2], rgba[3] = f[3];
+        } else if (wide_) Lookup(static_cast<const std::uint16_t*>(codes_.get()) + at, rgba);
         else Lookup(static_cast<const std::uint8_t*>(codes_.get()) + at, rgba);
     }
 
@@ -83,13 +86,16 @@ private:
     }
 
     friend Picture DecodePicture(const std::vector<std::uint8_t>&, bool, const std::string&);
+    friend Picture DecodeExrPicture(const std::vector<std::uint8_t>&, const std::string&);
     int width_ = 0, height_ = 0;
     bool wide_ = false;                   // 16-bit codes (8 bytes per pixel), else 8-bit (4)
+    bool floats_ = false;                 // float values as stored (16 bytes per pixel, no tables)
     std::shared_ptr<const void> codes_;   // as the decoder made them
     std::shared_ptr<const std::vector<float>> tables_;  // colour values of each code, then alpha
 };
 
-// Decodes a PNG or JPEG (8 or 16 bits per channel). A code c of n bits has the value
+// Decodes a PNG or JPEG (8 or 16 bits per channel), or an OpenEXR file (its floats as stored,
+// linear whatever `linear` says; exr_io.h). A code c of n bits has the value
 // c / (2^n − 1) in alpha, and in the colour channels too with `linear`; otherwise the colour
 // channels are taken as sRGB-encoded and decoded. Throws InputError("name: why") when the bytes
 // are not a picture stb can read or the picture has more than kMaxPicturePixels pixels.

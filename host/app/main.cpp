@@ -2,19 +2,21 @@
 // evaluates and saves textures described by scene files.
 //
 //   quiltra render SCENE -o OUT.png [--size WxH] [--threads N] [--channel color|mono|bump]
-//                  [--pfm FILE] [--pfm-alpha FILE]
+//                  [--pfm FILE] [--pfm-alpha FILE] [--exr FILE [--exr-half]]
 //   quiltra eval SCENE [--u U] [--v V]
 //   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
 //   quiltra save SCENE OUT
 //   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
 //                    [--path hardware|records]
 //   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about]
-//   quiltra edit SCENE [-o SAVED] [--channel color|bump] [--shot OUT.png]
+//   quiltra edit [SCENE] [-o SAVED] [--channel color|bump] [--shot OUT.png]
+//   quiltra --version
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
 #include "edit_window.h"
 #include "editor_shot.h"
+#include "exr_io.h"
 #include "file_io.h"
 #include "hex_float.h"
 #include "image_io.h"
@@ -23,6 +25,7 @@
 #include "scene_build.h"
 #include "viewport_view.h"
 
+#include <quiltra_version.h>
 #include <imtl.h>
 #include <host/shade_context.h>
 
@@ -124,6 +127,8 @@ std::function<void(double)> ProgressReporter(const std::string& what)
 struct Options {
     std::string plugins;
     std::string scene, output, size = "512x512", pfm, pfmAlpha, channel = "color";
+    std::string exr;
+    bool exrHalf = false;
     int threads = 0;
     double u = 0.5, v = 0.5;
     int cell = 224;
@@ -138,14 +143,14 @@ int RunRender(const Options& o)
                                                   : RenderChannel::Color;
     if (!EndsWithIgnoringCase(o.output, ".png"))
         throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
-    for (const std::string* out : {&o.output, &o.pfm, &o.pfmAlpha})
+    for (const std::string* out : {&o.output, &o.pfm, &o.pfmAlpha, &o.exr})
         if (!out->empty() && SameFile(*out, o.scene))
             throw InputError(*out + ": would overwrite the scene file");
     // Two outputs under one name would leave the one written first in place of the other.
     const std::pair<const char*, const std::string*> outputs[] = {
-        {"-o", &o.output}, {"--pfm", &o.pfm}, {"--pfm-alpha", &o.pfmAlpha}};
-    for (size_t i = 0; i < 3; ++i)
-        for (size_t k = i + 1; k < 3; ++k)
+        {"-o", &o.output}, {"--pfm", &o.pfm}, {"--pfm-alpha", &o.pfmAlpha}, {"--exr", &o.exr}};
+    for (size_t i = 0; i < 4; ++i)
+        for (size_t k = i + 1; k < 4; ++k)
             if (!outputs[i].second->empty() && !outputs[k].second->empty() &&
                 SameFile(*outputs[i].second, *outputs[k].second))
                 throw InputError(std::string(outputs[k].first) + " and " + outputs[i].first +
@@ -173,6 +178,7 @@ int RunRender(const Options& o)
                                                             : EncodePngCodes(width, height, codes));
     if (!o.pfm.empty()) files.Stage(o.pfm, EncodePfmRgb(image));
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
+    if (!o.exr.empty()) files.Stage(o.exr, EncodeExr(image, o.exrHalf));
     files.Commit();
     if (std::getenv("QUILTRA_TIMING")) {
         auto seconds = [](Clock::time_point a, Clock::time_point b) {
@@ -269,6 +275,7 @@ int Main(std::vector<std::string> args)
     app.allow_windows_style_options(false);  // "/path" is a file, not an option
     app.require_subcommand(1);
     app.fallthrough();  // --plugins may come after the command too
+    app.set_version_flag("--version", "quiltra " QUILTRA_VERSION, "print the version and exit");
     app.add_option("--plugins", o.plugins,
                    "folder of plug-ins to load (default: plugins beside the program)");
 
@@ -287,6 +294,10 @@ int Main(std::vector<std::string> args)
                        "also write the raw float red, green and blue (or x, y, z) as PFM");
     render->add_option("--pfm-alpha", o.pfmAlpha,
                        "also write the raw float alpha as a one-channel PFM");
+    auto* exrOption = render->add_option(
+        "--exr", o.exr, "also write the raw float red, green, blue and alpha as OpenEXR");
+    render->add_flag("--exr-half", o.exrHalf, "the OpenEXR in 16-bit half floats (default 32-bit)")
+        ->needs(exrOption);
 
     auto* eval =
         app.add_subcommand("eval", "evaluate one shading sample: colour, mono, perturbation");
@@ -336,6 +347,8 @@ int Main(std::vector<std::string> args)
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         // One line, as every other message.

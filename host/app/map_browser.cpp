@@ -90,7 +90,7 @@ const wchar_t* NoteOf(MapKind kind, bool slotIsLayered)
     case MapKind::Gradient:
         return L"One colour per line (r g b or r g b a), 2 to 256, evenly spaced.";
     case MapKind::Noise: return L"Scale: features across. Octaves: 1 to 8.";
-    case MapKind::Bitmap: return L"A PNG or JPEG picture, tiled over u and v.";
+    case MapKind::Bitmap: return L"A PNG, JPEG or OpenEXR picture, tiled over u and v.";
     case MapKind::Layered:
         return slotIsLayered
                    ? L"OK opens the slot's layered texture for editing; Go to Parent comes back."
@@ -358,7 +358,7 @@ void ReadField(HWND dlg, MapKind kind, int f, PictureParams& p)
         }
         case kBrowserFile: {
             const std::string file = Narrow(text);
-            if (file.empty()) throw InputError("File: choose a PNG or JPEG picture");
+            if (file.empty()) throw InputError("File: choose a PNG, JPEG or OpenEXR picture");
             // A new file is read here; the one the map holds is kept as it is (it may be gone
             // from the disk).
             if (file != p.file || p.image.empty()) {
@@ -435,7 +435,7 @@ void BrowseFile(HWND dlg)
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dlg;
-    ofn.lpstrFilter = L"Pictures (*.png, *.jpg)\0*.png;*.jpg;*.jpeg\0All files\0*.*\0";
+    ofn.lpstrFilter = L"Pictures (*.png, *.jpg, *.exr)\0*.png;*.jpg;*.jpeg;*.exr\0All files\0*.*\0";
     ofn.lpstrFile = &name[0];
     ofn.nMaxFile = (DWORD)name.size();
     ofn.lpstrTitle = L"Bitmap";
