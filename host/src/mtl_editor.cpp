@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "custcont.h"
+#include "host_window_class.h"
 #include "rollup_panel.h"
 
 namespace host {
@@ -18,18 +19,9 @@ const int kMargin = RollupPanel::kMargin;
 const int kGap = RollupPanel::kGap;
 const int kParentButtonId = 1;
 
-MaterialEditorParams* EditorOf(HWND hwnd) {
-    return reinterpret_cast<MaterialEditorParams*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-void KeepCreateParam(HWND hwnd, LPARAM lp) {
-    const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-}
-
 LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) KeepCreateParam(hwnd, lp);
-    MaterialEditorParams* editor = EditorOf(hwnd);
+    MaterialEditorParams* editor = WindowObject<MaterialEditorParams>(hwnd);
     if (editor) {
         LRESULT result = 0;
         if (editor->HandleMessage(msg, wp, lp, result)) return result;
@@ -51,25 +43,12 @@ LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
-
-void RegisterWindowClass() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = EditorWindowProc;
-    wc.hInstance = GetModuleHandleW(NULL);
-    wc.hCursor = LoadCursorW(NULL, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    RegisterClassW(&wc);
-}
 }  // namespace
 
 MaterialEditorParams::MaterialEditorParams()
     : window(NULL), panel(new RollupPanel), parentButton(NULL), nameLabel(NULL), sampleSlot(NULL),
       dlg(NULL), edited(NULL), mtlChanged(0), time(0) {
-    RegisterWindowClass();
+    RegisterHostWindowClass(kWindowClass, EditorWindowProc);
     HINSTANCE self = GetModuleHandleW(NULL);
     window = CreateWindowExW(0, kWindowClass, L"Material Editor", WS_OVERLAPPEDWINDOW,
                              CW_USEDEFAULT, CW_USEDEFAULT, 400, 800, NULL, NULL, self, this);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "host_window_class.h"
+
 namespace host {
 
 namespace {
@@ -15,16 +17,9 @@ const int kDefaultWidth = 340;   // the pages' width when there are none
 const int kLineStep = 16;        // one scroll-bar line
 const int kFirstTitleId = 0x7000;
 
-RollupPanel* PanelOf(HWND hwnd) {
-    return reinterpret_cast<RollupPanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    RollupPanel* panel = PanelOf(hwnd);
+    if (msg == WM_NCCREATE) KeepCreateParam(hwnd, lp);
+    RollupPanel* panel = WindowObject<RollupPanel>(hwnd);
     if (panel) {
         switch (msg) {
         case WM_COMMAND:
@@ -44,19 +39,6 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void RegisterPanelClass() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = PanelProc;
-    wc.hInstance = GetModuleHandleW(NULL);
-    wc.hCursor = LoadCursorW(NULL, IDC_ARROW);
-    wc.lpszClassName = kPanelClass;
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    RegisterClassW(&wc);
-}
-
 const MSTR& EmptyTitle() {
     static MSTR empty;
     return empty;
@@ -74,7 +56,7 @@ RollupPanel::RollupPanel()
 
 void RollupPanel::Create(HWND parent, int x, int y, int width, int height) {
     if (!parent) return;
-    RegisterPanelClass();
+    RegisterHostWindowClass(kPanelClass, PanelProc);
     panel = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL |
                                                      WS_CLIPCHILDREN,
                             x, y, width, height, parent, NULL, GetModuleHandleW(NULL), this);
