@@ -133,7 +133,7 @@ private:
                 if (!ReadHeader(r, at)) return false;
                 break;
             case kObjectChunk:
-                if (!header) return Fail(at, L"an object before the scene header"), false;
+                if (!haveHeader) return Fail(at, L"an object before the scene header"), false;
                 if (records.size() >= objectCount)
                     return Fail(at, L"more objects than the header counts"), false;
                 if (!CheckObject(r, at)) return false;
@@ -171,7 +171,7 @@ private:
     }
 
     bool ReadHeader(host_io::ChunkReader& r, size_t at) {
-        if (header) return Fail(at, L"a second scene header"), false;
+        if (haveHeader) return Fail(at, L"a second scene header"), false;
         ULONG version = 0;
         if (!ReadU32(r, version)) return FailFrom(r, L"scene header");
         if (version != kSceneFormatVersion)
@@ -189,12 +189,12 @@ private:
                                               (unsigned)objectCount)),
                    false;
         if (rootCount > objectCount) return Fail(at, L"more roots than objects"), false;
-        header = true;
+        haveHeader = true;
         return true;
     }
 
     bool ReadRoots(host_io::ChunkReader& r, size_t at) {
-        if (!header) return Fail(at, L"roots before the scene header"), false;
+        if (!haveHeader) return Fail(at, L"roots before the scene header"), false;
         ULONG n = 0;
         if (!ReadU32(r, n)) return FailFrom(r, L"roots");
         if (n != rootCount) return Fail(at, L"root count differs from the header"), false;
@@ -215,7 +215,7 @@ private:
     // reference to an object that exists.
     bool CheckCounts() {
         size_t end = size;
-        if (!header) return Fail(end, L"the scene has no header"), false;
+        if (!haveHeader) return Fail(end, L"the scene has no header"), false;
         if (records.size() != objectCount)
             return Fail(end, host_text::Format(L"the header counts %u objects, the file has %u",
                                                (unsigned)objectCount, (unsigned)records.size())),
@@ -582,7 +582,7 @@ private:
     std::vector<ULONG> roots;
     std::vector<ReferenceTarget*> objects;
     // What the scene header said, once it was read.
-    bool header = false;
+    bool haveHeader = false;
     ULONG objectCount = 0;
     ULONG rootCount = 0;
     bool haveRoots = false;
