@@ -12,11 +12,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "../imtl.h"
 
 namespace host {
+
+class RollupPanel;
 
 class CoreExport MaterialEditorParams : public IMtlParams {
 public:
@@ -27,7 +30,7 @@ public:
     // The editor's top-level window: the target of WM_TEXMAP_BUTTON.
     HWND Window() const { return window; }
     // The rollup panel inside it, parent of the pages and their title bars.
-    HWND Panel() const { return panel; }
+    HWND Panel() const;
 
     // Editing a map: closes what was edited, asks the map for its dialog (CreateParamDlg with
     // Window() and this editor) and keeps the dialog until Close or the next Edit. The dialog
@@ -48,10 +51,10 @@ public:
     // How deep the map edited now lies below the map first edited (0 there).
     int Depth() const { return (int)parents.size(); }
 
-    int NumPages() const { return (int)pages.size(); }
+    int NumPages() const;
     // The page that holds hwnd (the page itself or one of its controls), or NULL.
     HWND PageContaining(HWND hwnd) const;
-    HWND Page(int i) const { return i >= 0 && i < (int)pages.size() ? pages[(size_t)i].hwnd : NULL; }
+    HWND Page(int i) const;
     // The title the page was added with.
     const MSTR& PageTitle(int i) const;
     // The page's title bar: a button; a click opens or closes the page.
@@ -60,7 +63,7 @@ public:
     void SetPageOpen(int i, bool open);
     // Height in pixels of everything the panel holds (title bars, open pages, gaps); the panel
     // scrolls when it is taller than the panel's window.
-    int ContentHeight() const { return contentHeight; }
+    int ContentHeight() const;
 
     // Shows (or hides) the window. FitToPages sizes it to show the sample slot and every page
     // whole, at most as tall as the screen's work area.
@@ -110,7 +113,7 @@ public:
     void RollupMouseMessage(HWND, UINT, WPARAM, LPARAM) override {}
     // Non-zero when hwnd is one of the pages and it is open.
     int IsRollupPanelOpen(HWND hwnd) override;
-    int GetRollupScrollPos() override { return scrollPos; }
+    int GetRollupScrollPos() override;
     void SetRollupScrollPos(int spos) override;
     void RegisterTimeChangeCallback(TimeChangeCallback* tc) override;
     void UnRegisterTimeChangeCallback(TimeChangeCallback* tc) override;
@@ -124,33 +127,19 @@ public:
 
     // Window procedures' side (not for callers).
     void OnTexmapButton(int slot, ReferenceTarget* target);
-    void OnPanelCommand(int id);
-    void OnPanelScroll(int code);
-    void OnPanelWheel(int delta);
-    void OnDrawTitle(const DRAWITEMSTRUCT& item);
     void OnResize();
 
 private:
     MaterialEditorParams(const MaterialEditorParams&) = delete;
     MaterialEditorParams& operator=(const MaterialEditorParams&) = delete;
-    void Layout();
     void ShowName();
-    int IndexOf(HWND page) const;
-    int PageWidth() const;
     int SlotAreaHeight(int clientWidth, int clientHeight) const;
     void Open(MtlBase* map);
 
-    struct PageInfo {
-        HWND hwnd;
-        HWND title;
-        MSTR text;
-        bool open;
-    };
     HWND window;
-    HWND panel;
+    std::unique_ptr<RollupPanel> panel;   // the pages
     HWND parentButton;
     HWND nameLabel;
-    std::vector<PageInfo> pages;
     std::vector<TimeChangeCallback*> timeCallbacks;
     std::vector<HWND> dialogs;
     std::vector<TexmapButtonRequest> texmapButtons;
@@ -162,9 +151,6 @@ private:
     ParamDlg* dlg;
     MtlBase* edited;
     int mtlChanged;
-    int scrollPos;
-    int contentHeight;
-    int nextTitleId;
     TimeValue time;
 };
 

@@ -1,32 +1,28 @@
-// Scene files: writing a graph of reference targets and rebuilding it through the class
-// descriptors. Reading checks the whole structure before it creates any object; a fault after
-// that (an unknown class, a Load that fails) deletes everything made so far.
-#include "host/scene_file.h"
-
-#include "hold.h"
-
+// Scene files, reading: rebuilding a graph of reference targets through the class descriptors.
+// Reading checks the whole structure before it creates any object; a fault after that (an
+// unknown class, a Load that fails) deletes everything made so far.
 #include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <map>
+#include <functional>
 #include <set>
-#include <unordered_map>
 
 #include "chunk_io.h"
+#include "hold.h"
 #include "iparamb2.h"
 #include "param_block.h"
+#include "scene_file_layout.h"
 #include "text_convert.h"
 
 namespace host {
 
 namespace {
 
-const unsigned char kMagic[8] = {'Q', 'L', 'T', 'S', 'C', 'E', 'N', 'E'};
-const size_t kMagicSize = sizeof kMagic;
-const ULONG kMaxObjects = 1u << 20;
+using scene_file::kMagic;
+using scene_file::kMagicSize;
+using scene_file::kMaxObjects;
+
 const ULONG kMaxRefs = 1u << 20;
 
 // Holds references to a set of objects while the scene code works on them, so that releasing
@@ -76,199 +72,6 @@ private:
     std::vector<ReferenceTarget*> refs;
 };
 
-bool IsBlock(ReferenceTarget* t) { return t->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID; }
-
-void WriteU32(ISave& s, ULONG v) {
-    ULONG n = 0;
-    s.Write(&v, 4, &n);
-}
-
-// Removes the top-level chunks that options.dropChunk names from an object's saved data.
-std::vector<unsigned char> FilterChunks(const std::vector<unsigned char>& bytes,
-                                        const std::function<bool(unsigned short)>& drop) {
-    std::vector<unsigned char> out;
-    host_io::ChunkReader r(bytes.data(), bytes.size(), 0);
-    while (r.OpenChunk() == IO_OK) {
-        size_t start = r.ChunkOffset() - host_io::kChunkHeader;
-        size_t end = r.ChunkOffset() + r.ChunkSize();
-        if (!drop(r.CurChunkID()))
-            out.insert(out.end(), bytes.begin() + (long)start, bytes.begin() + (long)end);
-        r.CloseChunk();
-    }
-    return out;
-}
-
-}  // namespace
-
-bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned char>* out,
-                std::wstring* error, const SceneSaveOptions& options) {
-    auto fail = [&](const std::wstring& what) {
-        if (error) *error = what;
-        return false;
-    };
-    if (!out) return fail(L"no output buffer");
-    out->clear();
-
-    // Number every object reachable from the roots, each once, in a stable order.
-    std::vector<void*> objects;
-    std::unordered_map<ReferenceTarget*, ULONG> index;
-    std::vector<ReferenceTarget*> pending;
-    for (ReferenceTarget* r : roots) {
-        if (!r) return fail(L"a scene root is NULL");
-        if (index.emplace(r, (ULONG)objects.size()).second) {
-            objects.push_back(r);
-            pending.push_back(r);
-        }
-    }
-    for (size_t next = 0; next < objects.size(); ++next) {
-        ReferenceTarget* obj = static_cast<ReferenceTarget*>(objects[next]);
-        int n = obj->NumRefs();
-        for (int i = 0; i < n; ++i) {
-            ReferenceTarget* t = obj->GetReference(i);
-            if (t && index.emplace(t, (ULONG)objects.size()).second) objects.push_back(t);
-        }
-    }
-    if (objects.size() > kMaxObjects) return fail(L"too many objects for one scene");
-
-    host_io::ChunkWriter w;
-    w.SetRefIDs(&objects);
-    w.BeginChunk(kSceneChunk);
-    w.BeginChunk(kSceneHeaderChunk);
-    WriteU32(w, kSceneFormatVersion);
-    WriteU32(w, VERSION_3DSMAX);
-    WriteU32(w, (ULONG)objects.size());
-    WriteU32(w, (ULONG)roots.size());
-    w.EndChunk();
-
-    for (size_t k = 0; k < objects.size(); ++k) {
-        ReferenceTarget* obj = static_cast<ReferenceTarget*>(objects[k]);
-        MSTR className;
-        obj->GetClassName(className);
-        w.BeginChunk(kObjectChunk);
-
-        w.BeginChunk(kClassChunk);
-        Class_ID cid = obj->ClassID();
-        WriteU32(w, obj->SuperClassID());
-        WriteU32(w, cid.PartA());
-        WriteU32(w, cid.PartB());
-        w.EndChunk();
-
-        std::function<bool(unsigned short)> drop;
-        if (IsBlock(obj)) {
-            IParamBlock2* pb = static_cast<IParamBlock2*>(obj);
-            ParamBlockDesc2* desc = pb->GetDesc();
-            if (!desc || !desc->cd)
-                return fail(host_text::Format(L"object %u: a parameter block without a class",
-                                              (unsigned)k));
-            w.BeginChunk(kParamBlockChunk);
-            Class_ID owner = desc->cd->ClassID();
-            WriteU32(w, desc->cd->SuperClassID());
-            WriteU32(w, owner.PartA());
-            WriteU32(w, owner.PartB());
-            WriteU32(w, (ULONG)(LONG)desc->ID);
-            w.EndChunk();
-            if (options.dropParam)
-                drop = [desc, pb, &options](unsigned short chunk) {
-                    for (int i = 0; i < desc->count; ++i)
-                        if (host_pb::ParamChunkID(desc->paramdefs[i].ID) == chunk)
-                            return options.dropParam(pb, desc->paramdefs[i].ID);
-                    return false;
-                };
-        }
-        if (options.dropChunk) {
-            auto byParam = drop;
-            drop = [obj, &options, byParam](unsigned short chunk) {
-                return options.dropChunk(obj, chunk) || (byParam && byParam(chunk));
-            };
-        }
-
-        // The object's own chunks, saved apart first so that a failing Save leaves no trace.
-        host_io::ChunkWriter data;
-        data.SetRefIDs(&objects);
-        data.BeginChunk(kDataChunk);
-        IOResult r = obj->Save(&data);
-        data.EndChunk();
-        if (r != IO_OK)
-            return fail(host_text::Format(L"object %u (%s): Save failed", (unsigned)k,
-                                          className.data()));
-        if (!data.Ok())
-            return fail(host_text::Format(L"object %u (%s): %s", (unsigned)k, className.data(),
-                                          data.Error().c_str()));
-        std::vector<unsigned char> inner(data.Bytes().begin() + host_io::kChunkHeader,
-                                         data.Bytes().end());
-        if (drop) inner = FilterChunks(inner, drop);
-        w.BeginChunk(kDataChunk);
-        if (inner.empty()) {
-            // An empty container: mark it as one by a chunk-less body.
-        } else {
-            // Copy the chunks in as chunks (the writer sees them as nested begin/end).
-            host_io::ChunkReader copy(inner.data(), inner.size(), 0);
-            std::function<void()> copyLevel = [&]() {
-                while (copy.OpenChunk() == IO_OK) {
-                    w.BeginChunk(copy.CurChunkID());
-                    if (copy.CurChunkType() == CONTAINER_CHUNK) {
-                        copyLevel();
-                    } else {
-                        ULONG n = 0;
-                        w.Write(copy.ChunkData(), (ULONG)copy.ChunkSize(), &n);
-                    }
-                    w.EndChunk();
-                    copy.CloseChunk();
-                }
-            };
-            copyLevel();
-        }
-        w.EndChunk();
-
-        w.BeginChunk(kRefsChunk);
-        int n = obj->NumRefs();
-        WriteU32(w, (ULONG)n);
-        for (int i = 0; i < n; ++i) {
-            ReferenceTarget* t = obj->GetReference(i);
-            LONG at = t ? (LONG)index[t] : -1;
-            ULONG nb = 0;
-            w.Write(&at, 4, &nb);
-        }
-        w.EndChunk();
-
-        w.EndChunk();   // object
-    }
-
-    w.BeginChunk(kRootsChunk);
-    WriteU32(w, (ULONG)roots.size());
-    for (ReferenceTarget* r : roots) WriteU32(w, index[r]);
-    w.EndChunk();
-    w.EndChunk();   // scene
-    if (!w.Ok()) return fail(L"scene writer: " + w.Error());
-
-    out->assign(kMagic, kMagic + kMagicSize);
-    out->insert(out->end(), w.Bytes().begin(), w.Bytes().end());
-    return true;
-}
-
-bool SaveScene(const std::wstring& path, const std::vector<ReferenceTarget*>& roots,
-               std::wstring* error, const SceneSaveOptions& options) {
-    std::vector<unsigned char> bytes;
-    if (!WriteScene(roots, &bytes, error, options)) return false;
-    // Written beside the target first, so that a failed write leaves the old file intact.
-    std::wstring temp = path + L".saving";
-    FILE* f = _wfopen(temp.c_str(), L"wb");
-    if (!f) {
-        if (error) *error = L"cannot write " + path;
-        return false;
-    }
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = fclose(f) == 0 && ok;
-    if (!ok || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        _wremove(temp.c_str());
-        if (error) *error = L"cannot write " + path;
-        return false;
-    }
-    return true;
-}
-
-namespace {
-
 // What the structure check found of one object.
 struct ObjectRecord {
     size_t offset;                  // of the object chunk
@@ -295,7 +98,7 @@ public:
     SceneLoadResult Read() {
         if (!data || size < kMagicSize || memcmp(data, kMagic, kMagicSize) != 0)
             return Fail(0, L"not a scene file: it does not start with the scene file's magic");
-        if (!CheckStructure()) return result;
+        if (!CheckStructure() || !CheckNoLoops() || !CheckTextureNesting()) return result;
         if (!Build()) return result;
         result.ok = true;
         return result;
@@ -321,9 +124,39 @@ private:
         return r.Read(&v, 4, &n) == IO_OK;
     }
 
+    // Structure ------------------------------------------------------------------------------
+
     // Every length, count and index is checked here, before an object exists.
     bool CheckStructure() {
         host_io::ChunkReader r(data + kMagicSize, size - kMagicSize, kMagicSize);
+        if (!OpenSceneChunk(r)) return false;
+        IOResult res;
+        while ((res = r.OpenChunk()) == IO_OK) {
+            size_t at = r.ChunkOffset() - host_io::kChunkHeader;
+            switch (r.CurChunkID()) {
+            case kSceneHeaderChunk:
+                if (!ReadHeader(r, at)) return false;
+                break;
+            case kObjectChunk:
+                if (!haveHeader) return Fail(at, L"an object before the scene header"), false;
+                if (records.size() >= objectCount)
+                    return Fail(at, L"more objects than the header counts"), false;
+                if (!CheckObject(r, at)) return false;
+                break;
+            case kRootsChunk:
+                if (!ReadRoots(r, at)) return false;
+                break;
+            default:
+                break;   // chunks of later versions are skipped
+            }
+            if (r.CloseChunk() != IO_OK) return FailFrom(r, L"scene");
+        }
+        if (res == IO_ERROR) return FailFrom(r, L"scene");
+        return CheckCounts();
+    }
+
+    // The one scene chunk after the magic, as long as the rest of the file.
+    bool OpenSceneChunk(host_io::ChunkReader& r) {
         if (r.OpenChunk() != IO_OK) {
             if (r.Failed()) return FailFrom(r, L"scene");
             Fail(kMagicSize, L"the file ends after its magic");
@@ -334,67 +167,60 @@ private:
             return false;
         }
         if (kMagicSize + host_io::kChunkHeader + r.CurChunkLength() != size) {
+            const unsigned said = (unsigned)(r.CurChunkLength() + host_io::kChunkHeader);
             Fail(kMagicSize, host_text::Format(L"the scene chunk says %u bytes, the file has %u",
-                                               (unsigned)(r.CurChunkLength() + host_io::kChunkHeader),
-                                               (unsigned)(size - kMagicSize)));
+                                               said, (unsigned)(size - kMagicSize)));
             return false;
         }
-        ULONG version = 0, writer = 0, objectCount = 0, rootCount = 0;
-        bool header = false, haveRoots = false;
-        IOResult res;
-        while ((res = r.OpenChunk()) == IO_OK) {
-            size_t at = r.ChunkOffset() - host_io::kChunkHeader;
-            switch (r.CurChunkID()) {
-            case kSceneHeaderChunk:
-                if (header) return Fail(at, L"a second scene header"), false;
-                if (!ReadU32(r, version)) return FailFrom(r, L"scene header");
-                if (version != kSceneFormatVersion)
-                    return Fail(at, host_text::Format(L"scene format version %u; this host reads "
-                                                      L"version %u",
-                                                      (unsigned)version,
-                                                      (unsigned)kSceneFormatVersion)),
-                           false;
-                if (!ReadU32(r, writer) || !ReadU32(r, objectCount) || !ReadU32(r, rootCount))
-                    return FailFrom(r, L"scene header");
-                if (objectCount > kMaxObjects || objectCount > size / host_io::kChunkHeader)
-                    return Fail(at, host_text::Format(L"object count %u does not fit the file",
-                                                      (unsigned)objectCount)),
-                           false;
-                if (rootCount > objectCount)
-                    return Fail(at, L"more roots than objects"), false;
-                header = true;
-                break;
-            case kObjectChunk:
-                if (!header) return Fail(at, L"an object before the scene header"), false;
-                if (records.size() >= objectCount)
-                    return Fail(at, L"more objects than the header counts"), false;
-                if (!CheckObject(r, at)) return false;
-                break;
-            case kRootsChunk: {
-                if (!header) return Fail(at, L"roots before the scene header"), false;
-                ULONG n = 0;
-                if (!ReadU32(r, n)) return FailFrom(r, L"roots");
-                if (n != rootCount) return Fail(at, L"root count differs from the header"), false;
-                for (ULONG i = 0; i < n; ++i) {
-                    ULONG k = 0;
-                    if (!ReadU32(r, k)) return FailFrom(r, L"roots");
-                    if (k >= objectCount)
-                        return Fail(r.Offset() - 4, host_text::Format(L"root index %u out of range",
-                                                                      (unsigned)k)),
-                               false;
-                    roots.push_back(k);
-                }
-                haveRoots = true;
-                break;
-            }
-            default:
-                break;   // chunks of later versions are skipped
-            }
-            if (r.CloseChunk() != IO_OK) return FailFrom(r, L"scene");
+        return true;
+    }
+
+    bool ReadHeader(host_io::ChunkReader& r, size_t at) {
+        if (haveHeader) return Fail(at, L"a second scene header"), false;
+        ULONG version = 0;
+        if (!ReadU32(r, version)) return FailFrom(r, L"scene header");
+        if (version != kSceneFormatVersion)
+            return Fail(at, host_text::Format(L"scene format version %u; this host reads "
+                                              L"version %u",
+                                              (unsigned)version,
+                                              (unsigned)kSceneFormatVersion)),
+                   false;
+        // The writer's host version is read past: nothing depends on it.
+        ULONG writer = 0;
+        if (!ReadU32(r, writer) || !ReadU32(r, objectCount) || !ReadU32(r, rootCount))
+            return FailFrom(r, L"scene header");
+        if (objectCount > kMaxObjects || objectCount > size / host_io::kChunkHeader)
+            return Fail(at, host_text::Format(L"object count %u does not fit the file",
+                                              (unsigned)objectCount)),
+                   false;
+        if (rootCount > objectCount) return Fail(at, L"more roots than objects"), false;
+        haveHeader = true;
+        return true;
+    }
+
+    bool ReadRoots(host_io::ChunkReader& r, size_t at) {
+        if (!haveHeader) return Fail(at, L"roots before the scene header"), false;
+        ULONG n = 0;
+        if (!ReadU32(r, n)) return FailFrom(r, L"roots");
+        if (n != rootCount) return Fail(at, L"root count differs from the header"), false;
+        for (ULONG i = 0; i < n; ++i) {
+            ULONG k = 0;
+            if (!ReadU32(r, k)) return FailFrom(r, L"roots");
+            if (k >= objectCount)
+                return Fail(r.Offset() - 4, host_text::Format(L"root index %u out of range",
+                                                              (unsigned)k)),
+                       false;
+            roots.push_back(k);
         }
-        if (res == IO_ERROR) return FailFrom(r, L"scene");
+        haveRoots = true;
+        return true;
+    }
+
+    // After the last chunk: the header, as many objects as it counts, the roots, and every
+    // reference to an object that exists.
+    bool CheckCounts() {
         size_t end = size;
-        if (!header) return Fail(end, L"the scene has no header"), false;
+        if (!haveHeader) return Fail(end, L"the scene has no header"), false;
         if (records.size() != objectCount)
             return Fail(end, host_text::Format(L"the header counts %u objects, the file has %u",
                                                (unsigned)objectCount, (unsigned)records.size())),
@@ -408,9 +234,10 @@ private:
                                                   L"not exist",
                                                   (unsigned)k, (int)ref)),
                            false;
-        (void)writer;
-        return CheckNoLoops();
+        return true;
     }
+
+    // References and nesting ----------------------------------------------------------------
 
     // References may not form a loop (the reference system refuses one); a file that has one
     // is damaged.
@@ -444,14 +271,14 @@ private:
                 }
             }
         }
-        return CheckNesting();
+        return true;
     }
 
     // Textures nested too deep would exhaust the stack of whatever walks them (evaluation,
     // Update, deleting the scene), and sub-textures shared by several slots multiply the work
     // of a sample with every level. Both are counted over the references, each object once,
     // targets before the objects that refer to them.
-    bool CheckNesting() {
+    bool CheckTextureNesting() {
         std::vector<ULONG> chain(records.size(), 0);       // textures on the longest chain
         std::vector<ULONGLONG> work(records.size(), 0);    // evaluations of one sample
         const ULONGLONG cap = kMaxTextureEvaluations + 1ull;
@@ -484,61 +311,21 @@ private:
         return true;
     }
 
+
     bool CheckObject(host_io::ChunkReader& r, size_t at) {
         ObjectRecord rec;
         rec.offset = at;
         IOResult res;
         while ((res = r.OpenChunk()) == IO_OK) {
+            bool ok = true;
             switch (r.CurChunkID()) {
-            case kClassChunk: {
-                ULONG s = 0, a = 0, b = 0;
-                if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b))
-                    return FailFrom(r, L"object class");
-                rec.superID = s;
-                rec.classID = Class_ID(a, b);
-                rec.hasClass = true;
-                break;
+            case kClassChunk: ok = ReadClass(r, rec); break;
+            case kParamBlockChunk: ok = ReadBlockOwner(r, rec); break;
+            case kDataChunk: ok = ReadData(r, rec); break;
+            case kRefsChunk: ok = ReadRefs(r, rec); break;
+            default: break;
             }
-            case kParamBlockChunk: {
-                ULONG s = 0, a = 0, b = 0, id = 0;
-                if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b) || !ReadU32(r, id))
-                    return FailFrom(r, L"parameter block");
-                rec.isBlock = true;
-                rec.ownerSuper = s;
-                rec.ownerClass = Class_ID(a, b);
-                rec.blockID = (BlockID)(LONG)id;
-                break;
-            }
-            case kDataChunk:
-                if (r.CurChunkType() != CONTAINER_CHUNK && r.CurChunkLength() != 0)
-                    return Fail(r.ChunkOffset() - host_io::kChunkHeader,
-                                L"object data is not a container"),
-                           false;
-                rec.data = r.ChunkData();
-                rec.dataSize = r.ChunkSize();
-                rec.dataOffset = r.ChunkOffset();
-                rec.hasData = true;
-                if (!CheckNesting(rec.data, rec.dataSize, rec.dataOffset)) return false;
-                break;
-            case kRefsChunk: {
-                ULONG n = 0;
-                if (!ReadU32(r, n)) return FailFrom(r, L"references");
-                if (n > kMaxRefs || (ULONGLONG)n * 4 > r.CurChunkLength())
-                    return Fail(r.Offset() - 4, host_text::Format(L"reference count %u does not "
-                                                                  L"fit its chunk",
-                                                                  (unsigned)n)),
-                           false;
-                rec.refs.resize(n);
-                for (ULONG i = 0; i < n; ++i) {
-                    ULONG nb = 0;
-                    if (r.Read(&rec.refs[i], 4, &nb) != IO_OK) return FailFrom(r, L"references");
-                }
-                rec.hasRefs = true;
-                break;
-            }
-            default:
-                break;
-            }
+            if (!ok) return false;
             if (r.CloseChunk() != IO_OK) return FailFrom(r, L"object");
         }
         if (res == IO_ERROR) return FailFrom(r, L"object");
@@ -552,8 +339,39 @@ private:
         return true;
     }
 
+    bool ReadClass(host_io::ChunkReader& r, ObjectRecord& rec) {
+        ULONG s = 0, a = 0, b = 0;
+        if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b)) return FailFrom(r, L"object class");
+        rec.superID = s;
+        rec.classID = Class_ID(a, b);
+        rec.hasClass = true;
+        return true;
+    }
+
+    bool ReadBlockOwner(host_io::ChunkReader& r, ObjectRecord& rec) {
+        ULONG s = 0, a = 0, b = 0, id = 0;
+        if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b) || !ReadU32(r, id))
+            return FailFrom(r, L"parameter block");
+        rec.isBlock = true;
+        rec.ownerSuper = s;
+        rec.ownerClass = Class_ID(a, b);
+        rec.blockID = (BlockID)(LONG)id;
+        return true;
+    }
+
+    bool ReadData(host_io::ChunkReader& r, ObjectRecord& rec) {
+        if (r.CurChunkType() != CONTAINER_CHUNK && r.CurChunkLength() != 0)
+            return Fail(r.ChunkOffset() - host_io::kChunkHeader, L"object data is not a container"),
+                   false;
+        rec.data = r.ChunkData();
+        rec.dataSize = r.ChunkSize();
+        rec.dataOffset = r.ChunkOffset();
+        rec.hasData = true;
+        return CheckDataChunks(rec.data, rec.dataSize, rec.dataOffset);
+    }
+
     // The object's own chunks must be sound as chunks before its Load reads them.
-    bool CheckNesting(const unsigned char* d, size_t n, size_t base) {
+    bool CheckDataChunks(const unsigned char* d, size_t n, size_t base) {
         host_io::ChunkReader r(d, n, base);
         std::function<bool(int)> level = [&](int depth) -> bool {
             IOResult res;
@@ -567,50 +385,89 @@ private:
         return true;
     }
 
+    bool ReadRefs(host_io::ChunkReader& r, ObjectRecord& rec) {
+        ULONG n = 0;
+        if (!ReadU32(r, n)) return FailFrom(r, L"references");
+        if (n > kMaxRefs || (ULONGLONG)n * 4 > r.CurChunkLength())
+            return Fail(r.Offset() - 4, host_text::Format(L"reference count %u does not fit its "
+                                                          L"chunk",
+                                                          (unsigned)n)),
+                   false;
+        rec.refs.resize(n);
+        for (ULONG i = 0; i < n; ++i) {
+            ULONG nb = 0;
+            if (r.Read(&rec.refs[i], 4, &nb) != IO_OK) return FailFrom(r, L"references");
+        }
+        rec.hasRefs = true;
+        return true;
+    }
+
+
+    // Building -------------------------------------------------------------------------------
+
     bool Build() {
+        if (!CreateObjects() || !ConnectReferences()) return false;
+        GiveBlocksOwners();
+        std::vector<PostLoadCallback*> callbacks;
+        if (!LoadObjects(&callbacks)) return false;
+        RunPostLoadCallbacks(callbacks);
+        HandOverRoots();
+        return true;
+    }
+
+    bool CreateObjects() {
         objects.assign(records.size(), nullptr);
         for (size_t k = 0; k < records.size(); ++k) {
-            const ObjectRecord& rec = records[k];
-            ReferenceTarget* obj = nullptr;
-            if (rec.isBlock) {
-                ClassDesc* cd = classes.Find(rec.ownerSuper, rec.ownerClass);
-                ParamBlockDesc2* pbd = cd ? cd->GetParamBlockDescByID(rec.blockID) : nullptr;
-                if (!pbd) {
-                    Fail(rec.offset, host_text::Format(L"object %u: parameter block %d of an "
-                                                       L"unknown class (0x%08x, 0x%08x)",
-                                                       (unsigned)k, (int)rec.blockID,
-                                                       (unsigned)rec.ownerClass.PartA(),
-                                                       (unsigned)rec.ownerClass.PartB()));
-                    return Abandon();
-                }
-                obj = CreateParameterBlock2(pbd, nullptr);
-            } else {
-                ClassDesc* cd = classes.Find(rec.superID, rec.classID);
-                if (!cd) {
-                    Fail(rec.offset, host_text::Format(L"object %u: unknown class (super class "
-                                                       L"0x%x, class 0x%08x, 0x%08x)",
-                                                       (unsigned)k, (unsigned)rec.superID,
-                                                       (unsigned)rec.classID.PartA(),
-                                                       (unsigned)rec.classID.PartB()));
-                    return Abandon();
-                }
-                void* made = cd->Create(TRUE);
-                obj = made ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(made)) : nullptr;
-                if (!obj) {
-                    Fail(rec.offset, host_text::Format(L"object %u: class %s could not create an "
-                                                       L"object",
-                                                       (unsigned)k, cd->ClassName()));
-                    return Abandon();
-                }
-            }
-            objects[k] = obj;
+            objects[k] = records[k].isBlock ? CreateBlock(k) : CreateObject(k);
+            if (!objects[k]) return Abandon();
         }
-        made.insert(objects.begin(), objects.end());
+        return true;
+    }
 
-        // References: through the reference system, so that what a new object made for
-        // itself (a default parameter block) is released when the file replaces it. Makers go
-        // before their targets, so the reference system's loop check finds nothing below a
-        // target yet and each reference costs the same however deep the scene.
+    // A parameter block, made from its owner class's block description; NULL (with the fault
+    // recorded) when there is none.
+    ReferenceTarget* CreateBlock(size_t k) {
+        const ObjectRecord& rec = records[k];
+        ClassDesc* cd = classes.Find(rec.ownerSuper, rec.ownerClass);
+        ParamBlockDesc2* pbd = cd ? cd->GetParamBlockDescByID(rec.blockID) : nullptr;
+        if (!pbd) {
+            Fail(rec.offset, host_text::Format(L"object %u: parameter block %d of an unknown "
+                                               L"class (0x%08x, 0x%08x)",
+                                               (unsigned)k, (int)rec.blockID,
+                                               (unsigned)rec.ownerClass.PartA(),
+                                               (unsigned)rec.ownerClass.PartB()));
+            return nullptr;
+        }
+        return CreateParameterBlock2(pbd, nullptr);
+    }
+
+    // Any other object, made by its class descriptor; NULL (with the fault recorded) when the
+    // class is unknown or makes nothing.
+    ReferenceTarget* CreateObject(size_t k) {
+        const ObjectRecord& rec = records[k];
+        ClassDesc* cd = classes.Find(rec.superID, rec.classID);
+        if (!cd) {
+            Fail(rec.offset, host_text::Format(L"object %u: unknown class (super class 0x%x, "
+                                               L"class 0x%08x, 0x%08x)",
+                                               (unsigned)k, (unsigned)rec.superID,
+                                               (unsigned)rec.classID.PartA(),
+                                               (unsigned)rec.classID.PartB()));
+            return nullptr;
+        }
+        void* made = cd->Create(TRUE);
+        ReferenceTarget* obj =
+            made ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(made)) : nullptr;
+        if (!obj)
+            Fail(rec.offset, host_text::Format(L"object %u: class %s could not create an object",
+                                               (unsigned)k, cd->ClassName()));
+        return obj;
+    }
+
+    // References: through the reference system, so that what a new object made for itself (a
+    // default parameter block) is released when the file replaces it. Makers go before their
+    // targets, so the reference system's loop check finds nothing below a target yet and each
+    // reference costs the same however deep the scene.
+    bool ConnectReferences() {
         for (auto it = order.rbegin(); it != order.rend(); ++it) {
             const size_t k = *it;
             for (size_t i = 0; i < records[k].refs.size(); ++i) {
@@ -629,8 +486,12 @@ private:
                 }
             }
         }
-        // A loaded block belongs to the first object that refers to it.
-        std::vector<size_t> firstMaker(records.size(), records.size());
+        return true;
+    }
+
+    // A loaded block belongs to the first object that refers to it.
+    void GiveBlocksOwners() {
+        firstMaker.assign(records.size(), records.size());
         for (size_t m = 0; m < records.size(); ++m)
             for (LONG at : records[m].refs)
                 if (at >= 0 && firstMaker[(size_t)at] == records.size()) firstMaker[(size_t)at] = m;
@@ -639,8 +500,10 @@ private:
             IParamBlock2* pb = static_cast<IParamBlock2*>(objects[k]);
             if (!pb->GetOwner()) pb->SetOwner(objects[firstMaker[k]]);
         }
+    }
 
-        std::vector<PostLoadCallback*> callbacks;
+    // Each object reads its own chunks; the callbacks they register are gathered for after.
+    bool LoadObjects(std::vector<PostLoadCallback*>* callbacks) {
         for (size_t k = 0; k < records.size(); ++k) {
             const ObjectRecord& rec = records[k];
             host_io::ChunkReader r(rec.data, rec.dataSize, rec.dataOffset);
@@ -666,23 +529,29 @@ private:
                                                            (unsigned)k, name.data()));
                 return Abandon();
             }
-            callbacks.insert(callbacks.end(), r.Callbacks().begin(), r.Callbacks().end());
+            callbacks->insert(callbacks->end(), r.Callbacks().begin(), r.Callbacks().end());
         }
+        return true;
+    }
+
+    static void RunPostLoadCallbacks(std::vector<PostLoadCallback*>& callbacks) {
         std::stable_sort(callbacks.begin(), callbacks.end(),
                          [](PostLoadCallback* a, PostLoadCallback* b) {
                              return a->Priority() < b->Priority();
                          });
         for (PostLoadCallback* cb : callbacks) cb->proc(nullptr);
+    }
 
+    // The roots go to the caller. Objects that nothing refers to and that are not roots have
+    // no place in the scene.
+    void HandOverRoots() {
         for (ULONG k : roots) result.roots.push_back(objects[k]);
-        // Objects that nothing refers to and that are not roots have no place in the scene.
         std::set<ReferenceTarget*> rootSet(result.roots.begin(), result.roots.end());
         ObjectHolder hold(objects);
         for (size_t k = 0; k < objects.size(); ++k)
             if (!rootSet.count(objects[k])) hold.Release(k, true);
         hold.ReleaseAll(false);
         objects.clear();
-        return true;
     }
 
     // Deletes every object made so far: references among them are cut without deleting, the
@@ -717,7 +586,13 @@ private:
     std::vector<size_t> order;   // every object once, the targets of each before it
     std::vector<ULONG> roots;
     std::vector<ReferenceTarget*> objects;
-    std::set<ReferenceTarget*> made;
+    // What the scene header said, once it was read.
+    bool haveHeader = false;
+    ULONG objectCount = 0;
+    ULONG rootCount = 0;
+    bool haveRoots = false;
+    // Per object, the first object that refers to it (records.size() for none).
+    std::vector<size_t> firstMaker;
 };
 
 }  // namespace
