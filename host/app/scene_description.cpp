@@ -374,10 +374,16 @@ StackDescription Reader::Stack(const Json& j, const std::string& path, int depth
     return s;
 }
 
-// Finds the first key that appears twice in one object, with its JSON path. nlohmann keeps the
-// last of duplicated keys silently; a scene that says a thing twice is a mistake worth naming.
+// Watches the text as it is parsed. Finds the first key that appears twice in one object, with
+// its JSON path: nlohmann keeps the last of duplicated keys silently, and a scene that says a
+// thing twice is a mistake worth naming. And counts before anything is built: a sub-map is an
+// object with a "type", so a scene describing more textures than one sample may evaluate (or
+// an array longer than any a scene has) is refused where it crosses the limit, before the
+// rest of the file takes memory.
 class DuplicateKeyFinder {
 public:
+    explicit DuplicateKeyFinder(const std::string& fileName) : file_(fileName) {}
+
     bool operator()(int, Json::parse_event_t event, Json& parsed)
     {
         using E = Json::parse_event_t;
@@ -389,6 +395,10 @@ public:
                 Frame& f = frames_.back();
                 f.key = parsed.get<std::string>();
                 if (!f.keys.insert(f.key).second && duplicate_.empty()) duplicate_ = PathHere();
+                if (f.key == "type" && ++textures_ > host::kMaxTextureEvaluations)
+                    Refuse(PathHere(1), "one sample would evaluate more than " +
+                                            std::to_string(host::kMaxTextureEvaluations) +
+                                            " textures");
             }
             break;
         case E::object_end:
@@ -404,18 +414,39 @@ public:
 
 private:
     struct Frame { bool object; size_t index; std::string key; std::set<std::string> keys; };
+    [[noreturn]] void Refuse(const std::string& path, const std::string& what) const
+    {
+        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " +
+                         what);
+    }
     void ElementDone()
     {
-        if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+        if (frames_.empty() || frames_.back().object) return;
+        if (frames_.back().index >= kLongestArray) {
+            const bool layers = frames_.size() > 1 && frames_[frames_.size() - 2].object &&
+                                frames_[frames_.size() - 2].key == "layers";
+            if (layers) Refuse(PathHere(1), "more than " + std::to_string(kMaxLayers) + " layers");
+            Refuse(PathHere(), "an array of more than " + std::to_string(kLongestArray) +
+                                   " values, more than any scene holds");
+        }
+        ++frames_.back().index;
     }
-    std::string PathHere() const
+    // The path of the value being read, less its last `up` steps.
+    std::string PathHere(size_t up = 0) const
     {
         std::string p;
-        for (const Frame& f : frames_) p = f.object ? Join(p, f.key) : Index(p, f.index);
+        for (size_t i = 0; i + up < frames_.size(); ++i) {
+            const Frame& f = frames_[i];
+            p = f.object ? Join(p, f.key) : Index(p, f.index);
+        }
         return p;
     }
+    static const size_t kLongestArray = kMaxLayers > kMaxGradientStops ? kMaxLayers
+                                                                         : kMaxGradientStops;
+    std::string file_;
     std::vector<Frame> frames_;
     std::string duplicate_;
+    unsigned long textures_ = 1;  // the scene's own
 };
 
 }  // namespace
@@ -424,7 +455,7 @@ StackDescription ParseSceneJson(const std::string& text, const std::string& file
                                 const std::vector<std::string>& modeNames)
 {
     Json j;
-    DuplicateKeyFinder duplicates;
+    DuplicateKeyFinder duplicates(fileName);
     try {
         j = Json::parse(text, std::ref(duplicates), /*allow_exceptions=*/true,
                         /*ignore_comments=*/true);
