@@ -340,7 +340,8 @@ int Main(std::vector<std::string> args)
     if (*eval) return RunEval(o);
     if (*modes) return RunModes(o);
     if (*viewport) return RunViewportCommand(o, vo);
-    if (*shot || *edit) UseOwnDesktop();
+    int status = 0;
+    if ((*shot || *edit) && RunOnOwnDesktop(status)) return status;
     if (*shot) return RunShot(o.plugins, shotOptions);
     if (*edit) return RunEdit(o.plugins, editOptions);
     return RunSave(o);

@@ -27,14 +27,63 @@ std::wstring OwnDesktopName()
     return name;
 }
 
-void UseOwnDesktop()
+static std::wstring NameOf(HDESK desktop)
+{
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    if (!desktop || !GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof name, &needed))
+        return L"";
+    return name;
+}
+
+static HANDLE Inheritable(DWORD which)
+{
+    HANDLE h = GetStdHandle(which), copy = NULL;
+    if (!h || h == INVALID_HANDLE_VALUE) return NULL;
+    if (!DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &copy, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS))
+        return NULL;
+    return copy;
+}
+
+bool RunOnOwnDesktop(int& status)
 {
     const std::wstring name = OwnDesktopName();
-    if (name.empty()) return;
+    if (name.empty() || NameOf(GetThreadDesktop(GetCurrentThreadId())) == name) return false;
+    if (!Environment(L"QUILTRA_ON_DESKTOP").empty()) return false;  // the copy, wherever it is
     HDESK desktop = CreateDesktopW(name.c_str(), NULL, NULL, 0, GENERIC_ALL, NULL);
-    if (!desktop || !SetThreadDesktop(desktop))
+    if (!desktop)
         throw std::runtime_error("the desktop \"" + Narrow(name) + "\" cannot be made (error " +
                                  std::to_string(GetLastError()) + ")");
+    SetEnvironmentVariableW(L"QUILTRA_ON_DESKTOP", L"1");
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    std::wstring desktopName = name;
+    si.lpDesktop = &desktopName[0];
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = Inheritable(STD_INPUT_HANDLE);
+    si.hStdOutput = Inheritable(STD_OUTPUT_HANDLE);
+    si.hStdError = Inheritable(STD_ERROR_HANDLE);
+    std::wstring commandLine = GetCommandLineW();
+    PROCESS_INFORMATION pi = {};
+    const BOOL started = CreateProcessW(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
+                                        &si, &pi);
+    const DWORD error = GetLastError();
+    for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError})
+        if (h) CloseHandle(h);
+    if (!started) {
+        CloseDesktop(desktop);
+        throw std::runtime_error("the program cannot be started on the desktop \"" +
+                                 Narrow(name) + "\" (error " + std::to_string(error) + ")");
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseDesktop(desktop);
+    status = (int)code;
+    return true;
 }
 
 }  // namespace quiltra

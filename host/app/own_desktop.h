@@ -5,7 +5,8 @@
 // a wineserver (the test suite keeps one running), so a program on another display (a person's,
 // or the virtual one of another command) would find the desktop of a display that may be gone
 // by now: its windows cannot be made. Each display gets a desktop of its own instead, whose
-// window wine makes on that display.
+// window wine makes on that display. A server started with no display at all gives its default
+// desktop none, and then no program of it could make a window there.
 #pragma once
 
 #include <string>
@@ -17,8 +18,11 @@ namespace quiltra {
 // when the program does not run under wine (Windows itself has one desktop for its user).
 std::wstring OwnDesktopName();
 
-// Moves the calling thread, which must not have made a window yet, onto OwnDesktopName().
-// Does nothing outside wine. Throws std::runtime_error when the desktop cannot be made.
-void UseOwnDesktop();
+// Runs this program again, with the same command line, on OwnDesktopName(), unless it already
+// runs there or not under wine (then false). A process keeps the display of the desktop it
+// started on (wine chooses it once), so the copy starts there rather than this one moving.
+// True with the copy's exit status once it has ended. Throws std::runtime_error when the
+// desktop or the copy cannot be made.
+bool RunOnOwnDesktop(int& status);
 
 }  // namespace quiltra
