@@ -130,7 +130,7 @@ public:
                                        (double)(high - low));
         }
         f.text = std::to_wstring(n);
-        if (Chance(10)) f.text = L"+" + f.text;  // a sign reads, as does the space around
+        if (n >= 0 && Chance(10)) f.text = L"+" + f.text;  // a sign reads, as does space around
         if (Chance(10)) f.text = L" " + f.text + L"  ";
         f.reads = n >= low && n <= high;
         if (Chance(10)) {
