@@ -50,8 +50,9 @@ std::multimap<Key, std::weak_ptr<const Kept>>& Cache()
     return cache;
 }
 
-// What a picture of these bytes takes once decoded (four codes per pixel, 8 or 16 bits each,
-// and the value tables); 0 when the header does not read (the decoder then says why).
+// What a picture of these bytes takes once decoded: four codes per pixel, 8 or 16 bits each
+// (its tables of values are small beside them); 0 when the header does not read (the decoder
+// then says why).
 long long CostOf(const std::vector<std::uint8_t>& bytes)
 {
     if (bytes.size() > (size_t)0x7fffffff) return 0;
@@ -59,7 +60,7 @@ long long CostOf(const std::vector<std::uint8_t>& bytes)
     if (!stbi_info_from_memory(bytes.data(), (int)bytes.size(), &width, &height, &channels))
         return 0;
     const bool wide = stbi_is_16_bit_from_memory(bytes.data(), (int)bytes.size()) != 0;
-    return (long long)width * height * (wide ? 8 : 4) + (wide ? 65536 : 256) * 2 * 4;
+    return (long long)width * height * (wide ? 8 : 4);
 }
 
 std::string Mebibytes(long long bytes)

@@ -17,8 +17,9 @@
 namespace quiltra {
 
 // What the decoded pictures kept at one time may take in all: 1 GiB (four of the largest
-// 8-bit pictures, two of the largest 16-bit ones).
-const long long kMaxDecodedPictureBytes = 1ll << 30;
+// 8-bit pictures, two of the largest 16-bit ones); 512 MiB in a 32-bit program, whose 2 GB of
+// addresses must also hold a decoder's working copy and the rest of the scene.
+const long long kMaxDecodedPictureBytes = sizeof(void*) > 4 ? 1ll << 30 : 1ll << 29;
 
 // The decoded picture of a file's bytes: the one already kept for the same bytes read the same
 // way, or a new one. Throws InputError("name: why") when the bytes do not decode (as

@@ -55,7 +55,7 @@ TEST(InputLimits, OneDecodedPictureServesEveryMapOfTheSameFileAndGoesWithTheLast
     WriteText(folder + "scene.json",
               BitmapLayers({"a.png", "a.png", "copy-of-a.png", "a.png", "b.png", "a.png", "b.png"}));
     const long long bytesBefore = DecodedPictureBytes(), decodedBefore = PicturesDecoded();
-    const long long onePicture = 64 * 32 * 4 + 256 * 2 * 4;
+    const long long onePicture = 64 * 32 * 4;
     {
         SceneTexture t = LoadAnyScene(TestHost(), folder + "scene.json");
         EXPECT_EQ(PicturesDecoded() - decodedBefore, 2);  // a (under two names) and b
@@ -78,7 +78,7 @@ TEST(InputLimits, PicturesBeyondTheBoundInAllAreRefusedNamingThePlace)
     for (int i = 0; i < 3; ++i) WriteBytes(folder + "p" + std::to_string(i) + ".png", TestPng(256, 256, i));
     WriteText(folder + "fits.json", BitmapLayers({"p0.png", "p1.png", "p0.png", "p1.png"}));
     WriteText(folder + "over.json", BitmapLayers({"p0.png", "p1.png", "p0.png", "p2.png"}));
-    const long long onePicture = 256 * 256 * 4 + 256 * 2 * 4;
+    const long long onePicture = 256 * 256 * 4;
     const long long kept = DecodedPictureBytes();
     const long long old = SetDecodedPictureLimit(kept + 2 * onePicture);
     EXPECT_NO_THROW(LoadAnyScene(TestHost(), folder + "fits.json"));
