@@ -464,7 +464,7 @@ void OnOk(HWND dlg, Browser& b)
         ReadFields(dlg, kind, choice.params);
         (*b.apply)(choice);
     } catch (const InputError& e) {
-        MessageBoxW(dlg, Widen(e.what()).c_str(), b.title.c_str(), MB_OK | MB_ICONWARNING);
+        MessageBoxW(dlg, Widen(OneLine(e.what())).c_str(), b.title.c_str(), MB_OK | MB_ICONWARNING);
         return;
     }
     b.working = choice;

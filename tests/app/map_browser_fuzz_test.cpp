@@ -4,8 +4,8 @@
 // typed; refused, one short message line and the slot unchanged.
 //
 // A fixed round runs in the suite; a longer one:
-//   QUILTRA_FUZZ_SEED=7 QUILTRA_FUZZ_COUNT=5000 scripts/wine-run build/win/bin/app_map_browser_fuzz_test.exe
-// (under a display). A failure names the seed and the case.
+//   QUILTRA_FUZZ_SEED=7 QUILTRA_FUZZ_COUNT=5000 scripts/test-windows build/win -R app_map_browser_fuzz
+// A failure names the seed and the case; QUILTRA_FUZZ_VERBOSE=1 prints each case as it starts.
 #include "app_test_support.h"
 #include "cli_rules.h"
 #include "edit_window.h"
@@ -195,7 +195,8 @@ bool Same(const std::vector<float>& values, const float* p, size_t n)
 TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
 {
     const unsigned seed = (unsigned)EnvNumber("QUILTRA_FUZZ_SEED", 1);
-    const int count = (int)EnvNumber("QUILTRA_FUZZ_COUNT", 150);
+    const int count = (int)EnvNumber("QUILTRA_FUZZ_COUNT", 100);
+    const bool verbose = EnvNumber("QUILTRA_FUZZ_VERBOSE", 0) != 0;
     const std::string folder = ScratchFolder("browser-fuzz");
     WriteText(folder + "scene.json", R"({ "layers": [ { "map": { "type": "checker" } } ] })");
     EditSession session(TestHost(), LoadAnyScene(TestHost(), folder + "scene.json"),
@@ -205,12 +206,35 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
     HWND layers = session.Editor().Page(0);
     ASSERT_NE(layers, nullptr);
 
+    // Files for the bitmap's field: one picture, and what is no picture.
+    WriteText(folder + "not-a-picture.png", "text, not a picture");
+    const char huge[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x2e\xe0\0\0\x2e\xe0\x08\x06\0\0\0\0\0\0\0"
+                        "\0\0\0\0IEND\xae\x42\x60\x82";
+    WriteText(folder + "huge.png", std::string(huge, sizeof huge - 1));
+    CreateDirectoryW(Widen(folder + "folder.png").c_str(), nullptr);
+    const std::wstring picture = Widen(SourcePath("examples/pictures/demo-render.png"));
+    const std::vector<std::pair<std::wstring, bool>> files = {
+        {picture, true},
+        {L"", false},
+        {L"   ", false},
+        {Widen(folder + "missing.png"), false},
+        {Widen(folder + "not-a-picture.png"), false},
+        {Widen(folder + "huge.png"), false},
+        {Widen(folder + "folder.png"), false},
+        {L"NUL", false},
+        {L"com1.png", false},
+        {Widen(folder) + L"new\r\nline.png", false},
+        {Widen(folder) + L"tab\there.png", false},
+    };
+
     Generator g(seed);
     int taken = 0, refused = 0;
-    const MapKind kinds[] = {MapKind::Constant, MapKind::Checker, MapKind::Gradient, MapKind::Noise};
+    const MapKind kinds[] = {MapKind::Constant, MapKind::Checker, MapKind::Gradient,
+                             MapKind::Noise, MapKind::Bitmap};
     for (int i = 0; i < count; ++i) {
-        const MapKind kind = kinds[g.Pick(4)];
+        const MapKind kind = kinds[g.Pick(5)];
         std::vector<Field> fields;
+        bool linear = false;
         switch (kind) {
         case MapKind::Constant:
             fields = {g.Numbers(kBrowserColor1, 3, 4), g.Numbers(kBrowserPerturb, 3, 3)};
@@ -222,6 +246,12 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
         case MapKind::Gradient:
             fields = {g.Stops(kBrowserStops), g.Numbers(kBrowserBump, 1, 1)};
             break;
+        case MapKind::Bitmap: {
+            const auto& file = files[(size_t)(g.Chance(50) ? 0 : g.Pick((int)files.size()))];
+            fields = {Field{kBrowserFile, file.first, file.second, {}}, g.Numbers(kBrowserBump, 1, 1)};
+            linear = g.Chance(50);
+            break;
+        }
         default:
             fields = {g.Numbers(kBrowserColor1, 3, 4), g.Numbers(kBrowserColor2, 3, 4),
                       g.Numbers(kBrowserScale, 1, 1, true), g.Whole(kBrowserOctaves, 1, 8),
@@ -237,6 +267,10 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
         for (const Field& f : fields)
             trace += " [" + std::to_string(f.id) + "] \"" + OneLine(Narrow(f.text)).substr(0, 200) + "\"";
         SCOPED_TRACE(trace);
+        if (verbose) {  // each case before it runs: a crash names its case
+            std::fprintf(stderr, "%s\n", trace.c_str());
+            std::fflush(stderr);
+        }
 
         Texmap* before = session.Scene()->GetSubTexmap(0);
         std::wstring told;
@@ -253,6 +287,8 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
                          (LPARAM)GetDlgItem(dialog, kBrowserKinds));
             for (const Field& f : fields) SetDlgItemTextW(dialog, f.id, f.text.c_str());
+            if (kind == MapKind::Bitmap)
+                CheckDlgButton(dialog, kBrowserLinear, linear ? BST_CHECKED : BST_UNCHECKED);
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         };
         HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerHook, NULL, GetCurrentThreadId());
@@ -293,6 +329,9 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
             case kBrowserBump: same = Same(want, &p.bump, 1); break;
             case kBrowserOctaves: same = p.octaves == (int)want[0]; break;
             case kBrowserSeed: same = (float)p.seed == want[0]; break;
+            case kBrowserFile:
+                same = Widen(p.file) == f.text && !p.image.empty() && p.linear == linear;
+                break;
             case kBrowserStops: {
                 std::vector<float> held;
                 for (const auto& s : p.stops) held.insert(held.end(), s.begin(), s.end());
@@ -308,6 +347,52 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
     }
     std::printf("map browser fuzz: seed %u, %d cases: %d taken, %d refused\n", seed, count, taken,
                 refused);
+}
+
+}  // namespace
+
+namespace {
+
+// Found by the round above: a bitmap that does not decode, chosen for a slot holding a map of
+// another kind, made and deleted its map inside the browser's undo step, and cancelling the
+// step called into the deleted map.
+TEST(MapBrowserFuzz, ABitmapThatDoesNotDecodeInPlaceOfAnotherKindLeavesTheSlotAsItWas)
+{
+    const std::string folder = ScratchFolder("browser-bad-bitmap");
+    WriteText(folder + "not-a-picture.png", "text, not a picture");
+    WriteText(folder + "scene.json", R"({ "layers": [ { "map": { "type": "checker" } } ] })");
+    EditSession session(TestHost(), LoadAnyScene(TestHost(), folder + "scene.json"),
+                        folder + "scene.json", true, folder + "scene.scene", PreviewChannel::Color);
+    ASSERT_NE(session.Window(), nullptr);
+    session.Show();
+    HWND layers = session.Editor().Page(0);
+    Texmap* before = session.Scene()->GetSubTexmap(0);
+    for (int round = 0; round < 3; ++round) {
+        std::wstring told;
+        HWND browser = NULL;
+        std::function<void(HWND)> answer = [&](HWND dialog) {
+            if (!GetDlgItem(dialog, kBrowserKinds)) {
+                told = MessageOf(dialog);
+                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            browser = dialog;
+            SendDlgItemMessageW(dialog, kBrowserKinds, LB_SETCURSEL, (WPARAM)MapKind::Bitmap, 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
+                         (LPARAM)GetDlgItem(dialog, kBrowserKinds));
+            SetDlgItemTextW(dialog, kBrowserFile, Widen(folder + "not-a-picture.png").c_str());
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        };
+        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerHook, NULL, GetCurrentThreadId());
+        answering = &answer;
+        SendMessageW(GetDlgItem(layers, kMapButton), BM_CLICK, 0, 0);
+        PumpMessages();
+        answering = nullptr;
+        UnhookWindowsHookEx(hook);
+        EXPECT_NE(told.find(L"cannot read picture"), std::wstring::npos) << Narrow(told);
+        EXPECT_EQ(session.Scene()->GetSubTexmap(0), before);
+    }
 }
 
 }  // namespace
