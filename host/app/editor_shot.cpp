@@ -2,6 +2,7 @@
 // captured as drawn.
 #include "editor_shot.h"
 
+#include "cli_rules.h"
 #include "file_io.h"
 #include "image_io.h"
 #include "scene_build.h"
@@ -131,7 +132,9 @@ CLI::App* AddShotCommand(CLI::App& app, ShotOptions& o)
     auto* shot = app.add_subcommand("shot", "picture of the material editor with the texture's rollouts, as PNG");
     shot->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     shot->add_option("-o,--output", o.output, "PNG to write")->required();
-    shot->add_option("--scroll", o.scroll, "first layer the rows show (default 0)")->check(CLI::Range(0, kMaxScroll));
+    shot->add_option_function<std::string>(
+        "--scroll", [&o](const std::string& t) { o.scroll = (int)WholeNumberOption("--scroll", t, 0, kMaxScroll); },
+        "first layer the rows show (default 0)");
     shot->add_option("--open", o.open, "rollouts to open besides the layer list, e.g. output,about");
     return shot;
 }

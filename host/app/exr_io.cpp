@@ -324,6 +324,33 @@ FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& 
     return out;
 }
 
+long long ExrPictureBytes(const std::vector<std::uint8_t>& bytes)
+{
+    EXRVersion version;
+    if (!IsExr(bytes) ||
+        ParseEXRVersionFromMemory(&version, bytes.data(), bytes.size()) != TINYEXR_SUCCESS ||
+        version.multipart || version.non_image)
+        return 0;
+    Parsed p;
+    const char* err = nullptr;
+    if (ParseEXRHeaderFromMemory(&p.header, &version, bytes.data(), bytes.size(), &err) !=
+        TINYEXR_SUCCESS) {
+        FreeEXRErrorMessage(err);
+        return 0;
+    }
+    const EXRBox2i& window = p.header.data_window;
+    const long long width = (long long)window.max_x - window.min_x + 1;
+    const long long height = (long long)window.max_y - window.min_y + 1;
+    if (width < 1 || height < 1 || width * height > kMaxPicturePixels) return 0;
+    bool halves = true;
+    for (int c = 0; c < p.header.num_channels; ++c) {
+        const std::string n = p.header.channels[c].name;
+        if (n == "R" || n == "G" || n == "B" || n == "A" || n == "Y")
+            halves = halves && p.header.pixel_types[c] == TINYEXR_PIXELTYPE_HALF;
+    }
+    return width * height * (halves ? 8 : 16);
+}
+
 Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::string& name)
 {
     Loaded l;

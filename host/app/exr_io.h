@@ -24,6 +24,10 @@ std::vector<std::uint8_t> EncodeExr(const FloatImage& image, bool half);
 // or holds more than kMaxPicturePixels pixels.
 FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& name);
 
+// What DecodeExrPicture's picture of these bytes takes: 8 bytes a pixel when every colour and
+// alpha channel is half, else 16; 0 when the header does not read (decoding then says why).
+long long ExrPictureBytes(const std::vector<std::uint8_t>& bytes);
+
 // The same as a bitmap map's picture: values as stored (linear, no sRGB decoding).
 Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::string& name);
 

@@ -14,6 +14,7 @@
 //
 // Exit status: 0 done, 2 bad input (a message on stderr names the file and the place),
 // 1 an internal failure.
+#include "cli_rules.h"
 #include "edit_window.h"
 #include "editor_shot.h"
 #include "exr_io.h"
@@ -21,6 +22,7 @@
 #include "hex_float.h"
 #include "image_io.h"
 #include "modes_sheet.h"
+#include "own_desktop.h"
 #include "render.h"
 #include "scene_build.h"
 #include "viewport_view.h"
@@ -72,25 +74,12 @@ bool EndsWithIgnoringCase(const std::string& s, const std::string& suffix)
     return true;
 }
 
-// A whole number written plainly: digits only, no sign, no space, no leading zero; false when
-// the text is anything else or above `most`.
-bool PlainNumber(const std::string& text, long long most, long long& value)
-{
-    if (text.empty() || text.size() > 18 || (text[0] == '0' && text.size() > 1)) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return value <= most;
-}
-
 void ParseSize(const std::string& text, int& width, int& height)
 {
     const size_t x = text.find('x');
     long long w = 0, h = 0;
-    if (x == std::string::npos || !PlainNumber(text.substr(0, x), 1ll << 40, w) ||
-        !PlainNumber(text.substr(x + 1), 1ll << 40, h))
+    if (x == std::string::npos || !WholeNumber(text.substr(0, x), 1ll << 40, w) ||
+        !WholeNumber(text.substr(x + 1), 1ll << 40, h))
         throw InputError("--size: expected WIDTHxHEIGHT (e.g. 512x512), found \"" + text + "\"");
     if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || w * h > kMaxPicturePixels)
         throw InputError("--size: " + text + " is outside 1x1 .. " + std::to_string(kMaxSide) +
@@ -101,11 +90,7 @@ void ParseSize(const std::string& text, int& width, int& height)
 
 int ParseThreads(const std::string& text)
 {
-    long long n = 0;
-    if (!PlainNumber(text, 256, n) || n < 1)
-        throw InputError("--threads: expected a whole number from 1 to 256, found \"" + text +
-                         "\"");
-    return (int)n;
+    return (int)WholeNumberOption("--threads", text, 1, 256);
 }
 
 // Progress on stderr once a render has taken more than a moment.
@@ -308,7 +293,9 @@ int Main(std::vector<std::string> args)
     auto* modes = app.add_subcommand("modes", "contact sheet of the 35 blend modes");
     o.output = "modes.png";
     modes->add_option("-o,--output", o.output, "PNG to write (default modes.png)");
-    modes->add_option("--cell", o.cell, "cell size in pixels (default 224)");
+    modes->add_option_function<std::string>(
+        "--cell", [&o](const std::string& t) { o.cell = (int)WholeNumberOption("--cell", t, 0, 1 << 30); },
+        "cell size in pixels (default 224)");
     modes->add_option_function<std::string>("--threads", threads,
                                             "render threads, 1 to 256 (default: every core)");
 
@@ -321,7 +308,8 @@ int Main(std::vector<std::string> args)
     viewport->add_option("scene", vo.scene, "scene file (JSON or saved scene)")->required();
     auto* vpOut = viewport->add_option("-o,--output", vo.output, "PNG to write");
     viewport->add_option("--size", vo.size, "WIDTHxHEIGHT in pixels (default 512x512)");
-    viewport->add_option("--stages", vo.stages, "texture stages the viewport can use (default 8)")->check(CLI::Range(0, 64));
+    viewport->add_option_function<std::string>("--stages", [&vo](const std::string& t) { vo.stages = (int)WholeNumberOption("--stages", t, 0, 64); },
+                                               "texture stages the viewport can use (default 8)");
     viewport->add_option("--path", vo.path, "hardware (the hardware material, default) or records (the material's texture records)")
         ->check(CLI::IsMember({"hardware", "records"}));
     auto* vpDescribe = viewport->add_flag("--describe", vo.describe, "print one line per stage in use instead of a picture");
@@ -356,14 +344,17 @@ int Main(std::vector<std::string> args)
         for (char& c : what) c = c == '\n' ? ' ' : c;
         while (!what.empty() && what.back() == ' ') what.pop_back();
         std::fprintf(stderr, "quiltra: %s (run 'quiltra --help' for the commands and options)\n",
-                     what.c_str());
+                     OneLine(what).c_str());
         return 2;
     }
+    RefuseEmptyValues(app);
 
     if (*render) return RunRender(o);
     if (*eval) return RunEval(o);
     if (*modes) return RunModes(o);
     if (*viewport) return RunViewportCommand(o, vo);
+    int status = 0;
+    if ((*shot || *edit) && RunOnOwnDesktop(status)) return status;
     if (*shot) return RunShot(o.plugins, shotOptions);
     if (*edit) return RunEdit(o.plugins, editOptions);
     return RunSave(o);
@@ -388,13 +379,13 @@ int main(int argc, char** argv)
     try {
         return quiltra::Main(args);
     } catch (const quiltra::InputError& e) {
-        std::fprintf(stderr, "quiltra: %s\n", e.what());
+        std::fprintf(stderr, "quiltra: %s\n", quiltra::OneLine(e.what()).c_str());
         return 2;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "quiltra: out of memory\n");
         return 1;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "quiltra: internal error: %s\n", e.what());
+        std::fprintf(stderr, "quiltra: internal error: %s\n", quiltra::OneLine(e.what()).c_str());
         return 1;
     }
 }

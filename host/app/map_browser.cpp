@@ -1,5 +1,6 @@
 #include "map_browser.h"
 
+#include "cli_rules.h"
 #include "file_io.h"
 #include "image_io.h"
 #include "picture_maps.h"
@@ -141,7 +142,13 @@ bool ReadNumbers(const std::wstring& text, std::vector<float>& out)
     }
 }
 
-std::string Quoted(const std::wstring& text) { return "\"" + Narrow(text) + "\""; }
+// A field's text as a message repeats it: on one line, and cut short when long.
+std::string Quoted(const std::wstring& text)
+{
+    const size_t most = 60;
+    std::wstring shown = text.size() > most ? text.substr(0, most - 3) : text;
+    return "\"" + OneLine(Narrow(shown)) + (text.size() > most ? "...\"" : "\"");
+}
 
 std::array<float, 4> ReadColor(const std::wstring& text, const char* what)
 {
@@ -457,7 +464,7 @@ void OnOk(HWND dlg, Browser& b)
         ReadFields(dlg, kind, choice.params);
         (*b.apply)(choice);
     } catch (const InputError& e) {
-        MessageBoxW(dlg, Widen(e.what()).c_str(), b.title.c_str(), MB_OK | MB_ICONWARNING);
+        MessageBoxW(dlg, Widen(OneLine(e.what())).c_str(), b.title.c_str(), MB_OK | MB_ICONWARNING);
         return;
     }
     b.working = choice;

@@ -1,6 +1,7 @@
 #include "picture_maps.h"
 
 #include "file_io.h"
+#include "picture_cache.h"
 
 #include <cmath>
 #include <cstring>
@@ -103,9 +104,8 @@ PictureMap::PictureMap(PictureKind kind) : kind_(kind) {}
 
 void PictureMap::SetParams(const PictureParams& params)
 {
-    Picture pixels;
-    if (kind_ == PictureKind::Bitmap)
-        pixels = DecodePicture(params.image, params.linear, params.file);
+    std::shared_ptr<const Picture> pixels;
+    if (kind_ == PictureKind::Bitmap) pixels = SharedPicture(params.image, params.linear, params.file);
     params_ = params;
     pixels_ = std::move(pixels);
 }
@@ -113,14 +113,16 @@ void PictureMap::SetParams(const PictureParams& params)
 void PictureMap::Reset()
 {
     params_ = PictureParams();
-    pixels_ = Picture();
+    pixels_.reset();
 }
 
 AColor PictureMap::BitmapAt(float u, float v) const
 {
-    if (pixels_.Width() <= 0 || pixels_.Height() <= 0) return AColor(0.0f, 0.0f, 0.0f, 0.0f);
+    if (!pixels_ || pixels_->Width() <= 0 || pixels_->Height() <= 0)
+        return AColor(0.0f, 0.0f, 0.0f, 0.0f);
+    const Picture& pixels = *pixels_;
     // Tiled over u and v, v = 0 at the picture's bottom row; bilinear between pixel centres.
-    const long long w = pixels_.Width(), h = pixels_.Height();
+    const long long w = pixels.Width(), h = pixels.Height();
     float fu = u - std::floor(u), fv = v - std::floor(v);
     if (!Finite(fu)) fu = 0.0f;
     if (!Finite(fv)) fv = 0.0f;
@@ -129,10 +131,10 @@ AColor PictureMap::BitmapAt(float u, float v) const
     long long x0 = FloorIndex(x), y0 = FloorIndex(y);
     float tx = x - (float)x0, ty = y - (float)y0;
     float p00[4], p10[4], p01[4], p11[4];
-    pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0, h), p00);
-    pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0, h), p10);
-    pixels_.Pixel((int)Wrap(x0, w), (int)Wrap(y0 + 1, h), p01);
-    pixels_.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0 + 1, h), p11);
+    pixels.Pixel((int)Wrap(x0, w), (int)Wrap(y0, h), p00);
+    pixels.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0, h), p10);
+    pixels.Pixel((int)Wrap(x0, w), (int)Wrap(y0 + 1, h), p01);
+    pixels.Pixel((int)Wrap(x0 + 1, w), (int)Wrap(y0 + 1, h), p11);
     AColor top = Mix(AColor(p00), AColor(p10), tx);
     AColor bottom = Mix(AColor(p01), AColor(p11), tx);
     return Mix(top, bottom, ty);

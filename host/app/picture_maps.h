@@ -17,6 +17,7 @@
 #include <imtl.h>
 #include <plugapi.h>
 
+#include <memory>
 #include <vector>
 
 namespace quiltra {
@@ -69,7 +70,7 @@ private:
 
     PictureKind kind_;
     PictureParams params_;
-    Picture pixels_;  // bitmap: decoded
+    std::shared_ptr<const Picture> pixels_;  // bitmap: decoded, shared with maps of the same file
 };
 
 // The class descriptors of the five picture maps, in PictureKind order.

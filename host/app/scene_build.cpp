@@ -1,6 +1,7 @@
 #include "scene_build.h"
 
 #include "file_io.h"
+#include "picture_cache.h"
 #include "picture_maps.h"
 
 #include <ivorlith.h>
@@ -156,6 +157,11 @@ private:
 
 SceneTexture CreatePictureMap(Host& host, PictureKind kind, const PictureParams& params)
 {
+    // A bitmap's picture is decoded before its map is made (the map then takes the same one):
+    // a picture that does not load leaves no map to delete, which inside an undo step the
+    // host's records would still point at.
+    std::shared_ptr<const Picture> picture;
+    if (kind == PictureKind::Bitmap) picture = SharedPicture(params.image, params.linear, params.file);
     ClassDesc* cd = PictureMapClassDesc(kind);
     auto* created =
         static_cast<Texmap*>(host.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));

@@ -374,6 +374,94 @@ StackDescription Reader::Stack(const Json& j, const std::string& path, int depth
     return s;
 }
 
+// Counts what a scene text describes as it is read, building nothing, so that a scene beyond
+// the limits is refused where it crosses them, before its tree takes memory: textures (a
+// sub-map is an object with a "type"; one sample may evaluate at most so many) and arrays
+// longer than any a scene holds. Malformed text ends the count quietly: the parse that
+// follows names the fault.
+class SceneCounter : public nlohmann::json_sax<Json> {
+public:
+    explicit SceneCounter(const std::string& fileName) : file_(fileName) {}
+
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
+    bool number_integer(number_integer_t) override { return Value(); }
+    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    bool number_float(number_float_t, const string_t&) override { return Value(); }
+    bool string(string_t&) override { return Value(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_object(std::size_t) override
+    {
+        frames_.push_back(Frame{true, 0, ""});
+        return true;
+    }
+    bool key(string_t& key) override
+    {
+        frames_.back().key = key;
+        if (key == "type" && ++textures_ > host::kMaxTextureEvaluations)
+            Refuse(PathHere(1), "one sample would evaluate more than " +
+                                    std::to_string(host::kMaxTextureEvaluations) + " textures");
+        return true;
+    }
+    bool end_object() override { return End(); }
+    bool start_array(std::size_t) override
+    {
+        frames_.push_back(Frame{false, 0, ""});
+        return true;
+    }
+    bool end_array() override { return End(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        return false;
+    }
+
+private:
+    struct Frame {
+        bool object;
+        size_t index;
+        std::string key;
+    };
+    [[noreturn]] void Refuse(const std::string& path, const std::string& what) const
+    {
+        throw InputError(file_ + ": " + (path.empty() ? std::string("(top level)") : path) + ": " +
+                         what);
+    }
+    bool End()
+    {
+        frames_.pop_back();
+        return Value();
+    }
+    // One more element of the array being read, if it is one.
+    bool Value()
+    {
+        if (frames_.empty() || frames_.back().object) return true;
+        if (frames_.back().index >= kLongestArray) {
+            const bool layers = frames_.size() > 1 && frames_[frames_.size() - 2].object &&
+                                frames_[frames_.size() - 2].key == "layers";
+            if (layers) Refuse(PathHere(1), "more than " + std::to_string(kMaxLayers) + " layers");
+            Refuse(PathHere(), "an array of more than " + std::to_string(kLongestArray) +
+                                   " values, more than any scene holds");
+        }
+        ++frames_.back().index;
+        return true;
+    }
+    // The path of the value being read, less its last `up` steps.
+    std::string PathHere(size_t up = 0) const
+    {
+        std::string p;
+        for (size_t i = 0; i + up < frames_.size(); ++i) {
+            const Frame& f = frames_[i];
+            p = f.object ? Join(p, f.key) : Index(p, f.index);
+        }
+        return p;
+    }
+    static const size_t kLongestArray = kMaxLayers > kMaxGradientStops ? kMaxLayers
+                                                                         : kMaxGradientStops;
+    std::string file_;
+    std::vector<Frame> frames_;
+    unsigned long textures_ = 1;  // the scene's own
+};
+
 // Finds the first key that appears twice in one object, with its JSON path. nlohmann keeps the
 // last of duplicated keys silently; a scene that says a thing twice is a mistake worth naming.
 class DuplicateKeyFinder {
@@ -423,6 +511,9 @@ private:
 StackDescription ParseSceneJson(const std::string& text, const std::string& fileName,
                                 const std::vector<std::string>& modeNames)
 {
+    SceneCounter counter(fileName);
+    Json::sax_parse(text, &counter, Json::input_format_t::json, /*strict=*/true,
+                    /*ignore_comments=*/true);
     Json j;
     DuplicateKeyFinder duplicates;
     try {

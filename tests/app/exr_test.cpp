@@ -287,3 +287,16 @@ TEST(Exr, DamagedOrHugeBitmapsGiveOneMessageAndNoOutput)
 }
 
 }  // namespace
+
+// An EXR bitmap counts in the bound on decoded pictures as what it is kept as: four halves or
+// four floats a pixel.
+TEST(Exr, PicturesCountInTheDecodedBoundAsKept)
+{
+    FloatImage image(40, 30);
+    for (size_t i = 0; i < image.rgba.size(); ++i) image.rgba[i] = 0.25f;
+    EXPECT_EQ(ExrPictureBytes(EncodeExr(image, true)), 40 * 30 * 8);
+    EXPECT_EQ(ExrPictureBytes(EncodeExr(image, false)), 40 * 30 * 16);
+    std::vector<std::uint8_t> cut = EncodeExr(image, false);
+    cut.resize(20);
+    EXPECT_EQ(ExrPictureBytes(cut), 0);
+}

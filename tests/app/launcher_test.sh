@@ -41,5 +41,19 @@ DISPLAY= "$source_dir/quiltra" edit "$scratch/work/scenes/nested.json" >/dev/nul
 status=$?
 check "edit without a display" test "$status" -eq 2 -a -n "$(grep DISPLAY "$scratch/err")"
 
+# shot without a display while the build's wine server stays up (the suite keeps it running
+# while it runs this test; alone, one is kept here for a while): the launcher waits for the
+# program, not the server, and the program's windows get a desktop on its virtual display.
+WINEPREFIX=$QUILTRA_BUILD/wineprefix wineserver -p30 2>/dev/null || true
+(cd "$scratch/work" && DISPLAY= timeout 180 "$source_dir/quiltra" shot scenes/nested.json -o shot.png >/dev/null 2>"$scratch/err")
+status=$?
+check "shot beside a running wine server (status $status: $(head -c 200 "$scratch/err"))" test "$status" -eq 0 -a -s "$scratch/work/shot.png"
+
+# edit on a display of its own (as a person's) while the server was made on another one.
+(cd "$scratch/work" && timeout 180 xvfb-run -a -s "-screen 0 1600x1600x24" \
+  "$source_dir/quiltra" edit scenes/nested.json --shot edit.png >/dev/null 2>"$scratch/err")
+status=$?
+check "edit on another display (status $status: $(head -c 200 "$scratch/err"))" test "$status" -eq 0 -a -s "$scratch/work/edit.png"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
