@@ -1,6 +1,7 @@
 // The edit window's File menu: New, Open... and Export PNG..., and the size dialog of the export.
 #include "edit_file_menu.h"
 
+#include "command_options.h"
 #include "edit_window.h"
 #include "editor_shot.h"
 #include "file_io.h"
@@ -33,14 +34,6 @@ std::string WithoutExtension(const std::string& path)
     const size_t slash = path.find_last_of("/\\:");
     return dot != std::string::npos && (slash == std::string::npos || dot > slash)
                ? path.substr(0, dot) : path;
-}
-
-bool EndsWithPng(const std::string& s)
-{
-    if (s.size() < 4) return false;
-    std::string tail = s.substr(s.size() - 4);
-    for (char& c : tail) c = (char)std::tolower((unsigned char)c);
-    return tail == ".png";
 }
 
 // A whole number of 1 to `most` digits-only (no sign, space or leading zero).
@@ -288,8 +281,7 @@ bool EditSession::ExportPngTo(const std::string& path, int width, int height)
     TakeTypedValue();
     HCURSOR was = SetCursor(LoadCursorW(NULL, IDC_WAIT));
     try {
-        if (!EndsWithPng(path))
-            throw InputError(path + ": the picture is written as PNG: give a name ending in .png");
+        RequirePngName(path, "picture");
         if ((!scenePath_.empty() && SameFile(path, scenePath_)) ||
             (!savePath_.empty() && SameFile(path, savePath_)))
             throw InputError(path + ": would overwrite the scene file");

@@ -1,6 +1,7 @@
 // quiltra edit: the session (scene, material editor window, sample slot, files) and the command.
 #include "edit_window.h"
 
+#include "command_options.h"
 #include "edit_file_menu.h"
 #include "editor_shot.h"
 #include "file_io.h"
@@ -93,14 +94,6 @@ std::string FileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("/\\:");
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool EndsWithPng(const std::string& s)
-{
-    if (s.size() < 4) return false;
-    std::string tail = s.substr(s.size() - 4);
-    for (char& c : tail) c = (char)std::tolower((unsigned char)c);
-    return tail == ".png";
 }
 
 }  // namespace
@@ -516,8 +509,7 @@ CLI::App* AddEditCommand(CLI::App& app, EditOptions& o)
 
 int RunEdit(const std::string& pluginFolder, const EditOptions& o)
 {
-    if (!o.shot.empty() && !EndsWithPng(o.shot))
-        throw InputError(o.shot + ": the picture is written as PNG: give a name ending in .png");
+    if (!o.shot.empty()) RequirePngName(o.shot, "picture");
     if (!o.saved.empty()) {
         const PathKind kind = KindOfPath(o.saved);
         if (kind == PathKind::Folder || kind == PathKind::Device)

@@ -3,6 +3,7 @@
 #include "editor_shot.h"
 
 #include "cli_rules.h"
+#include "command_options.h"
 #include "file_io.h"
 #include "image_io.h"
 #include "scene_build.h"
@@ -20,14 +21,6 @@ namespace {
 
 // The largest position a scroll bar message carries (16 bits, signed).
 const int kMaxScroll = 32767;
-
-bool EndsWithPng(const std::string& s)
-{
-    if (s.size() < 4) return false;
-    std::string tail = s.substr(s.size() - 4);
-    for (char& c : tail) c = (char)std::tolower((unsigned char)c);
-    return tail == ".png";
-}
 
 std::string Lower(std::string s)
 {
@@ -141,7 +134,7 @@ CLI::App* AddShotCommand(CLI::App& app, ShotOptions& o)
 
 int RunShot(const std::string& pluginFolder, const ShotOptions& o)
 {
-    if (!EndsWithPng(o.output)) throw InputError(o.output + ": the picture is written as PNG: give a name ending in .png");
+    RequirePngName(o.output, "picture");
     Host host(pluginFolder);
     SceneTexture texture = LoadAnyScene(host, o.scene);
 
