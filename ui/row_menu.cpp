@@ -29,19 +29,25 @@ enum RowAction {
 const int kRowStride = 16;
 
 const wchar_t kOldProcProp[] = L"VorlithRowMenuOldProc";
+const wchar_t kMouseMenuProp[] = L"VorlithRowMenuMouse";
 
-// A number field shows the editor's row menu, not the edit control's own.
-LRESULT CALLBACK NumberFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// A row's fields show the editor's row menu, not the edit control's own: the number field for
+// a right click and Shift+F10, the opacity field for Shift+F10 (its right click stays the
+// edit control's).
+LRESULT CALLBACK RowFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     WNDPROC old = (WNDPROC)GetPropW(hwnd, kOldProcProp);
-    if (msg == WM_CONTEXTMENU) {
+    const bool keyboard = GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1;
+    if (msg == WM_CONTEXTMENU && (keyboard || GetPropW(hwnd, kMouseMenuProp))) {
         HWND parent = GetParent(hwnd);
         if (parent)
             SendMessageW(parent, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
         return 0;
     }
-    if (msg == WM_NCDESTROY)
+    if (msg == WM_NCDESTROY) {
         RemovePropW(hwnd, kOldProcProp);
+        RemovePropW(hwnd, kMouseMenuProp);
+    }
     return old ? CallWindowProcW(old, hwnd, msg, wParam, lParam)
                : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -75,10 +81,14 @@ void VorlithDlg::InitRowExtras(HWND hwnd)
         SendMessageW(rowTips, TTM_SETMAXTIPWIDTH, 0, 400);
     static const RowControl kTipped[] = {ROW_MAP, ROW_MASK, ROW_INDEX, ROW_MODE};
     for (int r = 0; r < LAYER_ROWS; ++r) {
-        HWND number = GetDlgItem(hwnd, kRowControlIds[ROW_INDEX][r]);
-        if (number && !GetPropW(number, kOldProcProp)) {
-            SetPropW(number, kOldProcProp, (HANDLE)GetWindowLongPtrW(number, GWLP_WNDPROC));
-            SetWindowLongPtrW(number, GWLP_WNDPROC, (LONG_PTR)NumberFieldProc);
+        for (int k = 0; k < 2; ++k) {
+            HWND field = GetDlgItem(hwnd, kRowControlIds[k == 0 ? ROW_INDEX : ROW_OPACITY_EDIT][r]);
+            if (!field || GetPropW(field, kOldProcProp))
+                continue;
+            SetPropW(field, kOldProcProp, (HANDLE)GetWindowLongPtrW(field, GWLP_WNDPROC));
+            if (k == 0)
+                SetPropW(field, kMouseMenuProp, (HANDLE)1);
+            SetWindowLongPtrW(field, GWLP_WNDPROC, (LONG_PTR)RowFieldProc);
         }
         for (int k = 0; rowTips && k < (int)(sizeof(kTipped) / sizeof(kTipped[0])); ++k) {
             HWND control = GetDlgItem(hwnd, kRowControlIds[kTipped[k]][r]);

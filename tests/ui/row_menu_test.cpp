@@ -308,9 +308,13 @@ TEST_F(RowMenu, OpensFromTheRowsWithWhatTheLayerAllows)
     EXPECT_EQ(menuSeen[1], L"(Move Up)");
     EXPECT_EQ(menuSeen[2], L"Move Down");
     EXPECT_EQ(menuSeen[12], L"Paste Layer Above");
+    // Shift+F10 in row 1's opacity field, whose right click stays the field's own.
+    SendMessageW(Item(kOpacityEdit + 1), WM_CONTEXTMENU, (WPARAM)Item(kOpacityEdit + 1), MAKELPARAM(-1, -1));
+    ASSERT_EQ(menusOpened, 4);
+    EXPECT_EQ(menuSeen[1], L"Move Up");
     // A right click on a map button is the button's.
     SendMessageW(Item(kMap), WM_CONTEXTMENU, (WPARAM)Item(kMap), centre(Item(kMap)));
-    EXPECT_EQ(menusOpened, 3);
+    EXPECT_EQ(menusOpened, 4);
     UnhookWindowsHookEx(hook);
     L()->ClearLayerClipboard();
 }
