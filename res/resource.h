@@ -29,6 +29,25 @@
 #define IDS_UNDO_MOVE_LAYER         64
 #define IDS_UNDO_RESET_OUTPUT       65
 
+// The layer rows' menu: each action's name, also the undo label of its step (Copy Layer changes
+// nothing and makes none). The menu's commands are IDM_ROW_MENU + action * 16 + row, the actions
+// numbered in this order from 0.
+#define IDS_ROW_DUPLICATE           66
+#define IDS_ROW_MOVE_UP             67
+#define IDS_ROW_MOVE_DOWN           68
+#define IDS_ROW_INSERT_ABOVE        69
+#define IDS_ROW_INSERT_BELOW        70
+#define IDS_ROW_DELETE              71
+#define IDS_ROW_CLEAR_MAP           72
+#define IDS_ROW_CLEAR_MASK          73
+#define IDS_ROW_COPY                74
+#define IDS_ROW_PASTE_ABOVE         75
+#define IDM_ROW_MENU                41000
+#define ROW_MENU_ACTIONS            10
+
+// The layer rows' tooltips
+#define IDS_TIP_INDEX               76
+
 // Blend-mode names: the string IDs are in the mode list (engine/blend_mode_list.h), from which
 // the string table is expanded.
 

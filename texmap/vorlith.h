@@ -88,6 +88,15 @@ public:
     BOOL GetOutputClamp() override;
     void SetOutputClamp(BOOL on) override;
 
+    void DuplicateLayer(int index) override;
+    void MoveLayer(int index, int to) override;
+    void ClearLayerMap(int layer) override;
+    void ClearLayerMask(int layer) override;
+    void CopyLayer(int layer) override;
+    BOOL CanPasteLayer() override;
+    void PasteLayer(int index) override;
+    void ClearLayerClipboard() override;
+
 private:
     Vorlith* tex;
 };
@@ -235,6 +244,19 @@ public:
     void InsertLayer(int k);
     void DeleteLayer(int k);
     void ResetLayers();
+    // The row menu's actions (vorlith_layer_actions.cpp), operations as those above: one record,
+    // told once, nothing recorded or told when they change nothing. The base layer (0) is never
+    // moved, and no layer goes below it. Each answers the layer it changed or made, -1 for none.
+    // A copy of layer k (values, copies of its map and mask) directly above it.
+    int DuplicateLayer(int k);
+    // Layer k to index to (both 1 .. layers - 1); the layers between move one step.
+    int MoveLayer(int k, int to);
+    // Layer k's map (mask true: its mask) out of the stack.
+    int ClearLayerMap(int k, bool mask);
+    // Layer k into the library's layer clipboard (no edit: nothing recorded or told).
+    bool CopyLayer(int k);
+    // A new layer at index at (1 .. layers) from the layer clipboard.
+    int PasteLayer(int at);
 
     // Gives the viewport's hardware textures back and marks the stages for a rebuild.
     void DiscardTexHandles();
@@ -316,6 +338,10 @@ private:
     // every change of the tables, the sub-maps or the Output settings. Without a current plan
     // the evaluations walk the tables directly.
     void BuildPlan();
+    // A new layer at index at (1 .. layers) with entry entry of values and the map and mask
+    // given, under the caller's record; -1 when the stack can take none.
+    int AddLayerAt(int at, const LayerValueTables& values, int entry, Texmap* map, Texmap* mask);
+    bool CanAddLayer() const;
 
     LayerPlan plan;
 

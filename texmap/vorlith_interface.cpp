@@ -6,6 +6,8 @@
 // Gamma stays at the lowest gamma or above as the editor's spinner keeps it; blend-mode indices
 // are kept as given, since stored scenes may hold indices this library does not know.
 #include "vorlith.h"
+
+#include "layer_clipboard.h"
 #include "vorlith_values.h"
 
 VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner)
@@ -230,4 +232,46 @@ void VorlithLayersInterface::SetOutputClamp(BOOL on)
     OutputSettings s = tex->Output();
     s.Clamp = on != FALSE;
     tex->SetOutput(s);
+}
+
+// Layer actions: the texture's operations check the indices and the base layer's rules.
+
+void VorlithLayersInterface::DuplicateLayer(int index)
+{
+    tex->DuplicateLayer(index);
+}
+
+void VorlithLayersInterface::MoveLayer(int index, int to)
+{
+    tex->MoveLayer(index, to);
+}
+
+void VorlithLayersInterface::ClearLayerMap(int layer)
+{
+    tex->ClearLayerMap(layer, false);
+}
+
+void VorlithLayersInterface::ClearLayerMask(int layer)
+{
+    tex->ClearLayerMap(layer, true);
+}
+
+void VorlithLayersInterface::CopyLayer(int layer)
+{
+    tex->CopyLayer(layer);
+}
+
+BOOL VorlithLayersInterface::CanPasteLayer()
+{
+    return LayerClipboard::The().Full() ? TRUE : FALSE;
+}
+
+void VorlithLayersInterface::PasteLayer(int index)
+{
+    tex->PasteLayer(index);
+}
+
+void VorlithLayersInterface::ClearLayerClipboard()
+{
+    LayerClipboard::The().Clear();
 }

@@ -201,6 +201,17 @@ struct LayerValueTables {
         table[a] = table[b];
         table[b] = t;
     }
+
+    // Entry to of every table takes entry at of the same table of from (another texture's, a
+    // copied layer's, or these), where both are held.
+    void CopyEntry(int to, const LayerValueTables& from, int at)
+    {
+#define VORLITH_COPY_ENTRY(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
+        if (to >= 0 && to < NAME.Count() && at >= 0 && at < from.NAME.Count()) \
+            NAME[to] = from.NAME[at];
+        VORLITH_LAYER_VALUES(VORLITH_COPY_ENTRY)
+#undef VORLITH_COPY_ENTRY
+    }
 };
 
 // What the operations know of each value: LayerValue<LAYER_VALUE_opasityList>::Type is float.

@@ -227,6 +227,7 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         return TRUE;
     case WM_DESTROY:
         ReleaseRowControls();
+        rowTips = NULL;   // destroyed with the rollout that owns it
         layersRollout = NULL;
         layerScrollBar = NULL;
         break;
@@ -249,6 +250,20 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_CUSTEDIT_ENTER:
         OnLayersEnter(id);
         break;
+    case WM_CONTEXTMENU:
+        if (OnRowContextMenu((HWND)wParam, lParam))
+            return TRUE;
+        break;
+    case WM_MOUSEWHEEL:
+        if (OnRowsWheel(wParam, lParam)) {
+            SetWindowLongPtr(hwnd, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        break;
+    case WM_NOTIFY:
+        if (OnRowTipNeeded((NMHDR*)lParam))
+            return TRUE;
+        break;
     }
     (void)lParam;
     return FALSE;
@@ -258,6 +273,7 @@ void VorlithDlg::InitLayers(HWND hwnd)
 {
     layerScrollBar = GetDlgItem(hwnd, IDC_LAYER_SCROLL);
     SetScrollBar();
+    InitRowExtras(hwnd);
     for (int r = 0; r < LAYER_ROWS; ++r) {
         mapButtons[r][0] = GetICustButton(GetDlgItem(hwnd, kRowControlIds[ROW_MAP][r]));
         mapButtons[r][1] = GetICustButton(GetDlgItem(hwnd, kRowControlIds[ROW_MASK][r]));
@@ -310,6 +326,8 @@ void VorlithDlg::OnLayersCommand(int id, int code)
         return;
     int row = 0;
     RowControl kind = ROW_FRAME;
+    if (OnRowMenuCommand(id))
+        return;
     if (FindRowControl(id, row, kind)) {
         switch (kind) {
         case ROW_MODE:

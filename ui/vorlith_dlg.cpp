@@ -22,7 +22,7 @@ VorlithDlg::VorlithDlg(HWND hwMtlEdit, IMtlParams* imp, Vorlith* m)
     : mtlEditWindow(hwMtlEdit), mtlParams(imp), texture(m), layersRollout(NULL),
       aboutRollout(NULL), outputRollout(NULL), layerScrollBar(NULL), upToDate(false),
       logoControl(NULL), logoImages(NULL), colorDragLayer(-1),
-      colorBeforeDrag(0.0f, 0.0f, 0.0f)
+      colorBeforeDrag(0.0f, 0.0f, 0.0f), rowTips(NULL), wheelRest(0)
 {
     dadMgr.Init(this);
     for (int r = 0; r < LAYER_ROWS; ++r) {

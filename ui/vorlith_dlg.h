@@ -59,6 +59,9 @@ private:
     // A colour being dragged: the layer and its colour before the drag, for the undo step.
     int colorDragLayer;
     Color colorBeforeDrag;
+    HWND rowTips;                           // the rows' tooltips, owned by the rollout
+    int wheelRest;                          // wheel turned over the rows short of a notch
+    MSTR tipText;                           // the tooltip text last given out
 
     typedef INT_PTR (VorlithDlg::*RolloutHandler)(HWND hwnd, UINT msg, WPARAM wParam,
                                                   LPARAM lParam);
@@ -95,6 +98,17 @@ private:
     void SetRowControl(int row, RowControl kind, bool shown, bool enabled);
     void SetSwatch(int row, int layer);
     void SetScrollBar();
+
+    // Row menu, wheel and tooltips (row_menu.cpp)
+    void InitRowExtras(HWND hwnd);
+    int RowOfControl(HWND control, RowControl& kind) const;
+    bool RowActionAllowed(int action, int layer) const;
+    bool OnRowContextMenu(HWND from, LPARAM where);
+    bool OnRowMenuCommand(int id);
+    void ShowLayerInRows(int layer);
+    bool OnRowsWheel(WPARAM wParam, LPARAM lParam);
+    MSTR RowTip(HWND control) const;
+    bool OnRowTipNeeded(NMHDR* header);
 
     // The dialog (vorlith_dlg.cpp)
     int FirstRowLayer() const;

@@ -1,7 +1,7 @@
 // quiltra shot: the host's material editor window with a texture's rollouts, captured as drawn
 // from the window's own device context and written as PNG.
 //
-//   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about]
+//   quiltra shot SCENE -o OUT.png [--scroll N] [--open output,about] [--menu ROW]
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@ struct ShotOptions {
     std::string scene, output;
     int scroll = 0;          // the first layer the rows show
     std::string open;        // rollouts to open besides the layer list: "output", "about"
+    int menu = -1;           // the row (0-5) whose menu is open in the picture; -1 none
 };
 
 // Adds the command and its options to the program's parser; returns the command.

@@ -187,6 +187,8 @@ struct Browser {
     bool slotIsLayered = false;
     const std::function<void(const MapChoice&)>* apply = nullptr;
     std::wstring title;
+    PictureMap* previewMap = nullptr;   // the map the preview shows, the browser's own
+    int previewSize = 0;                // pixels across and down
 };
 
 HWND Item(HWND dlg, int id) { return GetDlgItem(dlg, id); }
@@ -230,7 +232,8 @@ void MakeControls(HWND dlg)
 {
     Make(dlg, L"STATIC", L"Map type:", 0, 0, -1, {7, 7, 78, 8});
     HWND list = Make(dlg, L"LISTBOX", L"", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                     kBrowserKinds, {7, 18, 78, 100});
+                     kBrowserKinds, {7, 18, 78, 64});
+    Make(dlg, L"STATIC", L"", SS_BITMAP | SS_SUNKEN, 0, kBrowserPreview, {7, 86, 78, 66});
     for (int k = 0; k < kListedKinds; ++k)
         SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)kKindNames[k]);
     for (const Row& row : kRows) {
@@ -402,6 +405,99 @@ MapKind SelectedKind(HWND dlg)
     return i >= 0 && i < kListedKinds ? (MapKind)i : MapKind::Other;
 }
 
+// The preview: the kind selected, with its fields as they read now (fields that do not read keep
+// their last values), drawn as the picture maps evaluate it.
+void UpdatePreview(HWND dlg, Browser& b)
+{
+    HWND view = Item(dlg, kBrowserPreview);
+    if (!view) return;
+    if (b.previewSize <= 0) {
+        const RECT r = Pixels(dlg, 0, 0, 78, 66);
+        b.previewSize = std::max<int>(8, std::min<int>(r.right, r.bottom) - 2);
+    }
+    const int n = b.previewSize;
+    // Grey checker board first, 8-pixel squares: blue, green, red, unused.
+    std::vector<std::uint8_t> bgrx((size_t)n * n * 4);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const std::uint8_t grey = ((x / 8 + y / 8) % 2) ? 204 : 153;
+            for (int k = 0; k < 3; ++k) bgrx[((size_t)y * n + x) * 4 + k] = grey;
+        }
+    const MapKind kind = SelectedKind(dlg);
+    if (kind >= MapKind::Constant && kind <= MapKind::Bitmap) {
+        const PictureKind pictureKind = (PictureKind)((int)kind - (int)MapKind::Constant);
+        if (b.previewMap && b.previewMap->Kind() != pictureKind) {
+            b.previewMap->DeleteThis();
+            b.previewMap = nullptr;
+        }
+        bool fresh = false;
+        if (!b.previewMap) {
+            b.previewMap = new PictureMap(pictureKind);
+            fresh = true;
+        }
+        // From what the preview shows: a field that does not read keeps the value it showed,
+        // and the picture of a bitmap is read again only for another file.
+        PictureParams p = fresh ? b.working.params : b.previewMap->Params();
+        ReadFields(dlg, kind, p, true);
+        bool drawable = true;
+        if (kind == MapKind::Bitmap) {
+            try {
+                ReadField(dlg, kind, kBrowserFile, p);
+            } catch (const std::exception&) {
+                drawable = false;
+            }
+        }
+        const bool sameBitmap = !fresh && kind == MapKind::Bitmap && p.file == b.previewMap->Params().file &&
+                                p.linear == b.previewMap->Params().linear && !p.image.empty();
+        try {
+            if (drawable && !sameBitmap) b.previewMap->SetParams(p);
+        } catch (const std::exception&) {
+            drawable = false;
+        }
+        if (kind == MapKind::Bitmap && b.previewMap->Params().image.empty()) drawable = false;
+        for (int y = 0; drawable && y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                // As `render` samples: u across, v up.
+                const AColor c = b.previewMap->ColorAt(((float)x + 0.5f) / (float)n,
+                                                       ((float)(n - y) - 0.5f) / (float)n);
+                const float a = std::isfinite(c.a) ? std::min(1.0f, std::max(0.0f, c.a)) : 1.0f;
+                std::uint8_t* px = &bgrx[((size_t)y * n + x) * 4];
+                const float channels[3] = {c.b, c.g, c.r};
+                for (int k = 0; k < 3; ++k) {
+                    const float under = px[k] / 255.0f;
+                    const float over = SrgbByte(channels[k]) / 255.0f;
+                    px[k] = (std::uint8_t)std::lround(255.0f * (over * a + under * (1.0f - a)));
+                }
+            }
+    }
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = n;
+    bi.bmiHeader.biHeight = -n;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (!picture || !bits) {
+        if (picture) DeleteObject(picture);
+        return;
+    }
+    std::memcpy(bits, bgrx.data(), bgrx.size());
+    GdiFlush();
+    HBITMAP old = (HBITMAP)SendMessageW(view, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)picture);
+    if (old && old != picture) DeleteObject(old);
+}
+
+void ReleasePreview(HWND dlg, Browser& b)
+{
+    HWND view = Item(dlg, kBrowserPreview);
+    HBITMAP old = view ? (HBITMAP)SendMessageW(view, STM_SETIMAGE, IMAGE_BITMAP, 0) : NULL;
+    if (old) DeleteObject(old);
+    if (b.previewMap) b.previewMap->DeleteThis();
+    b.previewMap = nullptr;
+}
+
 // Another kind chosen: what the old one's fields hold is kept where it reads (colours and
 // scale carry over), then the new kind's rows show.
 void OnKindChanged(HWND dlg, Browser& b)
@@ -488,10 +584,23 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
         Arrange(dlg, start, b->slotIsLayered);
         if (start == MapKind::Other)
             SetText(dlg, kBrowserNote, L"The slot holds a map of another kind; OK keeps it.");
+        UpdatePreview(dlg, *b);
         SetFocus(Item(dlg, kBrowserKinds));
         return FALSE;  // the focus is set
     }
+    case WM_DESTROY:
+        ReleasePreview(dlg, *b);
+        return FALSE;
     case WM_COMMAND:
+        // A field typed into, a direction or switch chosen, another kind: the preview follows.
+        if ((HIWORD(wp) == EN_CHANGE || HIWORD(wp) == CBN_SELCHANGE || HIWORD(wp) == BN_CLICKED ||
+             HIWORD(wp) == LBN_SELCHANGE) &&
+            LOWORD(wp) >= kBrowserKinds && LOWORD(wp) < kBrowserPreview && LOWORD(wp) != kBrowserFileBrowse &&
+            LOWORD(wp) != kBrowserColor1Pick && LOWORD(wp) != kBrowserColor2Pick) {
+            if (LOWORD(wp) == kBrowserKinds && HIWORD(wp) == LBN_SELCHANGE) OnKindChanged(dlg, *b);
+            UpdatePreview(dlg, *b);
+            if (LOWORD(wp) == kBrowserKinds) return TRUE;
+        }
         switch (LOWORD(wp)) {
         case kBrowserKinds:
             if (HIWORD(wp) == LBN_SELCHANGE) OnKindChanged(dlg, *b);

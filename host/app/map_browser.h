@@ -1,7 +1,8 @@
 // The map browser of `quiltra edit`: what a map or mask button of a layered texture opens. It
 // offers None, the host's five picture maps with their parameters (colours, scale, octaves,
 // seed, direction, bump; a bitmap's file through the standard file dialog) and a layered
-// texture of its own, starting from what the slot holds.
+// texture of its own, starting from what the slot holds, and a small live preview of the
+// picture map being chosen.
 //
 // Colours are typed as in scene files, "r g b" or "r g b a", linear values; "..." next to a
 // colour opens the standard colour dialog on its sRGB-encoded look (as pictures show it). A
@@ -36,7 +37,12 @@ enum MapBrowserControl {
     kBrowserKinds = 100,  // list box, item i is MapKind i
     kBrowserColor1 = 110, kBrowserColor1Pick, kBrowserColor2, kBrowserColor2Pick, kBrowserStops,
     kBrowserScale, kBrowserOctaves, kBrowserSeed, kBrowserDirection, kBrowserBump,
-    kBrowserPerturb, kBrowserFile, kBrowserFileBrowse, kBrowserLinear, kBrowserNote
+    kBrowserPerturb, kBrowserFile, kBrowserFileBrowse, kBrowserLinear, kBrowserNote,
+    // A small picture of the map being chosen, following its fields as they are typed (a
+    // static control holding a bitmap, sRGB-encoded, over a grey checker board where the map
+    // is transparent; the checker board alone for None, Layered texture and what does not
+    // read).
+    kBrowserPreview
 };
 
 // The browser's window title for a slot.

@@ -240,6 +240,15 @@ TEST(Cli, ShotCapturesTheEditorAsDrawn)
     std::pair<int, int> at = FindLogo(w, h, codes);
     EXPECT_GT(at.second, hc) << "the About rollout draws the logo whole, below where the closed picture ends";
     EXPECT_EQ(FindLogo(wc, hc, closedCodes).first, -1);
+    // A row's menu drawn over the rows: the picture changes where the menu lies, not its size.
+    RunResult menu = RunQuiltra({"shot", Example("demo.json"), "-o", folder + "menu.png", "--menu", "1"});
+    ASSERT_EQ(menu.status, 0) << menu.err;
+    int wm = 0, hm = 0;
+    std::vector<std::uint8_t> menuCodes;
+    ASSERT_TRUE(DecodePng8(ReadBytes(folder + "menu.png"), wm, hm, menuCodes));
+    EXPECT_EQ(wm, wc);
+    EXPECT_EQ(hm, hc);
+    EXPECT_NE(menuCodes, closedCodes);
 }
 
 // The edit window's picture holds the sample slot, which shows what `render` draws at the
@@ -333,6 +342,7 @@ TEST(Cli, BadInputGivesOneMessageStatusTwoAndNoOutput)
         {{"shot", "@missing.json", "-o", "@o.png"}, "@missing.json: no such file"},
         {{"shot", "@good.json", "-o", "@o.png", "--open", "output,colour"}, "--open: no rollout called \"colour\""},
         {{"shot", "@good.json", "-o", "@o.png", "--scroll", "-1"}, "--scroll"},
+        {{"shot", "@good.json", "-o", "@o.png", "--menu", "6"}, "--menu"},
         // edit: bad input is told before any window opens.
         {{"edit", "@malformed.json"}, "@malformed.json: malformed JSON at line 1, column 31"},
         {{"edit", "@missing.json", "-o", "@o.scene"}, "@missing.json: no such file"},

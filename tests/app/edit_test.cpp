@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <functional>
+#include <set>
 
 using namespace quiltra;
 using namespace quiltra_test;
@@ -288,6 +289,54 @@ TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNoth
         }
     }
     EXPECT_EQ(Root()->GetSubTexmap(2), nullptr);  // the last row's None
+}
+
+// The colours the browser's preview shows, as 0xRRGGBB, each once.
+std::set<unsigned> PreviewColours(HWND browser)
+{
+    std::set<unsigned> colours;
+    HBITMAP picture = (HBITMAP)SendDlgItemMessageW(browser, kBrowserPreview, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    DIBSECTION dib = {};
+    if (!picture || GetObjectW(picture, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) return colours;
+    const std::uint8_t* bgrx = static_cast<const std::uint8_t*>(dib.dsBm.bmBits);
+    for (int i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i)
+        colours.insert((unsigned)bgrx[i * 4 + 2] << 16 | (unsigned)bgrx[i * 4 + 1] << 8 | bgrx[i * 4]);
+    return colours;
+}
+
+// The preview follows the kind and the fields as they are typed, before OK.
+TEST_F(EditTest, TheMapBrowserPreviewsTheMapAsItsFieldsAreTyped)
+{
+    const std::string folder = ScratchFolder("edit-preview");
+    WriteText(folder + "scene.json", R"({ "layers": [ {}, {} ] })");
+    Open(folder + "scene.json", folder + "scene.scene");
+    std::set<unsigned> none, redBlue, greenBlue, constant;
+    Answering(
+        [&](HWND browser) {
+            none = PreviewColours(browser);
+            SendDlgItemMessageW(browser, kBrowserKinds, LB_SETCURSEL, (WPARAM)MapKind::Checker, 0);
+            SendMessageW(browser, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
+                         (LPARAM)GetDlgItem(browser, kBrowserKinds));
+            SetDlgItemTextW(browser, kBrowserColor1, L"1 0 0");
+            SetDlgItemTextW(browser, kBrowserColor2, L"0 0 1");
+            redBlue = PreviewColours(browser);
+            SetDlgItemTextW(browser, kBrowserColor1, L"0 1 0");
+            greenBlue = PreviewColours(browser);
+            SetDlgItemTextW(browser, kBrowserColor1, L"not a colour");   // the last that read stays
+            EXPECT_EQ(PreviewColours(browser), greenBlue);
+            SendDlgItemMessageW(browser, kBrowserKinds, LB_SETCURSEL, (WPARAM)MapKind::Constant, 0);
+            SendMessageW(browser, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
+                         (LPARAM)GetDlgItem(browser, kBrowserKinds));
+            SetDlgItemTextW(browser, kBrowserColor1, L"1 1 1");
+            constant = PreviewColours(browser);
+            PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+        },
+        [&] { ClickSlot(1, false); });
+    EXPECT_EQ(none, (std::set<unsigned>{0x999999, 0xCCCCCC}));   // the checker board alone
+    EXPECT_EQ(redBlue, (std::set<unsigned>{0xFF0000, 0x0000FF}));
+    EXPECT_EQ(greenBlue, (std::set<unsigned>{0x00FF00, 0x0000FF}));
+    EXPECT_EQ(constant, (std::set<unsigned>{0xFFFFFF}));
+    EXPECT_EQ(Root()->GetSubTexmap(2), nullptr);   // Cancel: the slot unchanged
 }
 
 TEST_F(EditTest, ANestedLayeredTextureOpensForEditingAndLeadsBackToItsParent)

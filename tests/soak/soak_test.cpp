@@ -124,7 +124,7 @@ enum Kind {
     // The editor, by window messages.
     kEdOpen, kEdClose, kEdPage, kEdSwitch, kEdMode, kEdOpacity, kEdOpacitySpin, kEdIndex,
     kEdAdd, kEdDelete, kEdInsert, kEdDeleteAt, kEdSetNumber, kEdScroll, kEdOutClick,
-    kEdOutValue, kEdColor,
+    kEdOutValue, kEdColor, kEdRowMenu,
     // The rest.
     kUndo, kRedo, kReload, kClone, kViewport, kRemake,
     kKinds
@@ -140,6 +140,7 @@ const char* const kKindNames[kKinds] = {
     "row opacity typed", "row opacity spinner let go", "row index typed", "Add", "Delete",
     "Ctrl+Add", "Ctrl+Delete", "Set Number", "scroll", "Output click",
     "Output value typed (3: a spinner let go)", "row colour (1: dragged first)",
+    "row menu (row, action)",
     "Undo", "Redo", "save and reload", "clone", "viewport", "delete and make"};
 
 struct Step {
@@ -203,6 +204,7 @@ std::vector<Step> MakeSequence(unsigned seed)
         case kEdSetNumber: s.a = (int)(rng() % 8) + 2; break;
         case kEdScroll: s.a = (int)(rng() % 5); s.b = (int)(rng() % 6); break;
         case kEdOutValue: s.a = (int)(rng() % 4); s.b = Pick(rng, kPercents); break;
+        case kEdRowMenu: s.a = (int)(rng() % kRows); s.b = (int)(rng() % 10); break;
         case kEdColor:
             s.a = (int)(rng() % kRows);
             s.b = (int)(rng() % 4);
@@ -256,6 +258,9 @@ private:
     int texture = 0;   // which texture the model's history steps belong to
     int reloads = 0;
     Model model;
+    // The layer clipboard, shared by every texture: a layer copied from the row menu.
+    bool clipFull = false;
+    LayerModel clip;
     std::vector<ModelStep> undo, redo;
     host::MaterialEditorParams* editor = nullptr;
 };
@@ -281,11 +286,14 @@ Run::Run()
     for (Texmap* m : pool)
         poolHolder.Hold(m);
     tex = NewVorlith();
+    Layers(tex)->ClearLayerClipboard();
 }
 
 Run::~Run()
 {
     CloseEditor();
+    if (tex)
+        Layers(tex)->ClearLayerClipboard();
     theHold.ClearHistory();
     DeleteTree(tex);
     poolHolder.ReleaseAll();
@@ -628,6 +636,29 @@ void Run::Editor(const Step& s)
         if (s.b == 3) model.ResetOutput();
         return;
     }
+    case kEdRowMenu: {
+        // The row menu's command, as the menu gives it; what the layer does not allow changes
+        // nothing. 0 Duplicate, 1 Move Up, 2 Move Down, 3 Insert Above, 4 Insert Below,
+        // 5 Delete, 6 Clear Map, 7 Clear Mask, 8 Copy, 9 Paste Above.
+        if (!m)
+            return;
+        SendMessageW(panel, WM_COMMAND, IDM_ROW_MENU + s.b * 16 + row, 0);
+        std::vector<LayerModel>& ls = model.layers;
+        const int n = model.N();
+        switch (s.b) {
+        case 0: ls.insert(ls.begin() + layer + 1, *m); break;
+        case 1: if (layer >= 1 && layer + 1 < n) model.Swap(layer, layer + 1); break;
+        case 2: if (layer >= 2) model.Swap(layer, layer - 1); break;
+        case 3: ls.insert(ls.begin() + layer + 1, LayerModel()); break;
+        case 4: if (layer >= 1) ls.insert(ls.begin() + layer, LayerModel()); break;
+        case 5: model.Delete(layer); break;
+        case 6: m->map = -1; break;
+        case 7: m->mask = -1; break;
+        case 8: clip = *m; clipFull = true; break;
+        case 9: if (clipFull) ls.insert(ls.begin() + layer + 1, clip); break;
+        }
+        return;
+    }
     case kEdColor: {
         // A swatch's final colour is one step; a drag before it changes nothing more.
         if (!m || (layer > 0 && !m->used))
@@ -910,6 +941,7 @@ std::string Run::Play(const std::vector<Step>& steps)
     if (!d.empty()) return d;
     // Everything gone: nothing left alive.
     theHold.ClearHistory();
+    Layers(tex)->ClearLayerClipboard();
     DeleteTree(tex);
     tex = nullptr;
     poolHolder.ReleaseAll();

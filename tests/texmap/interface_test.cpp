@@ -5,6 +5,8 @@
 
 #include "vorlith_fixture.h"
 
+#include <functional>
+
 namespace {
 
 class LayersInterface : public ::testing::Test {
@@ -195,6 +197,56 @@ TEST_F(LayersInterface, StructuralEditsNotifyOnlyWhenSomethingChanged)
     EXPECT_FALSE(IsEdit([&] { layers->InsertLayer(0); }));
     EXPECT_FALSE(IsEdit([&] { layers->DeleteLayer(3); }));
     EXPECT_EQ(layers->GetNumLayers(), 3);
+}
+
+// The layer actions: an edit where they act, nothing where the base layer's rules or the
+// indices forbid it. Layers here: 0, 1 (the probe as its mask), 2.
+TEST_F(LayersInterface, LayerActionsNotifyOnlyWhenSomethingChanged)
+{
+    layers->SetNumLayers(3);
+    layers->ClearLayerClipboard();
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } nothing[] = {
+        {"duplicate below the stack", [&] { layers->DuplicateLayer(-1); }},
+        {"duplicate above the stack", [&] { layers->DuplicateLayer(3); }},
+        {"base moved", [&] { layers->MoveLayer(0, 1); }},
+        {"moved below the base", [&] { layers->MoveLayer(1, 0); }},
+        {"moved past the top", [&] { layers->MoveLayer(1, 3); }},
+        {"moved onto itself", [&] { layers->MoveLayer(2, 2); }},
+        {"empty map cleared", [&] { layers->ClearLayerMap(1); }},
+        {"map outside cleared", [&] { layers->ClearLayerMap(3); }},
+        {"mask outside cleared", [&] { layers->ClearLayerMask(-1); }},
+        {"nothing copied, pasted", [&] { layers->PasteLayer(1); }},
+        {"copy outside", [&] { layers->CopyLayer(7); }},
+    };
+    for (const auto& c : nothing) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(IsEdit(c.act));
+    }
+    EXPECT_FALSE(layers->CanPasteLayer());
+    layers->CopyLayer(1);
+    ASSERT_TRUE(layers->CanPasteLayer());
+    EXPECT_FALSE(IsEdit([&] { layers->PasteLayer(0); }));   // below the base
+    EXPECT_FALSE(IsEdit([&] { layers->PasteLayer(4); }));   // past the top
+    EXPECT_EQ(layers->GetNumLayers(), 3);
+
+    EXPECT_TRUE(IsEdit([&] { layers->MoveLayer(1, 2); }));
+    EXPECT_EQ(tex->GetSubTexmap(5), probe);
+    EXPECT_TRUE(IsEdit([&] { layers->PasteLayer(3); }));    // on top
+    EXPECT_EQ(layers->GetNumLayers(), 4);
+    EXPECT_EQ(AsTestMap(tex->GetSubTexmap(7))->color.r, 1.0f);
+    EXPECT_NE(tex->GetSubTexmap(7), probe);
+    EXPECT_TRUE(IsEdit([&] { layers->DuplicateLayer(0); }));
+    EXPECT_EQ(layers->GetNumLayers(), 5);
+    // Layers now: 0, its copy, 1 (emptied by the move), 1's old values with the probe, the
+    // pasted copy of them.
+    EXPECT_EQ(tex->GetSubTexmap(7), probe);
+    EXPECT_TRUE(IsEdit([&] { layers->ClearLayerMask(4); }));
+    EXPECT_EQ(tex->GetSubTexmap(9), nullptr);
+    EXPECT_EQ(tex->GetSubTexmap(7), probe);
+    layers->ClearLayerClipboard();
 }
 
 }  // namespace

@@ -86,4 +86,17 @@ public:
     virtual void SetOutputMono(BOOL on) = 0;
     virtual BOOL GetOutputClamp() = 0;
     virtual void SetOutputClamp(BOOL on) = 0;
+
+    // Layer actions, as the editor's row menu makes them. The base layer is never moved and no
+    // layer goes below it; an action that cannot be made changes nothing.
+    virtual void DuplicateLayer(int index) = 0;         // 0 .. count - 1: the copy goes above it
+    virtual void MoveLayer(int index, int to) = 0;      // 1 .. count - 1 each
+    virtual void ClearLayerMap(int layer) = 0;
+    virtual void ClearLayerMask(int layer) = 0;
+    // The layer clipboard, shared by every texture of the library: a copy of a layer's values,
+    // map and mask, pasted as a new layer at index (1 .. count) with new copies of its maps.
+    virtual void CopyLayer(int layer) = 0;
+    virtual BOOL CanPasteLayer() = 0;
+    virtual void PasteLayer(int index) = 0;
+    virtual void ClearLayerClipboard() = 0;
 };
