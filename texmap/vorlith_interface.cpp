@@ -231,3 +231,13 @@ void VorlithLayersInterface::SetOutputClamp(BOOL on)
     s.Clamp = on != FALSE;
     tex->SetOutput(s);
 }
+
+int VorlithLayersInterface::GetBlendSpace(int layer)
+{
+    return tex->GetLayerValue<LAYER_VALUE_spaceList>(layer);
+}
+
+void VorlithLayersInterface::SetBlendSpace(int layer, int space)
+{
+    tex->SetLayerValue<LAYER_VALUE_spaceList>(layer, space);
+}

@@ -4,7 +4,7 @@
 //   quiltra render SCENE -o OUT.png [--size WxH] [--threads N] [--channel color|mono|bump]
 //                  [--pfm FILE] [--pfm-alpha FILE] [--exr FILE [--exr-half]]
 //   quiltra eval SCENE [--u U] [--v V]
-//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
+//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N] [--space linear|display]
 //   quiltra save SCENE OUT
 //   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
 //                    [--path hardware|records]
@@ -20,6 +20,7 @@
 #include "file_io.h"
 #include "hex_float.h"
 #include "image_io.h"
+#include "ivorlith.h"
 #include "modes_sheet.h"
 #include "render.h"
 #include "scene_build.h"
@@ -132,6 +133,7 @@ struct Options {
     int threads = 0;
     double u = 0.5, v = 0.5;
     int cell = 224;
+    std::string space = "linear";
 };
 
 int RunRender(const Options& o)
@@ -231,6 +233,10 @@ int RunModes(const Options& o)
     ModesSheetSettings ms;
     ms.cell = o.cell;
     ms.threads = o.threads;
+    if (o.space == "display")
+        ms.space = VORLITH_SPACE_DISPLAY;
+    else if (o.space != "linear")
+        throw InputError("--space: expected linear or display, found \"" + o.space + "\"");
     FloatImage sheet = RenderModesSheet(host, ms);
     OutputFiles files;
     files.Stage(o.output, EncodePng(sheet));
@@ -309,6 +315,7 @@ int Main(std::vector<std::string> args)
     o.output = "modes.png";
     modes->add_option("-o,--output", o.output, "PNG to write (default modes.png)");
     modes->add_option("--cell", o.cell, "cell size in pixels (default 224)");
+    modes->add_option("--space", o.space, "blend space of the layer: linear (default) or display");
     modes->add_option_function<std::string>("--threads", threads,
                                             "render threads, 1 to 256 (default: every core)");
 
