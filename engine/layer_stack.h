@@ -169,13 +169,13 @@ struct RunRules {
                              Access& access);
     typedef void (*BumpRun)(Point3& base, const PlannedLayer* first, const PlannedLayer* end,
                             Access& access);
-    static const ColorRun color[2][BLEND_MODE_COUNT + 1];
-    static const ColorRun displayColor[2][BLEND_MODE_COUNT + 1];
+    // [0] linear space, [1] display space.
+    static const ColorRun color[2][2][BLEND_MODE_COUNT + 1];
     static const BumpRun bump[2][BLEND_MODE_COUNT + 1];
 
     static ColorRun Of(const ColorWalk*, const PlannedRun& run)
     {
-        return run.display ? displayColor[run.mapsOnly][run.rule] : color[run.mapsOnly][run.rule];
+        return color[run.display][run.mapsOnly][run.rule];
     }
     // Perturbations are not colours: the bump walk ignores the blend space.
     static BumpRun Of(const BumpWalk*, const PlannedRun& run)
@@ -210,31 +210,30 @@ struct RunRules {
         BUMP_PER_CHANNEL(BlendNormal, BLEND_RGB)                                                \
     }
 
+// In display space an index outside the table still keeps the base as it is.
+template <class Access>
+const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MODE_COUNT + 1] = {
 #define QUILTRA_SPACE_RULE ColorRule
-template <class Access>
-const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][BLEND_MODE_COUNT + 1] = {
+    {
 #define QUILTRA_MAPS_ONLY false
-    QUILTRA_COLOR_RUN_RULES,
+        QUILTRA_COLOR_RUN_RULES,
 #undef QUILTRA_MAPS_ONLY
 #define QUILTRA_MAPS_ONLY true
-    QUILTRA_COLOR_RUN_RULES
+        QUILTRA_COLOR_RUN_RULES
 #undef QUILTRA_MAPS_ONLY
-};
+    },
 #undef QUILTRA_SPACE_RULE
-
-// The same in display space; an index outside the table still keeps the base as it is.
 #define QUILTRA_SPACE_RULE DisplayColorRule
-template <class Access>
-const typename RunRules<Access>::ColorRun
-    RunRules<Access>::displayColor[2][BLEND_MODE_COUNT + 1] = {
+    {
 #define QUILTRA_MAPS_ONLY false
-    QUILTRA_COLOR_RUN_RULES,
+        QUILTRA_COLOR_RUN_RULES,
 #undef QUILTRA_MAPS_ONLY
 #define QUILTRA_MAPS_ONLY true
-    QUILTRA_COLOR_RUN_RULES
+        QUILTRA_COLOR_RUN_RULES
 #undef QUILTRA_MAPS_ONLY
-};
+    }
 #undef QUILTRA_SPACE_RULE
+};
 
 template <class Access>
 const typename RunRules<Access>::BumpRun RunRules<Access>::bump[2][BLEND_MODE_COUNT + 1] = {
