@@ -132,6 +132,7 @@ const Pixels& ThePixels()
 
 struct Stack {
     std::vector<int> mapEnabled, maskEnabled, mapUsed, modeList;
+    std::vector<int> spaceList;   // empty: every layer in linear space
     std::vector<float> opasityList;
     std::vector<Color> colorList;
     std::vector<std::unique_ptr<SubMap>> owned;
@@ -162,7 +163,8 @@ struct Stack {
     LayerTables Tables() const
     {
         return ViewLayerTables((int)maps.size(), View(mapEnabled), View(maskEnabled),
-                               View(mapUsed), View(opasityList), View(colorList), View(modeList));
+                               View(mapUsed), View(opasityList), View(colorList), View(modeList),
+                               View(spaceList));
     }
     template <class T>
     static TableView<T> View(const std::vector<T>& table)
@@ -440,11 +442,14 @@ void BuildModeStack(Stack& s, int mode)
 }
 
 // The colour walk of the stack, or its bump walk (every layer's perturbation is its pixel's
-// (r, g, b)).
-void BM_Mode(benchmark::State& state, int mode, bool bump)
+// (r, g, b)); with display, every layer blends in display space (its colour and the base
+// encoded, the result decoded).
+void BM_Mode(benchmark::State& state, int mode, bool bump, bool display = false)
 {
     Stack stack;
     BuildModeStack(stack, mode);
+    if (display)
+        stack.spaceList.assign(stack.modeList.size(), BLEND_SPACE_DISPLAY);
     BenchContext sc;
     BenchAccess access(stack.maps.data(), sc, 0);
     stack.Prepare(access);
@@ -600,6 +605,9 @@ void RegisterModeBenchmarks()
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         benchmark::RegisterBenchmark(("BM_Mode/" + std::string(kBlendModes[mode].name)).c_str(),
                                      [mode](benchmark::State& st) { BM_Mode(st, mode, false); });
+    for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
+        benchmark::RegisterBenchmark(("BM_DisplayMode/" + std::string(kBlendModes[mode].name)).c_str(),
+                                     [mode](benchmark::State& st) { BM_Mode(st, mode, false, true); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         if (kPlainLoops[mode])
             benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),

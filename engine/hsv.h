@@ -11,10 +11,20 @@
 
 #include <math.h>
 
+// Inlined into every rule that converts: with the rules of both blend spaces calling them, the
+// compiler would otherwise keep calls in the run loops.
+#if defined(_MSC_VER)
+#define QUILTRA_INLINE_HSV __forceinline
+#elif defined(__GNUC__)
+#define QUILTRA_INLINE_HSV inline __attribute__((always_inline))
+#else
+#define QUILTRA_INLINE_HSV inline
+#endif
+
 // RGB to HSV. v = max; s = (max − min) / max; the hue formula is chosen by exact equality with
 // the maximum, red first, then green. Black (max exactly 0) has hue −1 and saturation 0; any
 // other grey (max equal to min) has hue 0 and saturation 0.
-inline AColor ColorToHsv(const AColor& c)
+QUILTRA_INLINE_HSV AColor ColorToHsv(const AColor& c)
 {
     float max = c.r;
     if (c.g > max) max = c.g;
@@ -51,7 +61,7 @@ inline AColor ColorToHsv(const AColor& c)
 // sector is floor(h·0.016666668), kept as a float: sectors 0 to 4 as usual, every other value
 // (300 to below 360, and hues below 0, at or above 360, infinite or NaN) takes the sixth row
 // (v, p, q).
-inline AColor HsvToColor(const AColor& hsv)
+QUILTRA_INLINE_HSV AColor HsvToColor(const AColor& hsv)
 {
     const float h = hsv.r;
     const float s = hsv.g;

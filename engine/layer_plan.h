@@ -49,13 +49,14 @@ inline int RunRuleOf(int mode)
     return (unsigned)mode < (unsigned)BLEND_MODE_COUNT ? mode : BLEND_MODE_COUNT;
 }
 
-// Consecutive layers in use of one mode.
+// Consecutive layers in use of one mode and one blend space.
 struct PlannedRun {
     int first;   // index of its first layer in LayerPlan's layers
     int end;     // one past its last
     int rule;    // the mode's row of the planned rules: the mode, or BLEND_MODE_COUNT for an
                  // index outside the table
     bool mapsOnly;   // every layer of the run has a map and no mask, as most layers have
+    bool display;    // the run's layers are composited in display space (blend_space.h)
 };
 
 class LayerPlan {
@@ -84,20 +85,24 @@ public:
         baseMap = hasLayers && t.mapEnabled[0] && maps.HasMap(0) ? 0 : -1;
         baseMask = hasLayers && t.maskEnabled[0] && maps.HasMap(1) ? 1 : -1;
         int runMode = 0;
+        bool runDisplay = false;
         for (int i = 1; i < t.layers; ++i) {
             if (!t.mapUsed[i])
                 continue;
             const PlannedLayer layer = PlanLayer(t, i, maps);
             const int mode = t.modeList[i];
+            const bool display = InDisplaySpace(t, i);
             const int count = (int)layers.size();
-            if (runs.empty() || mode != runMode) {
+            if (runs.empty() || mode != runMode || display != runDisplay) {
                 PlannedRun run;
                 run.first = count;
                 run.end = count;
                 run.rule = RunRuleOf(mode);
                 run.mapsOnly = true;
+                run.display = display;
                 runs.push_back(run);
                 runMode = mode;
+                runDisplay = display;
             }
             layers.push_back(layer);
             runs.back().end = count + 1;

@@ -21,6 +21,7 @@
 #include "acolor.h"
 #include "blend_modes.h"
 #include "blend_rules.h"
+#include "blend_space.h"
 #include "color.h"
 #include "color_mean.h"
 #include "layer_plan.h"
@@ -128,6 +129,15 @@ QUILTRA_INLINE_RULE AColor ColorRule(AColor base, AColor layer, float /*coverage
     return Rule(base, layer, op);
 }
 
+// A colour rule in display space: the base's and the layer's colour encoded, the rule, the
+// result decoded (blend_space.h). Alpha passes as it is.
+template <AColor (*Rule)(AColor base, AColor layer, float op)>
+QUILTRA_INLINE_RULE AColor DisplayColorRule(AColor base, AColor layer, float /*coverage*/,
+                                            float op)
+{
+    return DecodeDisplay(Rule(EncodeDisplay(base), EncodeDisplay(layer), op));
+}
+
 // An index outside the table, colour: the sub-maps are evaluated, the base stays as it is.
 QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float)
 {
@@ -159,13 +169,15 @@ struct RunRules {
                              Access& access);
     typedef void (*BumpRun)(Point3& base, const PlannedLayer* first, const PlannedLayer* end,
                             Access& access);
-    static const ColorRun color[2][BLEND_MODE_COUNT + 1];
+    // [0] linear space, [1] display space.
+    static const ColorRun color[2][2][BLEND_MODE_COUNT + 1];
     static const BumpRun bump[2][BLEND_MODE_COUNT + 1];
 
     static ColorRun Of(const ColorWalk*, const PlannedRun& run)
     {
-        return color[run.mapsOnly][run.rule];
+        return color[run.display][run.mapsOnly][run.rule];
     }
+    // Perturbations are not colours: the bump walk ignores the blend space.
     static BumpRun Of(const BumpWalk*, const PlannedRun& run)
     {
         return bump[run.mapsOnly][run.rule];
@@ -173,11 +185,14 @@ struct RunRules {
 };
 
 #define COLOR_PER_CHANNEL(F, channels) \
-    &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorChannels<&F, channels> >, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorChannels<&F, channels> >, \
+             QUILTRA_MAPS_ONLY>
 #define COLOR_HSV(components) \
-    &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorHsv<components> >, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorHsv<components> >, \
+             QUILTRA_MAPS_ONLY>
 #define COLOR_EXACT_DIFFERENCE \
-    &WalkRun<ColorWalk, Access, &ColorRule<&BlendColorExactDifference>, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>, \
+             QUILTRA_MAPS_ONLY>
 #define BUMP_PER_CHANNEL(F, components) \
     &WalkRun<BumpWalk, Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
 #define BUMP_EXACT_DIFFERENCE \
@@ -195,14 +210,29 @@ struct RunRules {
         BUMP_PER_CHANNEL(BlendNormal, BLEND_RGB)                                                \
     }
 
+// In display space an index outside the table still keeps the base as it is.
 template <class Access>
-const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][BLEND_MODE_COUNT + 1] = {
+const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MODE_COUNT + 1] = {
+#define QUILTRA_SPACE_RULE ColorRule
+    {
 #define QUILTRA_MAPS_ONLY false
-    QUILTRA_COLOR_RUN_RULES,
+        QUILTRA_COLOR_RUN_RULES,
 #undef QUILTRA_MAPS_ONLY
 #define QUILTRA_MAPS_ONLY true
-    QUILTRA_COLOR_RUN_RULES
+        QUILTRA_COLOR_RUN_RULES
 #undef QUILTRA_MAPS_ONLY
+    },
+#undef QUILTRA_SPACE_RULE
+#define QUILTRA_SPACE_RULE DisplayColorRule
+    {
+#define QUILTRA_MAPS_ONLY false
+        QUILTRA_COLOR_RUN_RULES,
+#undef QUILTRA_MAPS_ONLY
+#define QUILTRA_MAPS_ONLY true
+        QUILTRA_COLOR_RUN_RULES
+#undef QUILTRA_MAPS_ONLY
+    }
+#undef QUILTRA_SPACE_RULE
 };
 
 template <class Access>
@@ -285,13 +315,15 @@ public:
     {
         int count = 0;
         int mode = 0;
+        bool display = false;
         run.mapsOnly = true;
         for (; next < t.layers && count < kLayers; ++next) {
             if (!t.mapUsed[next])
                 continue;
-            if (count > 0 && t.modeList[next] != mode)
+            if (count > 0 && (t.modeList[next] != mode || InDisplaySpace(t, next) != display))
                 break;
             mode = t.modeList[next];
+            display = InDisplaySpace(t, next);
             buffer[count] = PlanLayer(t, next, access);
             if (buffer[count].map < 0 || buffer[count].mask >= 0)
                 run.mapsOnly = false;
@@ -302,6 +334,7 @@ public:
         run.first = 0;
         run.end = count;
         run.rule = RunRuleOf(mode);
+        run.display = display;
         first = buffer;
         end = buffer + count;
         return true;

@@ -292,7 +292,7 @@ LayerTables Vorlith::Tables() const
     const LayerValueTables& v = layerValues;
     return ViewLayerTables(mapList.Count(), ViewOf(v.mapEnabled), ViewOf(v.maskEnabled),
                            ViewOf(v.mapUsed), ViewOf(v.opasityList), ViewOf(v.colorList),
-                           ViewOf(v.modeList));
+                           ViewOf(v.modeList), ViewOf(v.spaceList));
 }
 
 // With a current plan (the host ran Update) the walks follow it; otherwise they read the tables.

@@ -87,6 +87,8 @@ public:
     void SetOutputMono(BOOL on) override;
     BOOL GetOutputClamp() override;
     void SetOutputClamp(BOOL on) override;
+    int GetBlendSpace(int layer) override;
+    void SetBlendSpace(int layer, int space) override;
 
     void DuplicateLayer(int index) override;
     void MoveLayer(int index, int to) override;

@@ -275,3 +275,13 @@ void VorlithLayersInterface::ClearLayerClipboard()
 {
     LayerClipboard::The().Clear();
 }
+
+int VorlithLayersInterface::GetBlendSpace(int layer)
+{
+    return tex->GetLayerValue<LAYER_VALUE_spaceList>(layer);
+}
+
+void VorlithLayersInterface::SetBlendSpace(int layer, int space)
+{
+    tex->SetLayerValue<LAYER_VALUE_spaceList>(layer, space);
+}

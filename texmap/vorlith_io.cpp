@@ -8,6 +8,9 @@
 //           per layer from the bottom, in the order of vorlith_layer_values.h: int32 mapEnabled,
 //           int32 maskEnabled, int32 mapUsed, float opasityList, float red, float green,
 //           float blue, int32 modeList
+//   0x5120  blend spaces: int32 count n (1 to VORLITH_MAX_LAYERS), then n int32, one per layer
+//           from the bottom (0 linear, 1 display). Written only when a layer is in display
+//           space; without it every layer loads as linear, so older scenes render as before.
 //   0x5110  Output settings, 60 bytes: int32 Output_on, int32 Clamp, float alpha, float Mono,
 //           float bright, float contrast, float gamma, float outputShiftHSV[4],
 //           float outputShiftRGB[4]
@@ -35,12 +38,13 @@
 
 enum {
     VORLITH_LAYERS_CHUNK = 0x5100,
-    VORLITH_OUTPUT_CHUNK = 0x5110
+    VORLITH_OUTPUT_CHUNK = 0x5110,
+    VORLITH_SPACES_CHUNK = 0x5120
 };
 
 // A layer record: the per-layer values in the order of their list, each as it is in memory.
 #define VORLITH_RECORD_BYTES(TYPE, NAME, PARAM, NEW_VALUE, RULE) + sizeof(TYPE)
-static const ULONG kLayerRecordSize = 0 VORLITH_LAYER_VALUES(VORLITH_RECORD_BYTES);
+static const ULONG kLayerRecordSize = 0 VORLITH_RECORD_LAYER_VALUES(VORLITH_RECORD_BYTES);
 #undef VORLITH_RECORD_BYTES
 static_assert(kLayerRecordSize == 32, "the layer record of saved scenes is 32 bytes");
 static const ULONG kOutputChunkSize = 60;
@@ -106,7 +110,7 @@ void ReadValue(ChunkReader& r, Color& c)
 // One layer's values as a scene holds them.
 struct LayerRecord {
 #define VORLITH_RECORD_FIELD(TYPE, NAME, PARAM, NEW_VALUE, RULE) TYPE NAME;
-    VORLITH_LAYER_VALUES(VORLITH_RECORD_FIELD)
+    VORLITH_RECORD_LAYER_VALUES(VORLITH_RECORD_FIELD)
 #undef VORLITH_RECORD_FIELD
 };
 
@@ -130,9 +134,23 @@ IOResult Vorlith::Save(ISave* isave)
         w.Int(layers);
         for (int i = 0; i < layers; ++i) {
 #define VORLITH_WRITE_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) WriteValue(w, layerValues.NAME[i]);
-            VORLITH_LAYER_VALUES(VORLITH_WRITE_VALUE)
+            VORLITH_RECORD_LAYER_VALUES(VORLITH_WRITE_VALUE)
 #undef VORLITH_WRITE_VALUE
         }
+        isave->EndChunk();
+        if (!w.Ok())
+            return IO_ERROR;
+    }
+
+    bool anyDisplay = false;
+    for (int i = 0; i < layers && !anyDisplay; ++i)
+        anyDisplay = layerValues.spaceList[i] != VORLITH_SPACE_LINEAR;
+    if (anyDisplay) {
+        isave->BeginChunk(VORLITH_SPACES_CHUNK);
+        ChunkWriter w(isave);
+        w.Int(layers);
+        for (int i = 0; i < layers; ++i)
+            w.Int(layerValues.spaceList[i]);
         isave->EndChunk();
         if (!w.Ok())
             return IO_ERROR;
@@ -178,10 +196,28 @@ static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
     for (int i = 0; i < count && r.Ok(); ++i) {
         LayerRecord rec;
 #define VORLITH_READ_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) ReadValue(r, rec.NAME);
-        VORLITH_LAYER_VALUES(VORLITH_READ_VALUE)
+        VORLITH_RECORD_LAYER_VALUES(VORLITH_READ_VALUE)
 #undef VORLITH_READ_VALUE
         if (r.Ok())
             records.Append(1, &rec);
+    }
+    return r.Ok();
+}
+
+// Reads the blend-space chunk: sound when its length matches its count.
+static bool ReadSpaces(ILoad* iload, Tab<int>& spaces)
+{
+    const long long length = (long long)iload->CurChunkLength();
+    if (length < 8 || length % 4 != 0)
+        return false;
+    ChunkReader r(iload);
+    const int count = r.Int();
+    if (!r.Ok() || count < 1 || count > VORLITH_MAX_LAYERS || (long long)count != length / 4 - 1)
+        return false;
+    for (int i = 0; i < count && r.Ok(); ++i) {
+        const int space = r.Int();
+        if (r.Ok())
+            spaces.Append(1, &space);
     }
     return r.Ok();
 }
@@ -238,9 +274,22 @@ IOResult Vorlith::Load(ILoad* iload)
                     const LayerRecord& rec = records[i];
 #define VORLITH_LOAD_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
                     layerValues.NAME[i] = RULE::Loaded(rec.NAME, layerValues.NAME[i]);
-                    VORLITH_LAYER_VALUES(VORLITH_LOAD_VALUE)
+                    VORLITH_RECORD_LAYER_VALUES(VORLITH_LOAD_VALUE)
 #undef VORLITH_LOAD_VALUE
                 }
+            }
+            break;
+        }
+        case VORLITH_SPACES_CHUNK: {
+            // Read wherever it stands among the chunks: its count sizes the tables as the
+            // layers chunk's does, and the values the layers chunk reads are kept.
+            Tab<int> spaces;
+            if (ReadSpaces(iload, spaces)) {
+                const int count = spaces.Count();
+                if (layerValues.ShortestCount() < count)
+                    layerValues.Resize(count);
+                for (int i = 0; i < count; ++i)
+                    layerValues.spaceList[i] = LayerSwitch::Loaded(spaces[i], 0);
             }
             break;
         }

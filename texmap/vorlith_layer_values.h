@@ -26,13 +26,23 @@
 #include "vorlith_params.h"
 #include "vorlith_values.h"
 
-#define VORLITH_LAYER_VALUES(X) \
+// The values of the saved layer record (32 bytes, in this order).
+#define VORLITH_RECORD_LAYER_VALUES(X) \
     X(int, mapEnabled, pb_map_enabled, VORLITH_NEW_LAYER_SWITCH, LayerSwitch) \
     X(int, maskEnabled, pb_mask_enabled, VORLITH_NEW_LAYER_SWITCH, LayerSwitch) \
     X(int, mapUsed, pb_map_used, VORLITH_NEW_LAYER_SWITCH, LayerSwitch) \
     X(float, opasityList, pb_opasity_list, VORLITH_NEW_LAYER_OPACITY, LayerFinite) \
     X(Color, colorList, pb_color_list, NewLayerColor(), LayerFinite) \
     X(int, modeList, pb_mode_list, VORLITH_NEW_LAYER_MODE, LayerAsGiven)
+
+// Values added after the record was fixed: each is saved in a chunk of its own (vorlith_io.cpp),
+// and a scene without that chunk loads the new-layer value. PARAM is VORLITH_NO_BLOCK_PARAM for a
+// value the block does not declare (scripts reach it through the published interface).
+#define VORLITH_ADDED_LAYER_VALUES(X) \
+    X(int, spaceList, VORLITH_NO_BLOCK_PARAM, VORLITH_NEW_LAYER_SPACE, LayerSwitch)
+
+#define VORLITH_LAYER_VALUES(X) VORLITH_RECORD_LAYER_VALUES(X) VORLITH_ADDED_LAYER_VALUES(X)
+#define VORLITH_NO_BLOCK_PARAM (-1)
 
 // A layer's opacity in percent, as the block declares it and the layer rows' spinners take it
 // (a script may set any finite value).

@@ -80,7 +80,9 @@ bool Vorlith::ResizeStack(int n)
 
     macroRecorder->Disable();
     if (pblock) {
-#define VORLITH_BLOCK_COUNT(TYPE, NAME, PARAM, NEW_VALUE, RULE) pblock->SetCount(PARAM, n);
+#define VORLITH_BLOCK_COUNT(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
+        if (PARAM != VORLITH_NO_BLOCK_PARAM) \
+            pblock->SetCount(PARAM, n);
         VORLITH_LAYER_VALUES(VORLITH_BLOCK_COUNT)
 #undef VORLITH_BLOCK_COUNT
         pblock->SetCount(pb_edit_ids, n);

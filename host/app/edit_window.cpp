@@ -6,7 +6,9 @@
 #include "editor_shot.h"
 #include "file_io.h"
 #include "image_io.h"
+#include "ivorlith.h"
 #include "picture_maps.h"
+#include "scene_build.h"
 
 #include <hold.h>
 #include <imtl.h>
@@ -83,10 +85,13 @@ HMENU MakeMenu()
     HMENU view = CreatePopupMenu();
     AppendMenuW(view, MF_STRING, kEditPreviewColor, L"&Colour");
     AppendMenuW(view, MF_STRING, kEditPreviewBump, L"&Bump (lit relief)");
+    HMENU layers = CreatePopupMenu();
+    AppendMenuW(layers, MF_POPUP, (UINT_PTR)CreatePopupMenu(), L"Blend in &Display Space");
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_POPUP, (UINT_PTR)file, L"&File");
     AppendMenuW(bar, MF_POPUP, (UINT_PTR)edit, L"&Edit");
     AppendMenuW(bar, MF_POPUP, (UINT_PTR)view, L"&Preview");
+    AppendMenuW(bar, MF_POPUP, (UINT_PTR)layers, L"&Layers");
     return bar;
 }
 
@@ -134,6 +139,7 @@ EditSession::EditSession(Host& host, SceneTexture scene, const std::string& scen
         std::make_unique<Preview>(editor_.Window(), [this] { return scene_.Root(); }, channel);
     editor_.SetSampleSlot(preview_->Window());
     menu_ = MakeMenu();
+    spaceMenu_ = GetSubMenu(GetSubMenu(menu_, GetMenuItemCount(menu_) - 1), 0);
     SetMenu(editor_.Window(), menu_);
     accelerators_ = CreateAcceleratorTableW(const_cast<ACCEL*>(kAccelerators),
                                             (int)(sizeof kAccelerators / sizeof kAccelerators[0]));
@@ -284,6 +290,38 @@ void EditSession::UpdateMenu()
     ModifyMenuW(menu_, kEditUndo, MF_BYCOMMAND | MF_STRING, kEditUndo, (undo + L"\tCtrl+Z").c_str());
     EnableMenuItem(menu_, kEditUndo, MF_BYCOMMAND | (theHold.GetUndoCount() ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu_, kEditRedo, MF_BYCOMMAND | (theHold.GetRedoCount() ? MF_ENABLED : MF_GRAYED));
+    UpdateSpaceMenu();
+}
+
+// One check item per layer above the base of the scene's layered texture (the base layer is
+// not blended), checked when the layer blends in display space.
+void EditSession::UpdateSpaceMenu()
+{
+    if (!spaceMenu_) return;
+    while (GetMenuItemCount(spaceMenu_) > 0) DeleteMenu(spaceMenu_, 0, MF_BYPOSITION);
+    IVorlithLayers* layers = LayersOf(Scene());
+    const int count = layers ? layers->GetNumLayers() : 0;
+    for (int i = 1; i < count && i < kEditBlendSpaceEnd - kEditBlendSpace; ++i) {
+        const bool display = layers->GetBlendSpace(i) != VORLITH_SPACE_LINEAR;
+        const std::wstring label = L"Layer " + std::to_wstring(i);
+        AppendMenuW(spaceMenu_, MF_STRING | (display ? MF_CHECKED : MF_UNCHECKED),
+                    kEditBlendSpace + i, label.c_str());
+    }
+    if (count < 2) AppendMenuW(spaceMenu_, MF_STRING | MF_GRAYED, 0, L"(no layer above the base)");
+}
+
+// The layer's blend space switched, as one undo step.
+void EditSession::ToggleBlendSpace(int layer)
+{
+    IVorlithLayers* layers = LayersOf(Scene());
+    if (!layers || layer < 1 || layer >= layers->GetNumLayers()) return;
+    TakeTypedValue();
+    const int space = layers->GetBlendSpace(layer) != VORLITH_SPACE_LINEAR ? VORLITH_SPACE_LINEAR
+                                                                         : VORLITH_SPACE_DISPLAY;
+    theHold.Begin();
+    layers->SetBlendSpace(layer, space);
+    theHold.Accept(L"Blend Space");
+    NoteChange();
 }
 
 // ---- the window's messages ---------------------------------------------------------------------
@@ -293,7 +331,7 @@ bool EditSession::OnWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
     result = 0;
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wp) < kEditSave || LOWORD(wp) > kEditExportPng) return false;
+        if (LOWORD(wp) < kEditSave || LOWORD(wp) >= kEditBlendSpaceEnd) return false;
         OnCommand(LOWORD(wp));
         return true;
     case kCheckTitle:
@@ -325,6 +363,9 @@ void EditSession::OnCommand(int id)
     case kEditNew: NewScene(); break;
     case kEditOpen: Open(); break;
     case kEditExportPng: ExportPng(); break;
+    default:
+        if (id >= kEditBlendSpace && id < kEditBlendSpaceEnd) ToggleBlendSpace(id - kEditBlendSpace);
+        break;
     }
     UpdateMenu();
 }

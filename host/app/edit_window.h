@@ -53,6 +53,10 @@ enum EditCommand {
     kEditNew,            // Ctrl+N
     kEditOpen,           // Ctrl+O
     kEditExportPng,
+    // Layers > Blend in Display Space: one check item per layer of the scene's layered
+    // texture, layer i at kEditBlendSpace + i (layers 1 to 255).
+    kEditBlendSpace,
+    kEditBlendSpaceEnd = kEditBlendSpace + 256,
 };
 
 // The scene's texture as the session holds it: one reference, through which every change
@@ -149,6 +153,8 @@ private:
     void ShowTitle(bool unsaved);
     std::wstring TitleFor(bool unsaved) const;
     void UpdateMenu();
+    void UpdateSpaceMenu();
+    void ToggleBlendSpace(int layer);
     void MarkSaved(std::vector<std::uint8_t> bytes);
     bool MayDiscard();
     void Replace(SceneTexture scene, const std::string& scenePath, bool sceneIsJson);
@@ -161,6 +167,7 @@ private:
     std::unique_ptr<Preview> preview_;
     HACCEL accelerators_ = NULL;
     HMENU menu_ = NULL;
+    HMENU spaceMenu_ = NULL;   // Layers > Blend in Display Space
     long long changes_ = 0;
     std::vector<std::uint8_t> savedBytes_;         // the scene as saved (or opened)
     mutable long long checkedChanges_ = 0;         // changes_ when unsaved_ was worked out

@@ -4,7 +4,7 @@
 //   quiltra render SCENE -o OUT.png [--size WxH] [--threads N] [--channel color|mono|bump]
 //                  [--pfm FILE] [--pfm-alpha FILE] [--exr FILE [--exr-half]]
 //   quiltra eval SCENE [--u U] [--v V]
-//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
+//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N] [--space linear|display]
 //   quiltra save SCENE OUT
 //   quiltra viewport SCENE (-o OUT.png | --describe) [--size WxH] [--stages N]
 //                    [--path hardware|records]

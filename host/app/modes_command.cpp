@@ -3,6 +3,7 @@
 #include "cli_rules.h"
 #include "command_options.h"
 #include "file_io.h"
+#include "ivorlith.h"
 #include "image_io.h"
 #include "modes_sheet.h"
 #include "scene_build.h"
@@ -22,6 +23,8 @@ CLI::App* AddModesCommand(CLI::App& app, ModesOptions& o)
         [&o](const std::string& t) { o.cell = (int)WholeNumberOption("--cell", t, 0, 1 << 30); },
         "cell size in pixels (default 224)");
     AddThreadsOption(modes, o.threads, "render");
+    modes->add_option("--space", o.space,
+                      "blend space of the layer: linear (default) or display");
     return modes;
 }
 
@@ -33,6 +36,10 @@ int RunModes(const std::string& pluginFolder, const ModesOptions& o)
     ModesSheetSettings ms;
     ms.cell = o.cell;
     ms.threads = o.threads;
+    if (o.space == "display")
+        ms.space = VORLITH_SPACE_DISPLAY;
+    else if (o.space != "linear")
+        throw InputError("--space: expected linear or display, found \"" + o.space + "\"");
     FloatImage sheet = RenderModesSheet(host, ms);
     OutputFiles files;
     files.Stage(o.output, EncodePng(sheet));

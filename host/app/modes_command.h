@@ -1,6 +1,6 @@
 // quiltra modes: the contact sheet of the 35 blend modes, labelled.
 //
-//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N]
+//   quiltra modes [-o OUT.png] [--cell PIXELS] [--threads N] [--space linear|display]
 #pragma once
 
 #include <string>
@@ -14,6 +14,7 @@ namespace quiltra {
 struct ModesOptions {
     std::string output = "modes.png";
     int cell = 224;
+    std::string space = "linear";  // the blend space of the sheet's top layer
     int threads = 0;
 };
 

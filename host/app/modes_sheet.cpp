@@ -58,6 +58,7 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
     SceneTexture texture = BuildTexture(host, ModesSheetScene(), "modes sheet");
     IVorlithLayers* layers = LayersOf(texture.Get());
     const float ink[4] = {0.85f, 0.85f, 0.85f, 1.0f};
+    layers->SetBlendSpace(1, settings.space);
 
     RenderSettings rs;
     rs.width = rs.height = cell;

@@ -13,6 +13,7 @@ struct ModesSheetSettings {
     int cell = 224;     // cell size in pixels (square)
     int columns = 7;
     int threads = 1;
+    int space = 0;      // the layer's blend space: VORLITH_SPACE_LINEAR or _DISPLAY
 };
 
 // The scene every cell shows: a base gradient across u and a layer gradient across v, with the

@@ -112,6 +112,7 @@ public:
             if (l.color)
                 layers->SetLayerColor(i, Color((*l.color)[0], (*l.color)[1], (*l.color)[2]));
             if (l.mode) layers->SetBlendMode(i, *l.mode);
+            if (l.space) layers->SetBlendSpace(i, *l.space);
         }
 
         const OutputDescription& o = s.output;

@@ -203,6 +203,17 @@ private:
         Fail(path, "expected a blend-mode name or index, found " + Describe(j));
     }
 
+    // A layer's blend space: "linear" or "display".
+    int Space(const Json& j, const std::string& path) const
+    {
+        if (j.is_string()) {
+            const std::string name = j.get<std::string>();
+            if (name == "linear") return VORLITH_SPACE_LINEAR;
+            if (name == "display") return VORLITH_SPACE_DISPLAY;
+        }
+        Fail(path, "expected a blend space, \"linear\" or \"display\", found " + Describe(j));
+    }
+
     std::unique_ptr<SubmapDescription> Submap(const Json& j, const std::string& path, int depth);
     LayerDescription Layer(const Json& j, const std::string& path, int depth);
     OutputDescription Output(const Json& j, const std::string& path);
@@ -327,6 +338,7 @@ LayerDescription Reader::Layer(const Json& j, const std::string& path, int depth
     if (const Json* v = o.Take("color"))
         l.color = Vector<3>(*v, o.PathOf("color"), "a colour [r, g, b]");
     if (const Json* v = o.Take("mode")) l.mode = Mode(*v, o.PathOf("mode"));
+    if (const Json* v = o.Take("space")) l.space = Space(*v, o.PathOf("space"));
     o.Finish();
     return l;
 }

@@ -36,6 +36,7 @@ struct LayerDescription {
     std::optional<float> opacity;  // percent
     std::optional<std::array<float, 3>> color;
     std::optional<int> mode;       // blend-mode index, kept as given even outside 0..34
+    std::optional<int> space;      // VORLITH_SPACE_LINEAR ("linear") or _DISPLAY ("display")
 };
 
 // Output settings; an absent value keeps the new texture's default.

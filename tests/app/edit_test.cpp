@@ -445,6 +445,12 @@ TEST_F(EditTest, EveryEditUndoesBackToTheSceneAsOpenedAndRedoes)
     std::vector<std::string> states{Samples(Root())};
     const std::vector<std::function<void()>> edits = {
         [&] { SelectMode(1, 2); },
+        [&] {   // Layers > Blend in Display Space > Layer 1, checked afterwards
+            SendMessageW(session->Window(), WM_COMMAND, MAKEWPARAM(kEditBlendSpace + 1, 0), 0);
+            EXPECT_EQ(LayersOf(Root())->GetBlendSpace(1), VORLITH_SPACE_DISPLAY);
+            EXPECT_TRUE(GetMenuState(GetMenu(session->Window()), kEditBlendSpace + 1,
+                                     MF_BYCOMMAND) & MF_CHECKED);
+        },
         [&] { TypeOpacity(2, L"15"); },
         [&] {   // the checker of layer 2 takes new colours in place
             Answering(

@@ -2,6 +2,7 @@
 // input named by file and JSON path.
 #include "app_test_support.h"
 #include "file_io.h"
+#include "scene_build.h"
 #include "scene_description.h"
 
 #include <blend_modes.h>
@@ -99,6 +100,25 @@ TEST(SceneJson, ModeIndicesOutsideTheTableAreKept)
     EXPECT_EQ(*Parse(R"({"layers": [{"mode": 4.0}]})").layers[0].mode, 4);
 }
 
+TEST(SceneJson, TheBlendSpaceReachesTheTextureAndChangesOnlyItsLayer)
+{
+    const std::string stack = R"({"layers": [{"color": [0.2, 0.5, 0.8]},
+        {"color": [0.6, 0.3, 0.1], "mode": "Screen")";
+    SceneTexture linear = BuildFromJson(stack + "}]}");
+    SceneTexture display = BuildFromJson(stack + R"(, "space": "display"}]})");
+    SceneTexture named = BuildFromJson(stack + R"(, "space": "linear"}]})");
+    EXPECT_EQ(LayersOf(display.Get())->GetBlendSpace(0), VORLITH_SPACE_LINEAR);
+    EXPECT_EQ(LayersOf(display.Get())->GetBlendSpace(1), VORLITH_SPACE_DISPLAY);
+    EXPECT_EQ(LayersOf(named.Get())->GetBlendSpace(1), VORLITH_SPACE_LINEAR);
+    const AColor l = EvalColorAt(linear.Get(), 0.5f, 0.5f);
+    const AColor d = EvalColorAt(display.Get(), 0.5f, 0.5f);
+    EXPECT_EQ(l, EvalColorAt(named.Get(), 0.5f, 0.5f));
+    // Screen on encoded values lightens these colours more than on linear ones.
+    EXPECT_GT(d.r, l.r);
+    EXPECT_GT(d.g, l.g);
+    EXPECT_EQ(d.a, l.a);
+}
+
 TEST(SceneJson, SubMapsAndNestedTexturesAreRead)
 {
     StackDescription s = Parse(R"({"layers": [
@@ -148,6 +168,8 @@ TEST(SceneJson, BadInputIsNamedByFileAndPath)
         {R"({"layers": [{"mode": 2.5}]})", "layers[0].mode: expected an integer"},
         {R"({"layers": [{"mode": 4294967296}]})", "layers[0].mode: integer out of range"},
         {R"({"layers": [{"mode": true}]})", "layers[0].mode: expected a blend-mode name or index"},
+        {R"({"layers": [{}, {"space": "sRGB"}]})", "layers[1].space: expected a blend space"},
+        {R"({"layers": [{"space": 1}]})", "layers[0].space: expected a blend space"},
         {R"({"layers": [{"opacity": "50"}]})", "layers[0].opacity: expected a number, found a string"},
         {R"({"layers": [{"opacity": 1e39}]})", "layers[0].opacity: number out of range for a float"},
         {R"({"layers": [{"color": [1, 2]}]})", "layers[0].color: expected a colour [r, g, b]"},

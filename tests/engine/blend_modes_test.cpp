@@ -52,7 +52,8 @@ TEST(BlendModeTable, EveryEntryIsComplete)
         ASSERT_NE(nullptr, m.name);
         EXPECT_NE(0u, std::strlen(m.name));
         for (int mapsOnly = 0; mapsOnly < 2; ++mapsOnly) {
-            EXPECT_NE(nullptr, RunRules<FakeAccess>::color[mapsOnly][i]) << "colour rule";
+            for (int space = 0; space < 2; ++space)
+                EXPECT_NE(nullptr, RunRules<FakeAccess>::color[space][mapsOnly][i]) << "colour rule";
             EXPECT_NE(nullptr, RunRules<FakeAccess>::bump[mapsOnly][i]) << "bump rule";
         }
         names.insert(m.name);

@@ -82,6 +82,7 @@ public:
 // A texture's layer tables, sized together; per-layer setters for readability.
 struct FakeStack {
     std::vector<int> mapEnabled, maskEnabled, mapUsed, modeList;
+    std::vector<int> spaceList;         // empty: no table, every layer linear
     std::vector<float> opasityList;
     std::vector<Color> colorList;
     FakeAccess access;
@@ -130,7 +131,8 @@ struct FakeStack {
     LayerTables Tables() const
     {
         return ViewLayerTables((int)access.maps.size(), View(mapEnabled), View(maskEnabled),
-                               View(mapUsed), View(opasityList), View(colorList), View(modeList));
+                               View(mapUsed), View(opasityList), View(colorList), View(modeList),
+                               View(spaceList));
     }
     template <class T>
     static TableView<T> View(const std::vector<T>& table)

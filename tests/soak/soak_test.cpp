@@ -44,6 +44,7 @@ struct LayerModel {
     float opacity = 100.0f;
     float r = 0.5f, g = 0.5f, b = 0.5f;
     int mode = 0;
+    int space = 0;
     // Pool index, -1 empty; after a reload the texture holds copies of the pool's maps, which
     // are other maps of the same names: copy k of pool map i is i + kCopies * k.
     int map = -1, mask = -1;
@@ -52,7 +53,8 @@ struct LayerModel {
     {
         return mapOn == o.mapOn && maskOn == o.maskOn && used == o.used &&
                SameBits(opacity, o.opacity) && SameBits(r, o.r) && SameBits(g, o.g) &&
-               SameBits(b, o.b) && mode == o.mode && map == o.map && mask == o.mask;
+               SameBits(b, o.b) && mode == o.mode && space == o.space && map == o.map &&
+               mask == o.mask;
     }
 };
 
@@ -127,6 +129,8 @@ enum Kind {
     kEdOutValue, kEdColor, kEdRowMenu,
     // The rest.
     kUndo, kRedo, kReload, kClone, kViewport, kRemake,
+    // Added later (at the end, so the earlier kinds keep their numbers).
+    kSetSpace,
     kKinds
 };
 
@@ -141,7 +145,8 @@ const char* const kKindNames[kKinds] = {
     "Ctrl+Add", "Ctrl+Delete", "Set Number", "scroll", "Output click",
     "Output value typed (3: a spinner let go)", "row colour (1: dragged first)",
     "row menu (row, action)",
-    "Undo", "Redo", "save and reload", "clone", "viewport", "delete and make"};
+    "Undo", "Redo", "save and reload", "clone", "viewport", "delete and make",
+    "SetBlendSpace"};
 
 struct Step {
     Kind kind;
@@ -381,6 +386,7 @@ void Run::Apply(const Step& s)
         if (m) { m->r = f; m->g = 1.0f - f; m->b = 0.5f; }
         break;
     case kSetMode: Script([&] { l->SetBlendMode(a, b); }); if (m) m->mode = b; break;
+    case kSetSpace: Script([&] { l->SetBlendSpace(a, b); }); if (m) m->space = b != 0; break;
     case kOutOn: Script([&] { l->SetOutputEnabled(b); }); model.out.on = b; break;
     case kOutClamp: Script([&] { l->SetOutputClamp(b); }); model.out.clamp = b; break;
     case kOutMono: Script([&] { l->SetOutputMono(b); }); model.out.mono = b ? 1.0f : 0.0f; break;
@@ -721,6 +727,7 @@ Texmap* Run::FromModel()
         l->SetOpacity(i, m.opacity);
         l->SetLayerColor(i, Color(m.r, m.g, m.b));
         l->SetBlendMode(i, m.mode);
+        l->SetBlendSpace(i, m.space);
         if (m.map >= 0) t->SetSubTexmap(2 * i, pool[(size_t)(m.map % kCopies)]);
         if (m.mask >= 0) t->SetSubTexmap(2 * i + 1, pool[(size_t)(m.mask % kCopies)]);
     }
@@ -797,6 +804,7 @@ std::string Run::CheckTexture(Texmap* t, bool samples)
         SOAK_EXPECT_BITS("green" + at, c.g, m.g);
         SOAK_EXPECT_BITS("blue" + at, c.b, m.b);
         SOAK_EXPECT("mode" + at, l->GetBlendMode(i), m.mode);
+        SOAK_EXPECT("space" + at, l->GetBlendSpace(i), m.space);
         const std::string map = BareName(t->GetSubTexmap(2 * i));
         const std::string mask = BareName(t->GetSubTexmap(2 * i + 1));
         if (map != PoolName(m.map))

@@ -24,6 +24,7 @@ void Decorate(Texmap* tex, int n)
         layers->SetOpacity(i, 12.5f * i + 0.25f);
         layers->SetLayerColor(i, Color(0.1f * i, 1.0f - 0.1f * i, 0.03f * i));
         layers->SetBlendMode(i, (i * 5) % 35);
+        layers->SetBlendSpace(i, i % 3 == 1 ? VORLITH_SPACE_DISPLAY : VORLITH_SPACE_LINEAR);
         if (i % 2 == 0 && i + 1 < n) {
             std::wstring name = L"map" + std::to_wstring(i);
             tex->SetSubTexmap(2 * i, new TestMap(name.c_str(), AColor(0.2f, 0.4f, 0.6f, 1.0f)));
@@ -57,6 +58,7 @@ void ExpectSameLayers(Texmap* a, Texmap* b)
         EXPECT_EQ(la->GetOpacity(i), lb->GetOpacity(i));
         EXPECT_EQ(la->GetLayerColor(i), lb->GetLayerColor(i));
         EXPECT_EQ(la->GetBlendMode(i), lb->GetBlendMode(i));
+        EXPECT_EQ(la->GetBlendSpace(i), lb->GetBlendSpace(i));
         EXPECT_EQ(NameOf(a->GetSubTexmap(2 * i)), NameOf(b->GetSubTexmap(2 * i)));
         EXPECT_EQ(NameOf(a->GetSubTexmap(2 * i + 1)), NameOf(b->GetSubTexmap(2 * i + 1)));
         EXPECT_STREQ(Block(a)->GetStr(pb_edit_ids, 0, i), Block(b)->GetStr(pb_edit_ids, 0, i));
@@ -225,6 +227,25 @@ TEST(SceneSave, LayerRecordsHoldTheirFieldsInTheirOrder)
     i32(0); i32(1); i32(0); f32(37.5f); f32(0.25f); f32(0.5f); f32(-0.75f); i32(-13);
     EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + at, bytes.begin() + at + expected.size()),
               expected);
+    DeleteTree(tex);
+}
+
+TEST(SceneSave, BlendSpacesHaveTheirOwnChunkOnlyWhenALayerIsInDisplaySpace)
+{
+    const unsigned short kSpacesChunk = 0x5120;
+    Texmap* tex = NewVorlith();
+    IVorlithLayers* l = Layers(tex);
+    l->SetNumLayers(3);
+    EXPECT_EQ(FindChunk(SceneBytes(tex), kSpacesChunk, 6 + 4 + 3 * 4), std::string::npos);
+    l->SetBlendSpace(2, 7);   // any value but 0 is display
+    EXPECT_EQ(l->GetBlendSpace(2), VORLITH_SPACE_DISPLAY);
+    std::vector<unsigned char> bytes = SceneBytes(tex);
+    const size_t at = FindChunk(bytes, kSpacesChunk, 6 + 4 + 3 * 4);
+    ASSERT_NE(at, std::string::npos);
+    const unsigned char expected[] = {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    EXPECT_EQ(0, std::memcmp(&bytes[at], expected, sizeof expected));
+    // The 32-byte layer records are as before.
+    EXPECT_NE(FindChunk(bytes, kLayersChunk, 6 + 4 + 3 * 32), std::string::npos);
     DeleteTree(tex);
 }
 

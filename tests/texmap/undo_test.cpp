@@ -50,6 +50,7 @@ TEST_F(Undo, EveryEditIsUndoneAndRedone)
         {"opacity", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(3, 5.0f); }},
         {"colour", [](Texmap*, IVorlithLayers* l) { l->SetLayerColor(1, Color(1, 0, 0)); }},
         {"mode", [](Texmap*, IVorlithLayers* l) { l->SetBlendMode(2, 13); }},
+        {"blend space", [](Texmap*, IVorlithLayers* l) { l->SetBlendSpace(2, VORLITH_SPACE_DISPLAY); }},
         {"output on", [](Texmap*, IVorlithLayers* l) { l->SetOutputEnabled(TRUE); }},
         {"output values", [](Texmap*, IVorlithLayers* l) {
              l->SetOutputEnabled(TRUE);

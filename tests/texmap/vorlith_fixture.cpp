@@ -295,7 +295,7 @@ std::wstring DescribeTexture(Texmap* tex)
         const MCHAR* label = i < pb->Count(pb_edit_ids) ? pb->GetStr(pb_edit_ids, 0, i) : nullptr;
         s << L"\n" << i << L": " << l->GetMapEnabled(i) << l->GetMaskEnabled(i)
           << l->GetLayerUsed(i) << L" " << l->GetOpacity(i) << L" " << c.r << L"," << c.g << L","
-          << c.b << L" mode " << l->GetBlendMode(i) << L" [" << NameOf(tex->GetSubTexmap(2 * i))
+          << c.b << L" mode " << l->GetBlendMode(i) << L" space " << l->GetBlendSpace(i) << L" [" << NameOf(tex->GetSubTexmap(2 * i))
           << L"|" << NameOf(tex->GetSubTexmap(2 * i + 1)) << L"] " << (label ? label : L"-");
     }
     const Point3 hsv = l->GetOutputShiftHSV(), rgb = l->GetOutputShiftRGB();

@@ -32,6 +32,12 @@
 #define VORLITH_NEW_LAYER_OPACITY   100.0f      // percent
 #define VORLITH_NEW_LAYER_GREY      0.5f        // red, green and blue
 #define VORLITH_NEW_LAYER_MODE      0           // "Normal"
+#define VORLITH_NEW_LAYER_SPACE     VORLITH_SPACE_LINEAR
+
+// A layer's blend space: linear (the renderer's values as they are) or display (its colour and
+// the base sRGB-encoded for the mode, the result decoded). The bump walk ignores it.
+#define VORLITH_SPACE_LINEAR        0
+#define VORLITH_SPACE_DISPLAY       1
 
 // The lowest Output gamma. The setter and scene loading raise anything below it to it, as the
 // editor's spinner does; the evaluation relies on it.
@@ -99,4 +105,9 @@ public:
     virtual BOOL CanPasteLayer() = 0;
     virtual void PasteLayer(int index) = 0;
     virtual void ClearLayerClipboard() = 0;
+
+    // A layer's blend space: VORLITH_SPACE_LINEAR or VORLITH_SPACE_DISPLAY (any value but 0 is
+    // display).
+    virtual int GetBlendSpace(int layer) = 0;
+    virtual void SetBlendSpace(int layer, int space) = 0;
 };
