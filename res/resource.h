@@ -42,11 +42,12 @@
 #define IDS_ROW_CLEAR_MASK          73
 #define IDS_ROW_COPY                74
 #define IDS_ROW_PASTE_ABOVE         75
+#define IDS_ROW_DISPLAY_SPACE       76
 #define IDM_ROW_MENU                41000
-#define ROW_MENU_ACTIONS            10
+#define ROW_MENU_ACTIONS            11
 
 // The layer rows' tooltips
-#define IDS_TIP_INDEX               76
+#define IDS_TIP_INDEX               77
 
 // Blend-mode names: the string IDs are in the mode list (engine/blend_mode_list.h), from which
 // the string table is expanded.

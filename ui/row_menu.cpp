@@ -22,7 +22,8 @@ enum RowAction {
     ROW_CLEAR_MAP,
     ROW_CLEAR_MASK,
     ROW_COPY,
-    ROW_PASTE_ABOVE
+    ROW_PASTE_ABOVE,
+    ROW_DISPLAY_SPACE   // a check item: the layer blends in display space
 };
 
 // Commands carry the action and the row: IDM_ROW_MENU + action * kRowStride + row.
@@ -123,8 +124,15 @@ bool VorlithDlg::RowActionAllowed(int action, int layer) const
     case ROW_CLEAR_MASK: return texture->MapEntry(2 * layer + 1) != NULL;
     case ROW_COPY: return true;
     case ROW_PASTE_ABOVE: return room && LayerClipboard::The().Full();
+    // The base layer is blended onto nothing: its space changes nothing.
+    case ROW_DISPLAY_SPACE: return layer >= 1;
     }
     return false;
+}
+
+bool VorlithDlg::InDisplaySpace(int layer) const
+{
+    return texture->GetLayerValue<LAYER_VALUE_spaceList>(layer) != VORLITH_SPACE_LINEAR;
 }
 
 // WM_CONTEXTMENU: from is the window it came from, where the pointer is (-1, -1 from the
@@ -165,9 +173,12 @@ bool VorlithDlg::OnRowContextMenu(HWND from, LPARAM where)
     if (!menu)
         return false;
     for (int action = 0; action < ROW_MENU_ACTIONS; ++action) {
-        if (action == ROW_INSERT_ABOVE || action == ROW_CLEAR_MAP || action == ROW_COPY)
+        if (action == ROW_INSERT_ABOVE || action == ROW_CLEAR_MAP || action == ROW_COPY ||
+            action == ROW_DISPLAY_SPACE)
             AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
-        const UINT state = RowActionAllowed(action, layer) ? MF_ENABLED : MF_GRAYED;
+        UINT state = RowActionAllowed(action, layer) ? MF_ENABLED : MF_GRAYED;
+        if (action == ROW_DISPLAY_SPACE && InDisplaySpace(layer))
+            state |= MF_CHECKED;
         AppendMenuW(menu, MF_STRING | state, IDM_ROW_MENU + action * kRowStride + row,
                     ResString(IDS_ROW_DUPLICATE + action).data());
     }
@@ -229,6 +240,11 @@ bool VorlithDlg::OnRowMenuCommand(int id)
     case ROW_CLEAR_MAP: changed = texture->ClearLayerMap(layer, false); break;
     case ROW_CLEAR_MASK: changed = texture->ClearLayerMap(layer, true); break;
     case ROW_PASTE_ABOVE: changed = texture->PasteLayer(layer + 1); break;
+    case ROW_DISPLAY_SPACE:
+        texture->SetLayerValue<LAYER_VALUE_spaceList>(
+            layer, InDisplaySpace(layer) ? VORLITH_SPACE_LINEAR : VORLITH_SPACE_DISPLAY);
+        changed = layer;
+        break;
     }
     AcceptStep(IDS_ROW_DUPLICATE + action);
     if (changed >= 0 && changed < texture->NumLayers())

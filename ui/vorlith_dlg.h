@@ -103,6 +103,7 @@ private:
     void InitRowExtras(HWND hwnd);
     int RowOfControl(HWND control, RowControl& kind) const;
     bool RowActionAllowed(int action, int layer) const;
+    bool InDisplaySpace(int layer) const;
     bool OnRowContextMenu(HWND from, LPARAM where);
     bool OnRowMenuCommand(int id);
     void ShowLayerInRows(int layer);

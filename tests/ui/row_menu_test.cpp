@@ -13,7 +13,7 @@ namespace {
 
 enum {
     kDuplicate, kMoveUp, kMoveDown, kInsertAbove, kInsertBelow, kDelete, kClearMap, kClearMask,
-    kCopy, kPasteAbove
+    kCopy, kPasteAbove, kDisplaySpace
 };
 
 // A menu's items as they opened: "Name" or "(Name)" when greyed, "-" for a separator.
@@ -36,7 +36,7 @@ LRESULT CALLBACK MenuHook(int code, WPARAM wParam, LPARAM lParam)
             else if (state & MF_GRAYED)
                 menuSeen.push_back(std::wstring(L"(") + text + L")");
             else
-                menuSeen.push_back(text);
+                menuSeen.push_back(std::wstring(text) + (state & MF_CHECKED ? L" *" : L""));
         }
     }
     if (code == HC_ACTION && m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU)
@@ -80,7 +80,9 @@ protected:
         // the rows were, not what the texture holds.
         std::wstring s = std::regex_replace(DescribeTexture(t), std::wregex(L"L: [^|\\]]*\\| "),
                                             L"");
-        s += L"\ncount " + Text(GetDlgItem(page, IDC_LAYER_COUNT));
+        s += L"\ncount " + Text(GetDlgItem(page, IDC_LAYER_COUNT)) + L"\nspaces";
+        for (int i = 0; i < Layers(t)->GetNumLayers(); ++i)
+            s += L" " + std::to_wstring(Layers(t)->GetBlendSpace(i));
         for (int r = 0; r < 6; ++r) {
             if (!Shown(GetDlgItem(page, kFrame + r)))
                 continue;
@@ -139,6 +141,7 @@ TEST_F(RowMenu, EachActionIsOneStepUndoneAndRedone)
         {"clear map", kClearMap, 8, L"Clear Map", 0, 0},
         {"clear mask", kClearMask, 0, L"Clear Mask", 0, 0},
         {"paste above", kPasteAbove, 1, L"Paste Layer Above", +1, +1},
+        {"display space", kDisplaySpace, 7, L"Blend in Display Space", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,7 +204,7 @@ TEST_F(RowMenu, ActionsThatCannotBeMadeChangeNothing)
         {"insert below base", kInsertBelow, 0}, {"layer 1 below base", kMoveDown, 1},
         {"top moved up", kMoveUp, 3},        {"empty map cleared", kClearMap, 3},
         {"empty mask cleared", kClearMask, 2}, {"empty clipboard pasted", kPasteAbove, 1},
-        {"row without a layer", kDelete, 5},
+        {"row without a layer", kDelete, 5}, {"base in display space", kDisplaySpace, 0},
     };
     const std::wstring start = Visible(panel, tex);
     for (const auto& c : cases) {
@@ -292,7 +295,7 @@ TEST_F(RowMenu, OpensFromTheRowsWithWhatTheLayerAllows)
     const std::vector<std::wstring> base = {
         L"Duplicate Layer", L"(Move Up)", L"(Move Down)", L"-", L"Insert Layer Above",
         L"(Insert Layer Below)", L"(Delete Layer)", L"-", L"Clear Map", L"Clear Mask", L"-",
-        L"Copy Layer", L"(Paste Layer Above)"};
+        L"Copy Layer", L"(Paste Layer Above)", L"-", L"(Blend in Display Space)"};
     EXPECT_EQ(menuSeen, base);
     // A click let through by row 1's frame, at the frame's left edge.
     RECT frame;
@@ -308,13 +311,19 @@ TEST_F(RowMenu, OpensFromTheRowsWithWhatTheLayerAllows)
     EXPECT_EQ(menuSeen[1], L"(Move Up)");
     EXPECT_EQ(menuSeen[2], L"Move Down");
     EXPECT_EQ(menuSeen[12], L"Paste Layer Above");
+    EXPECT_EQ(menuSeen[14], L"Blend in Display Space");
+    // Chosen, the check item shows the layer's display space.
+    Command(panel, kDisplaySpace, 2);
+    SendMessageW(panel, WM_CONTEXTMENU, (WPARAM)Item(kUsed + 2), MAKELPARAM(-1, -1));
+    EXPECT_EQ(menuSeen[14], L"Blend in Display Space *");
+    Command(panel, kDisplaySpace, 2);
     // Shift+F10 in row 1's opacity field, whose right click stays the field's own.
     SendMessageW(Item(kOpacityEdit + 1), WM_CONTEXTMENU, (WPARAM)Item(kOpacityEdit + 1), MAKELPARAM(-1, -1));
-    ASSERT_EQ(menusOpened, 4);
+    ASSERT_EQ(menusOpened, 5);
     EXPECT_EQ(menuSeen[1], L"Move Up");
     // A right click on a map button is the button's.
     SendMessageW(Item(kMap), WM_CONTEXTMENU, (WPARAM)Item(kMap), centre(Item(kMap)));
-    EXPECT_EQ(menusOpened, 4);
+    EXPECT_EQ(menusOpened, 5);
     UnhookWindowsHookEx(hook);
     L()->ClearLayerClipboard();
 }
