@@ -123,7 +123,14 @@ RunResult RunQuiltra(const std::vector<std::string>& args)
     std::wstring command = QuoteArgument(exe);
     for (const std::string& a : args) command += L" " + QuoteArgument(Widen(a));
 
-    std::wstring base = Widen(BinFolder()) + L"app-run-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    // A name no other run takes: wine gives a process id again, and a file of an earlier run may
+    // still be held open by a process that outlived it (a desktop started by a window), so the
+    // id and a counter alone could name a file that cannot be written.
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    std::wstring base = Widen(BinFolder()) + L"app-run-" + std::to_wstring(GetCurrentProcessId()) +
+                        L"-" + std::to_wstring(++counter) + L"-" +
+                        std::to_wstring((unsigned long long)now.QuadPart);
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out = CreateFileW((base + L".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     HANDLE err = CreateFileW((base + L".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
