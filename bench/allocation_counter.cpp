@@ -33,7 +33,7 @@ inline void Count()
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
 }
-}  // namespace
+} // namespace
 
 namespace bench {
 void StartCountingAllocations()
@@ -46,7 +46,7 @@ std::size_t StopCountingAllocations()
     counting.store(false);
     return allocations.load();
 }
-}  // namespace bench
+} // namespace bench
 
 #ifndef _WIN32
 extern "C" void* malloc(std::size_t n)
@@ -70,8 +70,7 @@ extern "C" void free(void* p) { __libc_free(p); }
 void* operator new(std::size_t n)
 {
     Count();
-    if (void* p = RawMalloc(n ? n : 1))
-        return p;
+    if (void* p = RawMalloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t n) { return operator new(n); }

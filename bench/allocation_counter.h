@@ -10,4 +10,4 @@ void StartCountingAllocations();
 // Stops counting and returns the number of allocations seen since the start.
 std::size_t StopCountingAllocations();
 
-}  // namespace bench
+} // namespace bench

@@ -36,12 +36,12 @@
 
 namespace {
 
-const int kPixels = 1024;   // one row of samples, cycled; a power of two
+const int kPixels = 1024; // one row of samples, cycled; a power of two
 
 // ---- the host side: a shading context, sub-maps and the access object -------------------------
 
 struct BenchContext {
-    int index = 0;            // the sample's position in the pixel row
+    int index = 0; // the sample's position in the pixel row
     bool cacheValid = false;
     AColor cache = AColor(0, 0, 0, 0);
     int gbuffer = 0;
@@ -49,7 +49,7 @@ struct BenchContext {
 
 class SubMap {
 public:
-    virtual ~SubMap() {}
+    virtual ~SubMap() { }
     virtual AColor EvalColor(const BenchContext& sc) = 0;
     virtual Point3 EvalNormalPerturb(const BenchContext& sc) = 0;
 };
@@ -57,7 +57,8 @@ public:
 // Returns one colour (and one perturbation) whatever the sample.
 class ConstantMap : public SubMap {
 public:
-    explicit ConstantMap(const AColor& c) : color_(c), perturb_(c.r - 0.5f, c.g - 0.5f, c.b - 0.5f) {}
+    explicit ConstantMap(const AColor& c) : color_(c), perturb_(c.r - 0.5f, c.g - 0.5f, c.b - 0.5f)
+    { }
     AColor EvalColor(const BenchContext&) override { return color_; }
     Point3 EvalNormalPerturb(const BenchContext&) override { return perturb_; }
 
@@ -69,7 +70,7 @@ private:
 // Returns the sample's pixel of a row of colours: the same pixels pixman composites.
 class PixelMap : public SubMap {
 public:
-    PixelMap(const AColor* pixels, int offset) : pixels_(pixels), offset_(offset) {}
+    PixelMap(const AColor* pixels, int offset) : pixels_(pixels), offset_(offset) { }
     AColor EvalColor(const BenchContext& sc) override
     {
         return pixels_[(sc.index + offset_) & (kPixels - 1)];
@@ -88,14 +89,14 @@ private:
 class BenchAccess {
 public:
     BenchAccess(SubMap* const* maps, BenchContext& sc, int gbufferId)
-        : maps_(maps), sc_(sc), gbufferId_(gbufferId) {}
+        : maps_(maps), sc_(sc), gbufferId_(gbufferId)
+    { }
     bool HasMap(int entry) const { return maps_[entry] != nullptr; }
     AColor EvalColor(int entry) { return maps_[entry]->EvalColor(sc_); }
     Point3 EvalNormalPerturb(int entry) { return maps_[entry]->EvalNormalPerturb(sc_); }
     bool GetCache(AColor& c)
     {
-        if (!sc_.cacheValid)
-            return false;
+        if (!sc_.cacheValid) return false;
         c = sc_.cache;
         return true;
     }
@@ -109,7 +110,8 @@ private:
     int gbufferId_;
 };
 
-// ---- pixels and stacks ------------------------------------------------------------------------------
+// ---- pixels and stacks
+// ------------------------------------------------------------------------------
 
 struct Pixels {
     std::vector<AColor> base, layer;
@@ -132,7 +134,7 @@ const Pixels& ThePixels()
 
 struct Stack {
     std::vector<int> mapEnabled, maskEnabled, mapUsed, modeList;
-    std::vector<int> spaceList;   // empty: every layer in linear space
+    std::vector<int> spaceList; // empty: every layer in linear space
     std::vector<float> opasityList;
     std::vector<Color> colorList;
     std::vector<std::unique_ptr<SubMap>> owned;
@@ -162,9 +164,8 @@ struct Stack {
 
     LayerTables Tables() const
     {
-        return ViewLayerTables((int)maps.size(), View(mapEnabled), View(maskEnabled),
-                               View(mapUsed), View(opasityList), View(colorList), View(modeList),
-                               View(spaceList));
+        return ViewLayerTables((int)maps.size(), View(mapEnabled), View(maskEnabled), View(mapUsed),
+                               View(opasityList), View(colorList), View(modeList), View(spaceList));
     }
     template <class T>
     static TableView<T> View(const std::vector<T>& table)
@@ -181,7 +182,7 @@ struct Stack {
         colorList.push_back(Color(0.5f, 0.5f, 0.5f));
         owned.emplace_back(map);
         maps.push_back(map);
-        maps.push_back(nullptr);   // no mask
+        maps.push_back(nullptr); // no mask
     }
 };
 
@@ -210,10 +211,14 @@ int ModeOf(Family family, int layer)
     static const int hsv[] = {BLEND_MODE_HUE, BLEND_MODE_SATURATION, BLEND_MODE_LUMINANCE,
                               BLEND_MODE_COLOR};
     switch (family) {
-    case ORDINARY: return ordinary[(size_t)layer % ordinary.size()];
-    case HSV: return hsv[layer % 4];
-    case INTERPOLATION: return BLEND_MODE_INTERPOLATION;
-    default: return BLEND_MODE_EXACT_DIFFERENCE;
+    case ORDINARY:
+        return ordinary[(size_t)layer % ordinary.size()];
+    case HSV:
+        return hsv[layer % 4];
+    case INTERPOLATION:
+        return BLEND_MODE_INTERPOLATION;
+    default:
+        return BLEND_MODE_EXACT_DIFFERENCE;
     }
 }
 
@@ -233,22 +238,26 @@ void BuildConstantStack(Stack& s, Family family, int layers, bool output)
     std::mt19937 rng(7 + layers);
     std::uniform_real_distribution<float> unit(0.05f, 0.95f), alpha(0.6f, 1.0f);
     for (int i = 0; i < layers; ++i)
-        s.AddLayer(ModeOf(family, i), new ConstantMap(AColor(unit(rng), unit(rng), unit(rng), alpha(rng))), 80.0f);
+        s.AddLayer(ModeOf(family, i),
+                   new ConstantMap(AColor(unit(rng), unit(rng), unit(rng), alpha(rng))), 80.0f);
 }
 
 // Reports the allocations counted over the loop, per sample.
 void ReportAllocations(benchmark::State& state, std::size_t allocations)
 {
-    state.counters["allocs"] = benchmark::Counter((double)allocations, benchmark::Counter::kAvgIterations);
+    state.counters["allocs"] =
+        benchmark::Counter((double)allocations, benchmark::Counter::kAvgIterations);
 }
 
 void PerLayerSample(benchmark::State& state, int layersPerSample)
 {
     state.counters["per_layer_sample"] = benchmark::Counter(
-        (double)layersPerSample, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        (double)layersPerSample,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// ---- the colour walk by family, stack size and Output stage ----------------------------------------
+// ---- the colour walk by family, stack size and Output stage
+// ----------------------------------------
 
 void BM_ColorWalk(benchmark::State& state)
 {
@@ -278,7 +287,7 @@ void ColorWalkArgs(benchmark::internal::Benchmark* b)
         for (int layers : {1, 4, 16, 64})
             for (int output = 0; output <= 1; ++output)
                 b->Args({family, layers, output});
-    b->Args({ORDINARY, 8, 1});   // the 8-layer target
+    b->Args({ORDINARY, 8, 1}); // the 8-layer target
 }
 BENCHMARK(BM_ColorWalk)->Apply(ColorWalkArgs);
 
@@ -345,16 +354,21 @@ void BM_WalkWithoutPlan(benchmark::State& state)
     ReportAllocations(state, bench::StopCountingAllocations());
     PerLayerSample(state, layers);
 }
-BENCHMARK(BM_WalkWithoutPlan)->ArgNames({"walk", "layers"})
-    ->Args({0, 1})->Args({0, 8})->Args({0, 64})->Args({1, 1})->Args({1, 8})->Args({1, 64});
+BENCHMARK(BM_WalkWithoutPlan)
+    ->ArgNames({"walk", "layers"})
+    ->Args({0, 1})
+    ->Args({0, 8})
+    ->Args({0, 64})
+    ->Args({1, 1})
+    ->Args({1, 8})
+    ->Args({1, 64});
 
 // The Output stage alone on the pixel row, with gamma 2.2 (gamma:1) or gamma 1 (gamma:0).
 void BM_OutputStage(benchmark::State& state)
 {
     Stack stack;
     BuildConstantStack(stack, ORDINARY, 0, true);
-    if (state.range(0) == 0)
-        stack.out.gamma = 1.0f;
+    if (state.range(0) == 0) stack.out.gamma = 1.0f;
     BenchContext sc;
     stack.Prepare(BenchAccess(stack.maps.data(), sc, 0));
     const std::vector<AColor>& pixels = ThePixels().base;
@@ -377,7 +391,7 @@ void BM_HsvRoundTrip(benchmark::State& state)
     int i = 0;
     for (auto _ : state) {
         AColor hsv = ColorToHsv(c);
-        hsv.r = hsv.r + shifts[i & 1];   // keeps the hue moving without leaving its sector
+        hsv.r = hsv.r + shifts[i & 1]; // keeps the hue moving without leaving its sector
         c = HsvToColor(hsv);
         ++i;
     }
@@ -389,12 +403,12 @@ void BM_GammaPowerChain(benchmark::State& state)
 {
     float x = 0.5f;
 #if QUILTRA_BENCH_LAYER_PLAN
-    const double gamma = 1.0 / 2.2;   // the power function takes 1/gamma
+    const double gamma = 1.0 / 2.2; // the power function takes 1/gamma
 #else
-    const float gamma = 2.2f;         // an older engine's takes gamma itself
+    const float gamma = 2.2f; // an older engine's takes gamma itself
 #endif
     for (auto _ : state)
-        x = GammaPower(x + 0.25f, gamma);   // x stays near 0.6
+        x = GammaPower(x + 0.25f, gamma); // x stays near 0.6
     benchmark::DoNotOptimize(x);
 }
 BENCHMARK(BM_GammaPowerChain);
@@ -427,7 +441,8 @@ void BM_Calibration(benchmark::State& state)
 }
 BENCHMARK(BM_Calibration);
 
-// ---- every mode alone, over the pixel row --------------------------------------------------------------
+// ---- every mode alone, over the pixel row
+// --------------------------------------------------------------
 
 const int kModeLayers = 16;
 
@@ -448,8 +463,7 @@ void BM_Mode(benchmark::State& state, int mode, bool bump, bool display = false)
 {
     Stack stack;
     BuildModeStack(stack, mode);
-    if (display)
-        stack.spaceList.assign(stack.modeList.size(), BLEND_SPACE_DISPLAY);
+    if (display) stack.spaceList.assign(stack.modeList.size(), BLEND_SPACE_DISPLAY);
     BenchContext sc;
     BenchAccess access(stack.maps.data(), sc, 0);
     stack.Prepare(access);
@@ -539,18 +553,17 @@ void BM_BumpPlainLoop(benchmark::State& state)
 #define PLAIN_EXACT_DIFFERENCE nullptr
 #define PLAIN_LOOP_OF(mode, stringId, name, colour, bump) PLAIN_##colour,
 void (*const kPlainLoops[BLEND_MODE_COUNT])(benchmark::State&) = {
-    QUILTRA_BLEND_MODES(PLAIN_LOOP_OF)
-};
+    QUILTRA_BLEND_MODES(PLAIN_LOOP_OF)};
 #undef PLAIN_LOOP_OF
 #undef PLAIN_PER_CHANNEL
 #define PLAIN_PER_CHANNEL(F, channels) &BM_BumpPlainLoop<&F, channels>
 #define BUMP_PLAIN_LOOP_OF(mode, stringId, name, colour, bump) PLAIN_##bump,
 void (*const kBumpPlainLoops[BLEND_MODE_COUNT])(benchmark::State&) = {
-    QUILTRA_BLEND_MODES(BUMP_PLAIN_LOOP_OF)
-};
+    QUILTRA_BLEND_MODES(BUMP_PLAIN_LOOP_OF)};
 #undef BUMP_PLAIN_LOOP_OF
 
-// ---- pixman's float combiners over the same pixels ------------------------------------------------------
+// ---- pixman's float combiners over the same pixels
+// ------------------------------------------------------
 #if QUILTRA_BENCH_PIXMAN
 
 struct PixmanEntry {
@@ -586,10 +599,10 @@ void BM_Pixman(benchmark::State& state, pixman_op_t op)
             src[4 * i + c] = px.layer[i][c];
             dst[4 * i + c] = px.base[i][c];
         }
-    pixman_image_t* s = pixman_image_create_bits(PIXMAN_rgba_float, kPixels, 1,
-                                                 reinterpret_cast<uint32_t*>(src.data()), 16 * kPixels);
-    pixman_image_t* d = pixman_image_create_bits(PIXMAN_rgba_float, kPixels, 1,
-                                                 reinterpret_cast<uint32_t*>(dst.data()), 16 * kPixels);
+    pixman_image_t* s = pixman_image_create_bits(
+        PIXMAN_rgba_float, kPixels, 1, reinterpret_cast<uint32_t*>(src.data()), 16 * kPixels);
+    pixman_image_t* d = pixman_image_create_bits(
+        PIXMAN_rgba_float, kPixels, 1, reinterpret_cast<uint32_t*>(dst.data()), 16 * kPixels);
     for (auto _ : state) {
         pixman_image_composite32(op, s, nullptr, d, 0, 0, 0, 0, 0, 0, kPixels, 1);
         benchmark::ClobberMemory();
@@ -606,19 +619,21 @@ void RegisterModeBenchmarks()
         benchmark::RegisterBenchmark(("BM_Mode/" + std::string(kBlendModes[mode].name)).c_str(),
                                      [mode](benchmark::State& st) { BM_Mode(st, mode, false); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
-        benchmark::RegisterBenchmark(("BM_DisplayMode/" + std::string(kBlendModes[mode].name)).c_str(),
-                                     [mode](benchmark::State& st) { BM_Mode(st, mode, false, true); });
+        benchmark::RegisterBenchmark(
+            ("BM_DisplayMode/" + std::string(kBlendModes[mode].name)).c_str(),
+            [mode](benchmark::State& st) { BM_Mode(st, mode, false, true); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         if (kPlainLoops[mode])
-            benchmark::RegisterBenchmark(("BM_PlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
-                                         kPlainLoops[mode]);
+            benchmark::RegisterBenchmark(
+                ("BM_PlainLoop/" + std::string(kBlendModes[mode].name)).c_str(), kPlainLoops[mode]);
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         benchmark::RegisterBenchmark(("BM_BumpMode/" + std::string(kBlendModes[mode].name)).c_str(),
                                      [mode](benchmark::State& st) { BM_Mode(st, mode, true); });
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode)
         if (kBumpPlainLoops[mode])
-            benchmark::RegisterBenchmark(("BM_BumpPlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
-                                         kBumpPlainLoops[mode]);
+            benchmark::RegisterBenchmark(
+                ("BM_BumpPlainLoop/" + std::string(kBlendModes[mode].name)).c_str(),
+                kBumpPlainLoops[mode]);
 #if QUILTRA_BENCH_PIXMAN
     for (const PixmanEntry& e : kPixmanOps) {
         const pixman_op_t op = e.op;
@@ -628,14 +643,13 @@ void RegisterModeBenchmarks()
 #endif
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     RegisterModeBenchmarks();
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

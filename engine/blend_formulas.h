@@ -66,8 +66,7 @@ inline float BlendLighten(float b, float l) { return b > l ? b : l; }
 // The base is tested; b exactly 0.5 takes the screen branch.
 inline float BlendOverlay(float b, float l)
 {
-    if (b >= 0.5f)
-        return 1.0f - 2.0f * (1.0f - b) * (1.0f - l);
+    if (b >= 0.5f) return 1.0f - 2.0f * (1.0f - b) * (1.0f - l);
     return (float)((double)b * 2.0 * (double)l);
 }
 
@@ -75,8 +74,7 @@ inline float BlendOverlay(float b, float l)
 // The layer is tested; l exactly 0.5 takes the screen branch.
 inline float BlendHardLight(float b, float l)
 {
-    if (l >= 0.5f)
-        return 1.0f - 2.0f * (1.0f - l) * (1.0f - b);
+    if (l >= 0.5f) return 1.0f - 2.0f * (1.0f - l) * (1.0f - b);
     return 2.0f * b * l;
 }
 
@@ -86,24 +84,21 @@ inline float BlendHardLight(float b, float l)
 // arithmetic does.
 inline float BlendSoftLight(float b, float l)
 {
-    if (l >= 0.5f)
-        return sqrtf(b) * (2.0f * l - 1.0f) + 2.0f * b * (1.0f - l);
+    if (l >= 0.5f) return sqrtf(b) * (2.0f * l - 1.0f) + 2.0f * b * (1.0f - l);
     return (1.0f - 2.0f * l) * (b * b) + 2.0f * b * l;
 }
 
 // Dodge: l = 1: 1; else b / (1 − l)
 inline float BlendDodge(float b, float l)
 {
-    if (IsExactlyOne(l))
-        return 1.0f;
+    if (IsExactlyOne(l)) return 1.0f;
     return b / (1.0f - l);
 }
 
 // Inverse dodge: b = 1: 1; else l / (1 − b)
 inline float BlendInverseDodge(float b, float l)
 {
-    if (IsExactlyOne(b))
-        return 1.0f;
+    if (IsExactlyOne(b)) return 1.0f;
     return l / (1.0f - b);
 }
 
@@ -113,28 +108,24 @@ inline float BlendInverseDodge(float b, float l)
 inline float BlendSoftDodge(float b, float l)
 {
     if (b + l >= 1.0f) {
-        if (IsExactlyZero(b))
-            return 0.0f;
+        if (IsExactlyZero(b)) return 0.0f;
         return 1.0f - 0.5f * (1.0f - l) / b;
     }
-    if (IsExactlyOne(l))
-        return 1.0f;
+    if (IsExactlyOne(l)) return 1.0f;
     return 0.5f * b / (1.0f - l);
 }
 
 // Burn: l = 0: 0; else 1 − (1 − b) / l
 inline float BlendBurn(float b, float l)
 {
-    if (IsExactlyZero(l))
-        return 0.0f;
+    if (IsExactlyZero(l)) return 0.0f;
     return 1.0f - (1.0f - b) / l;
 }
 
 // Inverse burn: b = 0: 0; else 1 − (1 − l) / b
 inline float BlendInverseBurn(float b, float l)
 {
-    if (IsExactlyZero(b))
-        return 0.0f;
+    if (IsExactlyZero(b)) return 0.0f;
     return 1.0f - (1.0f - l) / b;
 }
 
@@ -144,12 +135,10 @@ inline float BlendInverseBurn(float b, float l)
 inline float BlendSoftBurn(float b, float l)
 {
     if (b + l < 1.0f) {
-        if (IsExactlyOne(b))
-            return 1.0f;
+        if (IsExactlyOne(b)) return 1.0f;
         return 0.5f * l / (1.0f - b);
     }
-    if (IsExactlyZero(l))
-        return 0.0f;
+    if (IsExactlyZero(l)) return 0.0f;
     return 1.0f - 0.5f * (1.0f - b) / l;
 }
 
@@ -166,24 +155,21 @@ inline float BlendAverage(float b, float l) { return (b + l) * 0.5f; }
 // Reflect: l = 1: 1; else b² / (1 − l)
 inline float BlendReflect(float b, float l)
 {
-    if (IsExactlyOne(l))
-        return 1.0f;
+    if (IsExactlyOne(l)) return 1.0f;
     return b * b / (1.0f - l);
 }
 
 // Glow: b = 1: 1; else l² / (1 − b)
 inline float BlendGlow(float b, float l)
 {
-    if (IsExactlyOne(b))
-        return 1.0f;
+    if (IsExactlyOne(b)) return 1.0f;
     return l * l / (1.0f - b);
 }
 
 // Freeze: l = 0: 0; else 1 − (1 − b)² / l
 inline float BlendFreeze(float b, float l)
 {
-    if (IsExactlyZero(l))
-        return 0.0f;
+    if (IsExactlyZero(l)) return 0.0f;
     const float inverse = 1.0f - b;
     return 1.0f - inverse * inverse / l;
 }
@@ -191,8 +177,7 @@ inline float BlendFreeze(float b, float l)
 // Heat: b = 0: 0; else 1 − (1 − l)² / b
 inline float BlendHeat(float b, float l)
 {
-    if (IsExactlyZero(b))
-        return 0.0f;
+    if (IsExactlyZero(b)) return 0.0f;
     const float inverse = 1.0f - l;
     return 1.0f - inverse * inverse / b;
 }
@@ -205,8 +190,8 @@ inline float BlendSubtraction(float b, float l) { return b - l; }
 // Exact Difference on three components: d = b − l; g = |mean(d)|;
 // T = 1 when any |d| > tolerance (strictly), else g;  b' = a·d + (1 − a)·T.
 // The opacity fraction is the tolerance. The colour walk also sets alpha to (1 − a)·1 itself.
-inline void ExactDifference3(float& b0, float& b1, float& b2, float l0, float l1, float l2,
-                             float a, float tolerance)
+inline void ExactDifference3(float& b0, float& b1, float& b2, float l0, float l1, float l2, float a,
+                             float tolerance)
 {
     const float d0 = b0 - l0;
     const float d1 = b1 - l1;

@@ -20,6 +20,7 @@
  */
 #pragma once
 
+// clang-format off
 #define QUILTRA_BLEND_MODES(X) \
     X(BLEND_MODE_NORMAL, 16, "Normal", \
       PER_CHANNEL(BlendNormal, BLEND_RGBA), PER_CHANNEL(BlendNormal, BLEND_RGB)) \
@@ -95,3 +96,4 @@
       EXACT_DIFFERENCE, EXACT_DIFFERENCE) \
     X(BLEND_MODE_SUBTRACTION, 51, "Subtraction", \
       PER_CHANNEL(BlendSubtraction, BLEND_RGB), PER_CHANNEL(BlendSubtraction, BLEND_RGB))
+// clang-format on

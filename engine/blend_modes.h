@@ -12,10 +12,7 @@
 
 // The mode indices, in the order of the list; BLEND_MODE_COUNT is the number of modes.
 #define QUILTRA_MODE_ENUM(mode, stringId, name, colour, bump) mode,
-enum BlendModeIndex {
-    QUILTRA_BLEND_MODES(QUILTRA_MODE_ENUM)
-    BLEND_MODE_COUNT
-};
+enum BlendModeIndex { QUILTRA_BLEND_MODES(QUILTRA_MODE_ENUM) BLEND_MODE_COUNT };
 #undef QUILTRA_MODE_ENUM
 
 // The channels a mode changes. A bump vector's x, y and z take the red, green and blue flags.
@@ -35,8 +32,8 @@ enum BlendChannel {
 typedef float (*BlendFormula)(float b, float l);
 
 struct BlendMode {
-    int nameId;             // string resource of the name (16..34, 36..51); 0 for the unknown row
-    const char* name;       // the name as the string table holds it; null for the unknown row
+    int nameId; // string resource of the name (16..34, 36..51); 0 for the unknown row
+    const char* name; // the name as the string table holds it; null for the unknown row
 };
 
 // The modes in index order, then one more row for an index outside 0..34 (stored scenes may

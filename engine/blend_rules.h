@@ -27,14 +27,10 @@ template <BlendFormula F, unsigned Channels>
 QUILTRA_INLINE_RULE AColor BlendColorChannels(AColor base, AColor layer, float op)
 {
     const float a = layer.a;
-    if (Channels & BLEND_RED)
-        base.r = CompositeChannel(base.r, F(base.r, layer.r), op, a);
-    if (Channels & BLEND_GREEN)
-        base.g = CompositeChannel(base.g, F(base.g, layer.g), op, a);
-    if (Channels & BLEND_BLUE)
-        base.b = CompositeChannel(base.b, F(base.b, layer.b), op, a);
-    if (Channels & BLEND_ALPHA)
-        base.a = CompositeChannel(base.a, F(base.a, a), op, a);
+    if (Channels & BLEND_RED) base.r = CompositeChannel(base.r, F(base.r, layer.r), op, a);
+    if (Channels & BLEND_GREEN) base.g = CompositeChannel(base.g, F(base.g, layer.g), op, a);
+    if (Channels & BLEND_BLUE) base.b = CompositeChannel(base.b, F(base.b, layer.b), op, a);
+    if (Channels & BLEND_ALPHA) base.a = CompositeChannel(base.a, F(base.a, a), op, a);
     return base;
 }
 
@@ -47,12 +43,9 @@ QUILTRA_INLINE_RULE AColor BlendColorHsv(AColor base, AColor layer, float op)
     const float a = layer.a;
     AColor b = ColorToHsv(base);
     const AColor l = ColorToHsv(layer);
-    if (Components & BLEND_HUE)
-        b.r = CompositeChannel(b.r, l.r, op, a);
-    if (Components & BLEND_SATURATION)
-        b.g = CompositeChannel(b.g, l.g, op, a);
-    if (Components & BLEND_VALUE)
-        b.b = CompositeChannel(b.b, l.b, op, a);
+    if (Components & BLEND_HUE) b.r = CompositeChannel(b.r, l.r, op, a);
+    if (Components & BLEND_SATURATION) b.g = CompositeChannel(b.g, l.g, op, a);
+    if (Components & BLEND_VALUE) b.b = CompositeChannel(b.b, l.b, op, a);
     return HsvToColor(b);
 }
 
@@ -66,17 +59,15 @@ QUILTRA_INLINE_RULE AColor BlendColorExactDifference(AColor base, AColor layer, 
     return base;
 }
 
-// ---- bump rules: a masked perturbation l with its mask weight a -----------------------------------------------------------------------------
+// ---- bump rules: a masked perturbation l with its mask weight a
+// -----------------------------------------------------------------------------
 
 template <BlendFormula F, unsigned Components>
 QUILTRA_INLINE_RULE Point3 BlendBumpComponents(Point3 base, Point3 l, float a, float op)
 {
-    if (Components & BLEND_RED)
-        base.x = CompositeChannel(base.x, F(base.x, l.x), op, a);
-    if (Components & BLEND_GREEN)
-        base.y = CompositeChannel(base.y, F(base.y, l.y), op, a);
-    if (Components & BLEND_BLUE)
-        base.z = CompositeChannel(base.z, F(base.z, l.z), op, a);
+    if (Components & BLEND_RED) base.x = CompositeChannel(base.x, F(base.x, l.x), op, a);
+    if (Components & BLEND_GREEN) base.y = CompositeChannel(base.y, F(base.y, l.y), op, a);
+    if (Components & BLEND_BLUE) base.z = CompositeChannel(base.z, F(base.z, l.z), op, a);
     return base;
 }
 

@@ -14,10 +14,7 @@
 #include "acolor.h"
 #include "gamma_power.h"
 
-enum BlendSpace {
-    BLEND_SPACE_LINEAR = 0,
-    BLEND_SPACE_DISPLAY = 1
-};
+enum BlendSpace { BLEND_SPACE_LINEAR = 0, BLEND_SPACE_DISPLAY = 1 };
 
 // Linear light to display (sRGB) encoding.
 inline float EncodeDisplay(float x)

@@ -11,7 +11,4 @@ inline float MeanOfThree(float first, float second, float third)
 }
 
 // A colour's mean: (g + r + b) × 0.33333334 (the host's default EvalMono of a colour).
-inline float MeanOf(const AColor& c)
-{
-    return MeanOfThree(c.r, c.g, c.b);
-}
+inline float MeanOf(const AColor& c) { return MeanOfThree(c.r, c.g, c.b); }

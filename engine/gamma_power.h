@@ -63,9 +63,8 @@ inline double Log2OfParts(int k, double m, int i)
     const double log2c = DoubleOfBits(kLog2Table[i][1]);
     const double r = m * invc - 1.0;
     const double r2 = r * r;
-    const double log2r = r * 1.4426950408889634
-                         + r2 * ((-0.7213475204444817 + r * 0.4808983469629878)
-                                 + r2 * -0.36067376022224085);
+    const double log2r = r * 1.4426950408889634 +
+        r2 * ((-0.7213475204444817 + r * 0.4808983469629878) + r2 * -0.36067376022224085);
     return ((double)k + log2c) + log2r;
 }
 
@@ -73,10 +72,8 @@ inline double Log2OfParts(int k, double m, int i)
 // bounds keep the scaling below inside the double range.
 inline double Exp2Of(double z)
 {
-    if (z > 150.0)
-        z = 150.0;
-    if (z < -200.0)
-        z = -200.0;
+    if (z > 150.0) z = 150.0;
+    if (z < -200.0) z = -200.0;
     // z·32 rounded to an integer n by adding 1.5·2^52: the double's low bits then hold n, as
     // 32·e + j with j in 0..31 (the shift's own bits leave through the top).
     const double shifted = z * 32.0 + 6755399441055744.0;
@@ -85,13 +82,12 @@ inline double Exp2Of(double z)
     const double scale = DoubleOfBits(kExp2Table[bits & 31] + ((bits >> 5) << 52));
     // 2^s = e^(s·ln 2) to degree 4.
     const double s2 = s * s;
-    const double exp2s = (1.0 + s * 0.6931471805599453)
-                         + s2 * ((0.24022650695910072 + s * 0.05550410866482158)
-                                 + s2 * 0.009618129107628477);
+    const double exp2s = (1.0 + s * 0.6931471805599453) +
+        s2 * ((0.24022650695910072 + s * 0.05550410866482158) + s2 * 0.009618129107628477);
     return scale * exp2s;
 }
 
-}  // namespace gamma_power_detail
+} // namespace gamma_power_detail
 
 // x^y for x > 0 and a finite y > 0 (the Output stage's 1/gamma). +inf gives +inf and NaN
 // gives NaN; results beyond the float range are +inf, those below half its smallest subnormal 0.
@@ -99,15 +95,15 @@ inline float PowerOfPositive(float x, double y)
 {
     using namespace gamma_power_detail;
     uint32_t ix = BitsOfFloat(x);
-    if (ix >= 0x7f800000u)   // +inf or NaN (a negative x is the caller's)
+    if (ix >= 0x7f800000u) // +inf or NaN (a negative x is the caller's)
         return x;
     int k = -127;
-    if (ix < 0x00800000u) {  // subnormal: scaled into the normal range by 2^23 (exact)
+    if (ix < 0x00800000u) { // subnormal: scaled into the normal range by 2^23 (exact)
         ix = BitsOfFloat(x * 8388608.0f);
         k = -127 - 23;
     }
     k += (int)(ix >> 23);
-    const int i = (int)((ix >> 16) & 127);   // m's 128th of [1, 2)
+    const int i = (int)((ix >> 16) & 127); // m's 128th of [1, 2)
     const double m = (double)FloatOfBits((ix & 0x007fffffu) | 0x3f800000u);
     return (float)Exp2Of(y * Log2OfParts(k, m, i));
 }
@@ -119,10 +115,10 @@ inline double DoublePowerOfPositive(double x, double y)
 {
     using namespace gamma_power_detail;
     const uint64_t ix = BitsOfDouble(x);
-    if (ix >= 0x7ff0000000000000ull)   // +inf or NaN
+    if (ix >= 0x7ff0000000000000ull) // +inf or NaN
         return x;
     const int k = (int)(ix >> 52) - 1023;
-    const int i = (int)((ix >> 45) & 127);   // m's 128th of [1, 2)
+    const int i = (int)((ix >> 45) & 127); // m's 128th of [1, 2)
     const double m = DoubleOfBits((ix & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
     return Exp2Of(y * Log2OfParts(k, m, i));
 }

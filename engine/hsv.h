@@ -34,14 +34,12 @@ QUILTRA_INLINE_HSV AColor ColorToHsv(const AColor& c)
     if (c.b < min) min = c.b;
 
     // Black: the hue is undefined and marked −1.
-    if (max == 0.0f)
-        return AColor(-1.0f, 0.0f, max, c.a);
+    if (max == 0.0f) return AColor(-1.0f, 0.0f, max, c.a);
 
     const float delta = max - min;
     const float s = delta / max;
     // A grey that is not black: the hue formula would divide 0 by 0; such a grey gets hue 0.
-    if (delta == 0.0f)
-        return AColor(0.0f, s, max, c.a);
+    if (delta == 0.0f) return AColor(0.0f, s, max, c.a);
 
     // red max: (g − b) / delta; green max: (b − r) / delta + 2; otherwise (r − g) / delta + 4.
     // Picked by index, not by branches, once all three are worked out: the divisions then
@@ -66,8 +64,7 @@ QUILTRA_INLINE_HSV AColor HsvToColor(const AColor& hsv)
     const float h = hsv.r;
     const float s = hsv.g;
     const float v = hsv.b;
-    if (s == 0.0f)
-        return AColor(v, v, v, hsv.a);
+    if (s == 0.0f) return AColor(v, v, v, hsv.a);
 
     const float hh = h * 0.016666668f;
     // The sector is floor(hh). A hue of 0 to below 360 (hh 0 to below 6), as nearly every hue
@@ -85,13 +82,12 @@ QUILTRA_INLINE_HSV AColor HsvToColor(const AColor& hsv)
     }
     const float f = hh - sector;
     // Which of v, p, q, t each channel takes, by sector (0..4, then every other value).
-    static const unsigned char kRows[6][3] = {
-        {0, 3, 1}, {2, 0, 1}, {1, 0, 3}, {1, 2, 0}, {3, 1, 0}, {0, 1, 2}
-    };
+    static const unsigned char kRows[6][3] = {{0, 3, 1}, {2, 0, 1}, {1, 0, 3},
+                                              {1, 2, 0}, {3, 1, 0}, {0, 1, 2}};
     float values[4];
     values[0] = v;
-    values[1] = (1.0f - s) * v;                  // p
-    values[2] = (1.0f - f * s) * v;              // q
-    values[3] = (1.0f - (1.0f - f) * s) * v;     // t
+    values[1] = (1.0f - s) * v; // p
+    values[2] = (1.0f - f * s) * v; // q
+    values[3] = (1.0f - (1.0f - f) * s) * v; // t
     return AColor(values[kRows[row][0]], values[kRows[row][1]], values[kRows[row][2]], hsv.a);
 }

@@ -23,10 +23,10 @@
 
 // One layer in use above the base layer.
 struct PlannedLayer {
-    int map;         // mapList entry of its sub-map when enabled and assigned, else −1
-    int mask;        // mapList entry of its mask when enabled and assigned, else −1
-    float opacity;   // the opacity fraction, percent × 0.01
-    Color color;     // the flat colour, taken when map is −1 (colour walk only)
+    int map; // mapList entry of its sub-map when enabled and assigned, else −1
+    int mask; // mapList entry of its mask when enabled and assigned, else −1
+    float opacity; // the opacity fraction, percent × 0.01
+    Color color; // the flat colour, taken when map is −1 (colour walk only)
 };
 
 // Layer i of the tables as the walks take it (a layer in use above the base layer). maps
@@ -51,12 +51,12 @@ inline int RunRuleOf(int mode)
 
 // Consecutive layers in use of one mode and one blend space.
 struct PlannedRun {
-    int first;   // index of its first layer in LayerPlan's layers
-    int end;     // one past its last
-    int rule;    // the mode's row of the planned rules: the mode, or BLEND_MODE_COUNT for an
-                 // index outside the table
-    bool mapsOnly;   // every layer of the run has a map and no mask, as most layers have
-    bool display;    // the run's layers are composited in display space (blend_space.h)
+    int first; // index of its first layer in LayerPlan's layers
+    int end; // one past its last
+    int rule; // the mode's row of the planned rules: the mode, or BLEND_MODE_COUNT for an
+              // index outside the table
+    bool mapsOnly; // every layer of the run has a map and no mask, as most layers have
+    bool display; // the run's layers are composited in display space (blend_space.h)
 };
 
 class LayerPlan {
@@ -87,8 +87,7 @@ public:
         int runMode = 0;
         bool runDisplay = false;
         for (int i = 1; i < t.layers; ++i) {
-            if (!t.mapUsed[i])
-                continue;
+            if (!t.mapUsed[i]) continue;
             const PlannedLayer layer = PlanLayer(t, i, maps);
             const int mode = t.modeList[i];
             const bool display = InDisplaySpace(t, i);
@@ -106,18 +105,17 @@ public:
             }
             layers.push_back(layer);
             runs.back().end = count + 1;
-            if (layer.map < 0 || layer.mask >= 0)
-                runs.back().mapsOnly = false;
+            if (layer.map < 0 || layer.mask >= 0) runs.back().mapsOnly = false;
         }
         PrepareOutputStage(out, output);
         current = true;
     }
 
     // What the planned walks read.
-    AColor start;        // the start value: (colorList[0], 1), or opaque black without tables
-    bool hasLayers;      // at least one usable layer; without, the start value is the result
-    int baseMap;         // the base layer's map entry (0) when enabled and assigned, else −1
-    int baseMask;        // its mask entry (1) likewise
+    AColor start; // the start value: (colorList[0], 1), or opaque black without tables
+    bool hasLayers; // at least one usable layer; without, the start value is the result
+    int baseMap; // the base layer's map entry (0) when enabled and assigned, else −1
+    int baseMask; // its mask entry (1) likewise
     std::vector<PlannedLayer> layers;
     std::vector<PlannedRun> runs;
     OutputStage output;

@@ -34,8 +34,7 @@ template <class Access>
 inline void PassGBufferID(Access& access)
 {
     const int gbufferId = access.GBufferID();
-    if (gbufferId != 0)
-        access.SetGBufferID(gbufferId);
+    if (gbufferId != 0) access.SetGBufferID(gbufferId);
 }
 
 // Steps 1 and 2 of both colour walks: true on a cache hit, with the cached colour in c;
@@ -43,8 +42,7 @@ inline void PassGBufferID(Access& access)
 template <class Access>
 inline bool CacheHitOrTag(Access& access, AColor& c)
 {
-    if (access.GetCache(c))
-        return true;
+    if (access.GetCache(c)) return true;
     PassGBufferID(access);
     return false;
 }
@@ -60,8 +58,7 @@ inline AColor BaseLayerColor(AColor base, int map, int mask, Access& access)
         base = access.EvalColor(map);
         weight = base.a;
     }
-    if (mask >= 0)
-        weight = MeanOf(access.EvalColor(mask));
+    if (mask >= 0) weight = MeanOf(access.EvalColor(mask));
     base *= weight;
     return base;
 }
@@ -71,11 +68,9 @@ template <class Access>
 inline Point3 BaseLayerPerturb(int map, int mask, Access& access)
 {
     Point3 base(0.0f, 0.0f, 0.0f);
-    if (map >= 0)
-        base = access.EvalNormalPerturb(map);
+    if (map >= 0) base = access.EvalNormalPerturb(map);
     float weight = 1.0f;
-    if (mask >= 0)
-        weight = MeanOf(access.EvalColor(mask));
+    if (mask >= 0) weight = MeanOf(access.EvalColor(mask));
     base *= weight;
     return base;
 }
@@ -87,7 +82,10 @@ inline Point3 BaseLayerPerturb(int map, int mask, Access& access)
 struct ColorWalk {
     typedef AColor Value;
     template <class Access>
-    static AColor MapValue(Access& access, int entry) { return access.EvalColor(entry); }
+    static AColor MapValue(Access& access, int entry)
+    {
+        return access.EvalColor(entry);
+    }
     static AColor Unmapped(const PlannedLayer& p) { return AColor(p.color, 1.0f); }
     static float UnmaskedCoverage(const AColor& layer) { return layer.a; }
     static AColor Covered(AColor layer, float coverage)
@@ -102,7 +100,10 @@ struct ColorWalk {
 struct BumpWalk {
     typedef Point3 Value;
     template <class Access>
-    static Point3 MapValue(Access& access, int entry) { return access.EvalNormalPerturb(entry); }
+    static Point3 MapValue(Access& access, int entry)
+    {
+        return access.EvalNormalPerturb(entry);
+    }
     static Point3 Unmapped(const PlannedLayer&) { return Point3(0.0f, 0.0f, 0.0f); }
     static float UnmaskedCoverage(const Point3&) { return 1.0f; }
     static Point3 Covered(const Point3& p, float a) { return Point3(p.x * a, p.y * a, p.z * a); }
@@ -115,8 +116,8 @@ inline typename Walk::Value LayerStep(const PlannedLayer& p, Access& access, flo
 {
     const typename Walk::Value value =
         MapsOnly || p.map >= 0 ? Walk::MapValue(access, p.map) : Walk::Unmapped(p);
-    coverage = !MapsOnly && p.mask >= 0 ? MeanOf(access.EvalColor(p.mask))
-                                        : Walk::UnmaskedCoverage(value);
+    coverage =
+        !MapsOnly && p.mask >= 0 ? MeanOf(access.EvalColor(p.mask)) : Walk::UnmaskedCoverage(value);
     return Walk::Covered(value, coverage);
 }
 
@@ -132,17 +133,13 @@ QUILTRA_INLINE_RULE AColor ColorRule(AColor base, AColor layer, float /*coverage
 // A colour rule in display space: the base's and the layer's colour encoded, the rule, the
 // result decoded (blend_space.h). Alpha passes as it is.
 template <AColor (*Rule)(AColor base, AColor layer, float op)>
-QUILTRA_INLINE_RULE AColor DisplayColorRule(AColor base, AColor layer, float /*coverage*/,
-                                            float op)
+QUILTRA_INLINE_RULE AColor DisplayColorRule(AColor base, AColor layer, float /*coverage*/, float op)
 {
     return DecodeDisplay(Rule(EncodeDisplay(base), EncodeDisplay(layer), op));
 }
 
 // An index outside the table, colour: the sub-maps are evaluated, the base stays as it is.
-QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float)
-{
-    return base;
-}
+QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float) { return base; }
 
 template <class Walk, class Access,
           typename Walk::Value (*Rule)(typename Walk::Value base, typename Walk::Value layer,
@@ -185,29 +182,27 @@ struct RunRules {
 };
 
 #define COLOR_PER_CHANNEL(F, channels) \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorChannels<&F, channels> >, \
+    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorChannels<&F, channels>>, \
              QUILTRA_MAPS_ONLY>
 #define COLOR_HSV(components) \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorHsv<components> >, \
-             QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorHsv<components>>, QUILTRA_MAPS_ONLY>
 #define COLOR_EXACT_DIFFERENCE \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>, \
-             QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>, QUILTRA_MAPS_ONLY>
 #define BUMP_PER_CHANNEL(F, components) \
     &WalkRun<BumpWalk, Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
 #define BUMP_EXACT_DIFFERENCE \
     &WalkRun<BumpWalk, Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
 #define QUILTRA_COLOR_RUN_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
 #define QUILTRA_BUMP_RUN_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
-#define QUILTRA_COLOR_RUN_RULES                                                                 \
-    {                                                                                           \
-        QUILTRA_BLEND_MODES(QUILTRA_COLOR_RUN_ROW)                                              \
-        &WalkRun<ColorWalk, Access, &KeepColor, QUILTRA_MAPS_ONLY>                              \
+#define QUILTRA_COLOR_RUN_RULES \
+    { \
+        QUILTRA_BLEND_MODES(QUILTRA_COLOR_RUN_ROW) \
+        &WalkRun<ColorWalk, Access, &KeepColor, QUILTRA_MAPS_ONLY> \
     }
-#define QUILTRA_BUMP_RUN_RULES                                                                  \
-    {                                                                                           \
-        QUILTRA_BLEND_MODES(QUILTRA_BUMP_RUN_ROW)                                               \
-        BUMP_PER_CHANNEL(BlendNormal, BLEND_RGB)                                                \
+#define QUILTRA_BUMP_RUN_RULES \
+    { \
+        QUILTRA_BLEND_MODES(QUILTRA_BUMP_RUN_ROW) \
+        BUMP_PER_CHANNEL(BlendNormal, BLEND_RGB) \
     }
 
 // In display space an index outside the table still keeps the base as it is.
@@ -261,7 +256,8 @@ const typename RunRules<Access>::BumpRun RunRules<Access>::bump[2][BLEND_MODE_CO
 class PlanFollower {
 public:
     explicit PlanFollower(const LayerPlan& plan)
-        : plan(plan), next(0), layers(plan.layers.empty() ? 0 : &plan.layers[0]) {}
+        : plan(plan), next(0), layers(plan.layers.empty() ? 0 : &plan.layers[0])
+    { }
 
     AColor Start() const { return plan.start; }
     bool HasLayers() const { return plan.hasLayers; }
@@ -273,8 +269,7 @@ public:
     // The next run: its layers and its row of the run rules; false after the last.
     bool NextRun(const PlannedLayer*& first, const PlannedLayer*& end, PlannedRun& run)
     {
-        if (next >= plan.runs.size())
-            return false;
+        if (next >= plan.runs.size()) return false;
         run = plan.runs[next++];
         first = layers + run.first;
         end = layers + run.end;
@@ -299,7 +294,8 @@ public:
 
     // out: the Output settings, or null for the bump walk.
     TablePlanner(const LayerTables& t, const OutputSettings* out, const Access& access)
-        : t(t), out(out), access(access), next(1) {}
+        : t(t), out(out), access(access), next(1)
+    { }
 
     AColor Start() const
     {
@@ -318,19 +314,16 @@ public:
         bool display = false;
         run.mapsOnly = true;
         for (; next < t.layers && count < kLayers; ++next) {
-            if (!t.mapUsed[next])
-                continue;
+            if (!t.mapUsed[next]) continue;
             if (count > 0 && (t.modeList[next] != mode || InDisplaySpace(t, next) != display))
                 break;
             mode = t.modeList[next];
             display = InDisplaySpace(t, next);
             buffer[count] = PlanLayer(t, next, access);
-            if (buffer[count].map < 0 || buffer[count].mask >= 0)
-                run.mapsOnly = false;
+            if (buffer[count].map < 0 || buffer[count].mask >= 0) run.mapsOnly = false;
             ++count;
         }
-        if (count == 0)
-            return false;
+        if (count == 0) return false;
         run.first = 0;
         run.end = count;
         run.rule = RunRuleOf(mode);
@@ -379,14 +372,11 @@ template <class Plan, class Access>
 AColor WalkColor(Plan& plan, Access& access)
 {
     AColor base;
-    if (CacheHitOrTag(access, base))
-        return base;
-    if (!plan.HasLayers())
-        return plan.Start();
+    if (CacheHitOrTag(access, base)) return base;
+    if (!plan.HasLayers()) return plan.Start();
     base = BaseLayerColor(plan.Start(), plan.BaseMap(), plan.BaseMask(), access);
     WalkLayers<ColorWalk>(base, plan, access);
-    if (plan.OutputOn())
-        base = plan.Adjust(base);
+    if (plan.OutputOn()) base = plan.Adjust(base);
     access.PutCache(base);
     return base;
 }
@@ -402,8 +392,7 @@ template <class Plan, class Access>
 Point3 WalkPerturb(Plan& plan, Access& access)
 {
     PassGBufferID(access);
-    if (!plan.HasLayers())
-        return Point3(0.0f, 0.0f, 0.0f);
+    if (!plan.HasLayers()) return Point3(0.0f, 0.0f, 0.0f);
     Point3 base = BaseLayerPerturb(plan.BaseMap(), plan.BaseMask(), access);
     WalkLayers<BumpWalk>(base, plan, access);
     return base;

@@ -11,7 +11,8 @@ struct TableView {
     const T* first;
     int count;
     TableView(const T* first, int count)
-        : first(first && count > 0 ? first : 0), count(first && count > 0 ? count : 0) {}
+        : first(first && count > 0 ? first : 0), count(first && count > 0 ? count : 0)
+    { }
 };
 
 // Read-only views of a texture's tables for the walks. The walks take `layers` as given: every
@@ -20,13 +21,13 @@ struct TableView {
 // with no usable layer.
 struct LayerTables {
     int layers;
-    const int*   mapEnabled;
-    const int*   maskEnabled;
-    const int*   mapUsed;
+    const int* mapEnabled;
+    const int* maskEnabled;
+    const int* mapUsed;
     const float* opasityList;
     const Color* colorList;
-    const int*   modeList;
-    const int*   spaceList;   // BlendSpace of each layer; null: every layer in linear space
+    const int* modeList;
+    const int* spaceList; // BlendSpace of each layer; null: every layer in linear space
 };
 
 // The views the walks read, and the number of usable layers: mapList's entry count / 2, lowered
@@ -41,13 +42,11 @@ inline LayerTables ViewLayerTables(int mapCount, TableView<int> mapEnabled,
                                    TableView<int> spaceList = TableView<int>(0, 0))
 {
     int n = mapCount / 2;
-    const int counts[6] = {mapEnabled.count, maskEnabled.count, mapUsed.count,
-                           opasityList.count, colorList.count, modeList.count};
+    const int counts[6] = {mapEnabled.count,  maskEnabled.count, mapUsed.count,
+                           opasityList.count, colorList.count,   modeList.count};
     for (int i = 0; i < 6; ++i)
-        if (counts[i] < n)
-            n = counts[i];
-    if (spaceList.first && spaceList.count < n)
-        n = spaceList.count;
+        if (counts[i] < n) n = counts[i];
+    if (spaceList.first && spaceList.count < n) n = spaceList.count;
     LayerTables t;
     t.layers = n < 0 ? 0 : n;
     t.mapEnabled = mapEnabled.first;
@@ -67,7 +66,4 @@ inline bool InDisplaySpace(const LayerTables& t, int i)
 }
 
 // The opacity fraction of a layer: percent × 0.01 (the float 0.00999999978), unclamped.
-inline float OpacityFraction(float percent)
-{
-    return percent * 0.01f;
-}
+inline float OpacityFraction(float percent) { return percent * 0.01f; }

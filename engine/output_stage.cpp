@@ -10,11 +10,11 @@ namespace {
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
-inline float MirroredPower(float x, double inverseGamma)
+inline float
+MirroredPower(float x, double inverseGamma)
 {
     // A negative channel has no real power and takes −(|x|^(1/gamma)).
-    if (x < 0.0f)
-        return -PowerOfPositive(-x, inverseGamma);
+    if (x < 0.0f) return -PowerOfPositive(-x, inverseGamma);
     return PowerOfPositive(x, inverseGamma);
 }
 
@@ -23,14 +23,13 @@ inline float GammaBrightContrast(float x, double inverseGamma, bool applyGamma, 
                                  float contrast)
 {
     if (applyGamma) {
-        if (x == 0.0f)
-            x = 0.00001f;
+        if (x == 0.0f) x = 0.00001f;
         x = MirroredPower(x, inverseGamma);
     }
     return (bright * x - 0.5f) * contrast + 0.5f;
 }
 
-}  // namespace
+} // namespace
 
 void SetDefaultOutputSettings(OutputSettings& s)
 {
@@ -45,10 +44,7 @@ void SetDefaultOutputSettings(OutputSettings& s)
     s.outputShiftRGB = AColor(0.0f, 0.0f, 0.0f, 0.0f);
 }
 
-float GammaPower(float x, double inverseGamma)
-{
-    return MirroredPower(x, inverseGamma);
-}
+float GammaPower(float x, double inverseGamma) { return MirroredPower(x, inverseGamma); }
 
 void PrepareOutputStage(const OutputSettings& s, OutputStage& stage)
 {
@@ -90,7 +86,6 @@ AColor AdjustOutput(const AColor& c, const OutputStage& stage)
         out.g = mean;
         out.b = mean;
     }
-    if (s.Clamp)
-        out.ClampMinMax();
+    if (s.Clamp) out.ClampMinMax();
     return out;
 }

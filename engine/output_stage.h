@@ -4,24 +4,24 @@
 #include "acolor.h"
 
 struct OutputSettings {
-    bool   Output_on;       // the stage runs only when on
-    bool   Clamp;           // clamp r, g, b and a to 0..1 at the end
-    float  alpha;           // added to alpha
-    float  Mono;            // 0.0 or 1.0; non-zero replaces r, g, b by their mean
-    float  bright;          // brightness factor (1.0 = 100%)
-    float  contrast;        // contrast factor about mid-grey (1.0 = 100%)
-    float  gamma;           // 1 leaves the colour unchanged; never below the texture's lowest
-                            // gamma (0.001), which its setters and its loader keep
-    AColor outputShiftHSV;  // hue (degrees), saturation, value; the fourth is unused (0)
-    AColor outputShiftRGB;  // red, green, blue; the fourth is unused (0)
+    bool Output_on; // the stage runs only when on
+    bool Clamp; // clamp r, g, b and a to 0..1 at the end
+    float alpha; // added to alpha
+    float Mono; // 0.0 or 1.0; non-zero replaces r, g, b by their mean
+    float bright; // brightness factor (1.0 = 100%)
+    float contrast; // contrast factor about mid-grey (1.0 = 100%)
+    float gamma; // 1 leaves the colour unchanged; never below the texture's lowest
+                 // gamma (0.001), which its setters and its loader keep
+    AColor outputShiftHSV; // hue (degrees), saturation, value; the fourth is unused (0)
+    AColor outputShiftRGB; // red, green, blue; the fourth is unused (0)
 };
 
 // The settings with what follows from them, worked out once per texture (its layer plan keeps
 // them) instead of on every sample.
 struct OutputStage {
     OutputSettings settings;
-    bool applyGamma;        // gamma is not exactly 1
-    double inverseGamma;    // 1/gamma in double precision: the power of the gamma step
+    bool applyGamma; // gamma is not exactly 1
+    double inverseGamma; // 1/gamma in double precision: the power of the gamma step
 };
 
 // A new texture's settings: off, shifts 0, bright, contrast and gamma 1, alpha and Mono 0,

@@ -3,8 +3,7 @@
 
 #include "hold.h"
 
-LayerClipboard::LayerClipboard()
-    : full(false)
+LayerClipboard::LayerClipboard() : full(false)
 {
     maps[0] = NULL;
     maps[1] = NULL;
@@ -17,15 +16,11 @@ LayerClipboard& LayerClipboard::The()
     return *clipboard;
 }
 
-RefTargetHandle LayerClipboard::GetReference(int i)
-{
-    return i >= 0 && i < 2 ? maps[i] : NULL;
-}
+RefTargetHandle LayerClipboard::GetReference(int i) { return i >= 0 && i < 2 ? maps[i] : NULL; }
 
 void LayerClipboard::SetReference(int i, RefTargetHandle target)
 {
-    if (i >= 0 && i < 2)
-        maps[i] = static_cast<Texmap*>(target);
+    if (i >= 0 && i < 2) maps[i] = static_cast<Texmap*>(target);
 }
 
 #if MAX_RELEASE >= 17000
@@ -39,8 +34,7 @@ RefResult LayerClipboard::NotifyRefChanged(Interval, RefTargetHandle target, Par
     // A copy deleted anyway (a host that frees everything) is forgotten.
     if (message == REFMSG_TARGET_DELETED) {
         for (int i = 0; i < 2; ++i) {
-            if (maps[i] == target)
-                maps[i] = NULL;
+            if (maps[i] == target) maps[i] = NULL;
         }
     }
     return REF_SUCCEED;
@@ -48,15 +42,13 @@ RefResult LayerClipboard::NotifyRefChanged(Interval, RefTargetHandle target, Par
 
 static Texmap* CopyOf(Texmap* map)
 {
-    if (!map)
-        return NULL;
+    if (!map) return NULL;
     return static_cast<Texmap*>(CloneRefHierarchy(map));
 }
 
 void LayerClipboard::Take(const LayerValueTables& from, int layer, Texmap* map, Texmap* mask)
 {
-    if (layer < 0 || layer >= from.ShortestCount())
-        return;
+    if (layer < 0 || layer >= from.ShortestCount()) return;
     theHold.Suspend();
     Texmap* mapCopy = CopyOf(map);
     Texmap* maskCopy = CopyOf(mask);
@@ -80,8 +72,7 @@ void LayerClipboard::Clear()
 
 Texmap* LayerClipboard::NewCopy(int which)
 {
-    if (which < 0 || which > 1 || !full)
-        return NULL;
+    if (which < 0 || which > 1 || !full) return NULL;
     theHold.Suspend();
     Texmap* copy = CopyOf(maps[which]);
     theHold.Resume();

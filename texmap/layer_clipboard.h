@@ -25,12 +25,14 @@ public:
 
     int NumRefs() override { return 2; }
     RefTargetHandle GetReference(int i) override;
+
 protected:
     void SetReference(int i, RefTargetHandle target) override;
+
 public:
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&,
-                               RefMessage message, BOOL) override;
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&, RefMessage message,
+                               BOOL) override;
 #else
     RefResult NotifyRefChanged(Interval, RefTargetHandle target, PartID&,
                                RefMessage message) override;

@@ -16,24 +16,19 @@ MSTR ResString(int id)
 // The character after "L: <number>, " at the start of name, or null when it does not start so.
 static const MCHAR* AfterLabelStart(const MCHAR* name)
 {
-    if (name[0] != _T('L') || name[1] != _T(':') || name[2] != _T(' '))
-        return NULL;
+    if (name[0] != _T('L') || name[1] != _T(':') || name[2] != _T(' ')) return NULL;
     const MCHAR* p = name + 3;
-    if (*p == _T('-'))
-        ++p;
-    if (*p < _T('0') || *p > _T('9'))
-        return NULL;
+    if (*p == _T('-')) ++p;
+    if (*p < _T('0') || *p > _T('9')) return NULL;
     while (*p >= _T('0') && *p <= _T('9'))
         ++p;
-    if (p[0] != _T(',') || p[1] != _T(' '))
-        return NULL;
+    if (p[0] != _T(',') || p[1] != _T(' ')) return NULL;
     return p + 2;
 }
 
 MSTR StripLayerLabel(const MCHAR* name)
 {
-    if (!name)
-        return MSTR();
+    if (!name) return MSTR();
     const MCHAR* rest = AfterLabelStart(name);
     const MCHAR* separator = rest ? wcsstr(rest, _T("| ")) : NULL;
     return MSTR(separator ? separator + 2 : name);
@@ -49,7 +44,7 @@ static MSTR OpacityText(float opacity)
     else if (opacity > -2147483648.0f && opacity < 2147483648.0f)
         text.printf(_T("%d"), (int)opacity);
     else
-        text.printf(_T("%.0f"), (double)opacity);   // a float this large is a whole number
+        text.printf(_T("%.0f"), (double)opacity); // a float this large is a whole number
     return text;
 }
 

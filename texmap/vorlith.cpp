@@ -43,66 +43,39 @@ void Vorlith::ValuesChanged()
 void Vorlith::LayersEdited()
 {
     ValuesChanged();
-    if (paramDlg)
-        paramDlg->Invalidate();
+    if (paramDlg) paramDlg->Invalidate();
     NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
 // Animatable -----------------------------------------------------------------------------------
 
-void Vorlith::DeleteThis()
-{
-    delete this;
-}
+void Vorlith::DeleteThis() { delete this; }
 
-void Vorlith::GetClassName(MSTR& s)
-{
-    s = LoadResString(IDS_CLASS_NAME);
-}
+void Vorlith::GetClassName(MSTR& s) { s = LoadResString(IDS_CLASS_NAME); }
 
-SClass_ID Vorlith::SuperClassID()
-{
-    return TEXMAP_CLASS_ID;
-}
+SClass_ID Vorlith::SuperClassID() { return TEXMAP_CLASS_ID; }
 
-Class_ID Vorlith::ClassID()
-{
-    return VORLITH_CLASS_ID;
-}
+Class_ID Vorlith::ClassID() { return VORLITH_CLASS_ID; }
 
-int Vorlith::NumSubs()
-{
-    return mapList.Count();
-}
+int Vorlith::NumSubs() { return mapList.Count(); }
 
 Animatable* Vorlith::SubAnim(int i)
 {
-    if (i < 0 || i >= mapList.Count())
-        return NULL;
+    if (i < 0 || i >= mapList.Count()) return NULL;
     return mapList[i];
 }
 
-MSTR Vorlith::SubAnimName(int i)
-{
-    return GetSubTexmapTVName(i);
-}
+MSTR Vorlith::SubAnimName(int i) { return GetSubTexmapTVName(i); }
 
 int Vorlith::SubNumToRefNum(int subNum)
 {
-    if (subNum < 0 || subNum >= 2 * VORLITH_MAX_LAYERS)
-        return -1;
+    if (subNum < 0 || subNum >= 2 * VORLITH_MAX_LAYERS) return -1;
     return subNum + 1;
 }
 
-int Vorlith::NumParamBlocks()
-{
-    return 1;
-}
+int Vorlith::NumParamBlocks() { return 1; }
 
-IParamBlock2* Vorlith::GetParamBlock(int /*i*/)
-{
-    return pblock;
-}
+IParamBlock2* Vorlith::GetParamBlock(int /*i*/) { return pblock; }
 
 IParamBlock2* Vorlith::GetParamBlockByID(BlockID id)
 {
@@ -111,24 +84,18 @@ IParamBlock2* Vorlith::GetParamBlockByID(BlockID id)
 
 BaseInterface* Vorlith::GetInterface(Interface_ID id)
 {
-    if (id == VORLITH_LAYERS_INTERFACE)
-        return &layersInterface;
+    if (id == VORLITH_LAYERS_INTERFACE) return &layersInterface;
     return MultiTex::GetInterface(id);
 }
 
 // References -----------------------------------------------------------------------------------
 
-int Vorlith::NumRefs()
-{
-    return mapList.Count() + 1;
-}
+int Vorlith::NumRefs() { return mapList.Count() + 1; }
 
 RefTargetHandle Vorlith::GetReference(int i)
 {
-    if (i == VORLITH_PBLOCK_REF)
-        return pblock;
-    if (i < 1 || i > mapList.Count())
-        return NULL;
+    if (i == VORLITH_PBLOCK_REF) return pblock;
+    if (i < 1 || i > mapList.Count()) return NULL;
     return mapList[i - 1];
 }
 
@@ -142,10 +109,8 @@ void Vorlith::SetReference(int i, RefTargetHandle rtarg)
             pblock = (IParamBlock2*)rtarg;
         return;
     }
-    if (i < 1 || i > 2 * VORLITH_MAX_LAYERS)
-        return;
-    if (rtarg != NULL && rtarg->SuperClassID() != TEXMAP_CLASS_ID)
-        return;
+    if (i < 1 || i > 2 * VORLITH_MAX_LAYERS) return;
+    if (rtarg != NULL && rtarg->SuperClassID() != TEXMAP_CLASS_ID) return;
     // A reference past the end (a scene being restored) grows mapList to hold it; the block's
     // counts are the block's own and are restored with it.
     const int entry = i - 1;
@@ -168,8 +133,8 @@ RefResult Vorlith::NotifyRefChanged(const Interval& /*changeInt*/, RefTargetHand
     return HandleRefChanged(hTarget, partID, message);
 }
 #else
-RefResult Vorlith::NotifyRefChanged(Interval /*changeInt*/, RefTargetHandle hTarget,
-                                    PartID& partID, RefMessage message)
+RefResult Vorlith::NotifyRefChanged(Interval /*changeInt*/, RefTargetHandle hTarget, PartID& partID,
+                                    RefMessage message)
 {
     return HandleRefChanged(hTarget, partID, message);
 }
@@ -179,8 +144,7 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
 {
     switch (message) {
     case REFMSG_CHANGE: {
-        if (paramDlg)
-            paramDlg->Invalidate();
+        if (paramDlg) paramDlg->Invalidate();
         // A table count changed from outside (a script): follow it. Counts that an undo or a
         // redo puts back are not followed: the texture's own record puts its layers back.
         if (pblock && !theHold.RestoreOrRedoing()) {
@@ -190,15 +154,13 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
                 SetNumMaps(blockMaps / 2);
             } else if (last == pb_map_enabled) {
                 const int blockLayers = pblock->Count(pb_map_enabled);
-                if (blockLayers != NumLayers())
-                    SetNumMaps(blockLayers);
+                if (blockLayers != NumLayers()) SetNumMaps(blockLayers);
             }
         }
         ValuesChanged();
         if (paramDlg && activeCount > 0) {
             IMtlParams* ip = paramDlg->GetMtlParams();
-            if (ip)
-                ip->MtlChanged();
+            if (ip) ip->MtlChanged();
         }
         return REF_SUCCEED;
     }
@@ -219,16 +181,14 @@ RefResult Vorlith::HandleRefChanged(RefTargetHandle /*hTarget*/, PartID& partID,
 void Vorlith::Update(TimeValue t, Interval& valid)
 {
     if (ivalid.InInterval(t)) {
-        if (!plan.Current())
-            BuildPlan();
+        if (!plan.Current()) BuildPlan();
         valid &= ivalid;
         return;
     }
     // One table entry per layer the texture holds. (The block's own count is not followed: a
     // script that set it to 0 would otherwise empty every table and lose every layer's values.)
     const int held = NumUsableLayers();
-    if (held != NumLayers())
-        HoldLayers();
+    if (held != NumLayers()) HoldLayers();
     layerValues.Resize(NumLayers());
     if (held < NumLayers()) {
         // Layers known only by their map slots so far: they have the new-layer values now, get
@@ -239,8 +199,7 @@ void Vorlith::Update(TimeValue t, Interval& valid)
     }
     ivalid.SetInfinite();
     for (int i = 0; i < mapList.Count(); ++i) {
-        if (mapList[i])
-            mapList[i]->Update(t, ivalid);
+        if (mapList[i]) mapList[i]->Update(t, ivalid);
     }
     BuildPlan();
     valid &= ivalid;
@@ -262,18 +221,13 @@ void Vorlith::Reset()
 
 static VorlithEditorMaker editorMaker = NULL;
 
-void Vorlith::SetEditorMaker(VorlithEditorMaker maker)
-{
-    editorMaker = maker;
-}
+void Vorlith::SetEditorMaker(VorlithEditorMaker maker) { editorMaker = maker; }
 
 ParamDlg* Vorlith::CreateParamDlg(HWND hwMtlEdit, IMtlParams* imp)
 {
-    if (!editorMaker)
-        return NULL;
+    if (!editorMaker) return NULL;
     VorlithEditor* made = editorMaker(hwMtlEdit, imp, this);
-    if (!made)
-        return NULL;
+    if (!made) return NULL;
     made->UpdateControls();
     paramDlg = made;
     return made->GetParamDlg();
@@ -299,74 +253,52 @@ LayerTables Vorlith::Tables() const
 AColor Vorlith::EvalColor(ShadeContext& sc)
 {
     VorlithAccess access(mapList, sc, this);
-    if (plan.Current())
-        return EvalPlannedColor(plan, access);
+    if (plan.Current()) return EvalPlannedColor(plan, access);
     return EvalLayerColor(Tables(), output, access);
 }
 
 Point3 Vorlith::EvalNormalPerturb(ShadeContext& sc)
 {
     VorlithAccess access(mapList, sc, this);
-    if (plan.Current())
-        return EvalPlannedPerturb(plan, access);
+    if (plan.Current()) return EvalPlannedPerturb(plan, access);
     return EvalLayerPerturb(Tables(), access);
 }
 
-void Vorlith::SetNumSubTexmaps(int n)
-{
-    SetNumMaps(n);
-}
+void Vorlith::SetNumSubTexmaps(int n) { SetNumMaps(n); }
 
 // ISubMap --------------------------------------------------------------------------------------
 
-int Vorlith::NumSubTexmaps()
-{
-    return mapList.Count();
-}
+int Vorlith::NumSubTexmaps() { return mapList.Count(); }
 
 Texmap* Vorlith::GetSubTexmap(int i)
 {
-    if (i < 0 || i >= mapList.Count())
-        return NULL;
+    if (i < 0 || i >= mapList.Count()) return NULL;
     return mapList[i];
 }
 
 void Vorlith::SetSubTexmap(int i, Texmap* m)
 {
-    if (i < 0 || i >= 2 * VORLITH_MAX_LAYERS)
-        return;
+    if (i < 0 || i >= 2 * VORLITH_MAX_LAYERS) return;
     // A slot past the end is made with whole new layers (tables, labels and the block's counts
     // in step), so that a later change of the block's counts finds nothing to take back.
-    if (i >= mapList.Count())
-        SetNumMaps(i / 2 + 1);
+    if (i >= mapList.Count()) SetNumMaps(i / 2 + 1);
     ReplaceReference(i + 1, m);
     // A map assigned, replaced or removed shows in the viewport at once.
     ValuesChanged();
-    if (paramDlg)
-        paramDlg->UpdateLabels();
+    if (paramDlg) paramDlg->UpdateLabels();
 }
 
-int Vorlith::SubTexmapOn(int /*i*/)
-{
-    return 1;
-}
+int Vorlith::SubTexmapOn(int /*i*/) { return 1; }
 
 MSTR Vorlith::GetSubTexmapSlotName(int i)
 {
     MSTR name;
-    if (i < 0 || i >= 2 * VORLITH_MAX_LAYERS)
-        return name;   // no stack has such a slot
+    if (i < 0 || i >= 2 * VORLITH_MAX_LAYERS) return name; // no stack has such a slot
     const TCHAR* map = LoadResString(IDS_MAP);
     name.printf(_T("%s %d"), map ? map : _T(""), i + 1);
     return name;
 }
 
-BOOL Vorlith::SetDlgThing(ParamDlg* /*dlg*/)
-{
-    return FALSE;
-}
+BOOL Vorlith::SetDlgThing(ParamDlg* /*dlg*/) { return FALSE; }
 
-ReferenceTarget* Vorlith::GetRefTarget()
-{
-    return this;
-}
+ReferenceTarget* Vorlith::GetRefTarget() { return this; }

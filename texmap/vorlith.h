@@ -35,7 +35,7 @@ public:
     virtual ParamDlg* GetParamDlg() = 0;
 
 protected:
-    ~VorlithEditor() {}
+    ~VorlithEditor() { }
 };
 
 // Makes the editor of a texture for the material editor's window and interface. The library
@@ -106,7 +106,7 @@ private:
 // Runs when a scene has been loaded, after every reference is restored.
 class VorlithPostLoad : public PostLoadCallback {
 public:
-    explicit VorlithPostLoad(Vorlith* owner) : tex(owner) {}
+    explicit VorlithPostLoad(Vorlith* owner) : tex(owner) { }
     void proc(ILoad* iload) override;
 
 private:
@@ -138,17 +138,19 @@ public:
     // ReferenceMaker
     int NumRefs() override;
     RefTargetHandle GetReference(int i) override;
+
 protected:
     void SetReference(int i, RefTargetHandle rtarg) override;
+
 public:
     IOResult Save(ISave* isave) override;
     IOResult Load(ILoad* iload) override;
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
-                               PartID& partID, RefMessage message, BOOL propagate) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
+                               RefMessage message, BOOL propagate) override;
 #else
-    RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget,
-                               PartID& partID, RefMessage message) override;
+    RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget, PartID& partID,
+                               RefMessage message) override;
 #endif
 
     // ReferenceTarget
@@ -202,8 +204,7 @@ public:
     template <int Id>
     typename LayerValue<Id>::Type GetLayerValue(int layer) const
     {
-        if (layer < 0 || layer >= NumUsableLayers())
-            return LayerValue<Id>::NewValue();
+        if (layer < 0 || layer >= NumUsableLayers()) return LayerValue<Id>::NewValue();
         return LayerValue<Id>::Table(layerValues)[layer];
     }
     // Sets a per-layer value of a usable layer as the value's rule takes it (a value the rule
@@ -218,8 +219,7 @@ public:
         if (layer < 0 || layer >= NumUsableLayers() || !LayerValue<Id>::Rule::Accept(value, stored))
             return false;
         Tab<Type>& table = LayerValue<Id>::Table(layerValues);
-        if (SameValue(table[layer], stored))
-            return false;
+        if (SameValue(table[layer], stored)) return false;
         HoldLayers();
         table[layer] = stored;
         LayersEdited();
@@ -232,8 +232,7 @@ public:
                                 typename LayerValue<Id>::Type value)
     {
         typedef typename LayerValue<Id>::Type Type;
-        if (layer < 0 || layer >= NumUsableLayers())
-            return false;
+        if (layer < 0 || layer >= NumUsableLayers()) return false;
         Tab<Type>& table = LayerValue<Id>::Table(layerValues);
         if (!SameValue(table[layer], before)) {
             // Back to where the step starts, quietly: the record below holds it.
@@ -270,8 +269,7 @@ public:
     void SetEditor(VorlithEditor* shown) { paramDlg = shown; }
     void ForgetEditor(VorlithEditor* gone)
     {
-        if (paramDlg == gone)
-            paramDlg = NULL;
+        if (paramDlg == gone) paramDlg = NULL;
     }
 
     // The layer in the editor's top row: 0 to max(0, layers - rows). Where the editor shows
@@ -301,11 +299,11 @@ private:
     Tab<Texmap*> mapList;
     // The per-layer values (vorlith_layer_values.h), one entry per layer each.
     LayerValueTables layerValues;
-    Interval ivalid;            // validity at the last Update; empty after every change
-    int firstVisible;           // the layer in the editor's top row (FirstVisibleLayer)
-    VorlithEditor* paramDlg;    // the open editor, not owned; null when none
-    OutputSettings output;      // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
-    IParamBlock2* pblock;       // reference 0
+    Interval ivalid; // validity at the last Update; empty after every change
+    int firstVisible; // the layer in the editor's top row (FirstVisibleLayer)
+    VorlithEditor* paramDlg; // the open editor, not owned; null when none
+    OutputSettings output; // Output_on, Clamp, alpha, Mono, bright, contrast, gamma, shifts
+    IParamBlock2* pblock; // reference 0
 
     // Viewport display: the hardware textures of stages 0 to 3 (ours; null where none), the
     // layer each stage in use shows, how many stages are in use, and FOREVER once the stages
@@ -315,8 +313,7 @@ private:
     int numStagesUsed;
     Interval texHandleValid;
 
-
-    friend struct VorlithValues;   // the undo record (vorlith_undo.cpp)
+    friend struct VorlithValues; // the undo record (vorlith_undo.cpp)
 
     // The three steps of every operation that changes the texture's own values (tables, map
     // list, Output settings). HoldLayers, first: while the host is holding, a record of them for

@@ -9,9 +9,13 @@
 class VorlithAccess {
 public:
     VorlithAccess(const Tab<Texmap*>& maps, ShadeContext& sc, Texmap* tex)
-        : maps(maps), sc(sc), tex(tex) {}
+        : maps(maps), sc(sc), tex(tex)
+    { }
 
-    bool HasMap(int entry) const { return entry >= 0 && entry < maps.Count() && maps[entry] != NULL; }
+    bool HasMap(int entry) const
+    {
+        return entry >= 0 && entry < maps.Count() && maps[entry] != NULL;
+    }
     AColor EvalColor(int entry) { return maps[entry]->EvalColor(sc); }
     Point3 EvalNormalPerturb(int entry) { return maps[entry]->EvalNormalPerturb(sc); }
     bool GetCache(AColor& c) { return sc.GetCache(tex, c) != 0; }

@@ -4,7 +4,7 @@
 
 #include "max.h"
 #include "iparamb2.h"
-#include "ivorlith.h"   // VORLITH_CLASS_ID
+#include "ivorlith.h" // VORLITH_CLASS_ID
 
 // The host application that hides the class from its create lists.
 enum { VORLITH_HIDDEN_APP_ID = kAPP_VIZR };

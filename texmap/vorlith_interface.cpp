@@ -10,42 +10,21 @@
 #include "layer_clipboard.h"
 #include "vorlith_values.h"
 
-VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner)
-    : tex(owner)
-{
-}
+VorlithLayersInterface::VorlithLayersInterface(Vorlith* owner) : tex(owner) { }
 
-Interface_ID VorlithLayersInterface::GetID()
-{
-    return VORLITH_LAYERS_INTERFACE;
-}
+Interface_ID VorlithLayersInterface::GetID() { return VORLITH_LAYERS_INTERFACE; }
 
 // Layer list: the texture's operations check the indices and tell once.
 
-int VorlithLayersInterface::GetNumLayers()
-{
-    return tex->NumLayers();
-}
+int VorlithLayersInterface::GetNumLayers() { return tex->NumLayers(); }
 
-void VorlithLayersInterface::SetNumLayers(int count)
-{
-    tex->SetNumMaps(count);
-}
+void VorlithLayersInterface::SetNumLayers(int count) { tex->SetNumMaps(count); }
 
-void VorlithLayersInterface::InsertLayer(int index)
-{
-    tex->InsertLayer(index);
-}
+void VorlithLayersInterface::InsertLayer(int index) { tex->InsertLayer(index); }
 
-void VorlithLayersInterface::DeleteLayer(int index)
-{
-    tex->DeleteLayer(index);
-}
+void VorlithLayersInterface::DeleteLayer(int index) { tex->DeleteLayer(index); }
 
-void VorlithLayersInterface::SwapLayers(int a, int b)
-{
-    tex->SwapLayers(a, b);
-}
+void VorlithLayersInterface::SwapLayers(int a, int b) { tex->SwapLayers(a, b); }
 
 // Per-layer values: the texture's operations check the layer and the value's rule.
 
@@ -112,10 +91,7 @@ void VorlithLayersInterface::SetBlendMode(int layer, int mode)
 // Output settings: each setter changes one value of a copy and gives it to the texture's one
 // Output operation.
 
-BOOL VorlithLayersInterface::GetOutputEnabled()
-{
-    return tex->Output().Output_on ? TRUE : FALSE;
-}
+BOOL VorlithLayersInterface::GetOutputEnabled() { return tex->Output().Output_on ? TRUE : FALSE; }
 
 void VorlithLayersInterface::SetOutputEnabled(BOOL on)
 {
@@ -132,8 +108,7 @@ Point3 VorlithLayersInterface::GetOutputShiftHSV()
 
 void VorlithLayersInterface::SetOutputShiftHSV(Point3 hsv)
 {
-    if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z))
-        return;
+    if (!IsFiniteFloat(hsv.x) || !IsFiniteFloat(hsv.y) || !IsFiniteFloat(hsv.z)) return;
     OutputSettings s = tex->Output();
     s.outputShiftHSV = AColor(hsv.x, hsv.y, hsv.z, 0.0f);
     tex->SetOutput(s);
@@ -147,73 +122,53 @@ Point3 VorlithLayersInterface::GetOutputShiftRGB()
 
 void VorlithLayersInterface::SetOutputShiftRGB(Point3 rgb)
 {
-    if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z))
-        return;
+    if (!IsFiniteFloat(rgb.x) || !IsFiniteFloat(rgb.y) || !IsFiniteFloat(rgb.z)) return;
     OutputSettings s = tex->Output();
     s.outputShiftRGB = AColor(rgb.x, rgb.y, rgb.z, 0.0f);
     tex->SetOutput(s);
 }
 
-float VorlithLayersInterface::GetOutputAlpha()
-{
-    return tex->Output().alpha;
-}
+float VorlithLayersInterface::GetOutputAlpha() { return tex->Output().alpha; }
 
 void VorlithLayersInterface::SetOutputAlpha(float shift)
 {
-    if (!IsFiniteFloat(shift))
-        return;
+    if (!IsFiniteFloat(shift)) return;
     OutputSettings s = tex->Output();
     s.alpha = shift;
     tex->SetOutput(s);
 }
 
-float VorlithLayersInterface::GetOutputBrightness()
-{
-    return tex->Output().bright;
-}
+float VorlithLayersInterface::GetOutputBrightness() { return tex->Output().bright; }
 
 void VorlithLayersInterface::SetOutputBrightness(float factor)
 {
-    if (!IsFiniteFloat(factor))
-        return;
+    if (!IsFiniteFloat(factor)) return;
     OutputSettings s = tex->Output();
     s.bright = factor;
     tex->SetOutput(s);
 }
 
-float VorlithLayersInterface::GetOutputContrast()
-{
-    return tex->Output().contrast;
-}
+float VorlithLayersInterface::GetOutputContrast() { return tex->Output().contrast; }
 
 void VorlithLayersInterface::SetOutputContrast(float factor)
 {
-    if (!IsFiniteFloat(factor))
-        return;
+    if (!IsFiniteFloat(factor)) return;
     OutputSettings s = tex->Output();
     s.contrast = factor;
     tex->SetOutput(s);
 }
 
-float VorlithLayersInterface::GetOutputGamma()
-{
-    return tex->Output().gamma;
-}
+float VorlithLayersInterface::GetOutputGamma() { return tex->Output().gamma; }
 
 void VorlithLayersInterface::SetOutputGamma(float gamma)
 {
-    if (!IsFiniteFloat(gamma))
-        return;
+    if (!IsFiniteFloat(gamma)) return;
     OutputSettings s = tex->Output();
     s.gamma = LimitOutputGamma(gamma);
     tex->SetOutput(s);
 }
 
-BOOL VorlithLayersInterface::GetOutputMono()
-{
-    return tex->Output().Mono != 0.0f ? TRUE : FALSE;
-}
+BOOL VorlithLayersInterface::GetOutputMono() { return tex->Output().Mono != 0.0f ? TRUE : FALSE; }
 
 void VorlithLayersInterface::SetOutputMono(BOOL on)
 {
@@ -222,10 +177,7 @@ void VorlithLayersInterface::SetOutputMono(BOOL on)
     tex->SetOutput(s);
 }
 
-BOOL VorlithLayersInterface::GetOutputClamp()
-{
-    return tex->Output().Clamp ? TRUE : FALSE;
-}
+BOOL VorlithLayersInterface::GetOutputClamp() { return tex->Output().Clamp ? TRUE : FALSE; }
 
 void VorlithLayersInterface::SetOutputClamp(BOOL on)
 {
@@ -236,45 +188,21 @@ void VorlithLayersInterface::SetOutputClamp(BOOL on)
 
 // Layer actions: the texture's operations check the indices and the base layer's rules.
 
-void VorlithLayersInterface::DuplicateLayer(int index)
-{
-    tex->DuplicateLayer(index);
-}
+void VorlithLayersInterface::DuplicateLayer(int index) { tex->DuplicateLayer(index); }
 
-void VorlithLayersInterface::MoveLayer(int index, int to)
-{
-    tex->MoveLayer(index, to);
-}
+void VorlithLayersInterface::MoveLayer(int index, int to) { tex->MoveLayer(index, to); }
 
-void VorlithLayersInterface::ClearLayerMap(int layer)
-{
-    tex->ClearLayerMap(layer, false);
-}
+void VorlithLayersInterface::ClearLayerMap(int layer) { tex->ClearLayerMap(layer, false); }
 
-void VorlithLayersInterface::ClearLayerMask(int layer)
-{
-    tex->ClearLayerMap(layer, true);
-}
+void VorlithLayersInterface::ClearLayerMask(int layer) { tex->ClearLayerMap(layer, true); }
 
-void VorlithLayersInterface::CopyLayer(int layer)
-{
-    tex->CopyLayer(layer);
-}
+void VorlithLayersInterface::CopyLayer(int layer) { tex->CopyLayer(layer); }
 
-BOOL VorlithLayersInterface::CanPasteLayer()
-{
-    return LayerClipboard::The().Full() ? TRUE : FALSE;
-}
+BOOL VorlithLayersInterface::CanPasteLayer() { return LayerClipboard::The().Full() ? TRUE : FALSE; }
 
-void VorlithLayersInterface::PasteLayer(int index)
-{
-    tex->PasteLayer(index);
-}
+void VorlithLayersInterface::PasteLayer(int index) { tex->PasteLayer(index); }
 
-void VorlithLayersInterface::ClearLayerClipboard()
-{
-    LayerClipboard::The().Clear();
-}
+void VorlithLayersInterface::ClearLayerClipboard() { LayerClipboard::The().Clear(); }
 
 int VorlithLayersInterface::GetBlendSpace(int layer)
 {

@@ -43,7 +43,7 @@ enum {
 };
 
 // A layer record: the per-layer values in the order of their list, each as it is in memory.
-#define VORLITH_RECORD_BYTES(TYPE, NAME, PARAM, NEW_VALUE, RULE) + sizeof(TYPE)
+#define VORLITH_RECORD_BYTES(TYPE, NAME, PARAM, NEW_VALUE, RULE) +sizeof(TYPE)
 static const ULONG kLayerRecordSize = 0 VORLITH_RECORD_LAYER_VALUES(VORLITH_RECORD_BYTES);
 #undef VORLITH_RECORD_BYTES
 static_assert(kLayerRecordSize == 32, "the layer record of saved scenes is 32 bytes");
@@ -55,7 +55,7 @@ namespace {
 
 class ChunkWriter {
 public:
-    explicit ChunkWriter(ISave* isave) : isave(isave), ok(true) {}
+    explicit ChunkWriter(ISave* isave) : isave(isave), ok(true) { }
     void Int(int v) { Bytes(&v, sizeof(v)); }
     void Float(float v) { Bytes(&v, sizeof(v)); }
     bool Ok() const { return ok; }
@@ -64,8 +64,7 @@ private:
     void Bytes(const void* p, ULONG size)
     {
         ULONG written = 0;
-        if (isave->Write(p, size, &written) != IO_OK || written != size)
-            ok = false;
+        if (isave->Write(p, size, &written) != IO_OK || written != size) ok = false;
     }
     ISave* isave;
     bool ok;
@@ -73,17 +72,26 @@ private:
 
 class ChunkReader {
 public:
-    explicit ChunkReader(ILoad* iload) : iload(iload), ok(true) {}
-    int Int() { int v = 0; Bytes(&v, sizeof(v)); return v; }
-    float Float() { float v = 0.0f; Bytes(&v, sizeof(v)); return v; }
+    explicit ChunkReader(ILoad* iload) : iload(iload), ok(true) { }
+    int Int()
+    {
+        int v = 0;
+        Bytes(&v, sizeof(v));
+        return v;
+    }
+    float Float()
+    {
+        float v = 0.0f;
+        Bytes(&v, sizeof(v));
+        return v;
+    }
     bool Ok() const { return ok; }
 
 private:
     void Bytes(void* p, ULONG size)
     {
         ULONG read = 0;
-        if (!ok || iload->Read(p, size, &read) != IO_OK || read != size)
-            ok = false;
+        if (!ok || iload->Read(p, size, &read) != IO_OK || read != size) ok = false;
     }
     ILoad* iload;
     bool ok;
@@ -121,8 +129,7 @@ IOResult Vorlith::Save(ISave* isave)
     isave->BeginChunk(MTL_HDR_CHUNK);
     IOResult res = MtlBase::Save(isave);
     isave->EndChunk();
-    if (res != IO_OK)
-        return res;
+    if (res != IO_OK) return res;
 
     // The per-layer tables have one count; should they ever differ, only the layers all of them
     // hold are written.
@@ -138,8 +145,7 @@ IOResult Vorlith::Save(ISave* isave)
 #undef VORLITH_WRITE_VALUE
         }
         isave->EndChunk();
-        if (!w.Ok())
-            return IO_ERROR;
+        if (!w.Ok()) return IO_ERROR;
     }
 
     bool anyDisplay = false;
@@ -152,8 +158,7 @@ IOResult Vorlith::Save(ISave* isave)
         for (int i = 0; i < layers; ++i)
             w.Int(layerValues.spaceList[i]);
         isave->EndChunk();
-        if (!w.Ok())
-            return IO_ERROR;
+        if (!w.Ok()) return IO_ERROR;
     }
 
     isave->BeginChunk(VORLITH_OUTPUT_CHUNK);
@@ -188,8 +193,8 @@ static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
         return false;
     ChunkReader r(iload);
     const int count = r.Int();
-    if (!r.Ok() || count < 1 || count > VORLITH_MAX_LAYERS
-        || (long long)count != (length - 4) / kLayerRecordSize)
+    if (!r.Ok() || count < 1 || count > VORLITH_MAX_LAYERS ||
+        (long long)count != (length - 4) / kLayerRecordSize)
         return false;
     // Records are taken one by one as they are read, so a length that claims more than the
     // file holds ends at the file's end rather than in one large allocation.
@@ -198,8 +203,7 @@ static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
 #define VORLITH_READ_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) ReadValue(r, rec.NAME);
         VORLITH_RECORD_LAYER_VALUES(VORLITH_READ_VALUE)
 #undef VORLITH_READ_VALUE
-        if (r.Ok())
-            records.Append(1, &rec);
+        if (r.Ok()) records.Append(1, &rec);
     }
     return r.Ok();
 }
@@ -208,24 +212,21 @@ static bool ReadLayers(ILoad* iload, Tab<LayerRecord>& records)
 static bool ReadSpaces(ILoad* iload, Tab<int>& spaces)
 {
     const long long length = (long long)iload->CurChunkLength();
-    if (length < 8 || length % 4 != 0)
-        return false;
+    if (length < 8 || length % 4 != 0) return false;
     ChunkReader r(iload);
     const int count = r.Int();
     if (!r.Ok() || count < 1 || count > VORLITH_MAX_LAYERS || (long long)count != length / 4 - 1)
         return false;
     for (int i = 0; i < count && r.Ok(); ++i) {
         const int space = r.Int();
-        if (r.Ok())
-            spaces.Append(1, &space);
+        if (r.Ok()) spaces.Append(1, &space);
     }
     return r.Ok();
 }
 
 static bool ReadOutput(ILoad* iload, OutputSettings& s)
 {
-    if ((long long)iload->CurChunkLength() != (long long)kOutputChunkSize)
-        return false;
+    if ((long long)iload->CurChunkLength() != (long long)kOutputChunkSize) return false;
     ChunkReader r(iload);
     OutputSettings read;
     read.Output_on = r.Int() != 0;
@@ -239,8 +240,7 @@ static bool ReadOutput(ILoad* iload, OutputSettings& s)
         read.outputShiftHSV[i] = r.Float();
     for (int i = 0; i < 4; ++i)
         read.outputShiftRGB[i] = r.Float();
-    if (!r.Ok())
-        return false;
+    if (!r.Ok()) return false;
 
     s.Output_on = read.Output_on;
     s.Clamp = read.Clamp;
@@ -273,7 +273,7 @@ IOResult Vorlith::Load(ILoad* iload)
                 for (int i = 0; i < count; ++i) {
                     const LayerRecord& rec = records[i];
 #define VORLITH_LOAD_VALUE(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
-                    layerValues.NAME[i] = RULE::Loaded(rec.NAME, layerValues.NAME[i]);
+    layerValues.NAME[i] = RULE::Loaded(rec.NAME, layerValues.NAME[i]);
                     VORLITH_RECORD_LAYER_VALUES(VORLITH_LOAD_VALUE)
 #undef VORLITH_LOAD_VALUE
                 }
@@ -286,8 +286,7 @@ IOResult Vorlith::Load(ILoad* iload)
             Tab<int> spaces;
             if (ReadSpaces(iload, spaces)) {
                 const int count = spaces.Count();
-                if (layerValues.ShortestCount() < count)
-                    layerValues.Resize(count);
+                if (layerValues.ShortestCount() < count) layerValues.Resize(count);
                 for (int i = 0; i < count; ++i)
                     layerValues.spaceList[i] = LayerSwitch::Loaded(spaces[i], 0);
             }
@@ -300,27 +299,21 @@ IOResult Vorlith::Load(ILoad* iload)
             break;
         }
         iload->CloseChunk();
-        if (res != IO_OK)
-            return res;
+        if (res != IO_OK) return res;
     }
     ValuesChanged();
     return IO_OK;
 }
 
-void VorlithPostLoad::proc(ILoad* /*iload*/)
-{
-    tex->FinishLoad();
-}
+void VorlithPostLoad::proc(ILoad* /*iload*/) { tex->FinishLoad(); }
 
 // A scene keeps no reference for an empty map or mask slot, so the top layers of a stack whose
 // slots are empty would otherwise be lost: the block's count says how many there were.
 void Vorlith::FinishLoad()
 {
-    if (!pblock)
-        return;
+    if (!pblock) return;
     int entries = pblock->Count(pb_map_list);
-    if (entries > 2 * VORLITH_MAX_LAYERS)
-        entries = 2 * VORLITH_MAX_LAYERS;
+    if (entries > 2 * VORLITH_MAX_LAYERS) entries = 2 * VORLITH_MAX_LAYERS;
     const int old = mapList.Count();
     if (old < entries) {
         mapList.SetCount(entries);
@@ -351,12 +344,10 @@ RefTargetHandle Vorlith::Clone(RemapDir& remap)
     // The copied block is the copy's own: its map table reads and writes the copy's sub-maps.
     if (pblock) {
         copy->ReplaceReference(VORLITH_PBLOCK_REF, remap.CloneRef(pblock));
-        if (copy->pblock)
-            copy->pblock->SetOwner(copy);
+        if (copy->pblock) copy->pblock->SetOwner(copy);
     }
     for (int e = 0; e < mapList.Count(); ++e) {
-        if (mapList[e])
-            copy->ReplaceReference(e + 1, remap.CloneRef(mapList[e]));
+        if (mapList[e]) copy->ReplaceReference(e + 1, remap.CloneRef(mapList[e]));
     }
     copy->ValuesChanged();
     BaseClone(this, copy, remap);

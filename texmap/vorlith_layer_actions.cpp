@@ -15,14 +15,12 @@ bool Vorlith::CanAddLayer() const
 int Vorlith::AddLayerAt(int at, const LayerValueTables& values, int entry, Texmap* map,
                         Texmap* mask)
 {
-    if (at < 1 || at > NumLayers() || !CanAddLayer())
-        return -1;
+    if (at < 1 || at > NumLayers() || !CanAddLayer()) return -1;
     // An odd entry past the last whole layer that holds a map becomes a layer of its own first,
     // as InsertLayer does.
     const bool oddMap = mapList.Count() % 2 != 0 && mapList[mapList.Count() - 1] != NULL;
     const int layers = NumLayers() + (oddMap ? 1 : 0);
-    if (oddMap)
-        ResizeStack(layers);
+    if (oddMap) ResizeStack(layers);
     ResizeStack(layers + 1);
     layerValues.CopyEntry(layers, values, entry);
     // The texture's record holds the maps before and after; one of the reference system's own,
@@ -38,8 +36,7 @@ int Vorlith::AddLayerAt(int at, const LayerValueTables& values, int entry, Texma
 
 static Texmap* CopyOfMap(Texmap* map)
 {
-    if (!map)
-        return NULL;
+    if (!map) return NULL;
     // Making the copy is no edit; setting it into the stack is, and is recorded.
     theHold.Suspend();
     Texmap* copy = static_cast<Texmap*>(CloneRefHierarchy(map));
@@ -49,8 +46,7 @@ static Texmap* CopyOfMap(Texmap* map)
 
 int Vorlith::DuplicateLayer(int k)
 {
-    if (k < 0 || k >= NumUsableLayers() || k >= NumLayers() || !CanAddLayer())
-        return -1;
+    if (k < 0 || k >= NumUsableLayers() || k >= NumLayers() || !CanAddLayer()) return -1;
     Texmap* map = CopyOfMap(mapList[2 * k]);
     Texmap* mask = CopyOfMap(mapList[2 * k + 1]);
     const int made = AddLayerAt(k + 1, layerValues, k, map, mask);
@@ -61,18 +57,16 @@ int Vorlith::DuplicateLayer(int k)
 int Vorlith::MoveLayer(int k, int to)
 {
     const int layers = NumLayers();
-    if (k < 1 || to < 1 || k >= layers || to >= layers || k == to)
-        return -1;
+    if (k < 1 || to < 1 || k >= layers || to >= layers || k == to) return -1;
     // Among layers all alike the move changes nothing.
     const int step = to > k ? 1 : -1;
     bool alike = true;
     for (int i = k + step; alike && i != to + step; i += step) {
-        alike = layerValues.EntriesAlike(k, i)
-            && LayerValueTables::SameEntries(mapList, 2 * k, 2 * i)
-            && LayerValueTables::SameEntries(mapList, 2 * k + 1, 2 * i + 1);
+        alike = layerValues.EntriesAlike(k, i) &&
+            LayerValueTables::SameEntries(mapList, 2 * k, 2 * i) &&
+            LayerValueTables::SameEntries(mapList, 2 * k + 1, 2 * i + 1);
     }
-    if (alike)
-        return -1;
+    if (alike) return -1;
     HoldLayers();
     for (int i = k; i != to; i += step)
         ExchangeLayers(i, i + step);
@@ -83,8 +77,7 @@ int Vorlith::MoveLayer(int k, int to)
 int Vorlith::ClearLayerMap(int k, bool mask)
 {
     const int entry = 2 * k + (mask ? 1 : 0);
-    if (k < 0 || k >= NumLayers() || !mapList[entry])
-        return -1;
+    if (k < 0 || k >= NumLayers() || !mapList[entry]) return -1;
     HoldLayers();
     DeactivateMapsInTree(mapList[entry]);
     ReplaceReference(entry + 1, NULL);
@@ -94,8 +87,7 @@ int Vorlith::ClearLayerMap(int k, bool mask)
 
 bool Vorlith::CopyLayer(int k)
 {
-    if (k < 0 || k >= NumUsableLayers() || k >= NumLayers())
-        return false;
+    if (k < 0 || k >= NumUsableLayers() || k >= NumLayers()) return false;
     LayerClipboard::The().Take(layerValues, k, mapList[2 * k], mapList[2 * k + 1]);
     return true;
 }
@@ -103,8 +95,7 @@ bool Vorlith::CopyLayer(int k)
 int Vorlith::PasteLayer(int at)
 {
     LayerClipboard& clipboard = LayerClipboard::The();
-    if (!clipboard.Full() || at < 1 || at > NumLayers() || !CanAddLayer())
-        return -1;
+    if (!clipboard.Full() || at < 1 || at > NumLayers() || !CanAddLayer()) return -1;
     Texmap* map = clipboard.NewCopy(0);
     Texmap* mask = clipboard.NewCopy(1);
     const int made = AddLayerAt(at, clipboard.Values(), 0, map, mask);

@@ -27,6 +27,7 @@
 #include "vorlith_values.h"
 
 // The values of the saved layer record (32 bytes, in this order).
+// clang-format off
 #define VORLITH_RECORD_LAYER_VALUES(X) \
     X(int, mapEnabled, pb_map_enabled, VORLITH_NEW_LAYER_SWITCH, LayerSwitch) \
     X(int, maskEnabled, pb_mask_enabled, VORLITH_NEW_LAYER_SWITCH, LayerSwitch) \
@@ -34,12 +35,15 @@
     X(float, opasityList, pb_opasity_list, VORLITH_NEW_LAYER_OPACITY, LayerFinite) \
     X(Color, colorList, pb_color_list, NewLayerColor(), LayerFinite) \
     X(int, modeList, pb_mode_list, VORLITH_NEW_LAYER_MODE, LayerAsGiven)
+// clang-format on
 
 // Values added after the record was fixed: each is saved in a chunk of its own (vorlith_io.cpp),
 // and a scene without that chunk loads the new-layer value. PARAM is VORLITH_NO_BLOCK_PARAM for a
 // value the block does not declare (scripts reach it through the published interface).
+// clang-format off
 #define VORLITH_ADDED_LAYER_VALUES(X) \
     X(int, spaceList, VORLITH_NO_BLOCK_PARAM, VORLITH_NEW_LAYER_SPACE, LayerSwitch)
+// clang-format on
 
 #define VORLITH_LAYER_VALUES(X) VORLITH_RECORD_LAYER_VALUES(X) VORLITH_ADDED_LAYER_VALUES(X)
 #define VORLITH_NO_BLOCK_PARAM (-1)
@@ -76,8 +80,7 @@ struct LayerSwitch {
 struct LayerFinite {
     static bool Accept(float value, float& stored)
     {
-        if (!IsFiniteFloat(value))
-            return false;
+        if (!IsFiniteFloat(value)) return false;
         stored = value;
         return true;
     }
@@ -104,7 +107,10 @@ struct LayerAsGiven {
         return true;
     }
     template <class T>
-    static T Loaded(const T& read, const T& /*current*/) { return read; }
+    static T Loaded(const T& read, const T& /*current*/)
+    {
+        return read;
+    }
 };
 
 // The tables --------------------------------------------------------------------------------------
@@ -124,8 +130,7 @@ struct LayerValueTables {
     // new-layer values.
     void Resize(int n)
     {
-        if (n < 0)
-            n = 0;
+        if (n < 0) n = 0;
 #define VORLITH_RESIZE_TABLE(TYPE, NAME, PARAM, NEW_VALUE, RULE) ResizeKeeping(NAME, n, NEW_VALUE);
         VORLITH_LAYER_VALUES(VORLITH_RESIZE_TABLE)
 #undef VORLITH_RESIZE_TABLE
@@ -152,8 +157,7 @@ struct LayerValueTables {
     {
         int n = -1;
 #define VORLITH_SHORTEST(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
-        if (n < 0 || NAME.Count() < n) \
-            n = NAME.Count();
+    if (n < 0 || NAME.Count() < n) n = NAME.Count();
         VORLITH_LAYER_VALUES(VORLITH_SHORTEST)
 #undef VORLITH_SHORTEST
         return n < 0 ? 0 : n;
@@ -165,7 +169,7 @@ struct LayerValueTables {
     {
         bool alike = true;
 #define VORLITH_ENTRIES_ALIKE(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
-        alike = alike && SameEntries(NAME, a, b);
+    alike = alike && SameEntries(NAME, a, b);
         VORLITH_LAYER_VALUES(VORLITH_ENTRIES_ALIKE)
 #undef VORLITH_ENTRIES_ALIKE
         return alike;
@@ -173,7 +177,9 @@ struct LayerValueTables {
 
     void Clear()
     {
-#define VORLITH_CLEAR_TABLE(TYPE, NAME, PARAM, NEW_VALUE, RULE) NAME.ZeroCount(); NAME.Shrink();
+#define VORLITH_CLEAR_TABLE(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
+    NAME.ZeroCount(); \
+    NAME.Shrink();
         VORLITH_LAYER_VALUES(VORLITH_CLEAR_TABLE)
 #undef VORLITH_CLEAR_TABLE
     }
@@ -183,8 +189,7 @@ struct LayerValueTables {
     static void ResizeKeeping(Tab<T>& table, int n, const T& fill)
     {
         const int old = table.Count();
-        if (old == n)
-            return;
+        if (old == n) return;
         table.SetCount(n);
         for (int i = old; i < n; ++i)
             table[i] = fill;
@@ -196,8 +201,7 @@ struct LayerValueTables {
     {
         const bool hasA = a >= 0 && a < table.Count();
         const bool hasB = b >= 0 && b < table.Count();
-        if (!hasA || !hasB)
-            return hasA == hasB;
+        if (!hasA || !hasB) return hasA == hasB;
         return memcmp(&table[a], &table[b], sizeof(T)) == 0;
     }
 
@@ -205,8 +209,7 @@ struct LayerValueTables {
     template <class T>
     static void SwapEntries(Tab<T>& table, int a, int b)
     {
-        if (a < 0 || b < 0 || a >= table.Count() || b >= table.Count())
-            return;
+        if (a < 0 || b < 0 || a >= table.Count() || b >= table.Count()) return;
         T t = table[a];
         table[a] = table[b];
         table[b] = t;
@@ -217,8 +220,7 @@ struct LayerValueTables {
     void CopyEntry(int to, const LayerValueTables& from, int at)
     {
 #define VORLITH_COPY_ENTRY(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
-        if (to >= 0 && to < NAME.Count() && at >= 0 && at < from.NAME.Count()) \
-            NAME[to] = from.NAME[at];
+    if (to >= 0 && to < NAME.Count() && at >= 0 && at < from.NAME.Count()) NAME[to] = from.NAME[at];
         VORLITH_LAYER_VALUES(VORLITH_COPY_ENTRY)
 #undef VORLITH_COPY_ENTRY
     }

@@ -11,8 +11,7 @@
 
 void Vorlith::SetLayerLabel(int layer)
 {
-    if (!pblock)
-        return;
+    if (!pblock) return;
     TCHAR label[16];
     _sntprintf(label, sizeof(label) / sizeof(label[0]), _T("%d"), layer);
     label[sizeof(label) / sizeof(label[0]) - 1] = 0;
@@ -21,27 +20,23 @@ void Vorlith::SetLayerLabel(int layer)
 
 void Vorlith::LabelIfUnlabelled(int layer)
 {
-    if (!pblock || layer >= pblock->Count(pb_edit_ids))
-        return;
+    if (!pblock || layer >= pblock->Count(pb_edit_ids)) return;
     const MCHAR* label = NULL;
     Interval scratch;
     pblock->GetValue(pb_edit_ids, 0, label, scratch, layer);
-    if (label == NULL || label[0] == 0)
-        SetLayerLabel(layer);
+    if (label == NULL || label[0] == 0) SetLayerLabel(layer);
 }
 
 void Vorlith::SetNumMaps(int n)
 {
-    if (ResizeStack(n))
-        LayersEdited();
+    if (ResizeStack(n)) LayersEdited();
 }
 
 // SetNumMaps without its message: true when the number of layers changed.
 bool Vorlith::ResizeStack(int n)
 {
     const int old = NumLayers();
-    if (n < 1 || n > VORLITH_MAX_LAYERS || n == old)
-        return false;
+    if (n < 1 || n > VORLITH_MAX_LAYERS || n == old) return false;
     // Nothing worked out from the old stack is used while the block's messages go out below.
     ValuesChanged();
     const int oldEntries = mapList.Count();
@@ -55,16 +50,13 @@ bool Vorlith::ResizeStack(int n)
     // odd entry left past the last whole layer (a sub-map set by index) is released with them.
     if (n < old) {
         for (int k = n; k < old; ++k) {
-            if (mapList[2 * k])
-                DeactivateMapsInTree(mapList[2 * k]);
-            if (mapList[2 * k + 1])
-                DeactivateMapsInTree(mapList[2 * k + 1]);
+            if (mapList[2 * k]) DeactivateMapsInTree(mapList[2 * k]);
+            if (mapList[2 * k + 1]) DeactivateMapsInTree(mapList[2 * k + 1]);
             ReplaceReference(2 * k + 1, NULL);
             ReplaceReference(2 * k + 2, NULL);
         }
         for (int e = 2 * old; e < oldEntries; ++e) {
-            if (mapList[e])
-                DeactivateMapsInTree(mapList[e]);
+            if (mapList[e]) DeactivateMapsInTree(mapList[e]);
             ReplaceReference(e + 1, NULL);
         }
     }
@@ -75,14 +67,12 @@ bool Vorlith::ResizeStack(int n)
     mapList.SetCount(2 * n);
     for (int e = oldEntries; e < 2 * n; ++e)
         mapList[e] = NULL;
-    if (pblock)
-        pblock->SetCount(pb_map_list, 2 * n);
+    if (pblock) pblock->SetCount(pb_map_list, 2 * n);
 
     macroRecorder->Disable();
     if (pblock) {
 #define VORLITH_BLOCK_COUNT(TYPE, NAME, PARAM, NEW_VALUE, RULE) \
-        if (PARAM != VORLITH_NO_BLOCK_PARAM) \
-            pblock->SetCount(PARAM, n);
+    if (PARAM != VORLITH_NO_BLOCK_PARAM) pblock->SetCount(PARAM, n);
         VORLITH_LAYER_VALUES(VORLITH_BLOCK_COUNT)
 #undef VORLITH_BLOCK_COUNT
         pblock->SetCount(pb_edit_ids, n);
@@ -104,12 +94,10 @@ bool Vorlith::ResizeStack(int n)
 void Vorlith::SwapLayers(int a, int b)
 {
     const int layers = NumLayers();
-    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b)
-        return;
+    if (a < 0 || b < 0 || a >= layers || b >= layers || a == b) return;
     // Two layers just alike, values, map and mask: exchanging them changes nothing.
-    if (layerValues.EntriesAlike(a, b)
-        && LayerValueTables::SameEntries(mapList, 2 * a, 2 * b)
-        && LayerValueTables::SameEntries(mapList, 2 * a + 1, 2 * b + 1))
+    if (layerValues.EntriesAlike(a, b) && LayerValueTables::SameEntries(mapList, 2 * a, 2 * b) &&
+        LayerValueTables::SameEntries(mapList, 2 * a + 1, 2 * b + 1))
         return;
     HoldLayers();
     ExchangeLayers(a, b);
@@ -131,17 +119,14 @@ void Vorlith::ExchangeLayers(int a, int b)
 
 void Vorlith::InsertLayer(int k)
 {
-    if (k <= 0 || k >= NumLayers())
-        return;
+    if (k <= 0 || k >= NumLayers()) return;
     // An odd entry past the last whole layer that holds a map (restored by index) becomes a
     // layer of its own first, so that the layer inserted is an empty one and that map stays on
     // top.
     const bool oddMap = mapList.Count() % 2 != 0 && mapList[mapList.Count() - 1] != NULL;
     const int layers = NumLayers() + (oddMap ? 1 : 0);
-    if (layers >= VORLITH_MAX_LAYERS)
-        return;
-    if (oddMap)
-        ResizeStack(layers);
+    if (layers >= VORLITH_MAX_LAYERS) return;
+    if (oddMap) ResizeStack(layers);
     ResizeStack(layers + 1);
     for (int i = layers; i > k; --i)
         ExchangeLayers(i, i - 1);
@@ -151,8 +136,7 @@ void Vorlith::InsertLayer(int k)
 void Vorlith::DeleteLayer(int k)
 {
     const int layers = NumLayers();
-    if (k <= 0 || k >= layers)
-        return;
+    if (k <= 0 || k >= layers) return;
     HoldLayers();
     for (int i = k; i < layers - 1; ++i)
         ExchangeLayers(i, i + 1);
@@ -184,17 +168,16 @@ void Vorlith::ResetLayers()
 
 static bool SameOutput(const OutputSettings& a, const OutputSettings& b)
 {
-    return a.Output_on == b.Output_on && a.Clamp == b.Clamp && SameValue(a.alpha, b.alpha)
-        && SameValue(a.Mono, b.Mono) && SameValue(a.bright, b.bright)
-        && SameValue(a.contrast, b.contrast) && SameValue(a.gamma, b.gamma)
-        && SameValue(a.outputShiftHSV, b.outputShiftHSV)
-        && SameValue(a.outputShiftRGB, b.outputShiftRGB);
+    return a.Output_on == b.Output_on && a.Clamp == b.Clamp && SameValue(a.alpha, b.alpha) &&
+        SameValue(a.Mono, b.Mono) && SameValue(a.bright, b.bright) &&
+        SameValue(a.contrast, b.contrast) && SameValue(a.gamma, b.gamma) &&
+        SameValue(a.outputShiftHSV, b.outputShiftHSV) &&
+        SameValue(a.outputShiftRGB, b.outputShiftRGB);
 }
 
 bool Vorlith::SetOutput(const OutputSettings& next)
 {
-    if (SameOutput(output, next))
-        return false;
+    if (SameOutput(output, next)) return false;
     HoldLayers();
     output = next;
     LayersEdited();
@@ -220,12 +203,11 @@ void Vorlith::ShowLayersFrom(int first, int rows)
 // block, which would make the texture reload its editor again.
 void Vorlith::StoreIndexLabel(int layer, const MCHAR* text)
 {
-    if (!pblock || layer >= pblock->Count(pb_edit_ids))
-        return;
+    if (!pblock || layer >= pblock->Count(pb_edit_ids)) return;
     const MCHAR* stored = NULL;
     Interval ignored = FOREVER;
-    if (pblock->GetValue(pb_edit_ids, 0, stored, ignored, layer) && stored
-        && _tcscmp(stored, text) == 0)
+    if (pblock->GetValue(pb_edit_ids, 0, stored, ignored, layer) && stored &&
+        _tcscmp(stored, text) == 0)
         return;
     pblock->SetValue(pb_edit_ids, 0, text, layer);
 }
@@ -250,8 +232,7 @@ void Vorlith::LabelForEditor(int first, int rows)
 {
     const int layers = NumUsableLayers();
     for (int layer = first; layer < layers && layer - first < rows; ++layer) {
-        if (layer < 0)
-            continue;
+        if (layer < 0) continue;
         NameLayerMaps(layer);
         MSTR index;
         if (layer == 0)

@@ -30,19 +30,16 @@ BOOL WINAPI DllMain(HINSTANCE hinstDLL, ULONG fdwReason, LPVOID /*lpvReserved*/)
 
 TCHAR* LoadResString(int id)
 {
-    if (!hInstance)
-        return NULL;
-    if (LoadString(hInstance, id, resStringBuffer, sizeof(resStringBuffer) / sizeof(resStringBuffer[0])) <= 0)
+    if (!hInstance) return NULL;
+    if (LoadString(hInstance, id, resStringBuffer,
+                   sizeof(resStringBuffer) / sizeof(resStringBuffer[0])) <= 0)
         return NULL;
     return resStringBuffer;
 }
 
 // Class descriptor ----------------------------------------------------------------------------
 
-int VorlithClassDesc::IsPublic()
-{
-    return GetAppID() != VORLITH_HIDDEN_APP_ID ? TRUE : FALSE;
-}
+int VorlithClassDesc::IsPublic() { return GetAppID() != VORLITH_HIDDEN_APP_ID ? TRUE : FALSE; }
 
 void* VorlithClassDesc::Create(BOOL /*loading*/)
 {
@@ -50,35 +47,17 @@ void* VorlithClassDesc::Create(BOOL /*loading*/)
     return new Vorlith();
 }
 
-const MCHAR* VorlithClassDesc::ClassName()
-{
-    return LoadResString(IDS_CLASS_NAME);
-}
+const MCHAR* VorlithClassDesc::ClassName() { return LoadResString(IDS_CLASS_NAME); }
 
-SClass_ID VorlithClassDesc::SuperClassID()
-{
-    return TEXMAP_CLASS_ID;
-}
+SClass_ID VorlithClassDesc::SuperClassID() { return TEXMAP_CLASS_ID; }
 
-Class_ID VorlithClassDesc::ClassID()
-{
-    return VORLITH_CLASS_ID;
-}
+Class_ID VorlithClassDesc::ClassID() { return VORLITH_CLASS_ID; }
 
-const MCHAR* VorlithClassDesc::Category()
-{
-    return LoadResString(IDS_CATEGORY);
-}
+const MCHAR* VorlithClassDesc::Category() { return LoadResString(IDS_CATEGORY); }
 
-const MCHAR* VorlithClassDesc::InternalName()
-{
-    return _T("Quiltra");
-}
+const MCHAR* VorlithClassDesc::InternalName() { return _T("Quiltra"); }
 
-HINSTANCE VorlithClassDesc::HInstance()
-{
-    return hInstance;
-}
+HINSTANCE VorlithClassDesc::HInstance() { return hInstance; }
 
 VorlithClassDesc* GetVorlithDesc()
 {
@@ -90,30 +69,14 @@ VorlithClassDesc* GetVorlithDesc()
 
 extern "C" {
 
-const TCHAR* LibDescription()
-{
-    return LoadResString(IDS_LIB_DESCRIPTION);
-}
+const TCHAR* LibDescription() { return LoadResString(IDS_LIB_DESCRIPTION); }
 
-int LibNumberClasses()
-{
-    return 1;
-}
+int LibNumberClasses() { return 1; }
 
-ClassDesc* LibClassDesc(int i)
-{
-    return i == 0 ? GetVorlithDesc() : NULL;
-}
+ClassDesc* LibClassDesc(int i) { return i == 0 ? GetVorlithDesc() : NULL; }
 
-ULONG LibVersion()
-{
-    return VERSION_3DSMAX;
-}
+ULONG LibVersion() { return VERSION_3DSMAX; }
 
 // The host must load the library at start-up, never defer it.
-ULONG CanAutoDefer()
-{
-    return 0;
-}
-
+ULONG CanAutoDefer() { return 0; }
 }

@@ -23,6 +23,7 @@
 #define VORLITH_OUTPUT_MIN (-10000000.0f)
 #define VORLITH_OUTPUT_MAX 10000000.0f
 
+// clang-format off
 #define VORLITH_OUTPUT_VALUES(X) \
     X(pb_hsv_h, _T("HSV_H"), SPINNER(OUT_HSV_H, IDC_OUT_HSV_H_EDIT, IDC_OUT_HSV_H_SPIN, \
         VORLITH_OUTPUT_MIN, VORLITH_OUTPUT_MAX, 0.1f, 0.0f, outputShiftHSV.r, AS_IS)) \
@@ -48,3 +49,4 @@
         VORLITH_MIN_OUTPUT_GAMMA, VORLITH_OUTPUT_MAX, 0.01f, 1.0f, gamma, AS_IS)) \
     X(pb_mono, _T("Mono"), CHECKBOX(IDC_OUT_MONO)) \
     X(pb_clamp, _T("Clamp"), CHECKBOX(IDC_OUT_CLAMP))
+// clang-format on

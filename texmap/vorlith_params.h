@@ -10,14 +10,14 @@ enum { VORLITH_PBLOCK_REF = 0 };
 
 // Parameter IDs in declaration order.
 enum {
-    pb_map_list = 0,        // mapList: the layers' maps and masks (the texture's references 1..)
-    pb_map_enabled = 1,     // mapEnabled
-    pb_map_used = 2,        // mapUsed
-    pb_opasity_list = 3,    // opasityList
-    pb_color_list = 4,      // colorList
-    pb_mode_list = 5,       // modeList
-    pb_edit_ids = 6,        // edit_ids: the layers' index labels
-    pb_mask_enabled = 7,    // maskEnabled
+    pb_map_list = 0, // mapList: the layers' maps and masks (the texture's references 1..)
+    pb_map_enabled = 1, // mapEnabled
+    pb_map_used = 2, // mapUsed
+    pb_opasity_list = 3, // opasityList
+    pb_color_list = 4, // colorList
+    pb_mode_list = 5, // modeList
+    pb_edit_ids = 6, // edit_ids: the layers' index labels
+    pb_mask_enabled = 7, // maskEnabled
     pb_hsv_h = 8,
     pb_hsv_s = 9,
     pb_hsv_v = 10,

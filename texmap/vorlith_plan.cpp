@@ -7,8 +7,11 @@ namespace {
 // Which mapList entries hold a sub-map, as the plan asks it.
 class MapSlots {
 public:
-    explicit MapSlots(const Tab<Texmap*>& maps) : maps(maps) {}
-    bool HasMap(int entry) const { return entry >= 0 && entry < maps.Count() && maps[entry] != NULL; }
+    explicit MapSlots(const Tab<Texmap*>& maps) : maps(maps) { }
+    bool HasMap(int entry) const
+    {
+        return entry >= 0 && entry < maps.Count() && maps[entry] != NULL;
+    }
 
 private:
     const Tab<Texmap*>& maps;
@@ -16,9 +19,6 @@ private:
     MapSlots& operator=(const MapSlots&);
 };
 
-}  // namespace
+} // namespace
 
-void Vorlith::BuildPlan()
-{
-    plan.Build(Tables(), output, MapSlots(mapList));
-}
+void Vorlith::BuildPlan() { plan.Build(Tables(), output, MapSlots(mapList)); }

@@ -47,20 +47,21 @@ public:
 
     int NumRefs() { return refs.Count(); }
     RefTargetHandle GetReference(int i) { return i >= 0 && i < refs.Count() ? refs[i] : NULL; }
+
 protected:
     void SetReference(int i, RefTargetHandle target)
     {
-        if (i >= 0 && i < refs.Count())
-            refs[i] = target;
+        if (i >= 0 && i < refs.Count()) refs[i] = target;
     }
+
 public:
     BOOL IsRealDependency(ReferenceTarget* target)
     {
         return refs.Count() > 0 && target == refs[0] ? FALSE : TRUE;
     }
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&,
-                               RefMessage message, BOOL)
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&, RefMessage message,
+                               BOOL)
     {
         return Heard(target, message);
     }
@@ -114,12 +115,10 @@ struct VorlithValues {
         theHold.Suspend();
         for (int e = tex.mapList.Count() - 1; e >= mapCount; --e)
             tex.ReplaceReference(e + 1, NULL);
-        if (tex.mapList.Count() > mapCount)
-            tex.mapList.SetCount(mapCount);
+        if (tex.mapList.Count() > mapCount) tex.mapList.SetCount(mapCount);
         for (int e = 0; e < mapCount; ++e) {
             Texmap* map = static_cast<Texmap*>(keeper.Kept(firstMap + e));
-            if (e >= tex.mapList.Count() || tex.mapList[e] != map)
-                tex.ReplaceReference(e + 1, map);
+            if (e >= tex.mapList.Count() || tex.mapList[e] != map) tex.ReplaceReference(e + 1, map);
         }
         if (tex.mapList.Count() < mapCount) {
             const int old = tex.mapList.Count();
@@ -149,25 +148,25 @@ public:
     void EndHold()
     {
         Vorlith* tex = keeper.Texture();
-        if (tex && !accepted)
-            after.Take(*tex, keeper);
+        if (tex && !accepted) after.Take(*tex, keeper);
         accepted = true;
     }
     void Restore(int /*isUndo*/) { Give(before); }
     void Redo()
     {
-        if (accepted)
-            Give(after);
+        if (accepted) Give(after);
     }
-    int Size() { return before.mapCount + after.mapCount + 8 * before.layerValues.modeList.Count(); }
+    int Size()
+    {
+        return before.mapCount + after.mapCount + 8 * before.layerValues.modeList.Count();
+    }
     MSTR Description() { return MSTR(_T("Vorlith layers")); }
 
 private:
     void Give(const VorlithValues& values)
     {
         Vorlith* tex = keeper.Texture();
-        if (!tex)
-            return;
+        if (!tex) return;
         values.Give(*tex, keeper);
     }
 
@@ -181,6 +180,5 @@ private:
 
 void Vorlith::HoldLayers()
 {
-    if (theHold.Holding())
-        theHold.Put(new VorlithRestore(this));
+    if (theHold.Holding()) theHold.Put(new VorlithRestore(this));
 }

@@ -5,10 +5,7 @@
 #include "ivorlith.h"
 
 // False for infinities and NaN: both give NaN when subtracted from themselves.
-inline bool IsFiniteFloat(float x)
-{
-    return x - x == 0.0f;
-}
+inline bool IsFiniteFloat(float x) { return x - x == 0.0f; }
 
 // A gamma the Output stage can take: below the lowest gamma (or NaN), the lowest gamma.
 inline float LimitOutputGamma(float gamma)

@@ -16,8 +16,8 @@
 // (operation 2). Several: each texture is blended over the stages below by its own alpha
 // (operation 7). The alpha keeps the value from below (operation 0); the alpha source is the
 // texture's (2), the scales 1x (0).
-static const UBYTE kOneStageRecordOps[6] = { 2, 2, 0, 0, 2, 0 };
-static const UBYTE kSeveralStagesRecordOps[6] = { 7, 2, 0, 0, 2, 0 };
+static const UBYTE kOneStageRecordOps[6] = {2, 2, 0, 0, 2, 0};
+static const UBYTE kSeveralStagesRecordOps[6] = {7, 2, 0, 0, 2, 0};
 
 static void SetRecordOps(TextureInfo& record, int stagesInUse)
 {
@@ -51,10 +51,7 @@ static void SetStageOps(IHardwareMaterial* hw, DWORD k, bool several)
     hw->SetTextureTransformFlag(k, D3DTTFF_COUNT2);
 }
 
-static DWORD_PTR DeviceHandle(TexHandle* handle)
-{
-    return handle ? handle->GetHandle() : 0;
-}
+static DWORD_PTR DeviceHandle(TexHandle* handle) { return handle ? handle->GetHandle() : 0; }
 
 // A hardware texture of the map's viewport bitmap, or null when the map gives no bitmap or
 // the maker no texture: that stage then shows no texture.
@@ -95,27 +92,19 @@ void Vorlith::DiscardTexHandles()
     texHandleValid.SetEmpty();
 }
 
-BOOL Vorlith::SupportTexDisplay()
-{
-    return TRUE;
-}
+BOOL Vorlith::SupportTexDisplay() { return TRUE; }
 
 void Vorlith::ActivateTexDisplay(BOOL onoff)
 {
-    if (!onoff)
-        DiscardTexHandles();
+    if (!onoff) DiscardTexHandles();
 }
 
-BOOL Vorlith::SupportsMultiMapsInViewport()
-{
-    return TRUE;
-}
+BOOL Vorlith::SupportsMultiMapsInViewport() { return TRUE; }
 
 bool Vorlith::IsLocalOutputMeaningful(ShadeContext& /*sc*/)
 {
     for (int i = 0; i < NumSubTexmaps() / 2; ++i) {
-        if (SubTexmapOn(2 * i) && GetSubTexmap(2 * i))
-            return true;
+        if (SubTexmapOn(2 * i) && GetSubTexmap(2 * i)) return true;
     }
     return false;
 }
@@ -126,20 +115,16 @@ bool Vorlith::IsLocalOutputMeaningful(ShadeContext& /*sc*/)
 int Vorlith::PickViewportLayers(int cap, bool needUsed, Texmap* maps[kMaxViewportStages])
 {
     int n = 0;
-    if (cap < 1)
-        return 0;
+    if (cap < 1) return 0;
     const int layers = NumUsableLayers();
     for (int i = 0; i < layers; ++i) {
-        if (!layerValues.mapEnabled[i] || !mapList[2 * i])
-            continue;
-        if (needUsed && !layerValues.mapUsed[i])
-            continue;
+        if (!layerValues.mapEnabled[i] || !mapList[2 * i]) continue;
+        if (needUsed && !layerValues.mapUsed[i]) continue;
         maps[n] = mapList[2 * i];
         stageLayer[n] = i;
         stageMap[n] = maps[n];
         ++n;
-        if (n >= cap)
-            break;
+        if (n >= cap) break;
     }
     return n;
 }
@@ -150,16 +135,14 @@ int Vorlith::PickViewportLayers(int cap, bool needUsed, Texmap* maps[kMaxViewpor
 Texmap* Vorlith::ReusableStageMap(int stage)
 {
     const int entry = 2 * stageLayer[stage];
-    if (!texHandle[stage] || entry < 0 || entry >= mapList.Count())
-        return NULL;
+    if (!texHandle[stage] || entry < 0 || entry >= mapList.Count()) return NULL;
     Texmap* map = mapList[entry];
     return map && map == stageMap[stage] ? map : NULL;
 }
 
 void Vorlith::SetupGfxMultiMaps(TimeValue t, Material* mtl, MtlMakerCallback& cb)
 {
-    if (!mtl)
-        return;
+    if (!mtl) return;
     IHardwareMaterial* hw = (IHardwareMaterial*)GetProperty(PROPID_HW_MATERIAL);
     if (hw)
         SetupHardwareStages(t, hw, *mtl, cb);
@@ -174,10 +157,8 @@ void Vorlith::SetupHardwareStages(TimeValue t, IHardwareMaterial* hw, Material& 
     // without records is given first.
     if (texHandleValid.InInterval(t)) {
         hw->SetNumTexStages((DWORD)numStagesUsed);
-        if (numStagesUsed == 0)
-            return;
-        if (mtl.texture.length() < 1)
-            mtl.texture.setLengthUsed(1);
+        if (numStagesUsed == 0) return;
+        if (mtl.texture.length() < 1) mtl.texture.setLengthUsed(1);
         for (int k = 0; k < numStagesUsed; ++k) {
             Texmap* map = ReusableStageMap(k);
             if (!map) {
@@ -200,8 +181,7 @@ void Vorlith::SetupHardwareStages(TimeValue t, IHardwareMaterial* hw, Material& 
         hw->SetTexture((DWORD)k, 0);
     numStagesUsed = n;
     texHandleValid = FOREVER;
-    if (n > 0 && mtl.texture.length() < 1)
-        mtl.texture.setLengthUsed(1);
+    if (n > 0 && mtl.texture.length() < 1) mtl.texture.setLengthUsed(1);
     for (int k = 0; k < n; ++k) {
         mtl.texture[0].useTex = k;
         cb.GetGfxTexInfoFromTexmap(t, mtl.texture[0], maps[k]);

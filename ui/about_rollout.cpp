@@ -24,10 +24,8 @@ INT_PTR VorlithDlg::AboutMessage(HWND hwnd, UINT msg, WPARAM /*wParam*/, LPARAM 
         if (!logoImages) {
             logoImages = ImageList_Create(kLogoWidth, kLogoHeight, ILC_COLOR24, 1, 0);
             HBITMAP bitmap = LoadBitmap(hInstance, MAKEINTRESOURCE(IDB_LOGO));
-            if (logoImages && bitmap)
-                ImageList_Add(logoImages, bitmap, NULL);
-            if (bitmap)
-                DeleteObject(bitmap);
+            if (logoImages && bitmap) ImageList_Add(logoImages, bitmap, NULL);
+            if (bitmap) DeleteObject(bitmap);
         }
         if (logoControl && logoImages)
             logoControl->SetImage(logoImages, 0, kLogoWidth, kLogoHeight);
@@ -43,8 +41,7 @@ INT_PTR VorlithDlg::AboutMessage(HWND hwnd, UINT msg, WPARAM /*wParam*/, LPARAM 
 
 void VorlithDlg::ReleaseAboutImage()
 {
-    if (!logoControl)
-        return;
+    if (!logoControl) return;
     logoControl->SetImage(NULL, 0, 0, 0);
     ReleaseICustImage(logoControl);
     logoControl = NULL;

@@ -21,8 +21,7 @@ int AnsweredNumber(HWND hwnd)
     const CountLimits* limits = (const CountLimits*)GetWindowLongPtr(hwnd, GWLP_USERDATA);
     ISpinnerControl* spin = GetISpinner(GetDlgItem(hwnd, IDC_COUNT_SPIN));
     int n = spin ? spin->GetIVal() : -1;
-    if (spin)
-        ReleaseISpinner(spin);
+    if (spin) ReleaseISpinner(spin);
     TCHAR text[32];
     text[0] = 0;
     GetDlgItemText(hwnd, IDC_COUNT_EDIT, text, sizeof(text) / sizeof(text[0]));
@@ -42,8 +41,7 @@ INT_PTR CALLBACK CountDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         SetWindowLongPtr(hwnd, GWLP_USERDATA, (LONG_PTR)lParam);
         ISpinnerControl* spin = SetupIntSpinner(hwnd, IDC_COUNT_SPIN, IDC_COUNT_EDIT,
                                                 limits->minimum, limits->maximum, limits->initial);
-        if (spin)
-            ReleaseISpinner(spin);
+        if (spin) ReleaseISpinner(spin);
         // Enter and Escape are the dialog's: Enter is OK, Escape is Cancel.
         ICustEdit* edit = GetICustEdit(GetDlgItem(hwnd, IDC_COUNT_EDIT));
         if (edit) {
@@ -64,7 +62,7 @@ INT_PTR CALLBACK CountDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
 int AskLayerNumber(HWND owner, int templateId, int minimum, int maximum, int initial)
 {

@@ -18,8 +18,7 @@ void VorlithDlg::RefreshLayerList()
 {
     SetScrollBar();
     RefreshRowTexts();
-    if (!IsLive(layersRollout))
-        return;
+    if (!IsLive(layersRollout)) return;
     const int layers = texture->NumLayers();
     TCHAR count[16];
     _sntprintf(count, sizeof(count) / sizeof(count[0]), _T("%d"), layers);
@@ -38,8 +37,7 @@ void VorlithDlg::RefreshLayerList()
 
 void VorlithDlg::SetScrollBar()
 {
-    if (!texture || !IsLive(layerScrollBar))
-        return;
+    if (!texture || !IsLive(layerScrollBar)) return;
     const int layers = texture->NumLayers();
     const int last = layers > LAYER_ROWS ? layers - LAYER_ROWS : 0;
     SetScrollRange(layerScrollBar, SB_CTL, 0, last, FALSE);
@@ -51,8 +49,7 @@ void VorlithDlg::SetScrollBar()
 void VorlithDlg::SetRowControl(int row, RowControl kind, bool shown, bool enabled)
 {
     HWND control = GetDlgItem(layersRollout, kRowControlIds[kind][row]);
-    if (!control)
-        return;
+    if (!control) return;
     ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
     const BOOL on = enabled ? TRUE : FALSE;
     if (ICustButton* button = GetICustButton(control)) {
@@ -122,8 +119,7 @@ void VorlithDlg::RefreshRowTexts()
     const int first = FirstRowLayer();
     const int layers = texture->NumLayers();
     for (int layer = first; layer < layers && layer - first < LAYER_ROWS; ++layer) {
-        if (HasLayer(layer))
-            RefreshRow(layer - first, layer);
+        if (HasLayer(layer)) RefreshRow(layer - first, layer);
     }
 }
 
@@ -142,11 +138,9 @@ void VorlithDlg::RefreshRow(int row, int layer)
         index = _T("B:");
     else
         index.printf(_T("%d"), layer);
-    if (indexEdits[row])
-        indexEdits[row]->SetText(index.data());
+    if (indexEdits[row]) indexEdits[row]->SetText(index.data());
 
-    if (!IsLive(layersRollout))
-        return;
+    if (!IsLive(layersRollout)) return;
     SetCheckBox(layersRollout, kRowControlIds[ROW_MAP_ENABLED][row],
                 texture->GetLayerValue<LAYER_VALUE_mapEnabled>(layer));
     SetCheckBox(layersRollout, kRowControlIds[ROW_MASK_ENABLED][row],
@@ -163,16 +157,14 @@ void VorlithDlg::RefreshRow(int row, int layer)
     // A mode the list does not have (a script's or a newer scene's) shows no selection.
     const int mode = texture->GetLayerValue<LAYER_VALUE_modeList>(layer);
     HWND list = GetDlgItem(layersRollout, kRowControlIds[ROW_MODE][row]);
-    if (list)
-        SendMessage(list, CB_SETCURSEL, mode >= 0 && mode < BLEND_MODE_COUNT ? mode : -1, 0);
+    if (list) SendMessage(list, CB_SETCURSEL, mode >= 0 && mode < BLEND_MODE_COUNT ? mode : -1, 0);
 }
 
 void VorlithDlg::SetSwatch(int row, int layer)
 {
     IColorSwatch* swatch =
         GetIColorSwatch(GetDlgItem(layersRollout, kRowControlIds[ROW_COLOR][row]));
-    if (!swatch)
-        return;
+    if (!swatch) return;
     swatch->SetColor(SwatchColor(texture->GetLayerValue<LAYER_VALUE_colorList>(layer)), FALSE);
     ReleaseIColorSwatch(swatch);
 }
@@ -181,17 +173,27 @@ void VorlithDlg::SetSwatch(int row, int layer)
 
 void VorlithDlg::OnScroll(int code, int pos)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     int first = FirstRowLayer();
     switch (code) {
-    case SB_LINEUP: first -= 1; break;
-    case SB_LINEDOWN: first += 1; break;
-    case SB_PAGEUP: first -= LAYER_ROWS; break;
-    case SB_PAGEDOWN: first += LAYER_ROWS; break;
+    case SB_LINEUP:
+        first -= 1;
+        break;
+    case SB_LINEDOWN:
+        first += 1;
+        break;
+    case SB_PAGEUP:
+        first -= LAYER_ROWS;
+        break;
+    case SB_PAGEDOWN:
+        first += LAYER_ROWS;
+        break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: first = pos; break;
-    default: return;
+    case SB_THUMBTRACK:
+        first = pos;
+        break;
+    default:
+        return;
     }
     texture->ShowLayersFrom(first, LAYER_ROWS);
     UpdateControls();
@@ -199,11 +201,9 @@ void VorlithDlg::OnScroll(int code, int pos)
 
 void VorlithDlg::OnModeSelected(int row)
 {
-    if (!texture || !IsLive(layersRollout) || row < 0 || row >= LAYER_ROWS)
-        return;
+    if (!texture || !IsLive(layersRollout) || row < 0 || row >= LAYER_ROWS) return;
     HWND list = GetDlgItem(layersRollout, kRowControlIds[ROW_MODE][row]);
-    if (!list)
-        return;
+    if (!list) return;
     const int layer = FirstRowLayer() + row;
     const LRESULT selected = SendMessage(list, CB_GETCURSEL, 0, 0);
     // No selection stores nothing: the layer keeps its mode, known to the list or not.
@@ -227,7 +227,7 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         return TRUE;
     case WM_DESTROY:
         ReleaseRowControls();
-        rowTips = NULL;   // destroyed with the rollout that owns it
+        rowTips = NULL; // destroyed with the rollout that owns it
         layersRollout = NULL;
         layerScrollBar = NULL;
         break;
@@ -251,8 +251,7 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         OnLayersEnter(id);
         break;
     case WM_CONTEXTMENU:
-        if (OnRowContextMenu((HWND)wParam, lParam))
-            return TRUE;
+        if (OnRowContextMenu((HWND)wParam, lParam)) return TRUE;
         break;
     case WM_MOUSEWHEEL:
         if (OnRowsWheel(wParam, lParam)) {
@@ -261,8 +260,7 @@ INT_PTR VorlithDlg::LayersMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         }
         break;
     case WM_NOTIFY:
-        if (OnRowTipNeeded((NMHDR*)lParam))
-            return TRUE;
+        if (OnRowTipNeeded((NMHDR*)lParam)) return TRUE;
         break;
     }
     (void)lParam;
@@ -278,23 +276,20 @@ void VorlithDlg::InitLayers(HWND hwnd)
         mapButtons[r][0] = GetICustButton(GetDlgItem(hwnd, kRowControlIds[ROW_MAP][r]));
         mapButtons[r][1] = GetICustButton(GetDlgItem(hwnd, kRowControlIds[ROW_MASK][r]));
         for (int k = 0; k < 2; ++k) {
-            if (mapButtons[r][k])
-                mapButtons[r][k]->SetDADMgr(&dadMgr);
+            if (mapButtons[r][k]) mapButtons[r][k]->SetDADMgr(&dadMgr);
         }
         indexEdits[r] = GetICustEdit(GetDlgItem(hwnd, kRowControlIds[ROW_INDEX][r]));
         // The opacity's value is written by every refresh; a new layer's until then.
-        ISpinnerControl* spin = SetupFloatSpinner(hwnd, kRowControlIds[ROW_OPACITY_SPIN][r],
-                                                  kRowControlIds[ROW_OPACITY_EDIT][r],
-                                                  VORLITH_OPACITY_MIN, VORLITH_OPACITY_MAX,
-                                                  VORLITH_NEW_LAYER_OPACITY, 0.1f);
+        ISpinnerControl* spin = SetupFloatSpinner(
+            hwnd, kRowControlIds[ROW_OPACITY_SPIN][r], kRowControlIds[ROW_OPACITY_EDIT][r],
+            VORLITH_OPACITY_MIN, VORLITH_OPACITY_MAX, VORLITH_NEW_LAYER_OPACITY, 0.1f);
         if (spin) {
             spin->SetResetValue(VORLITH_NEW_LAYER_OPACITY);
             ReleaseISpinner(spin);
         }
         // Inserted at the end, never added: the list's sort style would break index = mode.
         HWND list = GetDlgItem(hwnd, kRowControlIds[ROW_MODE][r]);
-        if (!list)
-            continue;
+        if (!list) continue;
         SendMessage(list, CB_RESETCONTENT, 0, 0);
         for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode) {
             const MSTR name = ResString(kBlendModes[mode].nameId);
@@ -322,18 +317,15 @@ void VorlithDlg::ReleaseRowControls()
 
 void VorlithDlg::OnLayersCommand(int id, int code)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     int row = 0;
     RowControl kind = ROW_FRAME;
-    if (OnRowMenuCommand(id))
-        return;
+    if (OnRowMenuCommand(id)) return;
     if (FindRowControl(id, row, kind)) {
         switch (kind) {
         case ROW_MODE:
             // Only a selection by the user stores a mode.
-            if (code == CBN_SELCHANGE)
-                OnModeSelected(row);
+            if (code == CBN_SELCHANGE) OnModeSelected(row);
             return;
         case ROW_USED:
         case ROW_MAP_ENABLED:
@@ -349,9 +341,15 @@ void VorlithDlg::OnLayersCommand(int id, int code)
         }
     }
     switch (id) {
-    case IDC_SET_NUMBER: OnSetNumber(); break;
-    case IDC_ADD_LAYER: OnAdd(); break;
-    case IDC_DELETE_LAYER: OnDelete(); break;
+    case IDC_SET_NUMBER:
+        OnSetNumber();
+        break;
+    case IDC_ADD_LAYER:
+        OnAdd();
+        break;
+    case IDC_DELETE_LAYER:
+        OnDelete();
+        break;
     }
 }
 
@@ -381,15 +379,12 @@ void VorlithDlg::OnMapButton(int row, RowControl kind)
     if (HasLayer(layer) && mtlEditWindow) {
         const int slot = 2 * layer + (kind == ROW_MASK ? 1 : 0);
         PostMessage(mtlEditWindow, WM_TEXMAP_BUTTON, (WPARAM)slot,
-                    (LPARAM)static_cast<ReferenceTarget*>(texture));
+                    (LPARAM) static_cast<ReferenceTarget*>(texture));
     }
     UpdateControls();
 }
 
-static bool ControlHeld()
-{
-    return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-}
+static bool ControlHeld() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
 // One action on the layer list, one undo step named labelId; the rows are shown again and the
 // material editor hears of a changed count.
@@ -400,14 +395,12 @@ void VorlithDlg::LayerListStep(int labelId, void (Vorlith::*operation)(int), int
     (texture->*operation)(argument);
     AcceptStep(labelId);
     UpdateControls();
-    if (texture->NumLayers() != layers)
-        TellMaterialEditor();
+    if (texture->NumLayers() != layers) TellMaterialEditor();
 }
 
 void VorlithDlg::OnSetNumber()
 {
-    if (!IsLive(layersRollout))
-        return;
+    if (!IsLive(layersRollout)) return;
     const int layers = texture->NumLayers();
     // Never below the count it shows: OK on a texture of more layers keeps them.
     const int maximum = layers > kSetNumberMaximum ? layers : kSetNumberMaximum;
@@ -426,8 +419,7 @@ void VorlithDlg::OnAdd()
         LayerListStep(IDS_UNDO_ADD_LAYER, &Vorlith::SetNumMaps, layers + 1);
         return;
     }
-    if (!IsLive(layersRollout))
-        return;
+    if (!IsLive(layersRollout)) return;
     // Before layer 1 .. layers - 1: never below the base layer, never at the top.
     const int maximum = layers - 1 > 1 ? layers - 1 : 1;
     const int n = AskLayerNumber(layersRollout, IDD_INSERT_LAYER, 1, maximum, 1);
@@ -445,8 +437,7 @@ void VorlithDlg::OnDelete()
         LayerListStep(IDS_UNDO_DELETE_LAYER, &Vorlith::SetNumMaps, layers - 1);
         return;
     }
-    if (!IsLive(layersRollout))
-        return;
+    if (!IsLive(layersRollout)) return;
     const int n = AskLayerNumber(layersRollout, IDD_DELETE_LAYER, 1, layers - 1, layers - 1);
     if (n >= 0)
         LayerListStep(IDS_UNDO_DELETE_LAYER, &Vorlith::DeleteLayer, n);
@@ -458,8 +449,7 @@ void VorlithDlg::OnOpacitySpinnerUp(int id)
 {
     int row = 0;
     RowControl kind = ROW_FRAME;
-    if (!texture || !FindRowControl(id, row, kind) || kind != ROW_OPACITY_SPIN)
-        return;
+    if (!texture || !FindRowControl(id, row, kind) || kind != ROW_OPACITY_SPIN) return;
     const int layer = FirstRowLayer() + row;
     ISpinnerControl* spin =
         IsLive(layersRollout) ? GetISpinner(GetDlgItem(layersRollout, id)) : NULL;
@@ -481,8 +471,7 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
 {
     int row = 0;
     RowControl kind = ROW_FRAME;
-    if (!texture || !FindRowControl(id, row, kind) || kind != ROW_COLOR)
-        return;
+    if (!texture || !FindRowControl(id, row, kind) || kind != ROW_COLOR) return;
     const int layer = FirstRowLayer() + row;
     IColorSwatch* swatch =
         IsLive(layersRollout) ? GetIColorSwatch(GetDlgItem(layersRollout, id)) : NULL;
@@ -507,15 +496,13 @@ void VorlithDlg::OnColorChange(int id, BOOL released)
             texture->SetLayerValue<LAYER_VALUE_colorList>(layer, c);
         }
     }
-    if (released)
-        TellMaterialEditor();
+    if (released) TellMaterialEditor();
     UpdateControls();
 }
 
 void VorlithDlg::OnLayersEnter(int id)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     const int first = FirstRowLayer();
     for (int r = 0; r < LAYER_ROWS; ++r) {
         if (id == kRowControlIds[ROW_OPACITY_EDIT][r]) {
@@ -547,18 +534,15 @@ void VorlithDlg::MoveLayer(int row)
 {
     const int layer = FirstRowLayer() + row;
     IParamBlock2* pb = texture->GetParamBlock(0);
-    if (!indexEdits[row] || !pb || !HasLayer(layer) || layer >= pb->Count(pb_edit_ids))
-        return;
+    if (!indexEdits[row] || !pb || !HasLayer(layer) || layer >= pb->Count(pb_edit_ids)) return;
     TCHAR text[20];
     text[0] = 0;
     indexEdits[row]->GetText(text, sizeof(text) / sizeof(text[0]));
     int target = 0;
-    if (!ParseWholeNumber(text, target))
-        return;
+    if (!ParseWholeNumber(text, target)) return;
     const MCHAR* shown = NULL;
     Interval ignored = FOREVER;
-    if (!pb->GetValue(pb_edit_ids, 0, shown, ignored, layer) || !shown)
-        return;
+    if (!pb->GetValue(pb_edit_ids, 0, shown, ignored, layer) || !shown) return;
     texture->SwapLayers(target, _wtoi(shown));
     UpdateLabels();
 }

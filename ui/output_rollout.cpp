@@ -24,8 +24,8 @@ struct OutputSpinner {
     float minimum;
     float maximum;
     float scale;
-    float reset;        // the value at set-up and the spinner's reset value, as shown
-    bool inPercent;     // a factor shown in percent
+    float reset; // the value at set-up and the spinner's reset value, as shown
+    bool inPercent; // a factor shown in percent
 };
 
 #define AS_IS false
@@ -33,9 +33,7 @@ struct OutputSpinner {
 #define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, \
                                  MEMBER, SHOWN) \
     {VALUE, SPIN, EDIT, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, SHOWN},
-const OutputSpinner kOutputSpinners[OUT_VALUES] = {
-    VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
-};
+const OutputSpinner kOutputSpinners[OUT_VALUES] = {VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)};
 #undef VORLITH_VALUE_OF_SPINNER
 #undef AS_IS
 #undef IN_PERCENT
@@ -45,10 +43,12 @@ float& Member(OutputSettings& o, OutputValue v)
     switch (v) {
 #define VORLITH_VALUE_OF_SPINNER(VALUE, EDIT, SPIN, MINIMUM, MAXIMUM, SCALE, SHOWN_DEFAULT, \
                                  MEMBER, SHOWN) \
-    case VALUE: return o.MEMBER;
-    VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
+    case VALUE: \
+        return o.MEMBER;
+        VORLITH_OUTPUT_VALUES(VORLITH_ROLLOUT_VALUE)
 #undef VORLITH_VALUE_OF_SPINNER
-    default: return o.gamma;
+    default:
+        return o.gamma;
     }
 }
 #undef VORLITH_VALUE_OF_CHECKBOX
@@ -62,15 +62,12 @@ float Shown(const OutputSettings& o, const OutputSpinner& s)
 }
 
 // Mono is kept as a float; as an integer it is on from 1 away from 0 (and a NaN is off).
-bool MonoOn(float mono)
-{
-    return mono >= 1.0f || mono <= -1.0f;
-}
+bool MonoOn(float mono) { return mono >= 1.0f || mono <= -1.0f; }
 
 // The switches and the button that follow "On".
 const int kOutputSwitches[] = {IDC_OUT_CLAMP, IDC_OUT_MONO, IDC_OUT_RESET};
 
-}  // namespace
+} // namespace
 
 INT_PTR VorlithDlg::OutputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/)
 {
@@ -97,18 +94,16 @@ INT_PTR VorlithDlg::OutputMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*l
 
 void VorlithDlg::InitOutput(HWND hwnd)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     const OutputSettings& o = texture->Output();
     CheckDlgButton(hwnd, IDC_OUT_ON, o.Output_on ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_OUT_CLAMP, o.Clamp ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_OUT_MONO, MonoOn(o.Mono) ? BST_CHECKED : BST_UNCHECKED);
     for (int i = 0; i < OUT_VALUES; ++i) {
         const OutputSpinner& s = kOutputSpinners[i];
-        ISpinnerControl* spin = SetupFloatSpinner(hwnd, s.spin, s.edit, s.minimum, s.maximum,
-                                                  s.reset, s.scale);
-        if (!spin)
-            continue;
+        ISpinnerControl* spin =
+            SetupFloatSpinner(hwnd, s.spin, s.edit, s.minimum, s.maximum, s.reset, s.scale);
+        if (!spin) continue;
         spin->SetValue(Shown(o, s), FALSE);
         spin->SetAutoScale(TRUE);
         spin->SetResetValue(s.reset);
@@ -122,8 +117,7 @@ void VorlithDlg::InitOutput(HWND hwnd)
 // The ten spinners, "Clamp", "Mono" and "Reset" are enabled exactly when the stage is on.
 void VorlithDlg::EnableOutputControls(bool on)
 {
-    if (!IsWindow(outputRollout))
-        return;
+    if (!IsWindow(outputRollout)) return;
     for (int i = 0; i < OUT_VALUES; ++i) {
         ISpinnerControl* spin = GetISpinner(GetDlgItem(outputRollout, kOutputSpinners[i].spin));
         if (spin) {
@@ -133,15 +127,13 @@ void VorlithDlg::EnableOutputControls(bool on)
     }
     for (size_t i = 0; i < sizeof(kOutputSwitches) / sizeof(kOutputSwitches[0]); ++i) {
         HWND control = GetDlgItem(outputRollout, kOutputSwitches[i]);
-        if (control)
-            EnableWindow(control, on ? TRUE : FALSE);
+        if (control) EnableWindow(control, on ? TRUE : FALSE);
     }
 }
 
 void VorlithDlg::OnOutputCommand(int id)
 {
-    if (!texture || !outputRollout || !IsWindow(outputRollout))
-        return;
+    if (!texture || !outputRollout || !IsWindow(outputRollout)) return;
     OutputSettings o = texture->Output();
     const bool checked = IsDlgButtonChecked(outputRollout, id) == BST_CHECKED;
     if (id != IDC_OUT_ON && id != IDC_OUT_CLAMP && id != IDC_OUT_MONO && id != IDC_OUT_RESET)
@@ -174,16 +166,13 @@ void VorlithDlg::OnOutputCommand(int id)
 // A value is taken when its spinner's button is released or Enter is pressed in its field.
 void VorlithDlg::OnOutputValue(int id)
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     for (int i = 0; i < OUT_VALUES; ++i) {
         const OutputSpinner& s = kOutputSpinners[i];
-        if (id != s.spin && id != s.edit)
-            continue;
+        if (id != s.spin && id != s.edit) continue;
         ISpinnerControl* spin =
             IsWindow(outputRollout) ? GetISpinner(GetDlgItem(outputRollout, s.spin)) : NULL;
-        if (!spin)
-            break;
+        if (!spin) break;
         const float shown = spin->GetFVal();
         ReleaseISpinner(spin);
         if (IsFiniteFloat(shown)) {
@@ -202,11 +191,9 @@ void VorlithDlg::OnOutputValue(int id)
 // Part of every refresh: the rollout shows the texture's Output settings.
 void VorlithDlg::RefreshOutput()
 {
-    if (!texture)
-        return;
+    if (!texture) return;
     const OutputSettings& o = texture->Output();
-    if (!outputRollout || !IsWindow(outputRollout))
-        return;
+    if (!outputRollout || !IsWindow(outputRollout)) return;
     for (int i = 0; i < OUT_VALUES; ++i) {
         ISpinnerControl* spin = GetISpinner(GetDlgItem(outputRollout, kOutputSpinners[i].spin));
         if (spin) {

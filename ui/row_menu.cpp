@@ -23,7 +23,7 @@ enum RowAction {
     ROW_CLEAR_MASK,
     ROW_COPY,
     ROW_PASTE_ABOVE,
-    ROW_DISPLAY_SPACE   // a check item: the layer blends in display space
+    ROW_DISPLAY_SPACE // a check item: the layer blends in display space
 };
 
 // Commands carry the action and the row: IDM_ROW_MENU + action * kRowStride + row.
@@ -41,8 +41,7 @@ LRESULT CALLBACK RowFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     const bool keyboard = GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1;
     if (msg == WM_CONTEXTMENU && (keyboard || GetPropW(hwnd, kMouseMenuProp))) {
         HWND parent = GetParent(hwnd);
-        if (parent)
-            SendMessageW(parent, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
+        if (parent) SendMessageW(parent, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
         return 0;
     }
     if (msg == WM_NCDESTROY) {
@@ -58,7 +57,7 @@ bool Contains(const RECT& r, POINT p)
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-}  // namespace
+} // namespace
 
 // The row of a control of the rollout (or of a window inside one, as a list's edit), or -1.
 int VorlithDlg::RowOfControl(HWND control, RowControl& kind) const
@@ -66,8 +65,7 @@ int VorlithDlg::RowOfControl(HWND control, RowControl& kind) const
     while (control && GetParent(control) != layersRollout)
         control = GetParent(control);
     int row = -1;
-    if (!control || !FindRowControl(GetDlgCtrlID(control), row, kind))
-        return -1;
+    if (!control || !FindRowControl(GetDlgCtrlID(control), row, kind)) return -1;
     return row;
 }
 
@@ -75,26 +73,21 @@ void VorlithDlg::InitRowExtras(HWND hwnd)
 {
     wheelRest = 0;
     rowTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, NULL,
-                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, NULL, hInstance,
-                              NULL);
-    if (rowTips)
-        SendMessageW(rowTips, TTM_SETMAXTIPWIDTH, 0, 400);
+                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd, NULL, hInstance, NULL);
+    if (rowTips) SendMessageW(rowTips, TTM_SETMAXTIPWIDTH, 0, 400);
     static const RowControl kTipped[] = {ROW_MAP, ROW_MASK, ROW_INDEX, ROW_MODE};
     for (int r = 0; r < LAYER_ROWS; ++r) {
         for (int k = 0; k < 2; ++k) {
             HWND field = GetDlgItem(hwnd, kRowControlIds[k == 0 ? ROW_INDEX : ROW_OPACITY_EDIT][r]);
-            if (!field || GetPropW(field, kOldProcProp))
-                continue;
+            if (!field || GetPropW(field, kOldProcProp)) continue;
             SetPropW(field, kOldProcProp, (HANDLE)GetWindowLongPtrW(field, GWLP_WNDPROC));
-            if (k == 0)
-                SetPropW(field, kMouseMenuProp, (HANDLE)1);
+            if (k == 0) SetPropW(field, kMouseMenuProp, (HANDLE)1);
             SetWindowLongPtrW(field, GWLP_WNDPROC, (LONG_PTR)RowFieldProc);
         }
         for (int k = 0; rowTips && k < (int)(sizeof(kTipped) / sizeof(kTipped[0])); ++k) {
             HWND control = GetDlgItem(hwnd, kRowControlIds[kTipped[k]][r]);
-            if (!control)
-                continue;
+            if (!control) continue;
             TOOLINFOW tool;
             memset(&tool, 0, sizeof(tool));
             tool.cbSize = sizeof(tool);
@@ -114,18 +107,29 @@ bool VorlithDlg::RowActionAllowed(int action, int layer) const
     const int layers = texture->NumLayers();
     const bool room = layers < VORLITH_MAX_LAYERS;
     switch (action) {
-    case ROW_DUPLICATE: return room;
-    case ROW_MOVE_UP: return layer >= 1 && layer + 1 < layers;
-    case ROW_MOVE_DOWN: return layer >= 2;
-    case ROW_INSERT_ABOVE: return room;
-    case ROW_INSERT_BELOW: return layer >= 1 && room;
-    case ROW_DELETE: return layer >= 1;
-    case ROW_CLEAR_MAP: return texture->MapEntry(2 * layer) != NULL;
-    case ROW_CLEAR_MASK: return texture->MapEntry(2 * layer + 1) != NULL;
-    case ROW_COPY: return true;
-    case ROW_PASTE_ABOVE: return room && LayerClipboard::The().Full();
+    case ROW_DUPLICATE:
+        return room;
+    case ROW_MOVE_UP:
+        return layer >= 1 && layer + 1 < layers;
+    case ROW_MOVE_DOWN:
+        return layer >= 2;
+    case ROW_INSERT_ABOVE:
+        return room;
+    case ROW_INSERT_BELOW:
+        return layer >= 1 && room;
+    case ROW_DELETE:
+        return layer >= 1;
+    case ROW_CLEAR_MAP:
+        return texture->MapEntry(2 * layer) != NULL;
+    case ROW_CLEAR_MASK:
+        return texture->MapEntry(2 * layer + 1) != NULL;
+    case ROW_COPY:
+        return true;
+    case ROW_PASTE_ABOVE:
+        return room && LayerClipboard::The().Full();
     // The base layer is blended onto nothing: its space changes nothing.
-    case ROW_DISPLAY_SPACE: return layer >= 1;
+    case ROW_DISPLAY_SPACE:
+        return layer >= 1;
     }
     return false;
 }
@@ -139,8 +143,7 @@ bool VorlithDlg::InDisplaySpace(int layer) const
 // keyboard). True when a row's menu was shown.
 bool VorlithDlg::OnRowContextMenu(HWND from, LPARAM where)
 {
-    if (!texture || !IsLive(layersRollout))
-        return false;
+    if (!texture || !IsLive(layersRollout)) return false;
     POINT at;
     at.x = GET_X_LPARAM(where);
     at.y = GET_Y_LPARAM(where);
@@ -166,27 +169,23 @@ bool VorlithDlg::OnRowContextMenu(HWND from, LPARAM where)
         }
     }
     const int layer = FirstRowLayer() + row;
-    if (row < 0 || !HasLayer(layer))
-        return false;
+    if (row < 0 || !HasLayer(layer)) return false;
 
     HMENU menu = CreatePopupMenu();
-    if (!menu)
-        return false;
+    if (!menu) return false;
     for (int action = 0; action < ROW_MENU_ACTIONS; ++action) {
         if (action == ROW_INSERT_ABOVE || action == ROW_CLEAR_MAP || action == ROW_COPY ||
             action == ROW_DISPLAY_SPACE)
             AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
         UINT state = RowActionAllowed(action, layer) ? MF_ENABLED : MF_GRAYED;
-        if (action == ROW_DISPLAY_SPACE && InDisplaySpace(layer))
-            state |= MF_CHECKED;
+        if (action == ROW_DISPLAY_SPACE && InDisplaySpace(layer)) state |= MF_CHECKED;
         AppendMenuW(menu, MF_STRING | state, IDM_ROW_MENU + action * kRowStride + row,
                     ResString(IDS_ROW_DUPLICATE + action).data());
     }
-    const int command = (int)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                            at.x, at.y, 0, layersRollout, NULL);
+    const int command = (int)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                                            layersRollout, NULL);
     DestroyMenu(menu);
-    if (command != 0)
-        OnRowMenuCommand(command);
+    if (command != 0) OnRowMenuCommand(command);
     return true;
 }
 
@@ -203,8 +202,7 @@ void VorlithDlg::ShowLayerInRows(int layer)
 // A command of the row menu; false when id is none.
 bool VorlithDlg::OnRowMenuCommand(int id)
 {
-    if (id < IDM_ROW_MENU || id >= IDM_ROW_MENU + ROW_MENU_ACTIONS * kRowStride)
-        return false;
+    if (id < IDM_ROW_MENU || id >= IDM_ROW_MENU + ROW_MENU_ACTIONS * kRowStride) return false;
     const int action = (id - IDM_ROW_MENU) / kRowStride;
     const int row = (id - IDM_ROW_MENU) % kRowStride;
     const int layer = FirstRowLayer() + row;
@@ -218,9 +216,15 @@ bool VorlithDlg::OnRowMenuCommand(int id)
     int changed = -1;
     BeginStep();
     switch (action) {
-    case ROW_DUPLICATE: changed = texture->DuplicateLayer(layer); break;
-    case ROW_MOVE_UP: changed = texture->MoveLayer(layer, layer + 1); break;
-    case ROW_MOVE_DOWN: changed = texture->MoveLayer(layer, layer - 1); break;
+    case ROW_DUPLICATE:
+        changed = texture->DuplicateLayer(layer);
+        break;
+    case ROW_MOVE_UP:
+        changed = texture->MoveLayer(layer, layer + 1);
+        break;
+    case ROW_MOVE_DOWN:
+        changed = texture->MoveLayer(layer, layer - 1);
+        break;
     case ROW_INSERT_ABOVE:
         // Above the top layer is a layer added on top.
         if (layer + 1 < layers)
@@ -237,9 +241,15 @@ bool VorlithDlg::OnRowMenuCommand(int id)
         texture->DeleteLayer(layer);
         changed = layer - 1;
         break;
-    case ROW_CLEAR_MAP: changed = texture->ClearLayerMap(layer, false); break;
-    case ROW_CLEAR_MASK: changed = texture->ClearLayerMap(layer, true); break;
-    case ROW_PASTE_ABOVE: changed = texture->PasteLayer(layer + 1); break;
+    case ROW_CLEAR_MAP:
+        changed = texture->ClearLayerMap(layer, false);
+        break;
+    case ROW_CLEAR_MASK:
+        changed = texture->ClearLayerMap(layer, true);
+        break;
+    case ROW_PASTE_ABOVE:
+        changed = texture->PasteLayer(layer + 1);
+        break;
     case ROW_DISPLAY_SPACE:
         texture->SetLayerValue<LAYER_VALUE_spaceList>(
             layer, InDisplaySpace(layer) ? VORLITH_SPACE_LINEAR : VORLITH_SPACE_DISPLAY);
@@ -247,8 +257,7 @@ bool VorlithDlg::OnRowMenuCommand(int id)
         break;
     }
     AcceptStep(IDS_ROW_DUPLICATE + action);
-    if (changed >= 0 && changed < texture->NumLayers())
-        ShowLayerInRows(changed);
+    if (changed >= 0 && changed < texture->NumLayers()) ShowLayerInRows(changed);
     UpdateControls();
     TellMaterialEditor();
     return true;
@@ -260,8 +269,7 @@ bool VorlithDlg::OnRowMenuCommand(int id)
 // as the scroll bar's arrows do; elsewhere it is the rollup panel's (false).
 bool VorlithDlg::OnRowsWheel(WPARAM wParam, LPARAM lParam)
 {
-    if (!texture || !IsLive(layersRollout))
-        return false;
+    if (!texture || !IsLive(layersRollout)) return false;
     POINT at;
     at.x = GET_X_LPARAM(lParam);
     at.y = GET_Y_LPARAM(lParam);
@@ -273,8 +281,7 @@ bool VorlithDlg::OnRowsWheel(WPARAM wParam, LPARAM lParam)
             UnionRect(&rows, &rows, &box);
     }
     RECT bar;
-    if (layerScrollBar && GetWindowRect(layerScrollBar, &bar))
-        UnionRect(&rows, &rows, &bar);
+    if (layerScrollBar && GetWindowRect(layerScrollBar, &bar)) UnionRect(&rows, &rows, &bar);
     if (!Contains(rows, at)) {
         wheelRest = 0;
         return false;
@@ -298,8 +305,7 @@ MSTR VorlithDlg::RowTip(HWND control) const
     RowControl kind = ROW_FRAME;
     const int row = RowOfControl(control, kind);
     const int layer = FirstRowLayer() + row;
-    if (!texture || row < 0 || !HasLayer(layer))
-        return tip;
+    if (!texture || row < 0 || !HasLayer(layer)) return tip;
     switch (kind) {
     case ROW_MAP:
     case ROW_MASK: {
@@ -315,8 +321,7 @@ MSTR VorlithDlg::RowTip(HWND control) const
         break;
     case ROW_MODE: {
         const int mode = texture->GetLayerValue<LAYER_VALUE_modeList>(layer);
-        if (mode >= 0 && mode < BLEND_MODE_COUNT)
-            tip = ResString(kBlendModes[mode].nameId);
+        if (mode >= 0 && mode < BLEND_MODE_COUNT) tip = ResString(kBlendModes[mode].nameId);
         break;
     }
     default:
@@ -328,8 +333,7 @@ MSTR VorlithDlg::RowTip(HWND control) const
 // WM_NOTIFY from the tooltips: the text of the control under the pointer, made as it shows.
 bool VorlithDlg::OnRowTipNeeded(NMHDR* header)
 {
-    if (!header || header->code != TTN_GETDISPINFOW)
-        return false;
+    if (!header || header->code != TTN_GETDISPINFOW) return false;
     NMTTDISPINFOW* info = (NMTTDISPINFOW*)header;
     HWND control = (info->uFlags & TTF_IDISHWND) != 0 ? (HWND)header->idFrom : NULL;
     tipText = RowTip(control);

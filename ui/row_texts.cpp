@@ -3,15 +3,11 @@
 
 #include <limits.h>
 
-static bool IsBlank(MCHAR c)
-{
-    return c == _T(' ') || c == _T('\t');
-}
+static bool IsBlank(MCHAR c) { return c == _T(' ') || c == _T('\t'); }
 
 bool ParseWholeNumber(const MCHAR* text, int& value)
 {
-    if (!text)
-        return false;
+    if (!text) return false;
     const MCHAR* p = text;
     while (IsBlank(*p))
         ++p;
@@ -20,22 +16,18 @@ bool ParseWholeNumber(const MCHAR* text, int& value)
         negative = *p == _T('-');
         ++p;
     }
-    if (*p < _T('0') || *p > _T('9'))
-        return false;
+    if (*p < _T('0') || *p > _T('9')) return false;
     long long magnitude = 0;
     while (*p >= _T('0') && *p <= _T('9')) {
         magnitude = magnitude * 10 + (*p - _T('0'));
-        if (magnitude > (long long)INT_MAX + 1)
-            return false;
+        if (magnitude > (long long)INT_MAX + 1) return false;
         ++p;
     }
     while (IsBlank(*p))
         ++p;
-    if (*p)
-        return false;
+    if (*p) return false;
     const long long v = negative ? -magnitude : magnitude;
-    if (v > INT_MAX)
-        return false;
+    if (v > INT_MAX) return false;
     value = (int)v;
     return true;
 }
@@ -43,10 +35,8 @@ bool ParseWholeNumber(const MCHAR* text, int& value)
 static int SwatchChannel(float c)
 {
     const float v = c * 255.0f + 0.5f;
-    if (!(v >= 0.0f))
-        return 0;
-    if (v >= 255.0f)
-        return 255;
+    if (!(v >= 0.0f)) return 0;
+    if (v >= 255.0f) return 255;
     return (int)v;
 }
 

@@ -13,10 +13,7 @@
 #include "vorlith.h"
 
 // A window that is there (not null, not destroyed).
-inline bool IsLive(HWND hwnd)
-{
-    return hwnd != NULL && IsWindow(hwnd) != FALSE;
-}
+inline bool IsLive(HWND hwnd) { return hwnd != NULL && IsWindow(hwnd) != FALSE; }
 
 class VorlithDlg : public ParamDlg, public VorlithEditor {
 public:
@@ -43,25 +40,25 @@ public:
     ParamDlg* GetParamDlg() override;
 
 private:
-    HWND mtlEditWindow;                     // the material editor's window
-    IMtlParams* mtlParams;                  // the material editor's interface
-    Vorlith* texture;                       // the texture shown, not owned
-    HWND layersRollout;                     // the rollouts' windows; null once destroyed
+    HWND mtlEditWindow; // the material editor's window
+    IMtlParams* mtlParams; // the material editor's interface
+    Vorlith* texture; // the texture shown, not owned
+    HWND layersRollout; // the rollouts' windows; null once destroyed
     HWND aboutRollout;
     HWND outputRollout;
-    HWND layerScrollBar;                    // the layer rows' scroll bar
-    bool upToDate;                          // false: reload the controls at the next paint
+    HWND layerScrollBar; // the layer rows' scroll bar
+    bool upToDate; // false: reload the controls at the next paint
     ICustButton* mapButtons[LAYER_ROWS][2]; // per row: map button, mask button
-    ICustEdit* indexEdits[LAYER_ROWS];      // per row: index field
-    ICustImage* logoControl;                // the About rollout's logo control
-    HIMAGELIST logoImages;                  // the logo, one 160 x 56 image
-    TexDADMgr dadMgr;                       // drag and drop of maps between the buttons
+    ICustEdit* indexEdits[LAYER_ROWS]; // per row: index field
+    ICustImage* logoControl; // the About rollout's logo control
+    HIMAGELIST logoImages; // the logo, one 160 x 56 image
+    TexDADMgr dadMgr; // drag and drop of maps between the buttons
     // A colour being dragged: the layer and its colour before the drag, for the undo step.
     int colorDragLayer;
     Color colorBeforeDrag;
-    HWND rowTips;                           // the rows' tooltips, owned by the rollout
-    int wheelRest;                          // wheel turned over the rows short of a notch
-    MSTR tipText;                           // the tooltip text last given out
+    HWND rowTips; // the rows' tooltips, owned by the rollout
+    int wheelRest; // wheel turned over the rows short of a notch
+    MSTR tipText; // the tooltip text last given out
 
     typedef INT_PTR (VorlithDlg::*RolloutHandler)(HWND hwnd, UINT msg, WPARAM wParam,
                                                   LPARAM lParam);

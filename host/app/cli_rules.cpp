@@ -15,9 +15,10 @@ bool WholeNumber(const std::string& text, long long most, long long& value)
         if (c < '0' || c > '9') return false;
     size_t first = text.find_first_not_of('0');
     if (first == std::string::npos) first = text.size();
-    if (text.size() - first > 18) return false;  // beyond any limit an option has
+    if (text.size() - first > 18) return false; // beyond any limit an option has
     value = 0;
-    for (size_t i = first; i < text.size(); ++i) value = value * 10 + (text[i] - '0');
+    for (size_t i = first; i < text.size(); ++i)
+        value = value * 10 + (text[i] - '0');
     return value <= most;
 }
 
@@ -37,9 +38,12 @@ std::string OneLine(const std::string& text)
     out.reserve(text.size());
     for (char ch : text) {
         const unsigned char c = (unsigned char)ch;
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
         else if (c < 0x20 || c == 0x7f) {
             char code[8];
             std::snprintf(code, sizeof code, "\\x%02x", c);
@@ -54,7 +58,7 @@ std::string OneLine(const std::string& text)
 static void RefuseEmptyValuesOf(const CLI::App& command, const std::string& path)
 {
     for (const CLI::Option* option : command.get_options()) {
-        if (option->get_type_size_max() == 0 || option->count() == 0) continue;  // flags
+        if (option->get_type_size_max() == 0 || option->count() == 0) continue; // flags
         const std::string name = option->get_name(false, false);
         if (name == "--open") continue;
         for (const std::string& value : option->results())
@@ -62,9 +66,10 @@ static void RefuseEmptyValuesOf(const CLI::App& command, const std::string& path
                 throw InputError(path + (path.empty() ? "" : " ") + name + ": empty (" +
                                  option->get_description() + ")");
     }
-    for (const CLI::App* sub : command.get_subcommands()) RefuseEmptyValuesOf(*sub, sub->get_name());
+    for (const CLI::App* sub : command.get_subcommands())
+        RefuseEmptyValuesOf(*sub, sub->get_name());
 }
 
 void RefuseEmptyValues(const CLI::App& app) { RefuseEmptyValuesOf(app, ""); }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -29,4 +29,4 @@ std::string OneLine(const std::string& text);
 // InputError naming the command, the option and what it takes.
 void RefuseEmptyValues(const CLI::App& app);
 
-}  // namespace quiltra
+} // namespace quiltra

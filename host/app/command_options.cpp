@@ -71,4 +71,4 @@ std::function<void(double)> ProgressReporter(const std::string& what)
     };
 }
 
-}  // namespace quiltra
+} // namespace quiltra

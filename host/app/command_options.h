@@ -30,4 +30,4 @@ void AddThreadsOption(CLI::App* command, int& threads, const std::string& what);
 // Progress on stderr ("render: 40%") once the work has taken more than a moment.
 std::function<void(double)> ProgressReporter(const std::string& what);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -33,7 +33,8 @@ std::string WithoutExtension(const std::string& path)
     const size_t dot = path.find_last_of('.');
     const size_t slash = path.find_last_of("/\\:");
     return dot != std::string::npos && (slash == std::string::npos || dot > slash)
-               ? path.substr(0, dot) : path;
+        ? path.substr(0, dot)
+        : path;
 }
 
 // A whole number of 1 to `most` digits-only (no sign, space or leading zero).
@@ -56,19 +57,25 @@ public:
     void Long(DWORD d) { Word(LOWORD(d)), Word(HIWORD(d)); }
     void Text(const wchar_t* s)
     {
-        do Word((WORD)*s); while (*s++);
+        do
+            Word((WORD)*s);
+        while (*s++);
     }
-    void Align() { if (words_.size() % 2) Word(0); }
-    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom, const wchar_t* text)
+    void Align()
+    {
+        if (words_.size() % 2) Word(0);
+    }
+    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom,
+              const wchar_t* text)
     {
         Align();
         Long(style | WS_CHILD | WS_VISIBLE);
         Long(0);
         Word((WORD)x), Word((WORD)y), Word((WORD)cx), Word((WORD)cy);
         Word(id);
-        Word(0xffff), Word(atom);  // a predefined class
+        Word(0xffff), Word(atom); // a predefined class
         Text(text);
-        Word(0);  // no creation data
+        Word(0); // no creation data
     }
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
@@ -128,13 +135,13 @@ bool AskPath(HWND owner, bool save, const std::string& start, const wchar_t* fil
     ofn.lpstrDefExt = extension;
     ofn.lpstrTitle = title;
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+        (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
     path = Narrow(name.c_str());
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void AddFileMenuCommands(HMENU file)
 {
@@ -149,8 +156,10 @@ void AddFileMenuCommands(HMENU file)
 bool ParseExportSize(const std::wstring& text, int& width, int& height, std::wstring& why)
 {
     std::wstring t = text;
-    while (!t.empty() && std::iswspace(t.back())) t.pop_back();
-    while (!t.empty() && std::iswspace(t.front())) t.erase(0, 1);
+    while (!t.empty() && std::iswspace(t.back()))
+        t.pop_back();
+    while (!t.empty() && std::iswspace(t.front()))
+        t.erase(0, 1);
     const size_t x = t.find_first_of(L"xX");
     long long w = 0, h = 0;
     if (x == std::wstring::npos || !PlainNumber(t.substr(0, x), 1ll << 30, w) ||
@@ -160,7 +169,7 @@ bool ParseExportSize(const std::wstring& text, int& width, int& height, std::wst
     }
     if (w < 1 || h < 1 || w > kMaxExportSide || h > kMaxExportSide || w * h > kMaxPicturePixels) {
         why = L"The size must be 1x1 to " + std::to_wstring(kMaxExportSide) + L" per side and " +
-              std::to_wstring(kMaxPicturePixels) + L" pixels in all (8192x8192).";
+            std::to_wstring(kMaxPicturePixels) + L" pixels in all (8192x8192).";
         return false;
     }
     width = (int)w;
@@ -173,9 +182,9 @@ bool AskExportSize(HWND owner, int& width, int& height)
     Template t;
     t.Long(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     t.Long(0);
-    t.Word(4);  // controls
+    t.Word(4); // controls
     t.Word(0), t.Word(0), t.Word(186), t.Word(46);
-    t.Word(0), t.Word(0);  // no menu, the standard class
+    t.Word(0), t.Word(0); // no menu, the standard class
     t.Text(L"Export PNG");
     t.Word(8);
     t.Text(L"MS Shell Dlg");
@@ -199,8 +208,8 @@ bool EditSession::MayDiscard()
     TakeTypedValue();
     if (!Unsaved()) return true;
     const std::string& file = savePath_.empty() ? scenePath_ : savePath_;
-    const std::wstring question = L"Save the changes to " +
-                                  (file.empty() ? L"Untitled" : Widen(FileNameOf(file))) + L"?";
+    const std::wstring question =
+        L"Save the changes to " + (file.empty() ? L"Untitled" : Widen(FileNameOf(file))) + L"?";
     const int answer =
         MessageBoxW(Window(), question.c_str(), L"quiltra edit", MB_YESNOCANCEL | MB_ICONWARNING);
     return answer == IDNO || (answer == IDYES && Save());
@@ -212,9 +221,9 @@ void EditSession::Replace(SceneTexture scene, const std::string& scenePath, bool
 {
     scene_.SetChangeHandler(nullptr);
     editor_.SetMtlChangedHandler(nullptr);
-    editor_.Close();  // the dialog reads the scene it shows
-    theHold.ClearHistory();  // its steps hold the old scene's objects
-    scene_.Hold(scene.Release());  // the old scene goes with its last reference
+    editor_.Close(); // the dialog reads the scene it shows
+    theHold.ClearHistory(); // its steps hold the old scene's objects
+    scene_.Hold(scene.Release()); // the old scene goes with its last reference
     scenePath_ = scenePath;
     sceneIsJson_ = sceneIsJson;
     savePath_.clear();
@@ -241,7 +250,7 @@ bool EditSession::Open()
     return AskPath(Window(), false, std::string(),
                    L"Scenes (*.scene, *.json)\0*.scene;*.json\0All files\0*.*\0", L"scene",
                    L"Open a scene", path) &&
-           OpenFile(path);
+        OpenFile(path);
 }
 
 bool EditSession::OpenFile(const std::string& path)
@@ -273,7 +282,7 @@ bool EditSession::ExportPng()
     std::string path;
     return AskPath(Window(), true, file.empty() ? "untitled.png" : WithoutExtension(file) + ".png",
                    L"PNG pictures (*.png)\0*.png\0", L"png", L"Export PNG", path) &&
-           ExportPngTo(path, width, height);
+        ExportPngTo(path, width, height);
 }
 
 bool EditSession::ExportPngTo(const std::string& path, int width, int height)
@@ -296,8 +305,9 @@ bool EditSession::ExportPngTo(const std::string& path, int width, int height)
         if (!bump) rs.pngCodes = &codes;
         FloatImage image = RenderTexture(scene_.Root(), rs);
         OutputFiles files;
-        files.Stage(path, bump ? EncodePng(ShadePerturbation(image))
-                               : EncodePngCodes(width, height, codes));
+        files.Stage(path,
+                    bump ? EncodePng(ShadePerturbation(image))
+                         : EncodePngCodes(width, height, codes));
         files.Commit();
     } catch (const std::exception& e) {
         SetCursor(was);
@@ -308,4 +318,4 @@ bool EditSession::ExportPngTo(const std::string& path, int width, int height)
     return true;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -22,4 +22,4 @@ bool ParseExportSize(const std::wstring& text, int& width, int& height, std::wst
 // reason, what ParseExportSize refuses. False when cancelled.
 bool AskExportSize(HWND owner, int& width, int& height);
 
-}  // namespace quiltra
+} // namespace quiltra

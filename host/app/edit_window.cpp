@@ -28,14 +28,10 @@ const wchar_t kProgramName[] = L"quiltra edit";
 
 // The window's keys, in one place.
 const ACCEL kAccelerators[] = {
-    {FCONTROL | FVIRTKEY, 'S', kEditSave},
-    {FCONTROL | FSHIFT | FVIRTKEY, 'S', kEditSaveAs},
-    {FCONTROL | FVIRTKEY, 'W', kEditClose},
-    {FCONTROL | FVIRTKEY, 'Z', kEditUndo},
-    {FCONTROL | FVIRTKEY, 'Y', kEditRedo},
-    {FCONTROL | FSHIFT | FVIRTKEY, 'Z', kEditRedo},
-    {FCONTROL | FVIRTKEY, 'N', kEditNew},
-    {FCONTROL | FVIRTKEY, 'O', kEditOpen},
+    {FCONTROL | FVIRTKEY, 'S', kEditSave},  {FCONTROL | FSHIFT | FVIRTKEY, 'S', kEditSaveAs},
+    {FCONTROL | FVIRTKEY, 'W', kEditClose}, {FCONTROL | FVIRTKEY, 'Z', kEditUndo},
+    {FCONTROL | FVIRTKEY, 'Y', kEditRedo},  {FCONTROL | FSHIFT | FVIRTKEY, 'Z', kEditRedo},
+    {FCONTROL | FVIRTKEY, 'N', kEditNew},   {FCONTROL | FVIRTKEY, 'O', kEditOpen},
 };
 
 // A message the window posts itself: the title's unsaved mark worked out again once the
@@ -47,23 +43,27 @@ const UINT kCheckTitle = WM_APP + 0x51;
 class PictureParamsRestore : public RestoreObj {
 public:
     PictureParamsRestore(PictureMap* map, const PictureParams& before)
-        : before_(before), after_(map->Params()), keeper_(1, false) {
+        : before_(before), after_(map->Params()), keeper_(1, false)
+    {
         keeper_.Keep(0, map);
     }
     ~PictureParamsRestore() override { keeper_.Release(); }
-    void Restore(int isUndo) override {
+    void Restore(int isUndo) override
+    {
         if (PictureMap* map = Map()) {
             if (isUndo) after_ = map->Params();
             Put(map, before_);
         }
     }
-    void Redo() override {
+    void Redo() override
+    {
         if (PictureMap* map = Map()) Put(map, after_);
     }
 
 private:
     PictureMap* Map() { return PictureMapOf(static_cast<Texmap*>(keeper_.Kept(0))); }
-    static void Put(PictureMap* map, const PictureParams& params) {
+    static void Put(PictureMap* map, const PictureParams& params)
+    {
         map->SetParams(params);
         map->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
     }
@@ -101,7 +101,7 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
+} // namespace
 
 // ---- the scene's holder ------------------------------------------------------------------------
 
@@ -135,8 +135,8 @@ EditSession::EditSession(Host& host, SceneTexture scene, const std::string& scen
 {
     scene_.Hold(scene.Release());
     if (!editor_.Window()) return;
-    preview_ =
-        std::make_unique<Preview>(editor_.Window(), [this] { return scene_.Root(); }, channel);
+    preview_ = std::make_unique<Preview>(
+        editor_.Window(), [this] { return scene_.Root(); }, channel);
     editor_.SetSampleSlot(preview_->Window());
     menu_ = MakeMenu();
     spaceMenu_ = GetSubMenu(GetSubMenu(menu_, GetMenuItemCount(menu_) - 1), 0);
@@ -151,7 +151,7 @@ EditSession::EditSession(Host& host, SceneTexture scene, const std::string& scen
         [this](const host::MaterialEditorParams::TexmapButtonRequest& r) { OnTexmapButton(r); });
     editor_.Edit(scene_.Root());
     editor_.FitToPages();
-    preview_->Invalidate();  // the first render, at the size the window got
+    preview_->Invalidate(); // the first render, at the size the window got
     PumpMessages();
     // What opening wrote (the rows' labels) is the scene as opened; changes count from here.
     editor_.SetMtlChangedHandler([this] { NoteChange(); });
@@ -251,10 +251,7 @@ void EditSession::Redo()
     if (theHold.Redo()) NoteChange();
 }
 
-std::wstring EditSession::Title() const
-{
-    return TitleFor(Unsaved());
-}
+std::wstring EditSession::Title() const { return TitleFor(Unsaved()); }
 
 std::wstring EditSession::TitleFor(bool unsaved) const
 {
@@ -263,10 +260,7 @@ std::wstring EditSession::TitleFor(bool unsaved) const
     return name + (unsaved ? L"*" : L"") + L" - " + kProgramName;
 }
 
-void EditSession::UpdateTitle()
-{
-    ShowTitle(Unsaved());
-}
+void EditSession::UpdateTitle() { ShowTitle(Unsaved()); }
 
 void EditSession::ShowTitle(bool unsaved)
 {
@@ -286,10 +280,14 @@ void EditSession::UpdateMenu()
     CheckMenuItem(menu_, kEditPreviewBump, MF_BYCOMMAND | (bump ? MF_CHECKED : MF_UNCHECKED));
     // Undo and redo name the step they act on.
     const std::wstring undo = theHold.GetUndoCount() > 0
-        ? L"&Undo " + std::wstring(theHold.GetUndoLabel(0).data()) : L"&Undo";
-    ModifyMenuW(menu_, kEditUndo, MF_BYCOMMAND | MF_STRING, kEditUndo, (undo + L"\tCtrl+Z").c_str());
-    EnableMenuItem(menu_, kEditUndo, MF_BYCOMMAND | (theHold.GetUndoCount() ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(menu_, kEditRedo, MF_BYCOMMAND | (theHold.GetRedoCount() ? MF_ENABLED : MF_GRAYED));
+        ? L"&Undo " + std::wstring(theHold.GetUndoLabel(0).data())
+        : L"&Undo";
+    ModifyMenuW(menu_, kEditUndo, MF_BYCOMMAND | MF_STRING, kEditUndo,
+                (undo + L"\tCtrl+Z").c_str());
+    EnableMenuItem(menu_, kEditUndo,
+                   MF_BYCOMMAND | (theHold.GetUndoCount() ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu_, kEditRedo,
+                   MF_BYCOMMAND | (theHold.GetRedoCount() ? MF_ENABLED : MF_GRAYED));
     UpdateSpaceMenu();
 }
 
@@ -298,7 +296,8 @@ void EditSession::UpdateMenu()
 void EditSession::UpdateSpaceMenu()
 {
     if (!spaceMenu_) return;
-    while (GetMenuItemCount(spaceMenu_) > 0) DeleteMenu(spaceMenu_, 0, MF_BYPOSITION);
+    while (GetMenuItemCount(spaceMenu_) > 0)
+        DeleteMenu(spaceMenu_, 0, MF_BYPOSITION);
     IVorlithLayers* layers = LayersOf(Scene());
     const int count = layers ? layers->GetNumLayers() : 0;
     for (int i = 1; i < count && i < kEditBlendSpaceEnd - kEditBlendSpace; ++i) {
@@ -317,7 +316,7 @@ void EditSession::ToggleBlendSpace(int layer)
     if (!layers || layer < 1 || layer >= layers->GetNumLayers()) return;
     TakeTypedValue();
     const int space = layers->GetBlendSpace(layer) != VORLITH_SPACE_LINEAR ? VORLITH_SPACE_LINEAR
-                                                                         : VORLITH_SPACE_DISPLAY;
+                                                                           : VORLITH_SPACE_DISPLAY;
     theHold.Begin();
     layers->SetBlendSpace(layer, space);
     theHold.Accept(L"Blend Space");
@@ -341,7 +340,7 @@ bool EditSession::OnWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
         UpdateTitle();
         return true;
     case WM_INITMENUPOPUP:
-        UpdateMenu();  // the slot's own menu may have changed the channel
+        UpdateMenu(); // the slot's own menu may have changed the channel
         return false;
     case WM_CLOSE:
         Close();
@@ -353,18 +352,39 @@ bool EditSession::OnWindowMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
 void EditSession::OnCommand(int id)
 {
     switch (id) {
-    case kEditSave: Save(); break;
-    case kEditSaveAs: SaveAs(); break;
-    case kEditClose: Close(); break;
-    case kEditPreviewColor: preview_->SetChannel(PreviewChannel::Color); break;
-    case kEditPreviewBump: preview_->SetChannel(PreviewChannel::Bump); break;
-    case kEditUndo: Undo(); break;
-    case kEditRedo: Redo(); break;
-    case kEditNew: NewScene(); break;
-    case kEditOpen: Open(); break;
-    case kEditExportPng: ExportPng(); break;
+    case kEditSave:
+        Save();
+        break;
+    case kEditSaveAs:
+        SaveAs();
+        break;
+    case kEditClose:
+        Close();
+        break;
+    case kEditPreviewColor:
+        preview_->SetChannel(PreviewChannel::Color);
+        break;
+    case kEditPreviewBump:
+        preview_->SetChannel(PreviewChannel::Bump);
+        break;
+    case kEditUndo:
+        Undo();
+        break;
+    case kEditRedo:
+        Redo();
+        break;
+    case kEditNew:
+        NewScene();
+        break;
+    case kEditOpen:
+        Open();
+        break;
+    case kEditExportPng:
+        ExportPng();
+        break;
     default:
-        if (id >= kEditBlendSpace && id < kEditBlendSpaceEnd) ToggleBlendSpace(id - kEditBlendSpace);
+        if (id >= kEditBlendSpace && id < kEditBlendSpaceEnd)
+            ToggleBlendSpace(id - kEditBlendSpace);
         break;
     }
     UpdateMenu();
@@ -375,11 +395,10 @@ void EditSession::Close()
     TakeTypedValue();
     if (Unsaved()) {
         const std::string& file = savePath_.empty() ? scenePath_ : savePath_;
-        const std::wstring question =
-            L"Save the changes to " + (file.empty() ? L"Untitled" : Widen(FileNameOf(file))) +
-            L" before closing?";
-        const int answer = MessageBoxW(Window(), question.c_str(), kProgramName,
-                                       MB_YESNOCANCEL | MB_ICONWARNING);
+        const std::wstring question = L"Save the changes to " +
+            (file.empty() ? L"Untitled" : Widen(FileNameOf(file))) + L" before closing?";
+        const int answer =
+            MessageBoxW(Window(), question.c_str(), kProgramName, MB_YESNOCANCEL | MB_ICONWARNING);
         if (answer == IDCANCEL || (answer == IDYES && !Save())) return;
     }
     closed_ = true;
@@ -402,18 +421,17 @@ void EditSession::OnTexmapButton(const host::MaterialEditorParams::TexmapButtonR
     MapChoice choice = ChoiceOf(owner->GetSubTexmap(slot));
     browsing_ = true;
     // Each choice applied is one undo step; one that cannot be made changes nothing.
-    const bool applied =
-        BrowseMap(Window(), owner->GetSubTexmapSlotName(slot).data(), choice,
-                  [this, owner, slot](const MapChoice& c) {
-                      theHold.Begin();
-                      try {
-                          ApplyMapChoice(owner, slot, c);
-                      } catch (...) {
-                          theHold.Cancel();
-                          throw;
-                      }
-                      theHold.Accept(L"Assign Map");
-                  });
+    const bool applied = BrowseMap(Window(), owner->GetSubTexmapSlotName(slot).data(), choice,
+                                   [this, owner, slot](const MapChoice& c) {
+                                       theHold.Begin();
+                                       try {
+                                           ApplyMapChoice(owner, slot, c);
+                                       } catch (...) {
+                                           theHold.Cancel();
+                                           throw;
+                                       }
+                                       theHold.Accept(L"Assign Map");
+                                   });
     browsing_ = false;
     if (applied && choice.kind == MapKind::Layered && editor_.Edited() == owner)
         editor_.GoToSubMap(slot);
@@ -431,7 +449,7 @@ void EditSession::ApplyMapChoice(MtlBase* owner, int slot, const MapChoice& choi
         if (!current) return;
         break;
     case MapKind::Layered:
-        if (LayersOf(current)) return;  // opened for editing as it is
+        if (LayersOf(current)) return; // opened for editing as it is
         made = SceneTexture(host_.CreateLayeredTexture());
         break;
     case MapKind::Other:
@@ -453,7 +471,7 @@ void EditSession::ApplyMapChoice(MtlBase* owner, int slot, const MapChoice& choi
     owner->SetSubTexmap(slot, made.Get());
     if (owner->GetSubTexmap(slot) != made.Get())
         throw InputError("the texture did not take the map into its slot");
-    made.Release();  // the texture's reference owns it now
+    made.Release(); // the texture's reference owns it now
     NoteChange();
 }
 
@@ -516,8 +534,9 @@ bool EditSession::WriteTo(const std::string& path)
     std::vector<std::uint8_t> bytes;
     try {
         if (sceneIsJson_ && SameFile(path, scenePath_))
-            throw InputError(path + ": is the JSON scene being edited; save the scene file under "
-                                    "another name");
+            throw InputError(path +
+                             ": is the JSON scene being edited; save the scene file under "
+                             "another name");
         bytes = SaveSceneBytes(scene_.Root());
         LoadSceneBytes(host_, bytes, path);
         OutputFiles files;
@@ -584,4 +603,4 @@ int RunEdit(const std::string& pluginFolder, const EditOptions& o)
     return 0;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -27,10 +27,10 @@ namespace quiltra {
 
 struct EditOptions {
     std::string scene;
-    bool sceneGiven = false;      // none: a new texture (an empty name given is no file)
-    std::string saved;            // where Ctrl+S saves; empty: it asks
+    bool sceneGiven = false; // none: a new texture (an empty name given is no file)
+    std::string saved; // where Ctrl+S saves; empty: it asks
     std::string channel = "color";
-    std::string shot;             // a picture of the window once the sample slot is drawn
+    std::string shot; // a picture of the window once the sample slot is drawn
 };
 
 // Adds the command and its options to the program's parser; returns the command.
@@ -43,15 +43,15 @@ int RunEdit(const std::string& pluginFolder, const EditOptions& options);
 // Commands of the edit window: its menu and its keys (the accelerator table in
 // edit_window.cpp, handled in EditSession::OnCommand).
 enum EditCommand {
-    kEditSave = 0x8101,  // Ctrl+S
-    kEditSaveAs,         // Ctrl+Shift+S
-    kEditClose,          // Ctrl+W
+    kEditSave = 0x8101, // Ctrl+S
+    kEditSaveAs, // Ctrl+Shift+S
+    kEditClose, // Ctrl+W
     kEditPreviewColor,
     kEditPreviewBump,
-    kEditUndo,           // Ctrl+Z
-    kEditRedo,           // Ctrl+Y, Ctrl+Shift+Z
-    kEditNew,            // Ctrl+N
-    kEditOpen,           // Ctrl+O
+    kEditUndo, // Ctrl+Z
+    kEditRedo, // Ctrl+Y, Ctrl+Shift+Z
+    kEditNew, // Ctrl+N
+    kEditOpen, // Ctrl+O
     kEditExportPng,
     // Layers > Blend in Display Space: one check item per layer of the scene's layered
     // texture, layer i at kEditBlendSpace + i (layers 1 to 255).
@@ -69,7 +69,7 @@ public:
     Texmap* Root() const { return root_; }
     void SetChangeHandler(std::function<void()> handler) { changed_ = handler; }
 
-    void DeleteThis() override {}  // a member of the session, never deleted on its own
+    void DeleteThis() override { } // a member of the session, never deleted on its own
     int NumRefs() override { return 1; }
     RefTargetHandle GetReference(int i) override;
     void SetReference(int i, RefTargetHandle target) override;
@@ -167,15 +167,15 @@ private:
     std::unique_ptr<Preview> preview_;
     HACCEL accelerators_ = NULL;
     HMENU menu_ = NULL;
-    HMENU spaceMenu_ = NULL;   // Layers > Blend in Display Space
+    HMENU spaceMenu_ = NULL; // Layers > Blend in Display Space
     long long changes_ = 0;
-    std::vector<std::uint8_t> savedBytes_;         // the scene as saved (or opened)
-    mutable long long checkedChanges_ = 0;         // changes_ when unsaved_ was worked out
+    std::vector<std::uint8_t> savedBytes_; // the scene as saved (or opened)
+    mutable long long checkedChanges_ = 0; // changes_ when unsaved_ was worked out
     mutable bool unsaved_ = false;
     bool titleCheckPosted_ = false;
     bool closed_ = false;
     bool browsing_ = false;
-    int exportWidth_ = 512, exportHeight_ = 512;   // the size Export PNG... asked last
+    int exportWidth_ = 512, exportHeight_ = 512; // the size Export PNG... asked last
 };
 
-}  // namespace quiltra
+} // namespace quiltra

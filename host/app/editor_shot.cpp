@@ -27,7 +27,8 @@ const int kMaxScroll = 32767;
 
 std::string Lower(std::string s)
 {
-    for (char& c : s) c = (char)std::tolower((unsigned char)c);
+    for (char& c : s)
+        c = (char)std::tolower((unsigned char)c);
     return s;
 }
 
@@ -36,7 +37,8 @@ std::string Lower(std::string s)
 std::vector<int> PagesToOpen(const host::MaterialEditorParams& editor, const std::string& list)
 {
     std::vector<std::string> titles;
-    for (int i = 0; i < editor.NumPages(); ++i) titles.push_back(" " + Lower(editor.PageTitle(i).ToUTF8()) + " ");
+    for (int i = 0; i < editor.NumPages(); ++i)
+        titles.push_back(" " + Lower(editor.PageTitle(i).ToUTF8()) + " ");
     std::vector<int> pages;
     size_t start = 0;
     while (start <= list.size()) {
@@ -48,9 +50,12 @@ std::vector<int> PagesToOpen(const host::MaterialEditorParams& editor, const std
             if (end == list.size() && pages.empty() && list.empty()) break;
             throw InputError("--open: an empty rollout name in \"" + list + "\"");
         }
-        auto it = std::find_if(titles.begin(), titles.end(),
-                               [&](const std::string& t) { return t.find(" " + word + " ") != std::string::npos; });
-        if (it == titles.end()) throw InputError("--open: no rollout called \"" + word + "\" (layers, output or about)");
+        auto it = std::find_if(titles.begin(), titles.end(), [&](const std::string& t) {
+            return t.find(" " + word + " ") != std::string::npos;
+        });
+        if (it == titles.end())
+            throw InputError("--open: no rollout called \"" + word +
+                             "\" (layers, output or about)");
         pages.push_back((int)(it - titles.begin()));
     }
     return pages;
@@ -62,12 +67,13 @@ HWND VerticalScrollBar(HWND page)
     for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         wchar_t name[32] = {};
         GetClassNameW(c, name, 32);
-        if (_wcsicmp(name, L"ScrollBar") == 0 && (GetWindowLongW(c, GWL_STYLE) & SBS_VERT)) return c;
+        if (_wcsicmp(name, L"ScrollBar") == 0 && (GetWindowLongW(c, GWL_STYLE) & SBS_VERT))
+            return c;
     }
     return NULL;
 }
 
-}  // namespace
+} // namespace
 
 void PumpMessages()
 {
@@ -83,7 +89,7 @@ BITMAPINFO TopDownBitmapInfo(int width, int height)
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // rows from the top
+    bi.bmiHeader.biHeight = -height; // rows from the top
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
@@ -158,7 +164,8 @@ void Paste(WindowPicture& into, const WindowPicture& from, int x, int y)
             const int tx = x + col;
             if (tx < 0 || tx >= into.width) continue;
             for (int k = 0; k < 4; ++k)
-                into.rgba[((size_t)ty * into.width + tx) * 4 + k] = from.rgba[((size_t)row * from.width + col) * 4 + k];
+                into.rgba[((size_t)ty * into.width + tx) * 4 + k] =
+                    from.rgba[((size_t)row * from.width + col) * 4 + k];
         }
     }
 }
@@ -176,16 +183,19 @@ WindowPicture CaptureWithRowMenu(HWND window, HWND layers, int row)
         wchar_t name[32] = {};
         GetClassNameW(c, name, 32);
         RECT r;
-        if (_wcsicmp(name, L"CustEdit") == 0 && IsWindowVisible(c) && GetWindowRect(c, &r)) edits.push_back({r, c});
+        if (_wcsicmp(name, L"CustEdit") == 0 && IsWindowVisible(c) && GetWindowRect(c, &r))
+            edits.push_back({r, c});
     }
     int leftmost = INT_MAX;
-    for (const auto& e : edits) leftmost = std::min<int>(leftmost, e.first.left);
+    for (const auto& e : edits)
+        leftmost = std::min<int>(leftmost, e.first.left);
     std::vector<std::pair<RECT, HWND>> fields;
     for (const auto& e : edits)
         if (e.first.left == leftmost) fields.push_back(e);
-    std::sort(fields.begin(), fields.end(), [](const std::pair<RECT, HWND>& a, const std::pair<RECT, HWND>& b) {
-        return a.first.top < b.first.top;
-    });
+    std::sort(fields.begin(), fields.end(),
+              [](const std::pair<RECT, HWND>& a, const std::pair<RECT, HWND>& b) {
+                  return a.first.top < b.first.top;
+              });
     HWND field = row < (int)fields.size() ? fields[(size_t)row].second : NULL;
     if (!field) throw InputError("--menu: the editor shows no layer row " + std::to_string(row));
     RECT r;
@@ -193,7 +203,8 @@ WindowPicture CaptureWithRowMenu(HWND window, HWND layers, int row)
     MenuCapture capture;
     menuCapture = &capture;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CaptureMenuHook, NULL, GetCurrentThreadId());
-    SendMessageW(field, WM_CONTEXTMENU, (WPARAM)field, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    SendMessageW(field, WM_CONTEXTMENU, (WPARAM)field,
+                 MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     UnhookWindowsHookEx(hook);
     menuCapture = nullptr;
     if (capture.picture.rgba.empty()) throw std::runtime_error("the row menu did not open");
@@ -201,7 +212,8 @@ WindowPicture CaptureWithRowMenu(HWND window, HWND layers, int row)
     // One picture over both, the editor's client area at its place on the screen.
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
-    const int left = std::min<int>(origin.x, capture.at.left), top = std::min<int>(origin.y, capture.at.top);
+    const int left = std::min<int>(origin.x, capture.at.left),
+              top = std::min<int>(origin.y, capture.at.top);
     const int right = std::max<int>(origin.x + editor.width, capture.at.right);
     const int bottom = std::max<int>(origin.y + editor.height, capture.at.bottom);
     WindowPicture both;
@@ -221,7 +233,7 @@ void WritePicture(const WindowPicture& picture, const std::string& output)
     std::fprintf(stderr, "wrote %s (%dx%d)\n", output.c_str(), picture.width, picture.height);
 }
 
-}  // namespace
+} // namespace
 
 WindowPicture CaptureClientArea(HWND window)
 {
@@ -236,14 +248,20 @@ WindowPicture CaptureClientArea(HWND window)
 
 CLI::App* AddShotCommand(CLI::App& app, ShotOptions& o)
 {
-    auto* shot = app.add_subcommand("shot", "picture of the material editor with the texture's rollouts, as PNG");
+    auto* shot = app.add_subcommand(
+        "shot", "picture of the material editor with the texture's rollouts, as PNG");
     shot->add_option("scene", o.scene, "scene file (JSON or saved scene)")->required();
     shot->add_option("-o,--output", o.output, "PNG to write")->required();
     shot->add_option_function<std::string>(
-        "--scroll", [&o](const std::string& t) { o.scroll = (int)WholeNumberOption("--scroll", t, 0, kMaxScroll); },
+        "--scroll",
+        [&o](const std::string& t) {
+            o.scroll = (int)WholeNumberOption("--scroll", t, 0, kMaxScroll);
+        },
         "first layer the rows show (default 0)");
-    shot->add_option("--open", o.open, "rollouts to open besides the layer list, e.g. output,about");
-    shot->add_option("--menu", o.menu, "the layer row (0-5) whose menu shows open, as a right click opens it")
+    shot->add_option("--open", o.open,
+                     "rollouts to open besides the layer list, e.g. output,about");
+    shot->add_option("--menu", o.menu,
+                     "the layer row (0-5) whose menu shows open, as a right click opens it")
         ->check(CLI::Range(0, 5));
     return shot;
 }
@@ -256,14 +274,18 @@ int RunShot(const std::string& pluginFolder, const ShotOptions& o)
 
     // The editor goes before the texture (declared after it): its dialog ends first.
     host::MaterialEditorParams editor;
-    if (!editor.Window()) throw std::runtime_error("the material editor window cannot be made (is there a display?)");
-    if (!editor.Edit(texture.Get())) throw std::runtime_error("the texture gives the material editor no dialog");
-    for (int page : PagesToOpen(editor, o.open)) editor.SetPageOpen(page, true);
+    if (!editor.Window())
+        throw std::runtime_error("the material editor window cannot be made (is there a display?)");
+    if (!editor.Edit(texture.Get()))
+        throw std::runtime_error("the texture gives the material editor no dialog");
+    for (int page : PagesToOpen(editor, o.open))
+        editor.SetPageOpen(page, true);
     if (o.scroll > 0) {
         // As a user drags the layer list's scroll bar to the position.
         HWND layers = editor.Page(0);
         HWND bar = layers ? VerticalScrollBar(layers) : NULL;
-        if (bar) SendMessageW(layers, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, o.scroll), (LPARAM)bar);
+        if (bar)
+            SendMessageW(layers, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, o.scroll), (LPARAM)bar);
     }
 
     editor.FitToPages();
@@ -290,4 +312,4 @@ void WriteWindowPicture(HWND window, const std::string& output)
     std::fprintf(stderr, "wrote %s (%dx%d)\n", output.c_str(), picture.width, picture.height);
 }
 
-}  // namespace quiltra
+} // namespace quiltra

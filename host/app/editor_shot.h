@@ -18,9 +18,9 @@ namespace quiltra {
 
 struct ShotOptions {
     std::string scene, output;
-    int scroll = 0;          // the first layer the rows show
-    std::string open;        // rollouts to open besides the layer list: "output", "about"
-    int menu = -1;           // the row (0-5) whose menu is open in the picture; -1 none
+    int scroll = 0; // the first layer the rows show
+    std::string open; // rollouts to open besides the layer list: "output", "about"
+    int menu = -1; // the row (0-5) whose menu is open in the picture; -1 none
 };
 
 // Adds the command and its options to the program's parser; returns the command.
@@ -46,4 +46,4 @@ BITMAPINFO TopDownBitmapInfo(int width, int height);
 // Handles every message waiting for this thread (paints among them).
 void PumpMessages();
 
-}  // namespace quiltra
+} // namespace quiltra

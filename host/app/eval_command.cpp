@@ -44,7 +44,7 @@ int RunEval(const std::string& pluginFolder, const EvalOptions& o)
     sc.SetP(uvw);
     sc.SetNormal(Point3(0.0f, 0.0f, 1.0f));
     AColor c = t->EvalColor(sc);
-    float m = t->EvalMono(sc);  // answered from the cache EvalColor filled
+    float m = t->EvalMono(sc); // answered from the cache EvalColor filled
     Point3 p = t->EvalNormalPerturb(sc);
     std::printf("color %s %s %s %s\n", HexFloat(c.r).c_str(), HexFloat(c.g).c_str(),
                 HexFloat(c.b).c_str(), HexFloat(c.a).c_str());
@@ -54,4 +54,4 @@ int RunEval(const std::string& pluginFolder, const EvalOptions& o)
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

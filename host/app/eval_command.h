@@ -22,4 +22,4 @@ CLI::App* AddEvalCommand(CLI::App& app, EvalOptions& options);
 // Runs the command. Throws InputError for bad input (nothing is written then).
 int RunEval(const std::string& pluginFolder, const EvalOptions& options);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -37,7 +37,8 @@ std::string OneLine(const char* text)
     std::string s = text ? text : "damaged file";
     for (char& c : s)
         if (c == '\n' || c == '\r') c = ' ';
-    while (!s.empty() && s.back() == ' ') s.pop_back();
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
     return s.empty() ? "damaged file" : s;
 }
 
@@ -60,10 +61,10 @@ std::uint16_t HalfOf(float value)
         return (std::uint16_t)(sign | 0x7c00u | (mantissa ? 0x200u | (mantissa >> 13) : 0u));
     const int e = (int)exponent - 127 + 15;
     if (e >= 31) return (std::uint16_t)(sign | 0x7c00u);
-    std::uint32_t bits;  // the half's magnitude, before rounding, with `rest` the dropped part
+    std::uint32_t bits; // the half's magnitude, before rounding, with `rest` the dropped part
     std::uint32_t rest, halfway;
     if (e <= 0) {
-        if (e < -10) return (std::uint16_t)sign;  // below half the smallest subnormal
+        if (e < -10) return (std::uint16_t)sign; // below half the smallest subnormal
         mantissa |= 0x800000u;
         const int shift = 14 - e;
         bits = mantissa >> shift;
@@ -74,7 +75,7 @@ std::uint16_t HalfOf(float value)
         rest = mantissa & 0x1fffu;
         halfway = 0x1000u;
     }
-    if (rest > halfway || (rest == halfway && (bits & 1u))) ++bits;  // may carry into infinity
+    if (rest > halfway || (rest == halfway && (bits & 1u))) ++bits; // may carry into infinity
     return (std::uint16_t)(sign | bits);
 }
 
@@ -82,7 +83,7 @@ std::uint16_t HalfOf(float value)
 struct Parsed {
     EXRHeader header;
     EXRImage image;
-    bool imageLoaded = false;  // a failed load leaves nothing to free
+    bool imageLoaded = false; // a failed load leaves nothing to free
     Parsed()
     {
         InitEXRHeader(&header);
@@ -99,12 +100,12 @@ struct Parsed {
     }
 };
 
-}  // namespace
+} // namespace
 
 bool IsExr(const std::vector<std::uint8_t>& bytes)
 {
     return bytes.size() >= 4 && bytes[0] == 0x76 && bytes[1] == 0x2f && bytes[2] == 0x31 &&
-           bytes[3] == 0x01;
+        bytes[3] == 0x01;
 }
 
 std::vector<std::uint8_t> EncodeExr(const FloatImage& image, bool half)
@@ -119,11 +120,13 @@ std::vector<std::uint8_t> EncodeExr(const FloatImage& image, bool half)
     for (int c = 0; c < 4; ++c) {
         if (half) {
             halves[c].resize(count);
-            for (size_t i = 0; i < count; ++i) halves[c][i] = HalfOf(image.rgba[i * 4 + source[c]]);
+            for (size_t i = 0; i < count; ++i)
+                halves[c][i] = HalfOf(image.rgba[i * 4 + source[c]]);
             planes[c] = reinterpret_cast<unsigned char*>(halves[c].data());
         } else {
             floats[c].resize(count);
-            for (size_t i = 0; i < count; ++i) floats[c][i] = image.rgba[i * 4 + source[c]];
+            for (size_t i = 0; i < count; ++i)
+                floats[c][i] = image.rgba[i * 4 + source[c]];
             planes[c] = reinterpret_cast<unsigned char*>(floats[c].data());
         }
     }
@@ -171,9 +174,9 @@ float HalfToFloat(std::uint16_t h)
     const std::uint32_t exponent = (h >> 10) & 31u, mantissa = h & 1023u;
     std::uint32_t bits;
     if (exponent == 31) {
-        bits = sign | 0x7f800000u | (mantissa << 13);  // infinity, or NaN with its payload
+        bits = sign | 0x7f800000u | (mantissa << 13); // infinity, or NaN with its payload
     } else if (exponent == 0) {
-        const float magnitude = std::ldexp((float)mantissa, -24);  // zero or subnormal
+        const float magnitude = std::ldexp((float)mantissa, -24); // zero or subnormal
         std::memcpy(&bits, &magnitude, 4);
         bits |= sign;
     } else {
@@ -192,7 +195,7 @@ struct Loaded {
     int at[4] = {-1, -1, -1, -1};
     size_t count = 0;
     int width = 0, height = 0;
-    std::vector<std::vector<unsigned char>> joined;  // a tiled picture's planes
+    std::vector<std::vector<unsigned char>> joined; // a tiled picture's planes
 
     int Type(int k) const { return p.header.pixel_types[at[k]]; }
     const unsigned char* Plane(int k) const
@@ -280,14 +283,19 @@ void Load(const std::vector<std::uint8_t>& bytes, const std::string& name, Loade
     int luminance = -1;
     for (int c = 0; c < p.header.num_channels; ++c) {
         const EXRChannelInfo& info = p.header.channels[c];
-        if (info.x_sampling != 1 || info.y_sampling != 1) continue;  // chroma planes: ignored
+        if (info.x_sampling != 1 || info.y_sampling != 1) continue; // chroma planes: ignored
         const std::string n = info.name;
-        if (n == "R") l.at[0] = c;
-        else if (n == "G") l.at[1] = c;
-        else if (n == "B") l.at[2] = c;
-        else if (n == "A") l.at[3] = c;
-        else if (n == "Y") luminance = c;
-        p.header.requested_pixel_types[c] = p.header.pixel_types[c];  // halves stay halves
+        if (n == "R")
+            l.at[0] = c;
+        else if (n == "G")
+            l.at[1] = c;
+        else if (n == "B")
+            l.at[2] = c;
+        else if (n == "A")
+            l.at[3] = c;
+        else if (n == "Y")
+            luminance = c;
+        p.header.requested_pixel_types[c] = p.header.pixel_types[c]; // halves stay halves
     }
     if (l.at[0] < 0 && l.at[1] < 0 && l.at[2] < 0 && luminance >= 0)
         l.at[0] = l.at[1] = l.at[2] = luminance;
@@ -306,7 +314,7 @@ void Load(const std::vector<std::uint8_t>& bytes, const std::string& name, Loade
     if (p.image.tiles) Join(l);
 }
 
-}  // namespace
+} // namespace
 
 FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& name)
 {
@@ -316,9 +324,11 @@ FloatImage DecodeExr(const std::vector<std::uint8_t>& bytes, const std::string& 
     for (int k = 0; k < 4; ++k) {
         if (l.at[k] < 0) {
             const float fill = k == 3 ? 1.0f : 0.0f;
-            for (size_t i = 0; i < l.count; ++i) out.rgba[i * 4 + k] = fill;
+            for (size_t i = 0; i < l.count; ++i)
+                out.rgba[i * 4 + k] = fill;
         } else {
-            for (size_t i = 0; i < l.count; ++i) out.rgba[i * 4 + k] = l.Value(k, i);
+            for (size_t i = 0; i < l.count; ++i)
+                out.rgba[i * 4 + k] = l.Value(k, i);
         }
     }
     return out;
@@ -359,18 +369,21 @@ Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::stri
     picture.width_ = l.width;
     picture.height_ = l.height;
     bool halves = true;
-    for (int k = 0; k < 4; ++k) halves = halves && (l.at[k] < 0 || l.Type(k) == TINYEXR_PIXELTYPE_HALF);
+    for (int k = 0; k < 4; ++k)
+        halves = halves && (l.at[k] < 0 || l.Type(k) == TINYEXR_PIXELTYPE_HALF);
     if (halves) {
         // Kept as half codes (8 bytes a pixel), their values looked up as a 16-bit PNG's are.
         auto codes = std::make_shared<std::vector<std::uint16_t>>(l.count * 4);
         for (int k = 0; k < 4; ++k) {
             std::uint16_t* to = codes->data() + k;
             if (l.at[k] < 0) {
-                const std::uint16_t fill = k == 3 ? 0x3c00 : 0;  // 1 and 0
-                for (size_t i = 0; i < l.count; ++i) to[i * 4] = fill;
+                const std::uint16_t fill = k == 3 ? 0x3c00 : 0; // 1 and 0
+                for (size_t i = 0; i < l.count; ++i)
+                    to[i * 4] = fill;
             } else {
                 const unsigned char* plane = l.Plane(k);
-                for (size_t i = 0; i < l.count; ++i) std::memcpy(&to[i * 4], plane + i * 2, 2);
+                for (size_t i = 0; i < l.count; ++i)
+                    std::memcpy(&to[i * 4], plane + i * 2, 2);
             }
         }
         auto tables = std::make_shared<std::vector<float>>(2 * 65536);
@@ -386,9 +399,11 @@ Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::stri
         float* to = values->data() + k;
         if (l.at[k] < 0) {
             const float fill = k == 3 ? 1.0f : 0.0f;
-            for (size_t i = 0; i < l.count; ++i) to[i * 4] = fill;
+            for (size_t i = 0; i < l.count; ++i)
+                to[i * 4] = fill;
         } else {
-            for (size_t i = 0; i < l.count; ++i) to[i * 4] = l.Value(k, i);
+            for (size_t i = 0; i < l.count; ++i)
+                to[i * 4] = l.Value(k, i);
         }
     }
     picture.floats_ = true;
@@ -396,4 +411,4 @@ Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::stri
     return picture;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -31,4 +31,4 @@ long long ExrPictureBytes(const std::vector<std::uint8_t>& bytes);
 // The same as a bitmap map's picture: values as stored (linear, no sRGB decoding).
 Picture DecodeExrPicture(const std::vector<std::uint8_t>& bytes, const std::string& name);
 
-}  // namespace quiltra
+} // namespace quiltra

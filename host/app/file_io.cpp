@@ -39,9 +39,9 @@ static std::string LastErrorText()
 {
     DWORD code = GetLastError();
     wchar_t* text = nullptr;
-    FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
     std::string s = text ? Narrow(text) : "error " + std::to_string(code);
     if (text) LocalFree(text);
     while (!s.empty() &&
@@ -71,21 +71,25 @@ static bool IsDeviceName(std::string path)
 {
     if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] == '.' &&
         IsSeparator(path[3]))
-        return true;  // \\.\COM1, \\.\pipe\...
-    while (!path.empty() && (path.back() == ':' || path.back() == ' ')) path.pop_back();
+        return true; // \\.\COM1, \\.\pipe\...
+    while (!path.empty() && (path.back() == ':' || path.back() == ' '))
+        path.pop_back();
     size_t start = path.size();
-    while (start > 0 && !IsSeparator(path[start - 1]) && path[start - 1] != ':') --start;
+    while (start > 0 && !IsSeparator(path[start - 1]) && path[start - 1] != ':')
+        --start;
     std::string stem = path.substr(start);
     stem = stem.substr(0, stem.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (char& c : stem) c = (char)std::toupper((unsigned char)c);
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = (char)std::toupper((unsigned char)c);
     if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
         stem == "CONOUT$")
         return true;
     if (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0) return false;
     const std::string number = stem.substr(3);
     return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xc2\xb9" ||
-           number == "\xc2\xb2" || number == "\xc2\xb3";  // a digit, or ¹ ² ³ in UTF-8
+        number == "\xc2\xb2" || number == "\xc2\xb3"; // a digit, or ¹ ² ³ in UTF-8
 }
 
 PathKind KindOfPath(const std::string& path)
@@ -98,19 +102,23 @@ PathKind KindOfPath(const std::string& path)
 #else
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
-    return S_ISREG(st.st_mode)   ? PathKind::File
-           : S_ISDIR(st.st_mode) ? PathKind::Folder
-                                 : PathKind::Device;
+    return S_ISREG(st.st_mode) ? PathKind::File
+        : S_ISDIR(st.st_mode)  ? PathKind::Folder
+                               : PathKind::Device;
 #endif
 }
 
 std::string NotAFile(PathKind kind)
 {
     switch (kind) {
-    case PathKind::Missing: return "no such file";
-    case PathKind::Folder: return "is a folder, not a file";
-    case PathKind::Device: return "names a device, not a file";
-    case PathKind::File: break;
+    case PathKind::Missing:
+        return "no such file";
+    case PathKind::Folder:
+        return "is a folder, not a file";
+    case PathKind::Device:
+        return "names a device, not a file";
+    case PathKind::File:
+        break;
     }
     return "is a file";
 }
@@ -128,7 +136,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
     struct Closer {
         HANDLE h;
         ~Closer() { CloseHandle(h); }
-    } closer{h};
+    } closer {h};
     // Only a file on a disk: a pipe or a character device reached some other way is refused
     // before anything is read from it.
     if (GetFileType(h) != FILE_TYPE_DISK)
@@ -144,7 +152,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
         if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr))
             throw InputError(path + ": read error: " + LastErrorText());
         if (n == 0) break;
-        if (bytes.size() + n > kMaxInputFileBytes) throw InputError(tooLarge);  // it grew meanwhile
+        if (bytes.size() + n > kMaxInputFileBytes) throw InputError(tooLarge); // it grew meanwhile
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
     return bytes;
@@ -156,7 +164,10 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
     bool large = false;
     for (;;) {
         size_t n = std::fread(buffer, 1, sizeof buffer, f);
-        if (bytes.size() + n > kMaxInputFileBytes) { large = true; break; }
+        if (bytes.size() + n > kMaxInputFileBytes) {
+            large = true;
+            break;
+        }
         bytes.insert(bytes.end(), buffer, buffer + n);
         if (n < sizeof buffer) break;
     }
@@ -228,7 +239,8 @@ static bool RemoveEmptyDirectory(const std::string& path)
 void CreateParentDirectories(const std::string& path, std::vector<std::string>& created)
 {
     std::string dir = DirectoryOf(path);
-    while (!dir.empty() && IsSeparator(dir.back())) dir.pop_back();
+    while (!dir.empty() && IsSeparator(dir.back()))
+        dir.pop_back();
     if (dir.empty() || dir.back() == ':' || IsDirectory(dir)) return;
     CreateParentDirectories(dir, created);
     // Made, or there is a file of that name (which cannot be a folder).
@@ -259,10 +271,12 @@ static std::string TemporaryNameFor(const std::string& path)
 OutputFiles::~OutputFiles()
 {
     if (committed_) return;
-    for (const Entry& e : entries_) RemoveFileQuietly(e.temporary);
+    for (const Entry& e : entries_)
+        RemoveFileQuietly(e.temporary);
     // The folders made for this output, innermost first; one that something is in now (a target
     // renamed before a later rename failed) stays.
-    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveEmptyDirectory(*it);
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
+        RemoveEmptyDirectory(*it);
 }
 
 std::string OutputFiles::StageName(const std::string& path)
@@ -271,7 +285,7 @@ std::string OutputFiles::StageName(const std::string& path)
         throw InputError(path + ": " + NotAFile(PathKind::Device));
     CreateParentDirectories(path, folders_);
     if (IsDirectory(path)) throw InputError(path + ": is a folder, not a file name");
-    Entry e{path, TemporaryNameFor(path)};
+    Entry e {path, TemporaryNameFor(path)};
     entries_.push_back(e);
     return e.temporary;
 }
@@ -310,18 +324,21 @@ static std::wstring ResolvedSpelling(const std::string& path)
     std::wstring full(32768, L'\0');
     DWORD n = GetFullPathNameW(Widen(path).c_str(), (DWORD)full.size(), &full[0], nullptr);
     full.resize(n < full.size() ? n : 0);
-    for (wchar_t& c : full) c = c == L'/' ? L'\\' : c;
+    for (wchar_t& c : full)
+        c = c == L'/' ? L'\\' : c;
     size_t slash = full.rfind(L'\\');
     std::wstring folder = slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1);
     std::wstring name = full.substr(folder.size());
-    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' '))
+        name.pop_back();
     std::wstring longFolder(32768, L'\0');
     n = folder.empty() ? 0
                        : GetLongPathNameW(folder.c_str(), &longFolder[0], (DWORD)longFolder.size());
     if (n > 0 && n < longFolder.size()) folder = longFolder.substr(0, n);
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     std::wstring all = folder + name;
-    for (wchar_t& c : all) c = (wchar_t)towlower(c);
+    for (wchar_t& c : all)
+        c = (wchar_t)towlower(c);
     return all;
 }
 
@@ -344,11 +361,11 @@ bool SameFile(const std::string& a, const std::string& b)
     if (ResolvedSpelling(a) == ResolvedSpelling(b)) return true;
     BY_HANDLE_FILE_INFORMATION x, y;
     return FileIdentity(a, x) && FileIdentity(b, y) &&
-           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+        x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+        x.nFileIndexLow == y.nFileIndexLow;
 #else
     return a == b;
 #endif
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -52,7 +52,7 @@ public:
     OutputFiles() = default;
     OutputFiles(const OutputFiles&) = delete;
     OutputFiles& operator=(const OutputFiles&) = delete;
-    ~OutputFiles();  // removes temporaries that were not committed and the folders made
+    ~OutputFiles(); // removes temporaries that were not committed and the folders made
 
     // Writes the bytes to a temporary beside `path`. Throws InputError naming `path` (a device
     // name too).
@@ -64,9 +64,11 @@ public:
     void Commit();
 
 private:
-    struct Entry { std::string target, temporary; };
+    struct Entry {
+        std::string target, temporary;
+    };
     std::vector<Entry> entries_;
-    std::vector<std::string> folders_;  // made for the targets, outermost first
+    std::vector<std::string> folders_; // made for the targets, outermost first
     bool committed_ = false;
 };
 
@@ -82,4 +84,4 @@ std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 #endif
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -25,8 +25,12 @@ std::string HexFloat(float value)
         s += '.';
         static const char digits[] = "0123456789abcdef";
         int nibbles = 13;
-        while ((fraction & 0xf) == 0) { fraction >>= 4; --nibbles; }
-        for (int i = nibbles - 1; i >= 0; --i) s += digits[(fraction >> (4 * i)) & 0xf];
+        while ((fraction & 0xf) == 0) {
+            fraction >>= 4;
+            --nibbles;
+        }
+        for (int i = nibbles - 1; i >= 0; --i)
+            s += digits[(fraction >> (4 * i)) & 0xf];
     }
     s += 'p';
     s += exponent < 0 ? '-' : '+';
@@ -34,4 +38,4 @@ std::string HexFloat(float value)
     return s;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -9,4 +9,4 @@ namespace quiltra {
 
 std::string HexFloat(float value);
 
-}  // namespace quiltra
+} // namespace quiltra

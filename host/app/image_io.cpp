@@ -15,7 +15,7 @@ namespace quiltra {
 
 static double Limit01(double x)
 {
-    if (!(x > 0.0)) return 0.0;  // NaN too
+    if (!(x > 0.0)) return 0.0; // NaN too
     return x < 1.0 ? x : 1.0;
 }
 
@@ -47,7 +47,7 @@ public:
     {
         for (int k = 0; k < 255; ++k) {
             // Floats that are not negative order like their bit patterns.
-            std::uint32_t low = 0, high = 0x3f800000;  // code(0) = 0, code(1) = 255
+            std::uint32_t low = 0, high = 0x3f800000; // code(0) = 0, code(1) = 255
             while (high - low > 1) {
                 std::uint32_t middle = low + (high - low) / 2;
                 float x;
@@ -59,12 +59,14 @@ public:
     }
     std::uint8_t Code(float x) const
     {
-        if (!(x > 0.0f)) return 0;  // NaN too
-        int low = 0, high = 255;    // the answer lies in low .. high
+        if (!(x > 0.0f)) return 0; // NaN too
+        int low = 0, high = 255; // the answer lies in low .. high
         while (low < high) {
             int middle = (low + high) / 2;
-            if (x >= boundaries_[middle]) low = middle + 1;
-            else high = middle;
+            if (x >= boundaries_[middle])
+                low = middle + 1;
+            else
+                high = middle;
         }
         return (std::uint8_t)low;
     }
@@ -73,7 +75,7 @@ private:
     float boundaries_[255];
 };
 
-}  // namespace
+} // namespace
 std::uint8_t LinearByte(float value) { return (std::uint8_t)std::lround(Limit01(value) * 255.0); }
 
 static void AppendBytes(std::vector<std::uint8_t>* out, void* data, int size)
@@ -119,7 +121,7 @@ std::vector<std::uint8_t> EncodePng(const FloatImage& image)
 static std::vector<std::uint8_t> EncodePfm(const FloatImage& image, bool rgb)
 {
     std::string header = std::string(rgb ? "PF" : "Pf") + "\n" + std::to_string(image.width) + " " +
-                         std::to_string(image.height) + "\n-1.0\n";
+        std::to_string(image.height) + "\n-1.0\n";
     const int channels = rgb ? 3 : 1;
     std::vector<std::uint8_t> out(header.begin(), header.end());
     size_t start = out.size();
@@ -170,7 +172,7 @@ FloatImage DecodePfm(const std::vector<std::uint8_t>& bytes, const std::string& 
             px[3] = 1.0f;
             for (int c = 0; c < channels; ++c) {
                 std::uint32_t bits = (std::uint32_t)p[0] | (std::uint32_t)p[1] << 8 |
-                                     (std::uint32_t)p[2] << 16 | (std::uint32_t)p[3] << 24;
+                    (std::uint32_t)p[2] << 16 | (std::uint32_t)p[3] << 24;
                 p += 4;
                 std::memcpy(&px[channels == 3 ? c : 3], &bits, 4);
             }
@@ -201,9 +203,9 @@ Picture DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const
         (*tables)[c] = (float)(linear ? v : SrgbDecode(v));
         (*tables)[values + c] = (float)v;
     }
-    void* codes =
-        wide ? (void*)stbi_load_16_from_memory(bytes.data(), length, &width, &height, &channels, 4)
-             : (void*)stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4);
+    void* codes = wide
+        ? (void*)stbi_load_16_from_memory(bytes.data(), length, &width, &height, &channels, 4)
+        : (void*)stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4);
     if (!codes) throw InputError(name + ": cannot read picture: " + stbi_failure_reason());
     picture.codes_ = std::shared_ptr<const void>(
         codes, [](const void* c) { stbi_image_free(const_cast<void*>(c)); });
@@ -226,4 +228,4 @@ bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height,
     return true;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -15,7 +15,7 @@ struct FloatImage {
     std::vector<float> rgba;
 
     FloatImage() = default;
-    FloatImage(int w, int h) : width(w), height(h), rgba((size_t)w * (size_t)h * 4, 0.0f) {}
+    FloatImage(int w, int h) : width(w), height(h), rgba((size_t)w * (size_t)h * 4, 0.0f) { }
     float* Pixel(int x, int y) { return &rgba[((size_t)y * (size_t)width + (size_t)x) * 4]; }
     const float* Pixel(int x, int y) const
     {
@@ -70,12 +70,15 @@ public:
         if (floats_) {
             const float* f = static_cast<const float*>(codes_.get()) + at;
             rgba[0] = f[0], rgba[1] = f[1], rgba[2] = f[2], rgba[3] = f[3];
-        } else if (wide_) Lookup(static_cast<const std::uint16_t*>(codes_.get()) + at, rgba);
-        else Lookup(static_cast<const std::uint8_t*>(codes_.get()) + at, rgba);
+        } else if (wide_)
+            Lookup(static_cast<const std::uint16_t*>(codes_.get()) + at, rgba);
+        else
+            Lookup(static_cast<const std::uint8_t*>(codes_.get()) + at, rgba);
     }
 
 private:
-    template <typename Code> void Lookup(const Code* c, float rgba[4]) const
+    template <typename Code>
+    void Lookup(const Code* c, float rgba[4]) const
     {
         const float* colour = tables_->data();
         const float* alpha = colour + tables_->size() / 2;
@@ -88,10 +91,10 @@ private:
     friend Picture DecodePicture(const std::vector<std::uint8_t>&, bool, const std::string&);
     friend Picture DecodeExrPicture(const std::vector<std::uint8_t>&, const std::string&);
     int width_ = 0, height_ = 0;
-    bool wide_ = false;                   // 16-bit codes (8 bytes per pixel), else 8-bit (4)
-    bool floats_ = false;                 // float values as stored (16 bytes per pixel, no tables)
-    std::shared_ptr<const void> codes_;   // as the decoder made them
-    std::shared_ptr<const std::vector<float>> tables_;  // colour values of each code, then alpha
+    bool wide_ = false; // 16-bit codes (8 bytes per pixel), else 8-bit (4)
+    bool floats_ = false; // float values as stored (16 bytes per pixel, no tables)
+    std::shared_ptr<const void> codes_; // as the decoder made them
+    std::shared_ptr<const std::vector<float>> tables_; // colour values of each code, then alpha
 };
 
 // Decodes a PNG or JPEG (8 or 16 bits per channel), or an OpenEXR file (its floats as stored,
@@ -105,4 +108,4 @@ Picture DecodePicture(const std::vector<std::uint8_t>& bytes, bool linear, const
 bool DecodePng8(const std::vector<std::uint8_t>& bytes, int& width, int& height,
                 std::vector<std::uint8_t>& rgba);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -18,13 +18,17 @@ namespace quiltra {
 // The font builds each character from axis-aligned quads on a one-pixel grid; drawing is
 // filling those rectangles, scaled.
 namespace {
-struct Vertex { float x, y, z; unsigned char color[4]; };
+struct Vertex {
+    float x, y, z;
+    unsigned char color[4];
+};
 }
 
 static std::string Printable(const std::string& text)
 {
     std::string s;
-    for (char c : text) s += (c >= 32 && c < 127) ? c : '?';
+    for (char c : text)
+        s += (c >= 32 && c < 127) ? c : '?';
     return s;
 }
 
@@ -47,16 +51,19 @@ void DrawLabel(FloatImage& image, int x, int y, const std::string& text, int sca
         const Vertex* v = &quads[(size_t)q * 4];
         float x0 = v[0].x, y0 = v[0].y, x1 = v[0].x, y1 = v[0].y;
         for (int k = 1; k < 4; ++k) {
-            x0 = std::fmin(x0, v[k].x); x1 = std::fmax(x1, v[k].x);
-            y0 = std::fmin(y0, v[k].y); y1 = std::fmax(y1, v[k].y);
+            x0 = std::fmin(x0, v[k].x);
+            x1 = std::fmax(x1, v[k].x);
+            y0 = std::fmin(y0, v[k].y);
+            y1 = std::fmax(y1, v[k].y);
         }
         int px0 = x + (int)std::lround(x0 * scale), px1 = x + (int)std::lround(x1 * scale);
         int py0 = y + (int)std::lround(y0 * scale), py1 = y + (int)std::lround(y1 * scale);
         for (int py = py0; py < py1; ++py)
             for (int px = px0; px < px1; ++px)
                 if (px >= 0 && py >= 0 && px < image.width && py < image.height)
-                    for (int c = 0; c < 4; ++c) image.Pixel(px, py)[c] = rgba[c];
+                    for (int c = 0; c < 4; ++c)
+                        image.Pixel(px, py)[c] = rgba[c];
     }
 }
 
-}  // namespace quiltra
+} // namespace quiltra

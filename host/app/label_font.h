@@ -17,4 +17,4 @@ int LabelHeight(int scale);
 void DrawLabel(FloatImage& image, int x, int y, const std::string& text, int scale,
                const float rgba[4]);
 
-}  // namespace quiltra
+} // namespace quiltra

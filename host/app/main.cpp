@@ -59,9 +59,9 @@ int Main(std::vector<std::string> args)
     CLI::App app(
         "quiltra: renders, evaluates and saves layered textures made by the Vorlith plug-in",
         "quiltra");
-    app.allow_windows_style_options(false);  // "/path" is a file, not an option
+    app.allow_windows_style_options(false); // "/path" is a file, not an option
     app.require_subcommand(1);
-    app.fallthrough();  // --plugins may come after the command too
+    app.fallthrough(); // --plugins may come after the command too
     app.set_version_flag("--version", "quiltra " QUILTRA_VERSION, "print the version and exit");
     app.add_option("--plugins", plugins,
                    "folder of plug-ins to load (default: plugins beside the program)");
@@ -84,14 +84,16 @@ int Main(std::vector<std::string> args)
 
     // A first word that is no command is named as such (the parser would only say that a
     // command is required).
-    const std::vector<std::string> commands{"render",   "eval", "modes", "save",
-                                            "viewport", "shot", "edit"};
+    const std::vector<std::string> commands {"render",   "eval", "modes", "save",
+                                             "viewport", "shot", "edit"};
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(commands.begin(), commands.end(), args[1]) == commands.end())
-        throw InputError("unknown command \"" + args[1] + "\" (render, eval, modes, save, viewport, shot or edit)");
+        throw InputError("unknown command \"" + args[1] +
+                         "\" (render, eval, modes, save, viewport, shot or edit)");
 
     std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
     try {
         app.parse((int)argv.size(), argv.data());
     } catch (const CLI::CallForHelp& e) {
@@ -103,8 +105,10 @@ int Main(std::vector<std::string> args)
     } catch (const CLI::ParseError& e) {
         // One line, as every other message.
         std::string what = e.what();
-        for (char& c : what) c = c == '\n' ? ' ' : c;
-        while (!what.empty() && what.back() == ' ') what.pop_back();
+        for (char& c : what)
+            c = c == '\n' ? ' ' : c;
+        while (!what.empty() && what.back() == ' ')
+            what.pop_back();
         std::fprintf(stderr, "quiltra: %s (run 'quiltra --help' for the commands and options)\n",
                      OneLine(what).c_str());
         return 2;
@@ -122,8 +126,8 @@ int Main(std::vector<std::string> args)
     return RunEdit(plugins, editOptions);
 }
 
-}  // namespace
-}  // namespace quiltra
+} // namespace
+} // namespace quiltra
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv)
@@ -132,7 +136,8 @@ int wmain(int argc, wchar_t** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::string> args;
-    for (int i = 0; i < argc; ++i) args.push_back(quiltra::Narrow(argv[i]));
+    for (int i = 0; i < argc; ++i)
+        args.push_back(quiltra::Narrow(argv[i]));
 #else
 int main(int argc, char** argv)
 {

@@ -47,8 +47,8 @@ const int kListedKinds = 7;
 struct Row {
     int field;
     const wchar_t* label;
-    int height;  // dialog units
-    int button;  // 0: none
+    int height; // dialog units
+    int button; // 0: none
     const wchar_t* buttonText;
 };
 const Row kRows[] = {
@@ -64,40 +64,50 @@ const Row kRows[] = {
     {kBrowserLinear, nullptr, 12, 0, nullptr},
     {kBrowserBump, L"Bump:", 12, 0, nullptr},
 };
-const int kLabelOffset = 1000;  // a row's label has the id of its field plus this
+const int kLabelOffset = 1000; // a row's label has the id of its field plus this
 
 // The rows each kind shows, in the order of kRows.
 std::vector<int> FieldsOf(MapKind kind)
 {
     switch (kind) {
-    case MapKind::Constant: return {kBrowserColor1, kBrowserPerturb};
-    case MapKind::Checker: return {kBrowserColor1, kBrowserColor2, kBrowserScale, kBrowserBump};
-    case MapKind::Gradient: return {kBrowserStops, kBrowserDirection, kBrowserBump};
+    case MapKind::Constant:
+        return {kBrowserColor1, kBrowserPerturb};
+    case MapKind::Checker:
+        return {kBrowserColor1, kBrowserColor2, kBrowserScale, kBrowserBump};
+    case MapKind::Gradient:
+        return {kBrowserStops, kBrowserDirection, kBrowserBump};
     case MapKind::Noise:
-        return {kBrowserColor1, kBrowserColor2, kBrowserScale, kBrowserOctaves, kBrowserSeed,
-                kBrowserBump};
-    case MapKind::Bitmap: return {kBrowserFile, kBrowserLinear, kBrowserBump};
-    default: return {};
+        return {kBrowserColor1,  kBrowserColor2, kBrowserScale,
+                kBrowserOctaves, kBrowserSeed,   kBrowserBump};
+    case MapKind::Bitmap:
+        return {kBrowserFile, kBrowserLinear, kBrowserBump};
+    default:
+        return {};
     }
 }
 
 const wchar_t* NoteOf(MapKind kind, bool slotIsLayered)
 {
     switch (kind) {
-    case MapKind::None: return L"Empties the slot.";
+    case MapKind::None:
+        return L"Empties the slot.";
     case MapKind::Constant:
         return L"Colour: r g b or r g b a, linear. Perturbation: x y z, what bump answers.";
-    case MapKind::Checker: return L"Colours: r g b or r g b a, linear. Scale: squares across.";
+    case MapKind::Checker:
+        return L"Colours: r g b or r g b a, linear. Scale: squares across.";
     case MapKind::Gradient:
         return L"One colour per line (r g b or r g b a), 2 to 256, evenly spaced.";
-    case MapKind::Noise: return L"Scale: features across. Octaves: 1 to 8.";
-    case MapKind::Bitmap: return L"A PNG, JPEG or OpenEXR picture, tiled over u and v.";
+    case MapKind::Noise:
+        return L"Scale: features across. Octaves: 1 to 8.";
+    case MapKind::Bitmap:
+        return L"A PNG, JPEG or OpenEXR picture, tiled over u and v.";
     case MapKind::Layered:
         return slotIsLayered
-                   ? L"OK opens the slot's layered texture for editing; Go to Parent comes back."
-                   : L"A new layered texture in the slot, opened for editing; Go to Parent "
-                     L"comes back.";
-    default: return L"";
+            ? L"OK opens the slot's layered texture for editing; Go to Parent comes back."
+            : L"A new layered texture in the slot, opened for editing; Go to Parent "
+              L"comes back.";
+    default:
+        return L"";
     }
 }
 
@@ -117,7 +127,8 @@ std::wstring FormatFloat(float f)
 std::wstring FormatNumbers(const float* v, int n)
 {
     std::wstring s;
-    for (int i = 0; i < n; ++i) s += (i ? L" " : L"") + FormatFloat(v[i]);
+    for (int i = 0; i < n; ++i)
+        s += (i ? L" " : L"") + FormatFloat(v[i]);
     return s;
 }
 
@@ -131,7 +142,8 @@ bool ReadNumbers(const std::wstring& text, std::vector<float>& out)
         if (c == L',' || c == L'\t' || c == L'\r' || c == L'\n') c = L' ';
     const wchar_t* p = t.c_str();
     for (;;) {
-        while (*p == L' ') ++p;
+        while (*p == L' ')
+            ++p;
         if (!*p) return true;
         wchar_t* end = nullptr;
         const double d = std::wcstod(p, &end);
@@ -171,24 +183,24 @@ long ReadWhole(const std::wstring& text, long low, long high, const char* what)
     wchar_t* end = nullptr;
     errno = 0;
     const long n = std::wcstol(text.c_str(), &end, 10);
-    while (end && *end == L' ') ++end;
+    while (end && *end == L' ')
+        ++end;
     if (end == text.c_str() || (end && *end) || errno == ERANGE || n < low || n > high)
-        throw InputError(std::string(what) + " expects a whole number from " +
-                         std::to_string(low) + " to " + std::to_string(high) + ", found " +
-                         Quoted(text));
+        throw InputError(std::string(what) + " expects a whole number from " + std::to_string(low) +
+                         " to " + std::to_string(high) + ", found " + Quoted(text));
     return n;
 }
 
 // ---- the dialog ---------------------------------------------------------------------------------
 
 struct Browser {
-    MapChoice working;          // the fields' values as last read
+    MapChoice working; // the fields' values as last read
     MapKind shown = MapKind::Other;
     bool slotIsLayered = false;
     const std::function<void(const MapChoice&)>* apply = nullptr;
     std::wstring title;
-    PictureMap* previewMap = nullptr;   // the map the preview shows, the browser's own
-    int previewSize = 0;                // pixels across and down
+    PictureMap* previewMap = nullptr; // the map the preview shows, the browser's own
+    int previewSize = 0; // pixels across and down
 };
 
 HWND Item(HWND dlg, int id) { return GetDlgItem(dlg, id); }
@@ -246,12 +258,12 @@ void MakeControls(HWND dlg)
             for (const wchar_t* d : {L"u", L"v", L"radial"})
                 SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)d);
         } else if (row.field == kBrowserLinear) {
-            Make(dlg, L"BUTTON", L"Linear (colours not sRGB-decoded)",
-                 BS_AUTOCHECKBOX | WS_TABSTOP, 0, row.field, {0, 0, width, row.height});
+            Make(dlg, L"BUTTON", L"Linear (colours not sRGB-decoded)", BS_AUTOCHECKBOX | WS_TABSTOP,
+                 0, row.field, {0, 0, width, row.height});
         } else {
             const DWORD multi = row.field == kBrowserStops
-                                    ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL
-                                    : ES_AUTOHSCROLL;
+                ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL
+                : ES_AUTOHSCROLL;
             Make(dlg, L"EDIT", L"", multi | WS_TABSTOP, WS_EX_CLIENTEDGE, row.field,
                  {0, 0, width, row.height});
         }
@@ -326,7 +338,9 @@ void ReadField(HWND dlg, MapKind kind, int f, PictureParams& p)
             (kind == MapKind::Constant ? p.color : p.color1) =
                 ReadColor(text, kind == MapKind::Constant ? "Colour" : "Colour 1");
             break;
-        case kBrowserColor2: p.color2 = ReadColor(text, "Colour 2"); break;
+        case kBrowserColor2:
+            p.color2 = ReadColor(text, "Colour 2");
+            break;
         case kBrowserStops: {
             std::vector<std::array<float, 4>> stops;
             size_t start = 0;
@@ -351,14 +365,20 @@ void ReadField(HWND dlg, MapKind kind, int f, PictureParams& p)
             p.scale = s;
             break;
         }
-        case kBrowserOctaves: p.octaves = (int)ReadWhole(text, 1, 8, "Octaves"); break;
-        case kBrowserSeed: p.seed = (int)ReadWhole(text, INT_MIN, INT_MAX, "Seed"); break;
+        case kBrowserOctaves:
+            p.octaves = (int)ReadWhole(text, 1, 8, "Octaves");
+            break;
+        case kBrowserSeed:
+            p.seed = (int)ReadWhole(text, INT_MIN, INT_MAX, "Seed");
+            break;
         case kBrowserDirection: {
             const LRESULT d = SendDlgItemMessageW(dlg, kBrowserDirection, CB_GETCURSEL, 0, 0);
             p.direction = d >= 0 && d <= 2 ? (int)d : 0;
             break;
         }
-        case kBrowserBump: p.bump = ReadNumber(text, "Bump"); break;
+        case kBrowserBump:
+            p.bump = ReadNumber(text, "Bump");
+            break;
         case kBrowserPerturb: {
             std::vector<float> v;
             if (!ReadNumbers(text, v) || v.size() != 3)
@@ -421,7 +441,8 @@ void UpdatePreview(HWND dlg, Browser& b)
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
             const std::uint8_t grey = ((x / 8 + y / 8) % 2) ? 204 : 153;
-            for (int k = 0; k < 3; ++k) bgrx[((size_t)y * n + x) * 4 + k] = grey;
+            for (int k = 0; k < 3; ++k)
+                bgrx[((size_t)y * n + x) * 4 + k] = grey;
         }
     const MapKind kind = SelectedKind(dlg);
     if (kind >= MapKind::Constant && kind <= MapKind::Bitmap) {
@@ -447,8 +468,9 @@ void UpdatePreview(HWND dlg, Browser& b)
                 drawable = false;
             }
         }
-        const bool sameBitmap = !fresh && kind == MapKind::Bitmap && p.file == b.previewMap->Params().file &&
-                                p.linear == b.previewMap->Params().linear && !p.image.empty();
+        const bool sameBitmap = !fresh && kind == MapKind::Bitmap &&
+            p.file == b.previewMap->Params().file && p.linear == b.previewMap->Params().linear &&
+            !p.image.empty();
         try {
             if (drawable && !sameBitmap) b.previewMap->SetParams(p);
         } catch (const std::exception&) {
@@ -512,7 +534,7 @@ void OnKindChanged(HWND dlg, Browser& b)
 
 void PickColor(HWND dlg, int field)
 {
-    std::array<float, 4> c{0.0f, 0.0f, 0.0f, 1.0f};
+    std::array<float, 4> c {0.0f, 0.0f, 0.0f, 1.0f};
     try {
         c = ReadColor(TextOf(dlg, field), "Colour");
     } catch (const InputError&) {
@@ -586,7 +608,7 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
             SetText(dlg, kBrowserNote, L"The slot holds a map of another kind; OK keeps it.");
         UpdatePreview(dlg, *b);
         SetFocus(Item(dlg, kBrowserKinds));
-        return FALSE;  // the focus is set
+        return FALSE; // the focus is set
     }
     case WM_DESTROY:
         ReleasePreview(dlg, *b);
@@ -595,8 +617,9 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
         // A field typed into, a direction or switch chosen, another kind: the preview follows.
         if ((HIWORD(wp) == EN_CHANGE || HIWORD(wp) == CBN_SELCHANGE || HIWORD(wp) == BN_CLICKED ||
              HIWORD(wp) == LBN_SELCHANGE) &&
-            LOWORD(wp) >= kBrowserKinds && LOWORD(wp) < kBrowserPreview && LOWORD(wp) != kBrowserFileBrowse &&
-            LOWORD(wp) != kBrowserColor1Pick && LOWORD(wp) != kBrowserColor2Pick) {
+            LOWORD(wp) >= kBrowserKinds && LOWORD(wp) < kBrowserPreview &&
+            LOWORD(wp) != kBrowserFileBrowse && LOWORD(wp) != kBrowserColor1Pick &&
+            LOWORD(wp) != kBrowserColor2Pick) {
             if (LOWORD(wp) == kBrowserKinds && HIWORD(wp) == LBN_SELCHANGE) OnKindChanged(dlg, *b);
             UpdatePreview(dlg, *b);
             if (LOWORD(wp) == kBrowserKinds) return TRUE;
@@ -606,11 +629,21 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp)
             if (HIWORD(wp) == LBN_SELCHANGE) OnKindChanged(dlg, *b);
             if (HIWORD(wp) == LBN_DBLCLK) OnOk(dlg, *b);
             return TRUE;
-        case kBrowserColor1Pick: PickColor(dlg, kBrowserColor1); return TRUE;
-        case kBrowserColor2Pick: PickColor(dlg, kBrowserColor2); return TRUE;
-        case kBrowserFileBrowse: BrowseFile(dlg); return TRUE;
-        case IDOK: OnOk(dlg, *b); return TRUE;
-        case IDCANCEL: EndDialog(dlg, IDCANCEL); return TRUE;
+        case kBrowserColor1Pick:
+            PickColor(dlg, kBrowserColor1);
+            return TRUE;
+        case kBrowserColor2Pick:
+            PickColor(dlg, kBrowserColor2);
+            return TRUE;
+        case kBrowserFileBrowse:
+            BrowseFile(dlg);
+            return TRUE;
+        case IDOK:
+            OnOk(dlg, *b);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dlg, IDCANCEL);
+            return TRUE;
         }
         return FALSE;
     }
@@ -627,18 +660,19 @@ std::vector<DWORD> FrameTemplate(short cx, short cy)
         w.push_back(HIWORD(d));
     };
     auto text = [&w](const wchar_t* s) {
-        for (; *s; ++s) w.push_back((WORD)*s);
+        for (; *s; ++s)
+            w.push_back((WORD)*s);
         w.push_back(0);
     };
     dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    dword(0);  // extended style
-    w.push_back(0);  // controls
-    w.push_back(0);  // x
-    w.push_back(0);  // y
+    dword(0); // extended style
+    w.push_back(0); // controls
+    w.push_back(0); // x
+    w.push_back(0); // y
     w.push_back((WORD)cx);
     w.push_back((WORD)cy);
-    w.push_back(0);  // no menu
-    w.push_back(0);  // the dialog class
+    w.push_back(0); // no menu
+    w.push_back(0); // the dialog class
     text(L"Map Browser");
     w.push_back(8);
     text(L"MS Sans Serif");
@@ -647,7 +681,7 @@ std::vector<DWORD> FrameTemplate(short cx, short cy)
     return aligned;
 }
 
-}  // namespace
+} // namespace
 
 bool BrowseMap(HWND owner, const std::wstring& slotName, MapChoice& choice,
                const std::function<void(const MapChoice&)>& apply)
@@ -666,4 +700,4 @@ bool BrowseMap(HWND owner, const std::wstring& slotName, MapChoice& choice,
     return true;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

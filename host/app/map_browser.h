@@ -25,7 +25,7 @@ enum class MapKind { None, Constant, Checker, Gradient, Noise, Bitmap, Layered, 
 
 struct MapChoice {
     MapKind kind = MapKind::None;
-    PictureParams params;  // the picture maps' parameters (kind Constant to Bitmap)
+    PictureParams params; // the picture maps' parameters (kind Constant to Bitmap)
 };
 
 // What the browser starts from for a slot holding `map` (null: None). A map that is neither a
@@ -34,10 +34,22 @@ MapChoice ChoiceOf(Texmap* map);
 
 // Control ids of the browser (tests answer it with them).
 enum MapBrowserControl {
-    kBrowserKinds = 100,  // list box, item i is MapKind i
-    kBrowserColor1 = 110, kBrowserColor1Pick, kBrowserColor2, kBrowserColor2Pick, kBrowserStops,
-    kBrowserScale, kBrowserOctaves, kBrowserSeed, kBrowserDirection, kBrowserBump,
-    kBrowserPerturb, kBrowserFile, kBrowserFileBrowse, kBrowserLinear, kBrowserNote,
+    kBrowserKinds = 100, // list box, item i is MapKind i
+    kBrowserColor1 = 110,
+    kBrowserColor1Pick,
+    kBrowserColor2,
+    kBrowserColor2Pick,
+    kBrowserStops,
+    kBrowserScale,
+    kBrowserOctaves,
+    kBrowserSeed,
+    kBrowserDirection,
+    kBrowserBump,
+    kBrowserPerturb,
+    kBrowserFile,
+    kBrowserFileBrowse,
+    kBrowserLinear,
+    kBrowserNote,
     // A small picture of the map being chosen, following its fields as they are typed (a
     // static control holding a bitmap, sRGB-encoded, over a grey checker board where the map
     // is transparent; the checker board alone for None, Layered texture and what does not
@@ -55,4 +67,4 @@ std::wstring MapBrowserTitle(const std::wstring& slotName);
 bool BrowseMap(HWND owner, const std::wstring& slotName, MapChoice& choice,
                const std::function<void(const MapChoice&)>& apply);
 
-}  // namespace quiltra
+} // namespace quiltra

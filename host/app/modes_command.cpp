@@ -23,8 +23,7 @@ CLI::App* AddModesCommand(CLI::App& app, ModesOptions& o)
         [&o](const std::string& t) { o.cell = (int)WholeNumberOption("--cell", t, 0, 1 << 30); },
         "cell size in pixels (default 224)");
     AddThreadsOption(modes, o.threads, "render");
-    modes->add_option("--space", o.space,
-                      "blend space of the layer: linear (default) or display");
+    modes->add_option("--space", o.space, "blend space of the layer: linear (default) or display");
     return modes;
 }
 
@@ -49,4 +48,4 @@ int RunModes(const std::string& pluginFolder, const ModesOptions& o)
     return 0;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -14,7 +14,7 @@ namespace quiltra {
 struct ModesOptions {
     std::string output = "modes.png";
     int cell = 224;
-    std::string space = "linear";  // the blend space of the sheet's top layer
+    std::string space = "linear"; // the blend space of the sheet's top layer
     int threads = 0;
 };
 
@@ -24,4 +24,4 @@ CLI::App* AddModesCommand(CLI::App& app, ModesOptions& options);
 // Runs the command. Throws InputError for bad input (nothing is written then).
 int RunModes(const std::string& pluginFolder, const ModesOptions& options);
 
-}  // namespace quiltra
+} // namespace quiltra

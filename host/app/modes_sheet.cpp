@@ -21,7 +21,7 @@ std::unique_ptr<SubmapDescription> Gradient(int direction, std::vector<Rgba> sto
     return m;
 }
 
-}  // namespace
+} // namespace
 
 StackDescription ModesSheetScene()
 {
@@ -31,10 +31,11 @@ StackDescription ModesSheetScene()
     s.layers[0].map = Gradient(
         0, {{0.02f, 0.05f, 0.30f, 1.0f}, {0.05f, 0.55f, 0.50f, 1.0f}, {1.0f, 0.50f, 0.08f, 1.0f}});
     // Layer: black through magenta and yellow to white, bottom to top.
-    s.layers[1].map = Gradient(1, {{0.0f, 0.0f, 0.0f, 1.0f},
-                                   {0.75f, 0.08f, 0.55f, 1.0f},
-                                   {1.0f, 0.90f, 0.20f, 1.0f},
-                                   {1.0f, 1.0f, 1.0f, 1.0f}});
+    s.layers[1].map = Gradient(1,
+                               {{0.0f, 0.0f, 0.0f, 1.0f},
+                                {0.75f, 0.08f, 0.55f, 1.0f},
+                                {1.0f, 0.90f, 0.20f, 1.0f},
+                                {1.0f, 1.0f, 1.0f, 1.0f}});
     s.layers[1].mode = 0;
     return s;
 }
@@ -51,7 +52,7 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
 
     FloatImage sheet(width, height);
     for (size_t i = 0; i < sheet.rgba.size(); i += 4) {
-        sheet.rgba[i] = sheet.rgba[i + 1] = sheet.rgba[i + 2] = 0.015f;  // dark grey background
+        sheet.rgba[i] = sheet.rgba[i + 1] = sheet.rgba[i + 2] = 0.015f; // dark grey background
         sheet.rgba[i + 3] = 1.0f;
     }
 
@@ -74,7 +75,10 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
                 float* to = sheet.Pixel(x0 + x, y0 + y);
                 // Shown opaque: a mode that changes alpha would otherwise make its cell
                 // see-through.
-                to[0] = from[0]; to[1] = from[1]; to[2] = from[2]; to[3] = 1.0f;
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+                to[3] = 1.0f;
             }
         std::string label = std::to_string(mode) + " " + host.ModeNames()[(size_t)mode];
         int scale = LabelWidth(label, labelScale) <= cell ? labelScale : 1;
@@ -83,4 +87,4 @@ FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings)
     return sheet;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

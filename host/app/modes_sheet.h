@@ -10,10 +10,10 @@ namespace quiltra {
 class Host;
 
 struct ModesSheetSettings {
-    int cell = 224;     // cell size in pixels (square)
+    int cell = 224; // cell size in pixels (square)
     int columns = 7;
     int threads = 1;
-    int space = 0;      // the layer's blend space: VORLITH_SPACE_LINEAR or _DISPLAY
+    int space = 0; // the layer's blend space: VORLITH_SPACE_LINEAR or _DISPLAY
 };
 
 // The scene every cell shows: a base gradient across u and a layer gradient across v, with the
@@ -22,4 +22,4 @@ StackDescription ModesSheetScene();
 
 FloatImage RenderModesSheet(Host& host, const ModesSheetSettings& settings);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -50,7 +50,7 @@ bool RunOnOwnDesktop(int& status)
 {
     const std::wstring name = OwnDesktopName();
     if (name.empty() || NameOf(GetThreadDesktop(GetCurrentThreadId())) == name) return false;
-    if (!Environment(L"QUILTRA_ON_DESKTOP").empty()) return false;  // the copy, wherever it is
+    if (!Environment(L"QUILTRA_ON_DESKTOP").empty()) return false; // the copy, wherever it is
     HDESK desktop = CreateDesktopW(name.c_str(), NULL, NULL, 0, GENERIC_ALL, NULL);
     if (!desktop)
         throw std::runtime_error("the desktop \"" + Narrow(name) + "\" cannot be made (error " +
@@ -66,15 +66,15 @@ bool RunOnOwnDesktop(int& status)
     si.hStdError = Inheritable(STD_ERROR_HANDLE);
     std::wstring commandLine = GetCommandLineW();
     PROCESS_INFORMATION pi = {};
-    const BOOL started = CreateProcessW(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL,
-                                        &si, &pi);
+    const BOOL started =
+        CreateProcessW(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi);
     const DWORD error = GetLastError();
     for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError})
         if (h) CloseHandle(h);
     if (!started) {
         CloseDesktop(desktop);
-        throw std::runtime_error("the program cannot be started on the desktop \"" +
-                                 Narrow(name) + "\" (error " + std::to_string(error) + ")");
+        throw std::runtime_error("the program cannot be started on the desktop \"" + Narrow(name) +
+                                 "\" (error " + std::to_string(error) + ")");
     }
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 1;
@@ -86,4 +86,4 @@ bool RunOnOwnDesktop(int& status)
     return true;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -25,4 +25,4 @@ std::wstring OwnDesktopName();
 // desktop or the copy cannot be made.
 bool RunOnOwnDesktop(int& status);
 
-}  // namespace quiltra
+} // namespace quiltra

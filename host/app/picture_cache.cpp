@@ -33,11 +33,12 @@ Kept::~Kept() { keptBytes -= cost; }
 std::uint64_t HashOf(const std::vector<std::uint8_t>& bytes)
 {
     std::uint64_t h = 1469598103934665603ull;
-    for (std::uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+    for (std::uint8_t b : bytes)
+        h = (h ^ b) * 1099511628211ull;
     return h;
 }
 
-typedef std::tuple<std::uint64_t, size_t, bool> Key;  // hash, length, linear
+typedef std::tuple<std::uint64_t, size_t, bool> Key; // hash, length, linear
 
 std::mutex& CacheLock()
 {
@@ -70,7 +71,7 @@ std::string Mebibytes(long long bytes)
     return std::to_string((bytes + (1ll << 20) - 1) >> 20) + " MiB";
 }
 
-}  // namespace
+} // namespace
 
 std::shared_ptr<const Picture> SharedPicture(const std::vector<std::uint8_t>& bytes, bool linear,
                                              const std::string& name)
@@ -112,4 +113,4 @@ long long SetDecodedPictureLimit(long long bytes) { return limit.exchange(bytes)
 long long DecodedPictureBytes() { return keptBytes.load(); }
 long long PicturesDecoded() { return decoded.load(); }
 
-}  // namespace quiltra
+} // namespace quiltra

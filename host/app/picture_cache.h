@@ -36,4 +36,4 @@ long long SetDecodedPictureLimit(long long bytes);
 long long DecodedPictureBytes();
 long long PicturesDecoded();
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -12,16 +12,16 @@ namespace quiltra {
 
 namespace {
 
-const float kSlopeStep = 1.0f / 1024.0f;  // h of the central differences
+const float kSlopeStep = 1.0f / 1024.0f; // h of the central differences
 const USHORT kParamsChunk = 0x5100;
 const std::uint32_t kParamsVersion = 1;
 
 const Class_ID kClassIDs[] = {
-    Class_ID(0x6A3D1C01, 0x2F4B8E01),  // constant
-    Class_ID(0x6A3D1C02, 0x2F4B8E02),  // checker
-    Class_ID(0x6A3D1C03, 0x2F4B8E03),  // gradient
-    Class_ID(0x6A3D1C04, 0x2F4B8E04),  // noise
-    Class_ID(0x6A3D1C05, 0x2F4B8E05),  // bitmap
+    Class_ID(0x6A3D1C01, 0x2F4B8E01), // constant
+    Class_ID(0x6A3D1C02, 0x2F4B8E02), // checker
+    Class_ID(0x6A3D1C03, 0x2F4B8E03), // gradient
+    Class_ID(0x6A3D1C04, 0x2F4B8E04), // noise
+    Class_ID(0x6A3D1C05, 0x2F4B8E05), // bitmap
 };
 const wchar_t* const kClassNames[] = {L"Constant", L"Checker", L"Gradient", L"Noise", L"Bitmap"};
 
@@ -55,7 +55,8 @@ inline long long Wrap(long long i, long long n)
 
 class ByteWriter {
 public:
-    template <typename T> void Put(const T& v)
+    template <typename T>
+    void Put(const T& v)
     {
         const std::uint8_t* p = reinterpret_cast<const std::uint8_t*>(&v);
         bytes.insert(bytes.end(), p, p + sizeof(T));
@@ -70,8 +71,9 @@ public:
 
 class ByteReader {
 public:
-    explicit ByteReader(const std::vector<std::uint8_t>& b) : bytes_(b) {}
-    template <typename T> bool Get(T& v)
+    explicit ByteReader(const std::vector<std::uint8_t>& b) : bytes_(b) { }
+    template <typename T>
+    bool Get(T& v)
     {
         if (bytes_.size() - at_ < sizeof(T)) return false;
         std::memcpy(&v, bytes_.data() + at_, sizeof(T));
@@ -95,17 +97,18 @@ private:
 
 bool Finite(float x) { return std::isfinite(x); }
 
-}  // namespace
+} // namespace
 
 // ---- the map
 // --------------------------------------------------------------------------------------
 
-PictureMap::PictureMap(PictureKind kind) : kind_(kind) {}
+PictureMap::PictureMap(PictureKind kind) : kind_(kind) { }
 
 void PictureMap::SetParams(const PictureParams& params)
 {
     std::shared_ptr<const Picture> pixels;
-    if (kind_ == PictureKind::Bitmap) pixels = SharedPicture(params.image, params.linear, params.file);
+    if (kind_ == PictureKind::Bitmap)
+        pixels = SharedPicture(params.image, params.linear, params.file);
     params_ = params;
     pixels_ = std::move(pixels);
 }
@@ -152,8 +155,10 @@ AColor PictureMap::ColorAt(float u, float v) const
     }
     case PictureKind::Gradient: {
         float t;
-        if (p.direction == 0) t = u;
-        else if (p.direction == 1) t = v;
+        if (p.direction == 0)
+            t = u;
+        else if (p.direction == 1)
+            t = v;
         else {
             float du = u - 0.5f, dv = v - 0.5f;
             t = std::sqrt(du * du + dv * dv) * 2.0f;
@@ -219,13 +224,18 @@ IOResult PictureMap::Save(ISave* isave)
     ByteWriter w;
     w.Put(kParamsVersion);
     w.Put((std::uint32_t)kind_);
-    for (float f : p.color) w.Put(f);
-    for (float f : p.perturb) w.Put(f);
-    for (float f : p.color1) w.Put(f);
-    for (float f : p.color2) w.Put(f);
+    for (float f : p.color)
+        w.Put(f);
+    for (float f : p.perturb)
+        w.Put(f);
+    for (float f : p.color1)
+        w.Put(f);
+    for (float f : p.color2)
+        w.Put(f);
     w.Put((std::uint32_t)p.stops.size());
     for (const auto& s : p.stops)
-        for (float f : s) w.Put(f);
+        for (float f : s)
+            w.Put(f);
     w.Put((std::int32_t)p.direction);
     w.Put(p.scale);
     w.Put((std::int32_t)p.octaves);
@@ -264,16 +274,21 @@ IOResult PictureMap::Load(ILoad* iload)
             std::uint8_t linear = 0;
             std::vector<std::uint8_t> file;
             bool ok = in.Get(version) && version == kParamsVersion && in.Get(kind) &&
-                      kind == (std::uint32_t)kind_;
-            for (float& f : p.color) ok = ok && in.Get(f);
-            for (float& f : p.perturb) ok = ok && in.Get(f);
-            for (float& f : p.color1) ok = ok && in.Get(f);
-            for (float& f : p.color2) ok = ok && in.Get(f);
+                kind == (std::uint32_t)kind_;
+            for (float& f : p.color)
+                ok = ok && in.Get(f);
+            for (float& f : p.perturb)
+                ok = ok && in.Get(f);
+            for (float& f : p.color1)
+                ok = ok && in.Get(f);
+            for (float& f : p.color2)
+                ok = ok && in.Get(f);
             ok = ok && in.Get(stops) && stops >= 2 && stops <= kMaxGradientStops;
             if (ok) {
                 p.stops.assign(stops, {0.0f, 0.0f, 0.0f, 0.0f});
                 for (auto& s : p.stops)
-                    for (float& f : s) ok = ok && in.Get(f);
+                    for (float& f : s)
+                        ok = ok && in.Get(f);
             }
             ok = ok && in.Get(direction) && direction >= 0 && direction <= 2;
             ok = ok && in.Get(p.scale) && Finite(p.scale) && p.scale > 0.0f;
@@ -305,7 +320,7 @@ namespace {
 
 class PictureMapClassDescImpl : public ClassDesc {
 public:
-    explicit PictureMapClassDescImpl(PictureKind kind) : kind_(kind) {}
+    explicit PictureMapClassDescImpl(PictureKind kind) : kind_(kind) { }
     int IsPublic() override { return TRUE; }
     void* Create(BOOL) override { return new PictureMap(kind_); }
     const MCHAR* ClassName() override { return kClassNames[(int)kind_]; }
@@ -318,7 +333,7 @@ private:
     PictureKind kind_;
 };
 
-}  // namespace
+} // namespace
 
 ClassDesc* PictureMapClassDesc(PictureKind kind) { return PictureMapClassDescs()[(size_t)kind]; }
 
@@ -326,8 +341,8 @@ const std::vector<ClassDesc*>& PictureMapClassDescs()
 {
     static PictureMapClassDescImpl constant(PictureKind::Constant), checker(PictureKind::Checker),
         gradient(PictureKind::Gradient), noise(PictureKind::Noise), bitmap(PictureKind::Bitmap);
-    static const std::vector<ClassDesc*> all{&constant, &checker, &gradient, &noise, &bitmap};
+    static const std::vector<ClassDesc*> all {&constant, &checker, &gradient, &noise, &bitmap};
     return all;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -59,7 +59,7 @@ public:
         return REF_SUCCEED;
     }
 #endif
-    void Update(TimeValue, Interval&) override {}
+    void Update(TimeValue, Interval&) override { }
     void Reset() override;
     Interval Validity(TimeValue) override { return FOREVER; }
     ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
@@ -70,11 +70,11 @@ private:
 
     PictureKind kind_;
     PictureParams params_;
-    std::shared_ptr<const Picture> pixels_;  // bitmap: decoded, shared with maps of the same file
+    std::shared_ptr<const Picture> pixels_; // bitmap: decoded, shared with maps of the same file
 };
 
 // The class descriptors of the five picture maps, in PictureKind order.
 ClassDesc* PictureMapClassDesc(PictureKind kind);
 const std::vector<ClassDesc*>& PictureMapClassDescs();
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -65,7 +65,7 @@ std::vector<std::uint8_t> OverBoard(const std::vector<std::uint8_t>& rgba, int w
     return out;
 }
 
-}  // namespace
+} // namespace
 
 Preview::Preview(HWND parent, std::function<Texmap*()> source, PreviewChannel channel)
     : source_(std::move(source)), channel_(channel)
@@ -141,7 +141,7 @@ void Preview::Render()
         job->channel = channel_;
         job->generation = generation_;
     }
-    std::unique_ptr<Job> replaced;  // deleted on leaving, outside the lock
+    std::unique_ptr<Job> replaced; // deleted on leaving, outside the lock
     {
         std::lock_guard<std::mutex> lock(mutex_);
         replaced = std::move(waiting_);
@@ -190,8 +190,8 @@ void Preview::Work(HWND told)
         rs.width = job->width;
         rs.height = job->height;
         rs.threads = HardwareThreads();
-        rs.channel = job->channel == PreviewChannel::Bump ? RenderChannel::Perturb
-                                                          : RenderChannel::Color;
+        rs.channel =
+            job->channel == PreviewChannel::Bump ? RenderChannel::Perturb : RenderChannel::Color;
         rs.cancel = &cancel_;
         rs.update = false;
         std::vector<std::uint8_t> codes;
@@ -207,13 +207,15 @@ void Preview::Work(HWND told)
             job->codes = std::move(codes);
             job->cancelled = cancel_;
         } catch (const std::exception&) {
-            job->cancelled = true;  // no memory for this size: the last picture stays
+            job->cancelled = true; // no memory for this size: the last picture stays
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
             running_ = false;
-            if (job->cancelled) ++counts_.cancelled;
-            else ++counts_.finished;
+            if (job->cancelled)
+                ++counts_.cancelled;
+            else
+                ++counts_.finished;
             finished_.push_back(std::move(job));
         }
         PostMessageW(told, kRenderDoneMessage, 0, 0);
@@ -279,12 +281,12 @@ void Preview::ShowMenu(LPARAM at)
     AppendMenuW(menu, MF_STRING | (channel_ == PreviewChannel::Bump ? MF_CHECKED : 0), kMenuBump,
                 L"&Bump (lit relief)");
     POINT p = {(short)LOWORD(at), (short)HIWORD(at)};
-    if (at == (LPARAM)-1) {  // from the keyboard: at the slot's corner
+    if (at == (LPARAM)-1) { // from the keyboard: at the slot's corner
         p = {0, 0};
         ClientToScreen(window_, &p);
     }
-    const UINT chosen = (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0,
-                                             window_, NULL);
+    const UINT chosen =
+        (UINT)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, window_, NULL);
     DestroyMenu(menu);
     if (chosen == kMenuColor) SetChannel(PreviewChannel::Color);
     if (chosen == kMenuBump) SetChannel(PreviewChannel::Bump);
@@ -305,7 +307,7 @@ LRESULT Preview::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         InvalidateRect(hwnd, NULL, FALSE);
         return 0;
     case WM_ERASEBKGND:
-        return 1;  // the paint covers everything
+        return 1; // the paint covers everything
     case WM_PAINT:
         Paint();
         return 0;
@@ -319,4 +321,4 @@ LRESULT Preview::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-}  // namespace quiltra
+} // namespace quiltra

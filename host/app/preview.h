@@ -63,9 +63,9 @@ public:
     // True while a render thread works on a render.
     bool Running();
     struct Counts {
-        int started = 0;    // taken up by the render thread
-        int cancelled = 0;  // replaced before they started, or stopped while running
-        int finished = 0;   // rendered whole
+        int started = 0; // taken up by the render thread
+        int cancelled = 0; // replaced before they started, or stopped while running
+        int finished = 0; // rendered whole
     };
     Counts RenderCounts();
 
@@ -74,7 +74,7 @@ public:
 
 private:
     struct Job {
-        SceneTexture texture;  // the copy rendered
+        SceneTexture texture; // the copy rendered
         int width = 0, height = 0;
         PreviewChannel channel = PreviewChannel::Color;
         unsigned generation = 0;
@@ -90,10 +90,10 @@ private:
     std::function<Texmap*()> source_;
     PreviewChannel channel_;
     bool refreshPosted_ = false;
-    unsigned generation_ = 0;   // of the newest render asked for
+    unsigned generation_ = 0; // of the newest render asked for
 
-    std::vector<std::uint8_t> codes_;   // shown: PNG codes
-    std::vector<std::uint8_t> screen_;  // shown: blue, green, red, unused, over a checker board
+    std::vector<std::uint8_t> codes_; // shown: PNG codes
+    std::vector<std::uint8_t> screen_; // shown: blue, green, red, unused, over a checker board
     int pictureWidth_ = 0, pictureHeight_ = 0;
     unsigned shownGeneration_ = 0;
 
@@ -105,8 +105,8 @@ private:
     bool running_ = false;
     bool stop_ = false;
     Counts counts_;
-    std::atomic<bool> cancel_{false};
+    std::atomic<bool> cancel_ {false};
     std::thread worker_;
 };
 
-}  // namespace quiltra
+} // namespace quiltra

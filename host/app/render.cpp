@@ -41,24 +41,33 @@ void RenderRow(Texmap* texture, host::SampleShadeContext& sc, const RenderSettin
         switch (s.channel) {
         case RenderChannel::Color: {
             AColor c = texture->EvalColor(sc);
-            out[0] = c.r; out[1] = c.g; out[2] = c.b; out[3] = c.a;
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
+            out[3] = c.a;
             break;
         }
         case RenderChannel::Mono: {
             float m = texture->EvalMono(sc);
-            out[0] = m; out[1] = m; out[2] = m; out[3] = 1.0f;
+            out[0] = m;
+            out[1] = m;
+            out[2] = m;
+            out[3] = 1.0f;
             break;
         }
         case RenderChannel::Perturb: {
             Point3 p = texture->EvalNormalPerturb(sc);
-            out[0] = p.x; out[1] = p.y; out[2] = p.z; out[3] = 1.0f;
+            out[0] = p.x;
+            out[1] = p.y;
+            out[2] = p.z;
+            out[3] = 1.0f;
             break;
         }
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
 {
@@ -72,7 +81,7 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
         return settings.cancel && settings.cancel->load(std::memory_order_relaxed);
     };
 
-    std::atomic<int> nextRow{0}, rowsDone{0};
+    std::atomic<int> nextRow {0}, rowsDone {0};
     std::mutex mutex;
     std::condition_variable finished;
     auto worker = [&]() {
@@ -96,14 +105,17 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
     if (!settings.progress) {
         // The calling thread is one of the render threads.
         std::vector<std::thread> pool;
-        for (int i = 1; i < threads; ++i) pool.emplace_back(worker);
+        for (int i = 1; i < threads; ++i)
+            pool.emplace_back(worker);
         worker();
-        for (std::thread& t : pool) t.join();
+        for (std::thread& t : pool)
+            t.join();
         return image;
     }
     // The calling thread reports progress while the render threads work.
     std::vector<std::thread> pool;
-    for (int i = 0; i < threads; ++i) pool.emplace_back(worker);
+    for (int i = 0; i < threads; ++i)
+        pool.emplace_back(worker);
     {
         std::unique_lock<std::mutex> lock(mutex);
         while (rowsDone.load() < settings.height && !cancelled()) {
@@ -111,7 +123,8 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
             settings.progress((double)rowsDone.load() / (double)settings.height);
         }
     }
-    for (std::thread& t : pool) t.join();
+    for (std::thread& t : pool)
+        t.join();
     return image;
 }
 
@@ -133,4 +146,4 @@ FloatImage ShadePerturbation(const FloatImage& perturbation)
     return out;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -17,9 +17,9 @@ namespace quiltra {
 
 // What each sample asks of the texture.
 enum class RenderChannel {
-    Color,    // EvalColor: r, g, b, a
-    Mono,     // EvalMono: the value in r, g and b, alpha 1
-    Perturb,  // EvalNormalPerturb: x, y, z in r, g, b, alpha 1
+    Color, // EvalColor: r, g, b, a
+    Mono, // EvalMono: the value in r, g and b, alpha 1
+    Perturb, // EvalNormalPerturb: x, y, z in r, g, b, alpha 1
 };
 
 struct RenderSettings {
@@ -44,8 +44,9 @@ struct RenderSettings {
 float PixelU(int x, int width);
 float PixelV(int y, int height);
 
-// Renders the texture. Calls its Update at time 0 first (see `update`). Rows are handed out to the threads one
-// at a time; every sample is independent, so the result does not depend on the thread count.
+// Renders the texture. Calls its Update at time 0 first (see `update`). Rows are handed out to the
+// threads one at a time; every sample is independent, so the result does not depend on the thread
+// count.
 FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings);
 
 // A perturbation picture for the eye: the unit square as a relief lit from the upper left,
@@ -55,4 +56,4 @@ FloatImage ShadePerturbation(const FloatImage& perturbation);
 // Number of threads the machine runs at once (at least 1).
 int HardwareThreads();
 
-}  // namespace quiltra
+} // namespace quiltra

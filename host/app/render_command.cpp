@@ -58,15 +58,15 @@ void CheckOutputs(const RenderOptions& o)
                                  " name the same file");
 }
 
-}  // namespace
+} // namespace
 
 int RunRender(const std::string& pluginFolder, const RenderOptions& o)
 {
     int width = 0, height = 0;
     ParseSize(o.size, width, height);
-    RenderChannel channel = o.channel == "mono"   ? RenderChannel::Mono
-                            : o.channel == "bump" ? RenderChannel::Perturb
-                                                  : RenderChannel::Color;
+    RenderChannel channel = o.channel == "mono" ? RenderChannel::Mono
+        : o.channel == "bump"                   ? RenderChannel::Perturb
+                                                : RenderChannel::Color;
     RequirePngName(o.output, "picture");
     CheckOutputs(o);
 
@@ -83,13 +83,14 @@ int RunRender(const std::string& pluginFolder, const RenderOptions& o)
     rs.channel = channel;
     rs.progress = ProgressReporter("render");
     std::vector<std::uint8_t> codes;
-    if (channel != RenderChannel::Perturb) rs.pngCodes = &codes;  // a relief is shaded first
+    if (channel != RenderChannel::Perturb) rs.pngCodes = &codes; // a relief is shaded first
     FloatImage image = RenderTexture(texture.Get(), rs);
     const Clock::time_point rendered = Clock::now();
 
     OutputFiles files;
-    files.Stage(o.output, channel == RenderChannel::Perturb ? EncodePng(ShadePerturbation(image))
-                                                            : EncodePngCodes(width, height, codes));
+    files.Stage(o.output,
+                channel == RenderChannel::Perturb ? EncodePng(ShadePerturbation(image))
+                                                  : EncodePngCodes(width, height, codes));
     if (!o.pfm.empty()) files.Stage(o.pfm, EncodePfmRgb(image));
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
     if (!o.exr.empty()) files.Stage(o.exr, EncodeExr(image, o.exrHalf));
@@ -106,4 +107,4 @@ int RunRender(const std::string& pluginFolder, const RenderOptions& o)
     return 0;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

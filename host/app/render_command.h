@@ -14,7 +14,7 @@ namespace quiltra {
 
 struct RenderOptions {
     std::string scene, output, size = "512x512", channel = "color";
-    std::string pfm, pfmAlpha, exr;  // further outputs; empty: none
+    std::string pfm, pfmAlpha, exr; // further outputs; empty: none
     bool exrHalf = false;
     int threads = 0;
 };
@@ -25,4 +25,4 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderOptions& options);
 // Runs the command. Throws InputError for bad input (nothing is written then).
 int RunRender(const std::string& pluginFolder, const RenderOptions& options);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -27,4 +27,4 @@ int RunSave(const std::string& pluginFolder, const SaveOptions& o)
     return 0;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -21,4 +21,4 @@ CLI::App* AddSaveCommand(CLI::App& app, SaveOptions& options);
 // Runs the command. Throws InputError for bad input (nothing is written then).
 int RunSave(const std::string& pluginFolder, const SaveOptions& options);
 
-}  // namespace quiltra
+} // namespace quiltra

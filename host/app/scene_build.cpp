@@ -20,13 +20,15 @@ namespace quiltra {
 
 Host::Host(const std::string& pluginFolder) : plugins_(std::make_unique<host::PluginManager>())
 {
-    for (ClassDesc* cd : PictureMapClassDescs()) plugins_->RegisterBuiltIn(cd);
+    for (ClassDesc* cd : PictureMapClassDescs())
+        plugins_->RegisterBuiltIn(cd);
     std::wstring error;
     plugins_->LoadFolder(Widen(pluginFolder), &error);
     vorlith_ = plugins_->Classes().Find(TEXMAP_CLASS_ID, VORLITH_CLASS_ID);
     if (!vorlith_) {
         std::string why = Narrow(error);
-        while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+        while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
+            why.pop_back();
         throw InputError(pluginFolder +
                          ": the layered texture plug-in (Vorlith.dlt) is not there or was refused" +
                          (why.empty() ? std::string() : ": " + why));
@@ -86,7 +88,7 @@ namespace {
 
 class Builder {
 public:
-    Builder(Host& host, std::string fileName) : host_(host), file_(std::move(fileName)) {}
+    Builder(Host& host, std::string fileName) : host_(host), file_(std::move(fileName)) { }
 
     SceneTexture Stack(const StackDescription& s)
     {
@@ -136,7 +138,7 @@ private:
         if (parent->GetSubTexmap(slot) != map.Get())
             throw InputError(file_ + ": " + d.where +
                              ": the layered texture did not take the sub-map");
-        map.Release();  // the parent's reference owns it now
+        map.Release(); // the parent's reference owns it now
     }
 
     SceneTexture Submap(const SubmapDescription& d)
@@ -154,7 +156,7 @@ private:
     std::string file_;
 };
 
-}  // namespace
+} // namespace
 
 SceneTexture CreatePictureMap(Host& host, PictureKind kind, const PictureParams& params)
 {
@@ -162,7 +164,8 @@ SceneTexture CreatePictureMap(Host& host, PictureKind kind, const PictureParams&
     // a picture that does not load leaves no map to delete, which inside an undo step the
     // host's records would still point at.
     std::shared_ptr<const Picture> picture;
-    if (kind == PictureKind::Bitmap) picture = SharedPicture(params.image, params.linear, params.file);
+    if (kind == PictureKind::Bitmap)
+        picture = SharedPicture(params.image, params.linear, params.file);
     ClassDesc* cd = PictureMapClassDesc(kind);
     auto* created =
         static_cast<Texmap*>(host.Plugins().Classes().Create(TEXMAP_CLASS_ID, cd->ClassID()));
@@ -190,8 +193,8 @@ SceneTexture BuildTexture(Host& host, const StackDescription& scene, const std::
 // the tree is looked at once.
 static void CheckLayerCounts(Texmap* root, const std::string& path)
 {
-    std::vector<Texmap*> pending{root};
-    std::unordered_set<Texmap*> seen{root};
+    std::vector<Texmap*> pending {root};
+    std::unordered_set<Texmap*> seen {root};
     while (!pending.empty()) {
         Texmap* t = pending.back();
         pending.pop_back();
@@ -251,4 +254,4 @@ std::vector<std::uint8_t> SaveSceneBytes(Texmap* root)
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-}  // namespace quiltra
+} // namespace quiltra

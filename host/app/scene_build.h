@@ -50,12 +50,17 @@ IVorlithLayers* LayersOf(Texmap* map);
 class SceneTexture {
 public:
     SceneTexture() = default;
-    explicit SceneTexture(Texmap* root) : root_(root) {}
+    explicit SceneTexture(Texmap* root) : root_(root) { }
     SceneTexture(SceneTexture&& other) noexcept : root_(other.root_) { other.root_ = nullptr; }
     SceneTexture& operator=(SceneTexture&& other) noexcept;
     ~SceneTexture();
     Texmap* Get() const { return root_; }
-    Texmap* Release() { Texmap* r = root_; root_ = nullptr; return r; }
+    Texmap* Release()
+    {
+        Texmap* r = root_;
+        root_ = nullptr;
+        return r;
+    }
 
 private:
     Texmap* root_ = nullptr;
@@ -83,4 +88,4 @@ SceneTexture LoadSceneBytes(Host& host, const std::vector<std::uint8_t>& bytes,
 // The host scene file bytes of a texture.
 std::vector<std::uint8_t> SaveSceneBytes(Texmap* root);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -37,20 +37,27 @@ int BlendModeIndexOf(const std::vector<std::string>& modeNames, const std::strin
 
 namespace {
 
-const size_t kMaxLayers = 4096;  // layers of one texture
+const size_t kMaxLayers = 4096; // layers of one texture
 
 std::string Describe(const Json& j)
 {
     switch (j.type()) {
-    case Json::value_t::null: return "null";
-    case Json::value_t::boolean: return "a boolean";
-    case Json::value_t::string: return "a string";
-    case Json::value_t::array: return "an array";
-    case Json::value_t::object: return "an object";
+    case Json::value_t::null:
+        return "null";
+    case Json::value_t::boolean:
+        return "a boolean";
+    case Json::value_t::string:
+        return "a string";
+    case Json::value_t::array:
+        return "an array";
+    case Json::value_t::object:
+        return "an object";
     case Json::value_t::number_integer:
     case Json::value_t::number_unsigned:
-    case Json::value_t::number_float: return "a number";
-    default: return "an unexpected value";
+    case Json::value_t::number_float:
+        return "a number";
+    default:
+        return "an unexpected value";
     }
 }
 
@@ -78,8 +85,7 @@ class Reader {
 public:
     Reader(std::string fileName, const std::vector<std::string>& modeNames)
         : file_(std::move(fileName)), folder_(DirectoryOf(file_)), modes_(modeNames)
-    {
-    }
+    { }
 
     [[noreturn]] void Fail(const std::string& path, const std::string& what) const
     {
@@ -110,7 +116,8 @@ private:
         {
             for (auto it = j_.begin(); it != j_.end(); ++it) {
                 bool read = false;
-                for (const char* k : known_) read = read || it.key() == k;
+                for (const char* k : known_)
+                    read = read || it.key() == k;
                 if (!read) {
                     std::string list;
                     for (const char* k : known_)
@@ -171,7 +178,8 @@ private:
                  std::string("expected ") + what + ", found " +
                      (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
         std::array<float, N> v;
-        for (size_t i = 0; i < N; ++i) v[i] = Number(j[i], Index(path, i));
+        for (size_t i = 0; i < N; ++i)
+            v[i] = Number(j[i], Index(path, i));
         return v;
     }
 
@@ -182,8 +190,9 @@ private:
             Fail(path,
                  "expected a colour [r, g, b] or [r, g, b, a], found " +
                      (j.is_array() ? "an array of " + std::to_string(j.size()) : Describe(j)));
-        Rgba c{0.0f, 0.0f, 0.0f, 1.0f};
-        for (size_t i = 0; i < j.size(); ++i) c[i] = Number(j[i], Index(path, i));
+        Rgba c {0.0f, 0.0f, 0.0f, 1.0f};
+        for (size_t i = 0; i < j.size(); ++i)
+            c[i] = Number(j[i], Index(path, i));
         return c;
     }
 
@@ -194,7 +203,8 @@ private:
             int index = BlendModeIndexOf(modes_, name);
             if (index < 0) {
                 std::string list;
-                for (const std::string& known : modes_) list += (list.empty() ? "" : ", ") + known;
+                for (const std::string& known : modes_)
+                    list += (list.empty() ? "" : ", ") + known;
                 Fail(path, "unknown blend mode \"" + name + "\" (known: " + list + ")");
             }
             return index;
@@ -221,8 +231,8 @@ private:
 
     std::string file_, folder_;
     const std::vector<std::string>& modes_;
-    unsigned long textures_ = 1;  // read so far, the scene's own included: what one sample
-                                  // evaluates, as a description shares nothing
+    unsigned long textures_ = 1; // read so far, the scene's own included: what one sample
+                                 // evaluates, as a description shares nothing
 };
 
 // The bitmap's file, relative to the scene's folder, read whole.
@@ -261,8 +271,9 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
         Fail(path,
              "textures nested deeper than " + std::to_string(host::kMaxTextureNesting) + " levels");
     if (++textures_ > host::kMaxTextureEvaluations)
-        Fail(path, "one sample would evaluate more than " +
-                       std::to_string(host::kMaxTextureEvaluations) + " textures");
+        Fail(path,
+             "one sample would evaluate more than " + std::to_string(host::kMaxTextureEvaluations) +
+                 " textures");
 
     auto m = std::make_unique<SubmapDescription>();
     m->where = path;
@@ -291,18 +302,23 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
         if (const Json* v = o.Take("colors")) {
             std::string cp = o.PathOf("colors");
             if (!v->is_array() || v->size() < 2 || v->size() > kMaxGradientStops)
-                Fail(cp, "expected an array of 2 to " + std::to_string(kMaxGradientStops) +
-                             " colours, found " +
-                             (v->is_array() ? "an array of " + std::to_string(v->size())
-                                            : Describe(*v)));
+                Fail(cp,
+                     "expected an array of 2 to " + std::to_string(kMaxGradientStops) +
+                         " colours, found " +
+                         (v->is_array() ? "an array of " + std::to_string(v->size())
+                                        : Describe(*v)));
             p.stops.clear();
-            for (size_t i = 0; i < v->size(); ++i) p.stops.push_back(Color4((*v)[i], Index(cp, i)));
+            for (size_t i = 0; i < v->size(); ++i)
+                p.stops.push_back(Color4((*v)[i], Index(cp, i)));
         }
         if (const Json* v = o.Take("direction")) {
             std::string d = v->is_string() ? v->get<std::string>() : std::string();
-            if (d == "u") p.direction = 0;
-            else if (d == "v") p.direction = 1;
-            else if (d == "radial") p.direction = 2;
+            if (d == "u")
+                p.direction = 0;
+            else if (d == "v")
+                p.direction = 1;
+            else if (d == "radial")
+                p.direction = 2;
             else
                 Fail(o.PathOf("direction"),
                      "expected \"u\", \"v\" or \"radial\", found " + Show(*v));
@@ -318,8 +334,9 @@ std::unique_ptr<SubmapDescription> Reader::Submap(const Json& j, const std::stri
         o.Take("output");
         m->stack = std::make_unique<StackDescription>(Stack(j, path, depth + 1));
     } else {
-        Fail(o.PathOf("type"), "unknown sub-map type \"" + t +
-                                   "\" (constant, checker, gradient, noise, bitmap or layers)");
+        Fail(o.PathOf("type"),
+             "unknown sub-map type \"" + t +
+                 "\" (constant, checker, gradient, noise, bitmap or layers)");
     }
     o.Finish();
     return m;
@@ -370,7 +387,7 @@ OutputDescription Reader::Output(const Json& j, const std::string& path)
 StackDescription Reader::Stack(const Json& j, const std::string& path, int depth)
 {
     Object o(*this, j, path);
-    if (depth > 0) o.Take("type");  // a nested texture's "type", read by Submap
+    if (depth > 0) o.Take("type"); // a nested texture's "type", read by Submap
     StackDescription s;
     const Json* layers = o.Take("layers");
     if (!layers) Fail(path, "no \"layers\": a layered texture needs at least one layer");
@@ -393,7 +410,7 @@ StackDescription Reader::Stack(const Json& j, const std::string& path, int depth
 // follows names the fault.
 class SceneCounter : public nlohmann::json_sax<Json> {
 public:
-    explicit SceneCounter(const std::string& fileName) : file_(fileName) {}
+    explicit SceneCounter(const std::string& fileName) : file_(fileName) { }
 
     bool null() override { return Value(); }
     bool boolean(bool) override { return Value(); }
@@ -404,21 +421,22 @@ public:
     bool binary(binary_t&) override { return Value(); }
     bool start_object(std::size_t) override
     {
-        frames_.push_back(Frame{true, 0, ""});
+        frames_.push_back(Frame {true, 0, ""});
         return true;
     }
     bool key(string_t& key) override
     {
         frames_.back().key = key;
         if (key == "type" && ++textures_ > host::kMaxTextureEvaluations)
-            Refuse(PathHere(1), "one sample would evaluate more than " +
-                                    std::to_string(host::kMaxTextureEvaluations) + " textures");
+            Refuse(PathHere(1),
+                   "one sample would evaluate more than " +
+                       std::to_string(host::kMaxTextureEvaluations) + " textures");
         return true;
     }
     bool end_object() override { return End(); }
     bool start_array(std::size_t) override
     {
-        frames_.push_back(Frame{false, 0, ""});
+        frames_.push_back(Frame {false, 0, ""});
         return true;
     }
     bool end_array() override { return End(); }
@@ -449,10 +467,11 @@ private:
         if (frames_.empty() || frames_.back().object) return true;
         if (frames_.back().index >= kLongestArray) {
             const bool layers = frames_.size() > 1 && frames_[frames_.size() - 2].object &&
-                                frames_[frames_.size() - 2].key == "layers";
+                frames_[frames_.size() - 2].key == "layers";
             if (layers) Refuse(PathHere(1), "more than " + std::to_string(kMaxLayers) + " layers");
-            Refuse(PathHere(), "an array of more than " + std::to_string(kLongestArray) +
-                                   " values, more than any scene holds");
+            Refuse(PathHere(),
+                   "an array of more than " + std::to_string(kLongestArray) +
+                       " values, more than any scene holds");
         }
         ++frames_.back().index;
         return true;
@@ -467,11 +486,11 @@ private:
         }
         return p;
     }
-    static const size_t kLongestArray = kMaxLayers > kMaxGradientStops ? kMaxLayers
-                                                                         : kMaxGradientStops;
+    static const size_t kLongestArray =
+        kMaxLayers > kMaxGradientStops ? kMaxLayers : kMaxGradientStops;
     std::string file_;
     std::vector<Frame> frames_;
-    unsigned long textures_ = 1;  // the scene's own
+    unsigned long textures_ = 1; // the scene's own
 };
 
 // Finds the first key that appears twice in one object, with its JSON path. nlohmann keeps the
@@ -482,8 +501,12 @@ public:
     {
         using E = Json::parse_event_t;
         switch (event) {
-        case E::object_start: frames_.push_back(Frame{true, 0, "", {}}); break;
-        case E::array_start: frames_.push_back(Frame{false, 0, "", {}}); break;
+        case E::object_start:
+            frames_.push_back(Frame {true, 0, "", {}});
+            break;
+        case E::array_start:
+            frames_.push_back(Frame {false, 0, "", {}});
+            break;
         case E::key:
             if (!frames_.empty()) {
                 Frame& f = frames_.back();
@@ -496,14 +519,21 @@ public:
             if (!frames_.empty()) frames_.pop_back();
             ElementDone();
             break;
-        case E::value: ElementDone(); break;
+        case E::value:
+            ElementDone();
+            break;
         }
         return true;
     }
     const std::string& Duplicate() const { return duplicate_; }
 
 private:
-    struct Frame { bool object; size_t index; std::string key; std::set<std::string> keys; };
+    struct Frame {
+        bool object;
+        size_t index;
+        std::string key;
+        std::set<std::string> keys;
+    };
     void ElementDone()
     {
         if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
@@ -511,14 +541,15 @@ private:
     std::string PathHere() const
     {
         std::string p;
-        for (const Frame& f : frames_) p = f.object ? Join(p, f.key) : Index(p, f.index);
+        for (const Frame& f : frames_)
+            p = f.object ? Join(p, f.key) : Index(p, f.index);
         return p;
     }
     std::vector<Frame> frames_;
     std::string duplicate_;
 };
 
-}  // namespace
+} // namespace
 
 StackDescription ParseSceneJson(const std::string& text, const std::string& fileName,
                                 const std::vector<std::string>& modeNames)
@@ -564,4 +595,4 @@ StackDescription LoadSceneJson(const std::string& path, const std::vector<std::s
     return ParseSceneJson(std::string(bytes.begin(), bytes.end()), path, modeNames);
 }
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -24,7 +24,7 @@ struct StackDescription;
 // A sub-map: a picture map (the host's own textures), its parameters as the map takes them (a
 // bitmap's file read), or a nested layered texture when `stack` is set.
 struct SubmapDescription {
-    std::string where;  // JSON path of this sub-map, for messages while it is built
+    std::string where; // JSON path of this sub-map, for messages while it is built
     PictureKind kind = PictureKind::Constant;
     PictureParams params;
     std::unique_ptr<StackDescription> stack;
@@ -33,10 +33,10 @@ struct SubmapDescription {
 struct LayerDescription {
     std::unique_ptr<SubmapDescription> map, mask;
     std::optional<bool> mapEnabled, maskEnabled, mapUsed;
-    std::optional<float> opacity;  // percent
+    std::optional<float> opacity; // percent
     std::optional<std::array<float, 3>> color;
-    std::optional<int> mode;       // blend-mode index, kept as given even outside 0..34
-    std::optional<int> space;      // VORLITH_SPACE_LINEAR ("linear") or _DISPLAY ("display")
+    std::optional<int> mode; // blend-mode index, kept as given even outside 0..34
+    std::optional<int> space; // VORLITH_SPACE_LINEAR ("linear") or _DISPLAY ("display")
 };
 
 // Output settings; an absent value keeps the new texture's default.
@@ -44,11 +44,11 @@ struct OutputDescription {
     std::optional<bool> on, mono, clamp;
     std::optional<std::array<float, 3>> hsv, rgb;
     std::optional<float> alpha, bright, contrast,
-        gamma;  // bright, contrast: factors (percent × 0.01f)
+        gamma; // bright, contrast: factors (percent × 0.01f)
 };
 
 struct StackDescription {
-    std::vector<LayerDescription> layers;  // index 0 is the base layer; never empty
+    std::vector<LayerDescription> layers; // index 0 is the base layer; never empty
     OutputDescription output;
 };
 
@@ -66,4 +66,4 @@ StackDescription LoadSceneJson(const std::string& path, const std::vector<std::s
 // letter case. Returns -1 for an unknown name.
 int BlendModeIndexOf(const std::vector<std::string>& modeNames, const std::string& name);
 
-}  // namespace quiltra
+} // namespace quiltra

@@ -42,4 +42,4 @@ int RunViewportCommand(const std::string& pluginFolder, const ViewportOptions& o
     return RunViewport(pluginFolder, o, width, height);
 }
 
-}  // namespace quiltra
+} // namespace quiltra

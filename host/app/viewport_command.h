@@ -20,4 +20,4 @@ CLI::App* AddViewportCommand(CLI::App& app, ViewportOptions& options);
 // Runs the command. Throws InputError for bad input (nothing is written then).
 int RunViewportCommand(const std::string& pluginFolder, const ViewportOptions& options);
 
-}  // namespace quiltra
+} // namespace quiltra

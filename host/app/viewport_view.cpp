@@ -18,7 +18,10 @@ FloatImage DrawViewport(const host::Viewport& viewport, int width, int height)
         for (int x = 0; x < width; ++x) {
             const AColor c = viewport.Shade(PixelU(x, width), v);
             float* out = image.Pixel(x, y);
-            out[0] = c.r; out[1] = c.g; out[2] = c.b; out[3] = c.a;
+            out[0] = c.r;
+            out[1] = c.g;
+            out[2] = c.b;
+            out[3] = c.a;
         }
     }
     return image;
@@ -34,19 +37,24 @@ std::string MapName(Texmap* map)
     return name.ToUTF8();
 }
 
-}  // namespace
+} // namespace
 
 std::string DescribeViewport(Texmap* texture, const host::Viewport& viewport)
 {
     std::string text;
-    int layer = -1;  // stages show layers in ascending order: each search starts above the last
+    int layer = -1; // stages show layers in ascending order: each search starts above the last
     for (const host::Viewport::StageView& s : viewport.Stages()) {
         int found = -1;
         for (int l = layer + 1; s.map && 2 * l < texture->NumSubTexmaps(); ++l)
-            if (texture->GetSubTexmap(2 * l) == s.map) { found = l; break; }
+            if (texture->GetSubTexmap(2 * l) == s.map) {
+                found = l;
+                break;
+            }
         if (found >= 0) layer = found;
-        text += "stage " + std::to_string(s.stage) + " layer " + std::to_string(found) + " map " + MapName(s.map);
-        for (const std::wstring& op : s.ops) text += " | " + Narrow(op);
+        text += "stage " + std::to_string(s.stage) + " layer " + std::to_string(found) + " map " +
+            MapName(s.map);
+        for (const std::wstring& op : s.ops)
+            text += " | " + Narrow(op);
         if (!s.texture) text += " | no texture";
         text += "\n";
     }
@@ -58,7 +66,8 @@ int RunViewport(const std::string& plugins, const ViewportOptions& o, int width,
     Host host(plugins);
     SceneTexture texture = LoadAnyScene(host, o.scene);
     host::Viewport viewport;
-    viewport.path = o.path == "records" ? host::Viewport::kRecordPath : host::Viewport::kHardwarePath;
+    viewport.path =
+        o.path == "records" ? host::Viewport::kRecordPath : host::Viewport::kHardwarePath;
     viewport.maker.texturesSupported = o.stages;
     viewport.maker.textureSize = kViewportTextureSize;
     viewport.Setup(texture.Get(), 0);
@@ -70,8 +79,9 @@ int RunViewport(const std::string& plugins, const ViewportOptions& o, int width,
     OutputFiles files;
     files.Stage(o.output, EncodePng(DrawViewport(viewport, width, height)));
     files.Commit();
-    std::fprintf(stderr, "wrote %s (%dx%d, %d stages)\n", o.output.c_str(), width, height, (int)viewport.Stages().size());
+    std::fprintf(stderr, "wrote %s (%dx%d, %d stages)\n", o.output.c_str(), width, height,
+                 (int)viewport.Stages().size());
     return 0;
 }
 
-}  // namespace quiltra
+} // namespace quiltra

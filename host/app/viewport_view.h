@@ -9,14 +9,16 @@
 #include <string>
 
 class Texmap;
-namespace host { class Viewport; }
+namespace host {
+class Viewport;
+}
 
 namespace quiltra {
 
 struct ViewportOptions {
     std::string scene, output, size = "512x512", path = "hardware";
-    int stages = 8;         // what the viewport reports it can use
-    bool describe = false;  // print the stages instead of drawing them
+    int stages = 8; // what the viewport reports it can use
+    bool describe = false; // print the stages instead of drawing them
 };
 
 // Edge length of the textures the viewport makes of the maps' bitmaps.
@@ -32,4 +34,4 @@ std::string DescribeViewport(Texmap* texture, const host::Viewport& viewport);
 // Runs the command for a checked size; the caller has checked the output's name.
 int RunViewport(const std::string& plugins, const ViewportOptions& options, int width, int height);
 
-}  // namespace quiltra
+} // namespace quiltra

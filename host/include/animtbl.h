@@ -18,7 +18,7 @@ struct AnimPropertyList;
 class CoreExport Animatable : public InterfaceServer {
 protected:
     DWORD aflag;
-    AnimPropertyList* aprops;   // properties set with SetProperty
+    AnimPropertyList* aprops; // properties set with SetProperty
 
 public:
     Animatable();

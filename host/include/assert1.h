@@ -9,5 +9,4 @@
 CoreExport void assert1(int line, const char* file, const char* function = NULL,
                         const char* expression = NULL);
 
-#define DbgAssert(expr) \
-    ((void)((expr) ? 0 : (assert1(__LINE__, __FILE__, __FUNCTION__, #expr), 0)))
+#define DbgAssert(expr) ((void)((expr) ? 0 : (assert1(__LINE__, __FILE__, __FUNCTION__, #expr), 0)))

@@ -5,9 +5,10 @@
 
 class Interface_ID {
     DWORD a, b;
+
 public:
-    Interface_ID() : a(0xffffffff), b(0xffffffff) {}
-    Interface_ID(ULONG aa, ULONG bb) : a((DWORD)aa), b((DWORD)bb) {}
+    Interface_ID() : a(0xffffffff), b(0xffffffff) { }
+    Interface_ID(ULONG aa, ULONG bb) : a((DWORD)aa), b((DWORD)bb) { }
     ULONG PartA() const { return a; }
     ULONG PartB() const { return b; }
     void SetPartA(ULONG aa) { a = (DWORD)aa; }
@@ -24,22 +25,31 @@ class BaseInterface;
 // Anything that can be asked for an interface by ID.
 class InterfaceServer {
 public:
-    virtual ~InterfaceServer() {}
-    virtual BaseInterface* GetInterface(Interface_ID id) { (void)id; return NULL; }
+    virtual ~InterfaceServer() { }
+    virtual BaseInterface* GetInterface(Interface_ID id)
+    {
+        (void)id;
+        return NULL;
+    }
 };
 
 class BaseInterface : public InterfaceServer {
 public:
     enum LifetimeType { noRelease, immediateRelease, wantsRelease, serverControlled };
 
-    virtual ~BaseInterface() {}
+    virtual ~BaseInterface() { }
     virtual Interface_ID GetID() { return BASEINTERFACE_ID; }
     virtual LifetimeType LifetimeControl() { return noRelease; }
     virtual BaseInterface* AcquireInterface() { return this; }
-    virtual void ReleaseInterface() {}
-    virtual void DeleteInterface() {}
-    virtual BaseInterface* CloneInterface(void* remapDir = NULL) { (void)remapDir; return NULL; }
-    BaseInterface* GetInterface(Interface_ID id) override {
+    virtual void ReleaseInterface() { }
+    virtual void DeleteInterface() { }
+    virtual BaseInterface* CloneInterface(void* remapDir = NULL)
+    {
+        (void)remapDir;
+        return NULL;
+    }
+    BaseInterface* GetInterface(Interface_ID id) override
+    {
         return id == BASEINTERFACE_ID ? this : NULL;
     }
 };

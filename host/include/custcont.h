@@ -33,17 +33,17 @@ enum EditSpinnerType {
 // Messages the controls send to their parent dialog.
 // CC_SPINNER_CHANGE: wParam LOWORD control id, HIWORD TRUE while dragging; lParam the spinner's
 // ISpinnerControl*.
-#define CC_SPINNER_CHANGE     (WM_USER + 600)
+#define CC_SPINNER_CHANGE (WM_USER + 600)
 #define CC_SPINNER_BUTTONDOWN (WM_USER + 601)
-#define CC_SPINNER_BUTTONUP   (WM_USER + 602)
+#define CC_SPINNER_BUTTONUP (WM_USER + 602)
 // CC_COLOR_CHANGE: wParam LOWORD control id, HIWORD TRUE when the change is final (button up);
 // lParam the swatch's IColorSwatch*.
-#define CC_COLOR_CHANGE       (WM_USER + 603)
+#define CC_COLOR_CHANGE (WM_USER + 603)
 // WM_CUSTEDIT_ENTER: Enter pressed in a custom edit, or the edit lost the focus after the user
 // changed its text; wParam the control id, lParam its HWND.
-#define WM_CUSTEDIT_ENTER     (WM_USER + 685)
+#define WM_CUSTEDIT_ENTER (WM_USER + 685)
 // Sent (posted) to the material editor window: wParam the sub-map slot, lParam the map.
-#define WM_TEXMAP_BUTTON      0x4402
+#define WM_TEXMAP_BUTTON 0x4402
 
 class ParamDlg;
 class ReferenceTarget;
@@ -51,10 +51,10 @@ class ReferenceTarget;
 // Drag and drop between controls.
 class DADMgr {
 public:
-    virtual ~DADMgr() {}
+    virtual ~DADMgr() { }
     virtual SClass_ID GetDragType(HWND hwnd, POINT p) = 0;
-    virtual BOOL OkToDrop(ReferenceTarget* dropThis, HWND hfrom, HWND hto, POINT p,
-                          SClass_ID type, BOOL isNew = FALSE) = 0;
+    virtual BOOL OkToDrop(ReferenceTarget* dropThis, HWND hfrom, HWND hto, POINT p, SClass_ID type,
+                          BOOL isNew = FALSE) = 0;
     virtual ReferenceTarget* GetInstance(HWND hwnd, POINT p, SClass_ID type) = 0;
     virtual void Drop(ReferenceTarget* dropThis, HWND hwnd, POINT p, SClass_ID type,
                       void* dragInfo = NULL) = 0;
@@ -67,7 +67,7 @@ class CoreExport TexDADMgr : public DADMgr {
     ParamDlg* dlg;
 
 public:
-    TexDADMgr(ParamDlg* d = NULL) : dlg(d) {}
+    TexDADMgr(ParamDlg* d = NULL) : dlg(d) { }
     void Init(ParamDlg* d) { dlg = d; }
     ParamDlg* GetDlg() const { return dlg; }
     SClass_ID GetDragType(HWND hwnd, POINT p) override;
@@ -80,7 +80,7 @@ public:
 
 class ICustomControl {
 public:
-    virtual ~ICustomControl() {}
+    virtual ~ICustomControl() { }
     virtual HWND GetHwnd() = 0;
     virtual void Enable(BOOL onOff = TRUE) = 0;
     virtual void Disable() { Enable(FALSE); }

@@ -25,22 +25,22 @@ class Box3;
 class Point2;
 
 // Sub-map slot types.
-#define MAPSLOT_TEXTURE      0
-#define MAPSLOT_ENVIRON      1
+#define MAPSLOT_TEXTURE 0
+#define MAPSLOT_ENVIRON 1
 #define MAPSLOT_DISPLACEMENT 2
-#define MAPSLOT_BACKGROUND   3
+#define MAPSLOT_BACKGROUND 3
 
 // MtlBase flags.
-#define MTL_IN_SCENE             (1 << 0)
-#define MTL_BEING_EDITED         (1 << 1)
-#define MTL_TEX_DISPLAY_ENABLED  (1 << 17)
-#define MTL_HW_TEX_ENABLED       (1 << 28)
-#define MTL_HW_MAT_ENABLED       (1 << 29)
+#define MTL_IN_SCENE (1 << 0)
+#define MTL_BEING_EDITED (1 << 1)
+#define MTL_TEX_DISPLAY_ENABLED (1 << 17)
+#define MTL_HW_TEX_ENABLED (1 << 28)
+#define MTL_HW_MAT_ENABLED (1 << 29)
 
 // Chunk ids of the MtlBase base data. MtlBase::Load reads every chunk of the level it is called
 // at, so a class that saves chunks of its own wraps the base data in MTL_HDR_CHUNK.
-#define MTL_HDR_CHUNK        0x4000
-#define MTLBASE_NAME_CHUNK   0x4001
+#define MTL_HDR_CHUNK 0x4000
+#define MTLBASE_NAME_CHUNK 0x4001
 #define MTLBASE_GBUFID_CHUNK 0x4030
 
 // Property id: the viewport's hardware-material interface (IHardwareMaterial), or NULL.
@@ -50,7 +50,7 @@ class Point2;
 // with DeleteThis.
 class TexHandle {
 public:
-    virtual ~TexHandle() {}
+    virtual ~TexHandle() { }
     virtual DWORD_PTR GetHandle() = 0;
     virtual void DeleteThis() = 0;
 };
@@ -58,7 +58,7 @@ public:
 // Makes graphics-layer textures from bitmaps.
 class TexHandleMaker {
 public:
-    virtual ~TexHandleMaker() {}
+    virtual ~TexHandleMaker() { }
     // A new texture made from the packed DIB bminf (which the maker takes and frees); NULL
     // when it cannot.
     virtual TexHandle* MakeHandle(BITMAPINFO* bminf) = 0;
@@ -129,7 +129,10 @@ public:
 
     int IsActive() const { return activeCount > 0; }
     void IncrActive() { ++activeCount; }
-    void DecrActive() { if (activeCount > 0) --activeCount; }
+    void DecrActive()
+    {
+        if (activeCount > 0) --activeCount;
+    }
 
     int GetDefaultSlotType() const { return defaultSlotType; }
     void SetDefaultSlotType(int t) { defaultSlotType = t; }
@@ -184,7 +187,11 @@ public:
     virtual UVGen* GetTheUVGen() { return NULL; }
     virtual int IsHighDynamicRange() const { return FALSE; }
     // Whether the map's own output carries information, or only passes on what is below it.
-    virtual bool IsLocalOutputMeaningful(ShadeContext& sc) { (void)sc; return false; }
+    virtual bool IsLocalOutputMeaningful(ShadeContext& sc)
+    {
+        (void)sc;
+        return false;
+    }
 
     // A viewport bitmap of the map (a packed DIB the caller frees with LocalFree), or NULL.
     // The host's default samples the map's EvalColor (EvalMono with mono) at the pixel centres
@@ -199,7 +206,12 @@ public:
 class CoreExport MultiTex : public Texmap {
 public:
     virtual void SetNumSubTexmaps(int n) { (void)n; }
-    virtual void SetColor(int i, Color c, TimeValue t = 0) { (void)i; (void)c; (void)t; }
+    virtual void SetColor(int i, Color c, TimeValue t = 0)
+    {
+        (void)i;
+        (void)c;
+        (void)t;
+    }
 };
 
 // Render and shading constants.
@@ -285,17 +297,29 @@ public:
     virtual void ReloadDialog() = 0;
     virtual void DeleteThis() = 0;
     virtual void ActivateDlg(BOOL onOff) = 0;
-    virtual int FindSubTexFromHWND(HWND hwnd) { (void)hwnd; return -1; }
-    virtual int FindSubMtlFromHWND(HWND hwnd) { (void)hwnd; return -1; }
-    virtual INT_PTR Execute(int cmd, ULONG_PTR arg1 = 0, ULONG_PTR arg2 = 0, ULONG_PTR arg3 = 0) {
-        (void)cmd; (void)arg1; (void)arg2; (void)arg3;
+    virtual int FindSubTexFromHWND(HWND hwnd)
+    {
+        (void)hwnd;
+        return -1;
+    }
+    virtual int FindSubMtlFromHWND(HWND hwnd)
+    {
+        (void)hwnd;
+        return -1;
+    }
+    virtual INT_PTR Execute(int cmd, ULONG_PTR arg1 = 0, ULONG_PTR arg2 = 0, ULONG_PTR arg3 = 0)
+    {
+        (void)cmd;
+        (void)arg1;
+        (void)arg2;
+        (void)arg3;
         return 0;
     }
 };
 
 class TimeChangeCallback {
 public:
-    virtual ~TimeChangeCallback() {}
+    virtual ~TimeChangeCallback() { }
     virtual void TimeChanged(TimeValue t) = 0;
 };
 

@@ -11,7 +11,7 @@ enum ChunkType { UNKNOWN_CHUNK, CONTAINER_CHUNK, DATA_CHUNK };
 
 class ISave {
 public:
-    virtual ~ISave() {}
+    virtual ~ISave() { }
     // Opens a chunk inside the current one; EndChunk closes it.
     virtual void BeginChunk(USHORT id) = 0;
     virtual void EndChunk() = 0;
@@ -29,14 +29,14 @@ public:
 
 class PostLoadCallback {
 public:
-    virtual ~PostLoadCallback() {}
+    virtual ~PostLoadCallback() { }
     virtual void proc(ILoad* iload) = 0;
     virtual int Priority() { return 5; }
 };
 
 class ILoad {
 public:
-    virtual ~ILoad() {}
+    virtual ~ILoad() { }
     // Opens the next chunk at the current level: IO_OK, or IO_END when the level has no more.
     virtual IOResult OpenChunk() = 0;
     virtual USHORT CurChunkID() = 0;

@@ -37,9 +37,9 @@ typedef INT_PTR StringResID;
 class Point4 {
 public:
     float x, y, z, w;
-    Point4() {}
-    Point4(float X, float Y, float Z, float W) : x(X), y(Y), z(Z), w(W) {}
-    Point4(const AColor& c) : x(c.r), y(c.g), z(c.b), w(c.a) {}
+    Point4() { }
+    Point4(float X, float Y, float Z, float W) : x(X), y(Y), z(Z), w(W) { }
+    Point4(const AColor& c) : x(c.r), y(c.g), z(c.b), w(c.a) { }
     operator AColor() const { return AColor(x, y, z, w); }
     int operator==(const Point4& p) const { return x == p.x && y == p.y && z == p.z && w == p.w; }
 };
@@ -94,7 +94,7 @@ enum ParamType2 {
     TYPE_FRGBA_TAB = TYPE_FRGBA + TYPE_TAB
 };
 #define base_type(t) ((ParamType2)((t) & ~TYPE_TAB))
-#define is_tab(t) (((t) & TYPE_TAB) != 0)
+#define is_tab(t) (((t)&TYPE_TAB) != 0)
 
 // Controls a parameter can declare for its automatic user interface (p_ui).
 enum ControlType2 {
@@ -145,42 +145,42 @@ enum ParamTags {
 };
 
 // Block flags (the declaration's flags argument).
-#define P_CLASS_PARAMS     0x0001
-#define P_AUTO_CONSTRUCT   0x0002
-#define P_AUTO_UI          0x0004
-#define P_USE_PARAMS       0x0008
-#define P_INCLUDE_PARAMS   0x0010
-#define P_MULTIMAP         0x0020
+#define P_CLASS_PARAMS 0x0001
+#define P_AUTO_CONSTRUCT 0x0002
+#define P_AUTO_UI 0x0004
+#define P_USE_PARAMS 0x0008
+#define P_INCLUDE_PARAMS 0x0010
+#define P_MULTIMAP 0x0020
 #define P_CALLSETS_ON_LOAD 0x0040
-#define P_HASCATEGORY      0x0080
-#define P_TEMPLATE_UI      0x0100
-#define P_VERSION          0x0200
+#define P_HASCATEGORY 0x0080
+#define P_TEMPLATE_UI 0x0100
+#define P_VERSION 0x0200
 
 // Parameter flags.
-#define P_ANIMATABLE       0x00000001
-#define P_TRANSIENT        0x00000002
-#define P_NO_INIT          0x00000004
-#define P_COMPUTED_NAME    0x00000008
-#define P_INVISIBLE        0x00000010
-#define P_RESET_DEFAULT    0x00000020
-#define P_SUBANIM          0x00000040
-#define P_TV_SHOW_ALL      0x00000080
-#define P_NO_REF           0x00000100
-#define P_OWNERS_REF       0x00000200
-#define P_CAN_CONVERT      0x00000400
-#define P_SUBTEX           0x00000800
-#define P_VARIABLE_SIZE    0x00001000
-#define P_NO_AUTO_LABELS   0x00002000
-#define P_SHORT_LABELS     0x00004000
-#define P_READ_ONLY        0x00008000
+#define P_ANIMATABLE 0x00000001
+#define P_TRANSIENT 0x00000002
+#define P_NO_INIT 0x00000004
+#define P_COMPUTED_NAME 0x00000008
+#define P_INVISIBLE 0x00000010
+#define P_RESET_DEFAULT 0x00000020
+#define P_SUBANIM 0x00000040
+#define P_TV_SHOW_ALL 0x00000080
+#define P_NO_REF 0x00000100
+#define P_OWNERS_REF 0x00000200
+#define P_CAN_CONVERT 0x00000400
+#define P_SUBTEX 0x00000800
+#define P_VARIABLE_SIZE 0x00001000
+#define P_NO_AUTO_LABELS 0x00002000
+#define P_SHORT_LABELS 0x00004000
+#define P_READ_ONLY 0x00008000
 // Set by the declaration parser.
-#define P_HAS_DEFAULT      0x00010000
-#define P_HAS_MS_DEFAULT   0x00040000
-#define P_HAS_RANGE        0x00080000
-#define P_HAS_CLASS_ID     0x00100000
-#define P_HAS_SUPER_ID     0x00200000
-#define P_HAS_PROMPT       0x00400000
-#define P_HAS_CAPTION      0x00800000
+#define P_HAS_DEFAULT 0x00010000
+#define P_HAS_MS_DEFAULT 0x00040000
+#define P_HAS_RANGE 0x00080000
+#define P_HAS_CLASS_ID 0x00100000
+#define P_HAS_SUPER_ID 0x00200000
+#define P_HAS_PROMPT 0x00400000
+#define P_HAS_CAPTION 0x00800000
 
 // One value of any parameter type, as the declaration holds defaults and ranges. Point3 and
 // Point4 values point to storage owned by the descriptor.
@@ -201,20 +201,20 @@ union PB2Value {
 class ParamDef {
 public:
     ParamID ID;
-    const MCHAR* int_name;      // internal (scripting) name
+    const MCHAR* int_name; // internal (scripting) name
     ParamType2 type;
-    int tab_size;               // declared entries of a table parameter (0 for scalars)
-    StringResID local_name;     // display name's string id, 0 when none
+    int tab_size; // declared entries of a table parameter (0 for scalars)
+    StringResID local_name; // display name's string id, 0 when none
     DWORD flags;
-    PB2Value def;               // default, when flags has P_HAS_DEFAULT
-    PB2Value range_low;         // range, when flags has P_HAS_RANGE
+    PB2Value def; // default, when flags has P_HAS_DEFAULT
+    PB2Value range_low; // range, when flags has P_HAS_RANGE
     PB2Value range_high;
-    ControlType2 ctrl_type;     // p_ui control, when ctrl_count > 0
+    ControlType2 ctrl_type; // p_ui control, when ctrl_count > 0
     EditSpinnerType spin_type;
     int ctrl_IDs[MAX_PARAM_CTRL_IDS];
     int ctrl_count;
-    float scale;                // spinner scale
-    int refno;                  // p_refno: owner's reference number of entry 0 (-1 none)
+    float scale; // spinner scale
+    int refno; // p_refno: owner's reference number of entry 0 (-1 none)
     int subtexno;
     StringResID tooltip;
     StringResID prompt;
@@ -252,9 +252,9 @@ public:
     ClassDesc2* cd;
     USHORT flags;
     int version;
-    int ref_no;             // P_AUTO_CONSTRUCT: the owner's reference number of the block
-    int dlg_template;       // P_AUTO_UI: dialog template id
-    StringResID title;      // P_AUTO_UI: rollout title string id
+    int ref_no; // P_AUTO_CONSTRUCT: the owner's reference number of the block
+    int dlg_template; // P_AUTO_UI: dialog template id
+    StringResID title; // P_AUTO_UI: rollout title string id
     int test_flags;
     int rollup_flags;
     ParamMap2UserDlgProc* dlgProc;
@@ -312,8 +312,7 @@ public:
 
     virtual BOOL GetValue(ParamID id, TimeValue t, float& v, Interval& ivalid,
                           int tabIndex = 0) = 0;
-    virtual BOOL GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid,
-                          int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, int& v, Interval& ivalid, int tabIndex = 0) = 0;
     virtual BOOL GetValue(ParamID id, TimeValue t, Point3& v, Interval& ivalid,
                           int tabIndex = 0) = 0;
     virtual BOOL GetValue(ParamID id, TimeValue t, Point4& v, Interval& ivalid,
@@ -326,8 +325,7 @@ public:
                           int tabIndex = 0) = 0;
     virtual BOOL GetValue(ParamID id, TimeValue t, Texmap*& v, Interval& ivalid,
                           int tabIndex = 0) = 0;
-    virtual BOOL GetValue(ParamID id, TimeValue t, Mtl*& v, Interval& ivalid,
-                          int tabIndex = 0) = 0;
+    virtual BOOL GetValue(ParamID id, TimeValue t, Mtl*& v, Interval& ivalid, int tabIndex = 0) = 0;
     virtual BOOL GetValue(ParamID id, TimeValue t, ReferenceTarget*& v, Interval& ivalid,
                           int tabIndex = 0) = 0;
 
@@ -341,8 +339,7 @@ public:
     virtual const MCHAR* GetStr(ParamID id, TimeValue t = 0, int tabIndex = 0) = 0;
     virtual Texmap* GetTexmap(ParamID id, TimeValue t = 0, int tabIndex = 0) = 0;
     virtual Mtl* GetMtl(ParamID id, TimeValue t = 0, int tabIndex = 0) = 0;
-    virtual ReferenceTarget* GetReferenceTarget(ParamID id, TimeValue t = 0,
-                                                int tabIndex = 0) = 0;
+    virtual ReferenceTarget* GetReferenceTarget(ParamID id, TimeValue t = 0, int tabIndex = 0) = 0;
 
     // Tables. Count of a scalar parameter or an unknown id is 0; SetCount on them does nothing.
     // New entries take the declared default (or zero, NULL, an empty string).

@@ -8,7 +8,7 @@ class IParamMap2;
 
 class ParamMap2UserDlgProc {
 public:
-    virtual ~ParamMap2UserDlgProc() {}
+    virtual ~ParamMap2UserDlgProc() { }
     virtual INT_PTR DlgProc(TimeValue t, IParamMap2* map, HWND hWnd, UINT msg, WPARAM wParam,
                             LPARAM lParam) = 0;
     virtual void DeleteThis() = 0;

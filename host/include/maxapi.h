@@ -6,8 +6,8 @@
 
 // Host applications (GetAppID): 1 is the full application, the host's default; kAPP_VIZR (5)
 // is the edition that hides some classes from its create lists.
-#define kAPP_NONE  0
-#define kAPP_VIZR  5
+#define kAPP_NONE 0
+#define kAPP_VIZR 5
 
 // Which host application the plug-in runs in.
 CoreExport int GetAppID();

@@ -26,9 +26,10 @@ typedef ULONG SClass_ID;
 // Class identifier: two words that name a class across every plug-in.
 class Class_ID {
     ULONG a, b;
+
 public:
-    Class_ID() : a(0xffffffff), b(0xffffffff) {}
-    Class_ID(ULONG aa, ULONG bb) : a(aa), b(bb) {}
+    Class_ID() : a(0xffffffff), b(0xffffffff) { }
+    Class_ID(ULONG aa, ULONG bb) : a(aa), b(bb) { }
     ULONG PartA() const { return a; }
     ULONG PartB() const { return b; }
     void SetPartA(ULONG aa) { a = aa; }

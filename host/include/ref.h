@@ -19,58 +19,55 @@ typedef ReferenceMaker* RefMakerHandle;
 
 // Which parts of an object a change concerns.
 typedef ULONG_PTR PartID;
-#define PART_TOPO          (1 << 0)
-#define PART_GEOM          (1 << 1)
-#define PART_TEXMAP        (1 << 2)
-#define PART_MTL           (1 << 3)
-#define PART_SELECT        (1 << 4)
-#define PART_SUBSEL_TYPE   (1 << 5)
-#define PART_DISPLAY       (1 << 6)
-#define PART_VERTCOLOR     (1 << 7)
-#define PART_GFX_DATA      (1 << 8)
-#define PART_DISP_APPROX   (1 << 9)
-#define PART_EXTENSION     (1 << 13)
-#define PART_TM_CHAN       (1 << 14)
-#define PART_MTL_CHAN      (1 << 15)
-#define PART_OBJECT_TYPE   (1 << 16)
-#define PART_TM            (1 << 17)
-#define PART_OBJ           (PART_TOPO | PART_GEOM)
-#define PART_ALL           (ALL_CHANNELS | PART_TM)
-#define ALL_CHANNELS       0x0001ffff
+#define PART_TOPO (1 << 0)
+#define PART_GEOM (1 << 1)
+#define PART_TEXMAP (1 << 2)
+#define PART_MTL (1 << 3)
+#define PART_SELECT (1 << 4)
+#define PART_SUBSEL_TYPE (1 << 5)
+#define PART_DISPLAY (1 << 6)
+#define PART_VERTCOLOR (1 << 7)
+#define PART_GFX_DATA (1 << 8)
+#define PART_DISP_APPROX (1 << 9)
+#define PART_EXTENSION (1 << 13)
+#define PART_TM_CHAN (1 << 14)
+#define PART_MTL_CHAN (1 << 15)
+#define PART_OBJECT_TYPE (1 << 16)
+#define PART_TM (1 << 17)
+#define PART_OBJ (PART_TOPO | PART_GEOM)
+#define PART_ALL (ALL_CHANNELS | PART_TM)
+#define ALL_CHANNELS 0x0001ffff
 
 enum RefResult { REF_FAIL, REF_SUCCEED, REF_DONTCARE, REF_STOP, REF_INVALID, REF_HALT };
 
 typedef unsigned int RefMessage;
-#define REFMSG_LOOPTEST                0x00000010
-#define REFMSG_TARGET_DELETED          0x00000020
-#define REFMSG_MODAPP_DELETING         0x00000021
-#define REFMSG_EVAL                    0x00000030
-#define REFMSG_RESET_ORIGIN            0x00000040
-#define REFMSG_CHANGE                  0x00000050
-#define REFMSG_FLAGDEPENDENTS          0x00000070
-#define REFMSG_TARGET_SELECTIONCHANGE  0x00000080
-#define REFMSG_BEGIN_EDIT              0x00000090
-#define REFMSG_END_EDIT                0x000000A0
-#define REFMSG_DISABLE                 0x000000B0
-#define REFMSG_ENABLE                  0x000000C0
-#define REFMSG_TURNON                  0x000000D0
-#define REFMSG_TURNOFF                 0x000000E0
+#define REFMSG_LOOPTEST 0x00000010
+#define REFMSG_TARGET_DELETED 0x00000020
+#define REFMSG_MODAPP_DELETING 0x00000021
+#define REFMSG_EVAL 0x00000030
+#define REFMSG_RESET_ORIGIN 0x00000040
+#define REFMSG_CHANGE 0x00000050
+#define REFMSG_FLAGDEPENDENTS 0x00000070
+#define REFMSG_TARGET_SELECTIONCHANGE 0x00000080
+#define REFMSG_BEGIN_EDIT 0x00000090
+#define REFMSG_END_EDIT 0x000000A0
+#define REFMSG_DISABLE 0x000000B0
+#define REFMSG_ENABLE 0x000000C0
+#define REFMSG_TURNON 0x000000D0
+#define REFMSG_TURNOFF 0x000000E0
 #define REFMSG_SUBANIM_STRUCTURE_CHANGED 0x000000F9
-#define REFMSG_REF_DELETED             0x000000FA
-#define REFMSG_GET_PARAM_NAME          0x000000FB
-#define REFMSG_GET_PARAM_DIM           0x000000FC
-#define REFMSG_REF_ADDED               0x00000101
-#define REFMSG_NODE_NAMECHANGE         0x00000200
-#define REFMSG_USER                    0x00010000
+#define REFMSG_REF_DELETED 0x000000FA
+#define REFMSG_GET_PARAM_NAME 0x000000FB
+#define REFMSG_GET_PARAM_DIM 0x000000FC
+#define REFMSG_REF_ADDED 0x00000101
+#define REFMSG_NODE_NAMECHANGE 0x00000200
+#define REFMSG_USER 0x00010000
 
 // Send a message to dependents of every super class.
 #define NOTIFY_ALL 0xfffffff0
 
 #if MAX_RELEASE >= 17000
-enum NotifyDependentsOption {
-    REFNOTIFY_ALLOW_OPTIMIZATIONS,
-    REFNOTIFY_DISALLOW_OPTIMIZATIONS
-};
+enum NotifyDependentsOption { REFNOTIFY_ALLOW_OPTIMIZATIONS, REFNOTIFY_DISALLOW_OPTIMIZATIONS };
 #endif
 
 class ParamDimension;
@@ -80,7 +77,8 @@ class GetParamName {
 public:
     MSTR& name;
     int index;
-    GetParamName(MSTR& n, int i) : name(n), index(i) {}
+    GetParamName(MSTR& n, int i) : name(n), index(i) { }
+
 private:
     GetParamName& operator=(const GetParamName&);
 };
@@ -90,7 +88,7 @@ class GetParamDim {
 public:
     ParamDimension* dim;
     int index;
-    GetParamDim(int i) : dim(NULL), index(i) {}
+    GetParamDim(int i) : dim(NULL), index(i) { }
 };
 
 struct RefMakerLinks;
@@ -98,7 +96,7 @@ struct RefTargetLinks;
 
 class CoreExport ReferenceMaker : public Animatable {
     friend class ReferenceTarget;
-    RefMakerLinks* links;   // the targets this maker is registered with
+    RefMakerLinks* links; // the targets this maker is registered with
 
 public:
     ReferenceMaker();
@@ -131,14 +129,18 @@ public:
     virtual RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
                                        PartID& partID, RefMessage message, BOOL propagate) = 0;
 #else
-    virtual RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget,
-                                       PartID& partID, RefMessage message) = 0;
+    virtual RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget, PartID& partID,
+                                       RefMessage message) = 0;
 #endif
 
     // Index of the reference that points at targ, or -1.
     int FindRef(RefTargetHandle targ);
     virtual BOOL IsRefTarget() { return FALSE; }
-    virtual BOOL IsRealDependency(ReferenceTarget* rtarg) { (void)rtarg; return TRUE; }
+    virtual BOOL IsRealDependency(ReferenceTarget* rtarg)
+    {
+        (void)rtarg;
+        return TRUE;
+    }
     // Copies the reference maker's base data from another (nothing beyond its class here).
     virtual void BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap);
     SClass_ID SuperClassID() override { return REF_MAKER_CLASS_ID; }
@@ -162,11 +164,11 @@ public:
     // Tells every dependent of a change (NotifyRefChanged with this target). sclass limits it
     // to dependents of that super class; propagate lets dependents pass it on.
 #if MAX_RELEASE >= 17000
-    virtual RefResult NotifyDependents(const Interval& changeInt, PartID partID,
-                                       RefMessage message, SClass_ID sclass = NOTIFY_ALL,
-                                       BOOL propagate = TRUE, RefTargetHandle hTarg = NULL,
-                                       NotifyDependentsOption notifyDependentsOption =
-                                           REFNOTIFY_ALLOW_OPTIMIZATIONS);
+    virtual RefResult
+    NotifyDependents(const Interval& changeInt, PartID partID, RefMessage message,
+                     SClass_ID sclass = NOTIFY_ALL, BOOL propagate = TRUE,
+                     RefTargetHandle hTarg = NULL,
+                     NotifyDependentsOption notifyDependentsOption = REFNOTIFY_ALLOW_OPTIMIZATIONS);
 #else
     virtual RefResult NotifyDependents(Interval changeInt, PartID partID, RefMessage message,
                                        SClass_ID sclass = NOTIFY_ALL, BOOL propagate = TRUE,
@@ -196,7 +198,7 @@ public:
 // Maps originals to their copies during one Clone, so shared targets are copied once.
 class RemapDir {
 public:
-    virtual ~RemapDir() {}
+    virtual ~RemapDir() { }
     // The copy made for oldTarg in this clone operation, or NULL.
     virtual RefTargetHandle FindMapping(RefTargetHandle oldTarg) = 0;
     // The copy of oldTarg: made with its Clone the first time, the same copy afterwards.

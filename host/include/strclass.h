@@ -7,13 +7,13 @@
 #include "maxtypes.h"
 
 class CoreExport WStr {
-    wchar_t* buf;   // never null: an empty string is a buffer of one terminating zero
+    wchar_t* buf; // never null: an empty string is a buffer of one terminating zero
     int len;
 
 public:
     WStr();
     WStr(const wchar_t* s);
-    explicit WStr(const char* s);   // from UTF-8
+    explicit WStr(const char* s); // from UTF-8
     WStr(const WStr& s);
     WStr(WStr&& s);
     ~WStr();

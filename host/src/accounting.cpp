@@ -22,33 +22,40 @@ struct Ledger {
     int texHandles = 0;
 };
 
-Ledger& TheLedger() {
-    static Ledger* ledger = new Ledger;   // never destroyed: objects may go after main
+Ledger& TheLedger()
+{
+    static Ledger* ledger = new Ledger; // never destroyed: objects may go after main
     return *ledger;
 }
 
-}  // namespace
+} // namespace
 
-void CountTarget(void* target, bool alive) {
+void CountTarget(void* target, bool alive)
+{
     Ledger& l = TheLedger();
     std::lock_guard<std::mutex> g(l.lock);
-    if (alive) l.targets.insert(target);
-    else l.targets.erase(target);
+    if (alive)
+        l.targets.insert(target);
+    else
+        l.targets.erase(target);
 }
 
-void CountRecord(bool alive) {
+void CountRecord(bool alive)
+{
     Ledger& l = TheLedger();
     std::lock_guard<std::mutex> g(l.lock);
     l.records += alive ? 1 : -1;
 }
 
-void CountTexHandle(bool alive) {
+void CountTexHandle(bool alive)
+{
     Ledger& l = TheLedger();
     std::lock_guard<std::mutex> g(l.lock);
     l.texHandles += alive ? 1 : -1;
 }
 
-LiveCounts CountLive() {
+LiveCounts CountLive()
+{
     Ledger& l = TheLedger();
     std::lock_guard<std::mutex> g(l.lock);
     LiveCounts c;
@@ -63,7 +70,8 @@ LiveCounts CountLive() {
     return c;
 }
 
-int CountLiveOfClass(SClass_ID superClass, Class_ID classID) {
+int CountLiveOfClass(SClass_ID superClass, Class_ID classID)
+{
     Ledger& l = TheLedger();
     std::lock_guard<std::mutex> g(l.lock);
     int n = 0;
@@ -74,7 +82,8 @@ int CountLiveOfClass(SClass_ID superClass, Class_ID classID) {
     return n;
 }
 
-std::string DescribeLeft(const LiveCounts& before) {
+std::string DescribeLeft(const LiveCounts& before)
+{
     const LiveCounts now = CountLive();
     std::ostringstream out;
     auto grew = [&](int was, int is, const char* what) {
@@ -96,10 +105,11 @@ std::string DescribeLeft(const LiveCounts& before) {
             ++classes[name.ToUTF8()];
         }
         out << " (alive:";
-        for (const auto& c : classes) out << " " << c.first << " x" << c.second;
+        for (const auto& c : classes)
+            out << " " << c.first << " x" << c.second;
         out << ")";
     }
     return out.str();
 }
 
-}  // namespace host
+} // namespace host

@@ -9,37 +9,44 @@
 namespace host_io {
 
 namespace {
-void PutU16(std::vector<unsigned char>& b, USHORT v) {
+void PutU16(std::vector<unsigned char>& b, USHORT v)
+{
     b.push_back((unsigned char)(v & 0xff));
     b.push_back((unsigned char)(v >> 8));
 }
-void PutU32At(std::vector<unsigned char>& b, size_t at, ULONG v) {
-    for (int i = 0; i < 4; ++i) b[at + (size_t)i] = (unsigned char)((v >> (8 * i)) & 0xff);
+void PutU32At(std::vector<unsigned char>& b, size_t at, ULONG v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + (size_t)i] = (unsigned char)((v >> (8 * i)) & 0xff);
 }
 USHORT GetU16(const unsigned char* p) { return (USHORT)(p[0] | (p[1] << 8)); }
-ULONG GetU32(const unsigned char* p) {
+ULONG GetU32(const unsigned char* p)
+{
     return (ULONG)p[0] | ((ULONG)p[1] << 8) | ((ULONG)p[2] << 16) | ((ULONG)p[3] << 24);
 }
-}  // namespace
+} // namespace
 
 // ChunkWriter
 
-void ChunkWriter::Fail(const wchar_t* what) {
+void ChunkWriter::Fail(const wchar_t* what)
+{
     if (error.empty()) error = what;
 }
 
-void ChunkWriter::BeginChunk(USHORT id) {
+void ChunkWriter::BeginChunk(USHORT id)
+{
     if (!open.empty()) {
         if (open.back().hasBytes) Fail(L"a chunk holds both bytes and chunks");
         open.back().hasChunks = true;
     }
     if ((int)open.size() >= kMaxDepth) Fail(L"chunks nested too deep");
-    open.push_back(Open{bytes.size(), false, false});
+    open.push_back(Open {bytes.size(), false, false});
     PutU16(bytes, id);
     bytes.insert(bytes.end(), 4, 0);
 }
 
-void ChunkWriter::EndChunk() {
+void ChunkWriter::EndChunk()
+{
     if (open.empty()) {
         Fail(L"EndChunk without BeginChunk");
         return;
@@ -54,7 +61,8 @@ void ChunkWriter::EndChunk() {
     PutU32At(bytes, o.start + 2, (ULONG)length | (o.hasChunks ? kContainerBit : 0));
 }
 
-IOResult ChunkWriter::Write(const void* buf, ULONG nbytes, ULONG* nwrit) {
+IOResult ChunkWriter::Write(const void* buf, ULONG nbytes, ULONG* nwrit)
+{
     if (nwrit) *nwrit = 0;
     if (open.empty()) {
         Fail(L"bytes written outside a chunk");
@@ -72,29 +80,34 @@ IOResult ChunkWriter::Write(const void* buf, ULONG nbytes, ULONG* nwrit) {
     return IO_OK;
 }
 
-IOResult ChunkWriter::WriteWString(const mwchar_t* str) {
+IOResult ChunkWriter::WriteWString(const mwchar_t* str)
+{
     if (!str) str = L"";
     ULONG n = 0;
     return Write(str, (ULONG)((wcslen(str) + 1) * sizeof(mwchar_t)), &n);
 }
 
-IOResult ChunkWriter::WriteWString(const char* str) {
+IOResult ChunkWriter::WriteWString(const char* str)
+{
     std::wstring w = host_text::FromUTF8(str ? str : "");
     return WriteWString(w.c_str());
 }
 
-IOResult ChunkWriter::WriteCString(const char* str) {
+IOResult ChunkWriter::WriteCString(const char* str)
+{
     if (!str) str = "";
     ULONG n = 0;
     return Write(str, (ULONG)(strlen(str) + 1), &n);
 }
 
-IOResult ChunkWriter::WriteCString(const mwchar_t* str) {
+IOResult ChunkWriter::WriteCString(const mwchar_t* str)
+{
     std::string s = host_text::ToUTF8(str ? str : L"");
     return WriteCString(s.c_str());
 }
 
-int ChunkWriter::GetRefID(void* ptarg) {
+int ChunkWriter::GetRefID(void* ptarg)
+{
     if (!refIDs || !ptarg) return -1;
     auto it = std::find(refIDs->begin(), refIDs->end(), ptarg);
     return it == refIDs->end() ? -1 : (int)(it - refIDs->begin());
@@ -102,9 +115,10 @@ int ChunkWriter::GetRefID(void* ptarg) {
 
 // ChunkReader
 
-ChunkReader::ChunkReader(const unsigned char* d, size_t s, size_t b) : data(d), size(s), base(b) {}
+ChunkReader::ChunkReader(const unsigned char* d, size_t s, size_t b) : data(d), size(s), base(b) { }
 
-IOResult ChunkReader::Fail(size_t at, const std::wstring& what) {
+IOResult ChunkReader::Fail(size_t at, const std::wstring& what)
+{
     if (error.empty()) {
         error = what;
         errorOffset = base + at;
@@ -114,7 +128,8 @@ IOResult ChunkReader::Fail(size_t at, const std::wstring& what) {
 
 size_t ChunkReader::LevelEnd() const { return open.empty() ? size : open.back().end; }
 
-IOResult ChunkReader::OpenChunk() {
+IOResult ChunkReader::OpenChunk()
+{
     if (Failed()) return IO_ERROR;
     if (!open.empty() && !open.back().container) {
         // A data chunk has no chunks inside: nothing more at this level.
@@ -124,50 +139,58 @@ IOResult ChunkReader::OpenChunk() {
     if (pos == end) return IO_END;
     if ((int)open.size() >= kMaxDepth) return Fail(pos, L"chunks nested too deep");
     if (end - pos < kChunkHeader)
-        return Fail(pos, host_text::Format(L"chunk header cut short (%u bytes left of 6)",
-                                           (unsigned)(end - pos)));
+        return Fail(pos,
+                    host_text::Format(L"chunk header cut short (%u bytes left of 6)",
+                                      (unsigned)(end - pos)));
     USHORT id = GetU16(data + pos);
     ULONG raw = GetU32(data + pos + 2);
     bool container = (raw & kContainerBit) != 0;
     size_t length = raw & ~kContainerBit;
     if (length < kChunkHeader)
-        return Fail(pos, host_text::Format(L"chunk 0x%04x has length %u, less than its header",
-                                           id, (unsigned)length));
+        return Fail(pos,
+                    host_text::Format(L"chunk 0x%04x has length %u, less than its header", id,
+                                      (unsigned)length));
     if (length > end - pos)
-        return Fail(pos, host_text::Format(L"chunk 0x%04x of %u bytes runs past the end of its "
-                                           L"container (%u bytes left)",
-                                           id, (unsigned)length, (unsigned)(end - pos)));
-    open.push_back(Open{pos, pos + length, id, container});
+        return Fail(pos,
+                    host_text::Format(L"chunk 0x%04x of %u bytes runs past the end of its "
+                                      L"container (%u bytes left)",
+                                      id, (unsigned)length, (unsigned)(end - pos)));
+    open.push_back(Open {pos, pos + length, id, container});
     pos += kChunkHeader;
     return IO_OK;
 }
 
 USHORT ChunkReader::CurChunkID() { return open.empty() ? 0 : open.back().id; }
 
-ChunkType ChunkReader::CurChunkType() {
+ChunkType ChunkReader::CurChunkType()
+{
     if (open.empty()) return UNKNOWN_CHUNK;
     return open.back().container ? CONTAINER_CHUNK : DATA_CHUNK;
 }
 
-ULONGLONG ChunkReader::CurChunkLength() {
+ULONGLONG ChunkReader::CurChunkLength()
+{
     return open.empty() ? 0 : open.back().end - open.back().start - kChunkHeader;
 }
 
-IOResult ChunkReader::CloseChunk() {
+IOResult ChunkReader::CloseChunk()
+{
     if (open.empty()) return Fail(pos, L"CloseChunk without an open chunk");
     pos = open.back().end;
     open.pop_back();
     return Failed() ? IO_ERROR : IO_OK;
 }
 
-USHORT ChunkReader::PeekNextChunkID() {
+USHORT ChunkReader::PeekNextChunkID()
+{
     if (!open.empty() && !open.back().container) return 0;
     size_t end = LevelEnd();
     if (end - pos < kChunkHeader) return 0;
     return GetU16(data + pos);
 }
 
-IOResult ChunkReader::Read(void* buf, ULONG nbytes, ULONG* nread) {
+IOResult ChunkReader::Read(void* buf, ULONG nbytes, ULONG* nread)
+{
     if (nread) *nread = 0;
     if (Failed()) return IO_ERROR;
     if (open.empty() || open.back().container)
@@ -178,27 +201,33 @@ IOResult ChunkReader::Read(void* buf, ULONG nbytes, ULONG* nread) {
     pos += n;
     if (nread) *nread = (ULONG)n;
     if (n < nbytes)
-        return Fail(pos, host_text::Format(L"chunk 0x%04x ends after %u of %u bytes wanted",
-                                           open.back().id, (unsigned)n, (unsigned)nbytes));
+        return Fail(pos,
+                    host_text::Format(L"chunk 0x%04x ends after %u of %u bytes wanted",
+                                      open.back().id, (unsigned)n, (unsigned)nbytes));
     return IO_OK;
 }
 
-const unsigned char* ChunkReader::ChunkData() const {
+const unsigned char* ChunkReader::ChunkData() const
+{
     return open.empty() ? data : data + open.back().start + kChunkHeader;
 }
 
-size_t ChunkReader::ChunkSize() const {
+size_t ChunkReader::ChunkSize() const
+{
     return open.empty() ? size : open.back().end - open.back().start - kChunkHeader;
 }
 
-size_t ChunkReader::ChunkOffset() const {
+size_t ChunkReader::ChunkOffset() const
+{
     return base + (open.empty() ? 0 : open.back().start + kChunkHeader);
 }
 
-IOResult ChunkReader::ReadWStringChunk(mwchar_t** buf) {
+IOResult ChunkReader::ReadWStringChunk(mwchar_t** buf)
+{
     if (buf) *buf = NULL;
     if (Failed()) return IO_ERROR;
-    if (open.empty() || open.back().container) return Fail(pos, L"string read outside a data chunk");
+    if (open.empty() || open.back().container)
+        return Fail(pos, L"string read outside a data chunk");
     size_t n = ChunkSize();
     if (n % 2) return Fail(ChunkOffset(), L"wide string chunk of an odd length");
     std::wstring s(n / 2, L'\0');
@@ -211,7 +240,8 @@ IOResult ChunkReader::ReadWStringChunk(mwchar_t** buf) {
     return IO_OK;
 }
 
-IOResult ChunkReader::ReadWStringChunk(char** buf) {
+IOResult ChunkReader::ReadWStringChunk(char** buf)
+{
     mwchar_t* w = NULL;
     if (buf) *buf = NULL;
     IOResult r = ReadWStringChunk(&w);
@@ -221,10 +251,12 @@ IOResult ChunkReader::ReadWStringChunk(char** buf) {
     return IO_OK;
 }
 
-IOResult ChunkReader::ReadCStringChunk(char** buf) {
+IOResult ChunkReader::ReadCStringChunk(char** buf)
+{
     if (buf) *buf = NULL;
     if (Failed()) return IO_ERROR;
-    if (open.empty() || open.back().container) return Fail(pos, L"string read outside a data chunk");
+    if (open.empty() || open.back().container)
+        return Fail(pos, L"string read outside a data chunk");
     std::string s(reinterpret_cast<const char*>(ChunkData()), ChunkSize());
     size_t zero = s.find('\0');
     if (zero != std::string::npos) s.resize(zero);
@@ -234,7 +266,8 @@ IOResult ChunkReader::ReadCStringChunk(char** buf) {
     return IO_OK;
 }
 
-IOResult ChunkReader::ReadCStringChunk(mwchar_t** buf) {
+IOResult ChunkReader::ReadCStringChunk(mwchar_t** buf)
+{
     char* c = NULL;
     if (buf) *buf = NULL;
     IOResult r = ReadCStringChunk(&c);
@@ -244,8 +277,9 @@ IOResult ChunkReader::ReadCStringChunk(mwchar_t** buf) {
     return IO_OK;
 }
 
-void ChunkReader::RegisterPostLoadCallback(PostLoadCallback* cb) {
+void ChunkReader::RegisterPostLoadCallback(PostLoadCallback* cb)
+{
     if (cb) callbacks.push_back(cb);
 }
 
-}  // namespace host_io
+} // namespace host_io

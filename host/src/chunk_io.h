@@ -81,13 +81,13 @@ public:
     // Contents of the open chunk (data and size), for the scene reader.
     const unsigned char* ChunkData() const;
     size_t ChunkSize() const;
-    size_t ChunkOffset() const;   // from base, of the contents
+    size_t ChunkOffset() const; // from base, of the contents
     std::vector<PostLoadCallback*>& Callbacks() { return callbacks; }
 
 private:
     struct Open {
-        size_t start;   // of the header
-        size_t end;     // one past the contents
+        size_t start; // of the header
+        size_t end; // one past the contents
         USHORT id;
         bool container;
     };
@@ -102,9 +102,9 @@ private:
     std::wstring error;
     size_t errorOffset = 0;
     bool obsolete = false;
-    std::list<std::wstring> wideStrings;   // buffers handed out by the string reads
+    std::list<std::wstring> wideStrings; // buffers handed out by the string reads
     std::list<std::string> narrowStrings;
     std::vector<PostLoadCallback*> callbacks;
 };
 
-}  // namespace host_io
+} // namespace host_io

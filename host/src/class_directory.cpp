@@ -9,13 +9,15 @@ namespace {
 ClassDirectory* defaultDirectory = nullptr;
 }
 
-ClassDirectory::ClassDirectory() {}
+ClassDirectory::ClassDirectory() { }
 
-ClassDirectory::~ClassDirectory() {
+ClassDirectory::~ClassDirectory()
+{
     if (defaultDirectory == this) defaultDirectory = nullptr;
 }
 
-bool ClassDirectory::Register(ClassDesc* cd) {
+bool ClassDirectory::Register(ClassDesc* cd)
+{
     if (!cd) return false;
     if (std::find(classes.begin(), classes.end(), cd) != classes.end()) return false;
     if (Find(cd->SuperClassID(), cd->ClassID())) return false;
@@ -23,23 +25,27 @@ bool ClassDirectory::Register(ClassDesc* cd) {
     return true;
 }
 
-void ClassDirectory::Unregister(ClassDesc* cd) {
+void ClassDirectory::Unregister(ClassDesc* cd)
+{
     classes.erase(std::remove(classes.begin(), classes.end(), cd), classes.end());
 }
 
 int ClassDirectory::Count() const { return (int)classes.size(); }
 
-ClassDesc* ClassDirectory::Get(int i) const {
+ClassDesc* ClassDirectory::Get(int i) const
+{
     return i >= 0 && i < (int)classes.size() ? classes[(size_t)i] : nullptr;
 }
 
-ClassDesc* ClassDirectory::Find(SClass_ID superID, const Class_ID& classID) const {
+ClassDesc* ClassDirectory::Find(SClass_ID superID, const Class_ID& classID) const
+{
     for (ClassDesc* cd : classes)
         if (cd->SuperClassID() == superID && cd->ClassID() == classID) return cd;
     return nullptr;
 }
 
-void* ClassDirectory::Create(SClass_ID superID, const Class_ID& classID, bool loading) const {
+void* ClassDirectory::Create(SClass_ID superID, const Class_ID& classID, bool loading) const
+{
     ClassDesc* cd = Find(superID, classID);
     return cd ? cd->Create(loading ? TRUE : FALSE) : nullptr;
 }
@@ -47,4 +53,4 @@ void* ClassDirectory::Create(SClass_ID superID, const Class_ID& classID, bool lo
 void SetDefaultClassDirectory(ClassDirectory* dir) { defaultDirectory = dir; }
 ClassDirectory* GetDefaultClassDirectory() { return defaultDirectory; }
 
-}  // namespace host
+} // namespace host

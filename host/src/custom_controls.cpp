@@ -26,7 +26,8 @@ const wchar_t kProp[] = L"QuiltraCustomControl";
 WNDPROC buttonProc = nullptr;
 WNDPROC editProc = nullptr;
 
-HINSTANCE CoreModule() {
+HINSTANCE CoreModule()
+{
     HMODULE m = NULL;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -34,7 +35,9 @@ HINSTANCE CoreModule() {
     return m;
 }
 
-template <class T> T* Get(HWND hwnd, const wchar_t* className) {
+template <class T>
+T* Get(HWND hwnd, const wchar_t* className)
+{
     if (!hwnd || !IsWindow(hwnd)) return nullptr;
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
@@ -45,13 +48,15 @@ template <class T> T* Get(HWND hwnd, const wchar_t* className) {
 int ControlID(HWND hwnd) { return GetDlgCtrlID(hwnd); }
 
 // What every control keeps.
-template <class Interface> class Control : public Interface {
+template <class Interface>
+class Control : public Interface {
 public:
-    explicit Control(HWND h) : hwnd(h) {}
+    explicit Control(HWND h) : hwnd(h) { }
     HWND GetHwnd() override { return hwnd; }
     void Enable(BOOL onOff) override { EnableWindow(hwnd, onOff); }
     BOOL IsEnabled() override { return IsWindowEnabled(hwnd); }
-    void SetTooltip(BOOL onOff, const MCHAR* text) override {
+    void SetTooltip(BOOL onOff, const MCHAR* text) override
+    {
         tooltip = onOff && text ? text : L"";
     }
     std::wstring tooltip;
@@ -65,10 +70,12 @@ class SpinnerImpl;
 class EditImpl : public Control<ICustEdit> {
 public:
     using Control::Control;
-    void GetText(MCHAR* text, int ct) override {
+    void GetText(MCHAR* text, int ct) override
+    {
         if (text && ct > 0) GetWindowTextW(hwnd, text, ct);
     }
-    void GetText(MSTR& text) override {
+    void GetText(MSTR& text) override
+    {
         int n = GetWindowTextLengthW(hwnd);
         std::wstring s((size_t)n + 1, L'\0');
         GetWindowTextW(hwnd, &s[0], n + 1);
@@ -77,12 +84,14 @@ public:
     }
     void SetText(const MCHAR* text) override { SetWindowTextW(hwnd, text ? text : L""); }
     void SetText(int i) override { SetText(host_text::Format(L"%d", i).c_str()); }
-    void SetText(float f, int precision) override {
+    void SetText(float f, int precision) override
+    {
         if (precision < 0) precision = 0;
         if (precision > 9) precision = 9;
         SetText(host_text::Format(L"%.*f", precision, (double)f).c_str());
     }
-    int GetInt(BOOL* valid) override {
+    int GetInt(BOOL* valid) override
+    {
         MSTR s;
         GetText(s);
         wchar_t* end = nullptr;
@@ -90,7 +99,8 @@ public:
         if (valid) *valid = end != s.data() && *end == 0;
         return (int)v;
     }
-    float GetFloat(BOOL* valid) override {
+    float GetFloat(BOOL* valid) override
+    {
         MSTR s;
         GetText(s);
         wchar_t* end = nullptr;
@@ -98,7 +108,8 @@ public:
         if (valid) *valid = end != s.data() && *end == 0;
         return v;
     }
-    BOOL GotReturn() override {
+    BOOL GotReturn() override
+    {
         BOOL r = gotReturn;
         gotReturn = FALSE;
         return r;
@@ -109,27 +120,30 @@ public:
 
     BOOL gotReturn = FALSE;
     BOOL wantReturn = TRUE;
-    SpinnerImpl* spinner = nullptr;   // the spinner linked to this field
+    SpinnerImpl* spinner = nullptr; // the spinner linked to this field
 };
 
 class SpinnerImpl : public Control<ISpinnerControl> {
 public:
     using Control::Control;
-    ~SpinnerImpl() override {
+    ~SpinnerImpl() override
+    {
         if (EditImpl* e = LinkedEdit()) e->spinner = nullptr;
     }
     float GetFVal() override { return value; }
     int GetIVal() override { return (int)(value < 0.0f ? value - 0.5f : value + 0.5f); }
     void SetScale(float s) override { scale = s; }
     void SetAutoScale(BOOL on) override { autoScale = on; }
-    void SetValue(float v, int notify) override {
+    void SetValue(float v, int notify) override
+    {
         indeterminate = FALSE;
         value = Limit(IsInt() ? (float)(int)(v < 0.0f ? v - 0.5f : v + 0.5f) : v);
         ShowValue();
         if (notify) Notify(CC_SPINNER_CHANGE, FALSE);
     }
     void SetValue(int v, int notify) override { SetValue((float)v, notify); }
-    void SetLimits(float lo, float hi, int limitCurValue) override {
+    void SetLimits(float lo, float hi, int limitCurValue) override
+    {
         minimum = lo;
         maximum = hi;
         if (limitCurValue) {
@@ -137,10 +151,12 @@ public:
             ShowValue();
         }
     }
-    void SetLimits(int lo, int hi, int limitCurValue) override {
+    void SetLimits(int lo, int hi, int limitCurValue) override
+    {
         SetLimits((float)lo, (float)hi, limitCurValue);
     }
-    void LinkToEdit(HWND hEdit, EditSpinnerType t) override {
+    void LinkToEdit(HWND hEdit, EditSpinnerType t) override
+    {
         if (EditImpl* old = LinkedEdit()) old->spinner = nullptr;
         edit = hEdit;
         type = t;
@@ -150,16 +166,19 @@ public:
     void SetResetValue(float v) override { resetValue = v; }
     void SetResetValue(int v) override { resetValue = (float)v; }
     float GetResetValue() override { return resetValue; }
-    void SetIndeterminate(BOOL i) override {
+    void SetIndeterminate(BOOL i) override
+    {
         indeterminate = i;
         ShowValue();
     }
     BOOL IsIndeterminate() override { return indeterminate; }
 
     // A click on the upper or lower half: one step up or down, told as a drag.
-    void Step(bool up) {
+    void Step(bool up)
+    {
         Notify(CC_SPINNER_BUTTONDOWN, FALSE);
-        float step = scale == SPIN_AUTOSCALE ? (value == 0.0f ? 0.1f : fabsf(value) * 0.01f) : scale;
+        float step =
+            scale == SPIN_AUTOSCALE ? (value == 0.0f ? 0.1f : fabsf(value) * 0.01f) : scale;
         if (autoScale && fabsf(value) * 0.01f > step) step = fabsf(value) * 0.01f;
         if (IsInt() && step < 1.0f) step = 1.0f;
         value = Limit(value + (up ? step : -step));
@@ -169,7 +188,8 @@ public:
     }
     void ButtonUp() { Notify(CC_SPINNER_BUTTONUP, TRUE); }
     // A right click: the reset value, told as a whole change that the dialog accepts.
-    void Reset() {
+    void Reset()
+    {
         Notify(CC_SPINNER_BUTTONDOWN, FALSE);
         SetValue(resetValue, FALSE);
         Notify(CC_SPINNER_CHANGE, FALSE);
@@ -177,24 +197,32 @@ public:
     }
     // The linked field's Enter: its text becomes the value. Text that is no number, or no
     // finite one ("nan", "inf"), changes nothing and the field shows the value again.
-    void FromEdit() {
+    void FromEdit()
+    {
         EditImpl* e = LinkedEdit();
         if (!e) return;
         BOOL valid = FALSE;
         float v = e->GetFloat(&valid);
-        if (valid && std::isfinite(v)) SetValue(v, TRUE);
-        else ShowValue();
+        if (valid && std::isfinite(v))
+            SetValue(v, TRUE);
+        else
+            ShowValue();
     }
 
 private:
-    bool IsInt() const { return type == EDITTYPE_INT || type == EDITTYPE_POS_INT || type == EDITTYPE_TIME; }
-    float Limit(float v) const {
+    bool IsInt() const
+    {
+        return type == EDITTYPE_INT || type == EDITTYPE_POS_INT || type == EDITTYPE_TIME;
+    }
+    float Limit(float v) const
+    {
         if (v < minimum) v = minimum;
         if (v > maximum) v = maximum;
         return v;
     }
     EditImpl* LinkedEdit() { return Get<EditImpl>(edit, L"CustEdit"); }
-    void ShowValue() {
+    void ShowValue()
+    {
         EditImpl* e = LinkedEdit();
         if (!e) return;
         if (indeterminate) {
@@ -204,15 +232,17 @@ private:
         } else {
             // Three decimals, trailing zeros dropped down to one: 100.0, 0.5, 12.125.
             std::wstring s = host_text::Format(L"%.3f", (double)value);
-            while (s.size() > 2 && s.back() == L'0' && s[s.size() - 2] != L'.') s.pop_back();
+            while (s.size() > 2 && s.back() == L'0' && s[s.size() - 2] != L'.')
+                s.pop_back();
             e->SetText(s.c_str());
         }
     }
-    void Notify(UINT msg, BOOL dragging) {
+    void Notify(UINT msg, BOOL dragging)
+    {
         HWND parent = GetParent(hwnd);
         if (parent)
             SendMessageW(parent, msg, MAKEWPARAM(ControlID(hwnd), dragging),
-                         (LPARAM)static_cast<ISpinnerControl*>(this));
+                         (LPARAM) static_cast<ISpinnerControl*>(this));
     }
 
     float value = 0.0f, minimum = -1.0e30f, maximum = 1.0e30f, scale = 0.1f, resetValue = 0.0f;
@@ -222,7 +252,8 @@ private:
     BOOL autoScale = FALSE;
 };
 
-void EditImpl::Enter() {
+void EditImpl::Enter()
+{
     gotReturn = TRUE;
     SendMessageW(hwnd, EM_SETMODIFY, FALSE, 0);
     if (spinner) spinner->FromEdit();
@@ -233,7 +264,8 @@ void EditImpl::Enter() {
 class ButtonImpl : public Control<ICustButton> {
 public:
     using Control::Control;
-    void GetText(MCHAR* text, int ct) override {
+    void GetText(MCHAR* text, int ct) override
+    {
         if (text && ct > 0) GetWindowTextW(hwnd, text, ct);
     }
     void SetText(const MCHAR* text) override { SetWindowTextW(hwnd, text ? text : L""); }
@@ -247,26 +279,30 @@ public:
     using Control::Control;
     COLORREF GetColor() override { return ToRef(color); }
     AColor GetAColor() override { return color; }
-    COLORREF SetColor(COLORREF c, int notify) override {
-        SetAColor(AColor(GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f,
-                         color.a),
-                  notify);
+    COLORREF SetColor(COLORREF c, int notify) override
+    {
+        SetAColor(
+            AColor(GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f, color.a),
+            notify);
         return c;
     }
-    COLORREF SetColor(Color c, int notify) override {
+    COLORREF SetColor(Color c, int notify) override
+    {
         SetAColor(AColor(c.r, c.g, c.b, color.a), notify);
         return ToRef(color);
     }
-    AColor SetAColor(AColor c, int notify) override {
+    AColor SetAColor(AColor c, int notify) override
+    {
         color = c;
         InvalidateRect(hwnd, NULL, TRUE);
         HWND parent = GetParent(hwnd);
         if (notify && parent)
             SendMessageW(parent, CC_COLOR_CHANGE, MAKEWPARAM(ControlID(hwnd), TRUE),
-                         (LPARAM)static_cast<IColorSwatch*>(this));
+                         (LPARAM) static_cast<IColorSwatch*>(this));
         return color;
     }
-    static COLORREF ToRef(const AColor& c) {
+    static COLORREF ToRef(const AColor& c)
+    {
         auto b = [](float v) { return (int)(v <= 0.0f ? 0 : v >= 1.0f ? 255 : v * 255.0f + 0.5f); };
         return RGB(b(c.r), b(c.g), b(c.b));
     }
@@ -276,7 +312,8 @@ public:
 class ImageImpl : public Control<ICustImage> {
 public:
     using Control::Control;
-    void SetImage(HIMAGELIST h, int i, int w, int hgt) override {
+    void SetImage(HIMAGELIST h, int i, int w, int hgt) override
+    {
         images = h;
         index = i;
         width = w;
@@ -287,21 +324,29 @@ public:
     int index = 0, width = 0, height = 0;
 };
 
-template <class T> void Attach(HWND hwnd) { SetPropW(hwnd, kProp, new T(hwnd)); }
+template <class T>
+void Attach(HWND hwnd)
+{
+    SetPropW(hwnd, kProp, new T(hwnd));
+}
 
-template <class T> void Detach(HWND hwnd) {
+template <class T>
+void Detach(HWND hwnd)
+{
     delete static_cast<T*>(GetPropW(hwnd, kProp));
     RemovePropW(hwnd, kProp);
 }
 
-LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     if (msg == WM_NCCREATE) Attach<ButtonImpl>(hwnd);
     LRESULT r = CallWindowProcW(buttonProc, hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) Detach<ButtonImpl>(hwnd);
     return r;
 }
 
-LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     if (msg == WM_NCCREATE) Attach<EditImpl>(hwnd);
     EditImpl* e = static_cast<EditImpl*>(GetPropW(hwnd, kProp));
     if (e && msg == WM_GETDLGCODE && e->wantReturn)
@@ -322,11 +367,16 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return r;
 }
 
-LRESULT CALLBACK SpinnerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK SpinnerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     SpinnerImpl* s = static_cast<SpinnerImpl*>(GetPropW(hwnd, kProp));
     switch (msg) {
-    case WM_NCCREATE: Attach<SpinnerImpl>(hwnd); break;
-    case WM_NCDESTROY: Detach<SpinnerImpl>(hwnd); return 0;
+    case WM_NCCREATE:
+        Attach<SpinnerImpl>(hwnd);
+        break;
+    case WM_NCDESTROY:
+        Detach<SpinnerImpl>(hwnd);
+        return 0;
     case WM_LBUTTONDOWN:
         if (s) {
             RECT rc;
@@ -358,11 +408,16 @@ LRESULT CALLBACK SpinnerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     SwatchImpl* s = static_cast<SwatchImpl*>(GetPropW(hwnd, kProp));
     switch (msg) {
-    case WM_NCCREATE: Attach<SwatchImpl>(hwnd); break;
-    case WM_NCDESTROY: Detach<SwatchImpl>(hwnd); return 0;
+    case WM_NCCREATE:
+        Attach<SwatchImpl>(hwnd);
+        break;
+    case WM_NCDESTROY:
+        Detach<SwatchImpl>(hwnd);
+        return 0;
     case WM_LBUTTONUP:
         // A click picks a colour; a new one is told to the dialog as a final change.
         if (s) {
@@ -392,11 +447,16 @@ LRESULT CALLBACK SwatchWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK ImageWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK ImageWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     ImageImpl* s = static_cast<ImageImpl*>(GetPropW(hwnd, kProp));
     switch (msg) {
-    case WM_NCCREATE: Attach<ImageImpl>(hwnd); break;
-    case WM_NCDESTROY: Detach<ImageImpl>(hwnd); return 0;
+    case WM_NCCREATE:
+        Attach<ImageImpl>(hwnd);
+        break;
+    case WM_NCDESTROY:
+        Detach<ImageImpl>(hwnd);
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -410,7 +470,8 @@ LRESULT CALLBACK ImageWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool registered = false;
 
-void RegisterAll() {
+void RegisterAll()
+{
     if (registered) return;
     registered = true;
     HINSTANCE h = CoreModule();
@@ -457,36 +518,39 @@ struct RegisterAtLoad {
     RegisterAtLoad() { RegisterAll(); }
 } registerAtLoad;
 
-}  // namespace
+} // namespace
 
 void InitCustomControls(HINSTANCE) { RegisterAll(); }
 
 ICustButton* GetICustButton(HWND h) { return Get<ButtonImpl>(h, L"CustButton"); }
-void ReleaseICustButton(ICustButton*) {}
+void ReleaseICustButton(ICustButton*) { }
 ICustEdit* GetICustEdit(HWND h) { return Get<EditImpl>(h, L"CustEdit"); }
-void ReleaseICustEdit(ICustEdit*) {}
+void ReleaseICustEdit(ICustEdit*) { }
 ISpinnerControl* GetISpinner(HWND h) { return Get<SpinnerImpl>(h, L"SpinnerControl"); }
-void ReleaseISpinner(ISpinnerControl*) {}
+void ReleaseISpinner(ISpinnerControl*) { }
 ICustImage* GetICustImage(HWND h) { return Get<ImageImpl>(h, L"CustImage"); }
-void ReleaseICustImage(ICustImage*) {}
-void ReleaseIColorSwatch(IColorSwatch*) {}
+void ReleaseICustImage(ICustImage*) { }
+void ReleaseIColorSwatch(IColorSwatch*) { }
 
 IColorSwatch* GetIColorSwatch(HWND h) { return Get<SwatchImpl>(h, L"ColorSwatch"); }
 
-IColorSwatch* GetIColorSwatch(HWND h, COLORREF col, const MCHAR*) {
+IColorSwatch* GetIColorSwatch(HWND h, COLORREF col, const MCHAR*)
+{
     SwatchImpl* s = Get<SwatchImpl>(h, L"ColorSwatch");
     if (s) s->SetColor(col, FALSE);
     return s;
 }
 
-IColorSwatch* GetIColorSwatch(HWND h, Color col, const MCHAR*) {
+IColorSwatch* GetIColorSwatch(HWND h, Color col, const MCHAR*)
+{
     SwatchImpl* s = Get<SwatchImpl>(h, L"ColorSwatch");
     if (s) s->SetColor(col, FALSE);
     return s;
 }
 
 ISpinnerControl* SetupFloatSpinner(HWND hwnd, int idSpin, int idEdit, float min, float max,
-                                   float val, float scale) {
+                                   float val, float scale)
+{
     ISpinnerControl* s = GetISpinner(GetDlgItem(hwnd, idSpin));
     if (!s) return NULL;
     s->SetLimits(min, max, FALSE);
@@ -496,7 +560,8 @@ ISpinnerControl* SetupFloatSpinner(HWND hwnd, int idSpin, int idEdit, float min,
     return s;
 }
 
-ISpinnerControl* SetupIntSpinner(HWND hwnd, int idSpin, int idEdit, int min, int max, int val) {
+ISpinnerControl* SetupIntSpinner(HWND hwnd, int idSpin, int idEdit, int min, int max, int val)
+{
     ISpinnerControl* s = GetISpinner(GetDlgItem(hwnd, idSpin));
     if (!s) return NULL;
     s->SetLimits(min, max, FALSE);
@@ -509,23 +574,26 @@ ISpinnerControl* SetupIntSpinner(HWND hwnd, int idSpin, int idEdit, int min, int
 // Drag and drop of maps between a dialog's map buttons.
 
 namespace {
-MtlBase* ThingOf(ParamDlg* dlg) {
+MtlBase* ThingOf(ParamDlg* dlg)
+{
     ReferenceTarget* t = dlg ? dlg->GetThing() : NULL;
     if (!t) return NULL;
     SClass_ID s = t->SuperClassID();
     return s == TEXMAP_CLASS_ID || s == MATERIAL_CLASS_ID ? static_cast<MtlBase*>(t) : NULL;
 }
-}  // namespace
+} // namespace
 
 SClass_ID TexDADMgr::GetDragType(HWND, POINT) { return TEXMAP_CLASS_ID; }
 
-BOOL TexDADMgr::OkToDrop(ReferenceTarget* dropThis, HWND, HWND hto, POINT, SClass_ID type, BOOL) {
+BOOL TexDADMgr::OkToDrop(ReferenceTarget* dropThis, HWND, HWND hto, POINT, SClass_ID type, BOOL)
+{
     if (type != TEXMAP_CLASS_ID || !dlg) return FALSE;
     if (dropThis && dropThis->SuperClassID() != TEXMAP_CLASS_ID) return FALSE;
     return dlg->FindSubTexFromHWND(hto) >= 0 && ThingOf(dlg) != NULL;
 }
 
-ReferenceTarget* TexDADMgr::GetInstance(HWND hwnd, POINT, SClass_ID type) {
+ReferenceTarget* TexDADMgr::GetInstance(HWND hwnd, POINT, SClass_ID type)
+{
     if (type != TEXMAP_CLASS_ID || !dlg) return NULL;
     int slot = dlg->FindSubTexFromHWND(hwnd);
     MtlBase* m = ThingOf(dlg);
@@ -533,7 +601,8 @@ ReferenceTarget* TexDADMgr::GetInstance(HWND hwnd, POINT, SClass_ID type) {
     return m->GetSubTexmap(slot);
 }
 
-void TexDADMgr::Drop(ReferenceTarget* dropThis, HWND hwnd, POINT p, SClass_ID type, void*) {
+void TexDADMgr::Drop(ReferenceTarget* dropThis, HWND hwnd, POINT p, SClass_ID type, void*)
+{
     if (!OkToDrop(dropThis, NULL, hwnd, p, type)) return;
     int slot = dlg->FindSubTexFromHWND(hwnd);
     MtlBase* m = ThingOf(dlg);

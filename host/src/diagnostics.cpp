@@ -13,18 +13,19 @@
 #include <string>
 
 namespace {
-std::atomic<int> appID(1);   // the full application
+std::atomic<int> appID(1); // the full application
 std::atomic<host::TabIndexHandler> tabHandler(nullptr);
 std::atomic<int> assertions(0);
 std::mutex lastAssertionLock;
 std::string lastAssertion;
 
-void Report(const char* text) {
+void Report(const char* text)
+{
     fputs(text, stderr);
     fflush(stderr);
     OutputDebugStringA(text);
 }
-}  // namespace
+} // namespace
 
 int GetAppID() { return appID.load(); }
 
@@ -36,31 +37,35 @@ TabIndexHandler SetTabIndexHandler(TabIndexHandler handler) { return tabHandler.
 
 int AssertionCount() { return assertions.load(); }
 
-const char* LastAssertion() {
+const char* LastAssertion()
+{
     std::lock_guard<std::mutex> hold(lastAssertionLock);
     return lastAssertion.c_str();
 }
 
-}  // namespace host
+} // namespace host
 
-void TabIndexError(int index, int count) {
+void TabIndexError(int index, int count)
+{
     host::TabIndexHandler handler = tabHandler.load();
     if (handler) handler(index, count);
     char text[160];
-    snprintf(text, sizeof text, "host: table index %d out of range (table has %d entries); stopping\n",
-             index, count);
+    snprintf(text, sizeof text,
+             "host: table index %d out of range (table has %d entries); stopping\n", index, count);
     Report(text);
     abort();
 }
 
-void TabMemoryError(int count) {
+void TabMemoryError(int count)
+{
     char text[120];
     snprintf(text, sizeof text, "host: out of memory for a table of %d entries; stopping\n", count);
     Report(text);
     abort();
 }
 
-void assert1(int line, const char* file, const char* function, const char* expression) {
+void assert1(int line, const char* file, const char* function, const char* expression)
+{
     char text[512];
     snprintf(text, sizeof text, "%s:%d: %s%sassertion failed: %s\n", file ? file : "?", line,
              function ? function : "", function ? ": " : "", expression ? expression : "?");

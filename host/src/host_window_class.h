@@ -8,7 +8,8 @@ namespace host {
 
 // Registers a class of the program's module with the arrow cursor and the dialog background;
 // once: a class registered before stays as it is.
-inline void RegisterHostWindowClass(const wchar_t* name, WNDPROC proc) {
+inline void RegisterHostWindowClass(const wchar_t* name, WNDPROC proc)
+{
     WNDCLASSW wc = {};
     if (GetClassInfoW(GetModuleHandleW(NULL), name, &wc)) return;
     wc.lpfnWndProc = proc;
@@ -20,15 +21,17 @@ inline void RegisterHostWindowClass(const wchar_t* name, WNDPROC proc) {
 }
 
 // On WM_NCCREATE: the window's data becomes the object that CreateWindowEx was given.
-inline void KeepCreateParam(HWND hwnd, LPARAM lp) {
+inline void KeepCreateParam(HWND hwnd, LPARAM lp)
+{
     const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
 }
 
 // The object kept by KeepCreateParam, or NULL before it.
 template <typename T>
-T* WindowObject(HWND hwnd) {
+T* WindowObject(HWND hwnd)
+{
     return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-}  // namespace host
+} // namespace host

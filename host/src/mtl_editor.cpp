@@ -14,12 +14,13 @@ namespace {
 const wchar_t kWindowClass[] = L"QuiltraHostMaterialEditor";
 
 // Layout in pixels.
-const int kBarHeight = 30;       // the bar above the panel
+const int kBarHeight = 30; // the bar above the panel
 const int kMargin = RollupPanel::kMargin;
 const int kGap = RollupPanel::kGap;
 const int kParentButtonId = 1;
 
-LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     if (msg == WM_NCCREATE) KeepCreateParam(hwnd, lp);
     MaterialEditorParams* editor = WindowObject<MaterialEditorParams>(hwnd);
     if (editor) {
@@ -43,21 +44,21 @@ LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
-}  // namespace
+} // namespace
 
 MaterialEditorParams::MaterialEditorParams()
     : window(NULL), panel(new RollupPanel), parentButton(NULL), nameLabel(NULL), sampleSlot(NULL),
-      dlg(NULL), edited(NULL), mtlChanged(0), time(0) {
+      dlg(NULL), edited(NULL), mtlChanged(0), time(0)
+{
     RegisterHostWindowClass(kWindowClass, EditorWindowProc);
     HINSTANCE self = GetModuleHandleW(NULL);
     window = CreateWindowExW(0, kWindowClass, L"Material Editor", WS_OVERLAPPEDWINDOW,
                              CW_USEDEFAULT, CW_USEDEFAULT, 400, 800, NULL, NULL, self, this);
     if (!window) return;
     HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
-    parentButton = CreateWindowExW(0, L"BUTTON", L"Go to Parent",
-                                   WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, kMargin, 4,
-                                   90, kBarHeight - 8, window, (HMENU)(INT_PTR)kParentButtonId,
-                                   self, NULL);
+    parentButton = CreateWindowExW(
+        0, L"BUTTON", L"Go to Parent", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, kMargin,
+        4, 90, kBarHeight - 8, window, (HMENU)(INT_PTR)kParentButtonId, self, NULL);
     nameLabel = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP,
                                 kMargin + 98, 8, 200, kBarHeight - 12, window, NULL, self, NULL);
     panel->Create(window, 0, kBarHeight, 400, 600);
@@ -66,20 +67,23 @@ MaterialEditorParams::MaterialEditorParams()
     OnResize();
 }
 
-MaterialEditorParams::~MaterialEditorParams() {
+MaterialEditorParams::~MaterialEditorParams()
+{
     Close();
     if (window) DestroyWindow(window);
 }
 
 // Editing ----------------------------------------------------------------------------------------
 
-ParamDlg* MaterialEditorParams::Edit(MtlBase* map) {
+ParamDlg* MaterialEditorParams::Edit(MtlBase* map)
+{
     Close();
     Open(map);
     return dlg;
 }
 
-void MaterialEditorParams::Open(MtlBase* map) {
+void MaterialEditorParams::Open(MtlBase* map)
+{
     // The pages go before the dialog, so that they reach it with WM_DESTROY.
     panel->DestroyPages();
     if (dlg) {
@@ -94,21 +98,25 @@ void MaterialEditorParams::Open(MtlBase* map) {
     panel->Layout();
 }
 
-void MaterialEditorParams::Close() {
+void MaterialEditorParams::Close()
+{
     parents.clear();
     Open(NULL);
 }
 
-void MaterialEditorParams::MtlChanged() {
+void MaterialEditorParams::MtlChanged()
+{
     ++mtlChanged;
     if (mtlChangedHandler) mtlChangedHandler();
 }
 
-bool MaterialEditorParams::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool MaterialEditorParams::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
     return messageHandler && messageHandler(msg, wp, lp, result);
 }
 
-BOOL MaterialEditorParams::GoToSubMap(int slot) {
+BOOL MaterialEditorParams::GoToSubMap(int slot)
+{
     if (!edited || slot < 0 || slot >= edited->NumSubTexmaps()) return FALSE;
     Texmap* sub = edited->GetSubTexmap(slot);
     if (!sub) return FALSE;
@@ -117,7 +125,8 @@ BOOL MaterialEditorParams::GoToSubMap(int slot) {
     return TRUE;
 }
 
-BOOL MaterialEditorParams::GoToParent() {
+BOOL MaterialEditorParams::GoToParent()
+{
     if (parents.empty()) return FALSE;
     MtlBase* parent = parents.back();
     parents.pop_back();
@@ -125,18 +134,21 @@ BOOL MaterialEditorParams::GoToParent() {
     return TRUE;
 }
 
-void MaterialEditorParams::ShowName() {
+void MaterialEditorParams::ShowName()
+{
     if (nameLabel) SetWindowTextW(nameLabel, edited ? edited->GetFullName().data() : L"");
     if (parentButton) EnableWindow(parentButton, parents.empty() ? FALSE : TRUE);
 }
 
-MaterialEditorParams::TexmapButtonRequest MaterialEditorParams::LastTexmapButton() const {
-    if (texmapButtons.empty()) return TexmapButtonRequest{NULL, -1};
+MaterialEditorParams::TexmapButtonRequest MaterialEditorParams::LastTexmapButton() const
+{
+    if (texmapButtons.empty()) return TexmapButtonRequest {NULL, -1};
     return texmapButtons.back();
 }
 
-void MaterialEditorParams::OnTexmapButton(int slot, ReferenceTarget* target) {
-    TexmapButtonRequest request{target, slot};
+void MaterialEditorParams::OnTexmapButton(int slot, ReferenceTarget* target)
+{
+    TexmapButtonRequest request {target, slot};
     texmapButtons.push_back(request);
     if (texmapButtonHandler) {
         texmapButtonHandler(request);
@@ -159,15 +171,16 @@ bool MaterialEditorParams::IsPageOpen(int i) const { return panel->IsPageOpen(i)
 void MaterialEditorParams::SetPageOpen(int i, bool open) { panel->SetPageOpen(i, open); }
 int MaterialEditorParams::ContentHeight() const { return panel->ContentHeight(); }
 
-HWND MaterialEditorParams::PageContaining(HWND hwnd) const {
+HWND MaterialEditorParams::PageContaining(HWND hwnd) const
+{
     for (HWND h = hwnd; h && h != panel->Window() && h != window; h = GetParent(h))
         if (panel->IndexOf(h) >= 0) return h;
     return NULL;
 }
 
-HWND MaterialEditorParams::AddRollupPage(HINSTANCE hInst, const MCHAR* dlgTemplate,
-                                         DLGPROC dlgProc, const MCHAR* title, LPARAM param,
-                                         DWORD flags, int) {
+HWND MaterialEditorParams::AddRollupPage(HINSTANCE hInst, const MCHAR* dlgTemplate, DLGPROC dlgProc,
+                                         const MCHAR* title, LPARAM param, DWORD flags, int)
+{
     return panel->AddPage(hInst, dlgTemplate, dlgProc, title, param,
                           (flags & APPENDROLL_CLOSED) == 0);
 }
@@ -175,19 +188,22 @@ HWND MaterialEditorParams::AddRollupPage(HINSTANCE hInst, const MCHAR* dlgTempla
 HWND MaterialEditorParams::ReplaceRollupPage(HWND hOldRollup, HINSTANCE hInst,
                                              const MCHAR* dlgTemplate, DLGPROC dlgProc,
                                              const MCHAR* title, LPARAM param, DWORD flags,
-                                             int category) {
+                                             int category)
+{
     const int at = panel->IndexOf(hOldRollup);
     if (at < 0) return AddRollupPage(hInst, dlgTemplate, dlgProc, title, param, flags, category);
     return panel->ReplacePage(at, hInst, dlgTemplate, dlgProc, title, param,
                               (flags & APPENDROLL_CLOSED) == 0);
 }
 
-void MaterialEditorParams::DeleteRollupPage(HWND hRollup) {
+void MaterialEditorParams::DeleteRollupPage(HWND hRollup)
+{
     const int at = panel->IndexOf(hRollup);
     if (at >= 0) panel->DeletePage(at);
 }
 
-int MaterialEditorParams::IsRollupPanelOpen(HWND hwnd) {
+int MaterialEditorParams::IsRollupPanelOpen(HWND hwnd)
+{
     return panel->IsPageOpen(panel->IndexOf(hwnd)) ? TRUE : FALSE;
 }
 
@@ -199,18 +215,21 @@ void MaterialEditorParams::SetRollupScrollPos(int spos) { panel->SetScrollPos(sp
 
 // The sample slot's square side: as wide as the window allows, at most half of what is left
 // below the bar; its area adds a gap above and below. No area without a slot.
-int MaterialEditorParams::SlotAreaHeight(int clientWidth, int clientHeight) const {
+int MaterialEditorParams::SlotAreaHeight(int clientWidth, int clientHeight) const
+{
     if (!sampleSlot) return 0;
     const int side = std::min(clientWidth - 2 * kMargin, (clientHeight - kBarHeight) / 2);
     return side > 0 ? side + 2 * kGap : 0;
 }
 
-void MaterialEditorParams::SetSampleSlot(HWND slot) {
+void MaterialEditorParams::SetSampleSlot(HWND slot)
+{
     sampleSlot = slot;
     OnResize();
 }
 
-void MaterialEditorParams::OnResize() {
+void MaterialEditorParams::OnResize()
+{
     if (!window || !panel->Window()) return;
     RECT rc;
     GetClientRect(window, &rc);
@@ -232,7 +251,8 @@ void MaterialEditorParams::OnResize() {
     panel->Layout();
 }
 
-void MaterialEditorParams::FitToPages() {
+void MaterialEditorParams::FitToPages()
+{
     if (!window) return;
     panel->Layout();
     RECT area;
@@ -250,7 +270,8 @@ void MaterialEditorParams::FitToPages() {
     OnResize();
 }
 
-void MaterialEditorParams::Show(bool show) {
+void MaterialEditorParams::Show(bool show)
+{
     if (!window) return;
     ShowWindow(window, show ? SW_SHOWNORMAL : SW_HIDE);
     if (show) UpdateWindow(window);
@@ -258,32 +279,38 @@ void MaterialEditorParams::Show(bool show) {
 
 // Time and registered windows ------------------------------------------------------------------
 
-void MaterialEditorParams::RegisterTimeChangeCallback(TimeChangeCallback* tc) {
+void MaterialEditorParams::RegisterTimeChangeCallback(TimeChangeCallback* tc)
+{
     if (tc && std::find(timeCallbacks.begin(), timeCallbacks.end(), tc) == timeCallbacks.end())
         timeCallbacks.push_back(tc);
 }
 
-void MaterialEditorParams::UnRegisterTimeChangeCallback(TimeChangeCallback* tc) {
+void MaterialEditorParams::UnRegisterTimeChangeCallback(TimeChangeCallback* tc)
+{
     timeCallbacks.erase(std::remove(timeCallbacks.begin(), timeCallbacks.end(), tc),
                         timeCallbacks.end());
 }
 
-void MaterialEditorParams::RegisterDlgWnd(HWND hDlg) {
+void MaterialEditorParams::RegisterDlgWnd(HWND hDlg)
+{
     if (hDlg && std::find(dialogs.begin(), dialogs.end(), hDlg) == dialogs.end())
         dialogs.push_back(hDlg);
 }
 
-int MaterialEditorParams::UnRegisterDlgWnd(HWND hDlg) {
+int MaterialEditorParams::UnRegisterDlgWnd(HWND hDlg)
+{
     auto it = std::find(dialogs.begin(), dialogs.end(), hDlg);
     if (it == dialogs.end()) return FALSE;
     dialogs.erase(it);
     return TRUE;
 }
 
-void MaterialEditorParams::ChangeTime(TimeValue t) {
+void MaterialEditorParams::ChangeTime(TimeValue t)
+{
     time = t;
     std::vector<TimeChangeCallback*> callbacks = timeCallbacks;
-    for (TimeChangeCallback* tc : callbacks) tc->TimeChanged(t);
+    for (TimeChangeCallback* tc : callbacks)
+        tc->TimeChanged(t);
 }
 
-}  // namespace host
+} // namespace host

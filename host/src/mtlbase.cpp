@@ -8,10 +8,10 @@
 #include "srgb.h"
 
 // ISubMap defaults: no sub-maps.
-ISubMap::~ISubMap() {}
+ISubMap::~ISubMap() { }
 int ISubMap::NumSubTexmaps() { return 0; }
 Texmap* ISubMap::GetSubTexmap(int) { return NULL; }
-void ISubMap::SetSubTexmap(int, Texmap*) {}
+void ISubMap::SetSubTexmap(int, Texmap*) { }
 int ISubMap::SubTexmapOn(int) { return 1; }
 MSTR ISubMap::GetSubTexmapSlotName(int) { return MSTR(); }
 MSTR ISubMap::GetSubTexmapTVName(int i) { return GetSubTexmapSlotName(i); }
@@ -19,15 +19,15 @@ BOOL ISubMap::SetDlgThing(ParamDlg*) { return FALSE; }
 
 // MtlBase
 
-MtlBase::MtlBase()
-    : mtlFlags(0), defaultSlotType(MAPSLOT_TEXTURE), gbufID(0), activeCount(0) {}
+MtlBase::MtlBase() : mtlFlags(0), defaultSlotType(MAPSLOT_TEXTURE), gbufID(0), activeCount(0) { }
 
-MtlBase::~MtlBase() {}
+MtlBase::~MtlBase() { }
 
-MtlBase& MtlBase::operator=(const MtlBase& m) {
+MtlBase& MtlBase::operator=(const MtlBase& m)
+{
     if (this == &m) return *this;
     name = m.name;
-    const ULONG kept = MTL_IN_SCENE | MTL_BEING_EDITED;   // where this map is, not what it is
+    const ULONG kept = MTL_IN_SCENE | MTL_BEING_EDITED; // where this map is, not what it is
     mtlFlags = (mtlFlags & kept) | (m.mtlFlags & ~kept);
     defaultSlotType = m.defaultSlotType;
     gbufID = m.gbufID;
@@ -36,7 +36,8 @@ MtlBase& MtlBase::operator=(const MtlBase& m) {
 
 void MtlBase::SetName(const MSTR& s) { name = s; }
 
-MSTR MtlBase::GetFullName() {
+MSTR MtlBase::GetFullName()
+{
     MSTR className;
     GetClassName(className);
     MSTR full = name;
@@ -46,9 +47,12 @@ MSTR MtlBase::GetFullName() {
     return full;
 }
 
-void MtlBase::SetMtlFlag(int mask, BOOL val) {
-    if (val) mtlFlags |= (ULONG)mask;
-    else mtlFlags &= ~(ULONG)mask;
+void MtlBase::SetMtlFlag(int mask, BOOL val)
+{
+    if (val)
+        mtlFlags |= (ULONG)mask;
+    else
+        mtlFlags &= ~(ULONG)mask;
 }
 void MtlBase::ClearMtlFlag(int mask) { mtlFlags &= ~(ULONG)mask; }
 int MtlBase::TestMtlFlag(int mask) { return (mtlFlags & (ULONG)mask) ? 1 : 0; }
@@ -58,16 +62,17 @@ ULONG MtlBase::Requirements(int subMtlNum) { return LocalRequirements(subMtlNum)
 ULONG MtlBase::LocalRequirements(int) { return 0; }
 
 BOOL MtlBase::SupportTexDisplay() { return FALSE; }
-void MtlBase::ActivateTexDisplay(BOOL) {}
+void MtlBase::ActivateTexDisplay(BOOL) { }
 BOOL MtlBase::SupportsMultiMapsInViewport() { return FALSE; }
-void MtlBase::SetupGfxMultiMaps(TimeValue, Material*, MtlMakerCallback&) {}
+void MtlBase::SetupGfxMultiMaps(TimeValue, Material*, MtlMakerCallback&) { }
 DWORD_PTR MtlBase::GetActiveTexHandle(TimeValue, TexHandleMaker&) { return 0; }
 
 int MtlBase::NumSubs() { return NumSubTexmaps(); }
 Animatable* MtlBase::SubAnim(int i) { return GetSubTexmap(i); }
 MSTR MtlBase::SubAnimName(int i) { return GetSubTexmapTVName(i); }
 
-IOResult MtlBase::Save(ISave* isave) {
+IOResult MtlBase::Save(ISave* isave)
+{
     ULONG nb = 0;
     isave->BeginChunk(MTLBASE_NAME_CHUNK);
     IOResult r = isave->WriteWString(name.data());
@@ -79,7 +84,8 @@ IOResult MtlBase::Save(ISave* isave) {
     return r;
 }
 
-IOResult MtlBase::Load(ILoad* iload) {
+IOResult MtlBase::Load(ILoad* iload)
+{
     IOResult res;
     while ((res = iload->OpenChunk()) == IO_OK) {
         switch (iload->CurChunkID()) {
@@ -107,31 +113,36 @@ IOResult MtlBase::Load(ILoad* iload) {
 }
 
 namespace {
-void DeactivateTree(MtlBase* mb, std::set<MtlBase*>& seen) {
+void DeactivateTree(MtlBase* mb, std::set<MtlBase*>& seen)
+{
     if (!mb || !seen.insert(mb).second) return;
     mb->ActivateTexDisplay(FALSE);
     mb->ClearMtlFlag(MTL_TEX_DISPLAY_ENABLED | MTL_HW_TEX_ENABLED);
     int n = mb->NumSubTexmaps();
-    for (int i = 0; i < n; ++i) DeactivateTree(mb->GetSubTexmap(i), seen);
+    for (int i = 0; i < n; ++i)
+        DeactivateTree(mb->GetSubTexmap(i), seen);
 }
-}  // namespace
+} // namespace
 
-void DeactivateMapsInTree(MtlBase* mb) {
+void DeactivateMapsInTree(MtlBase* mb)
+{
     std::set<MtlBase*> seen;
     DeactivateTree(mb, seen);
 }
 
 // Texmap
 
-Texmap::Texmap() {}
+Texmap::Texmap() { }
 
-float Texmap::EvalMono(ShadeContext& sc) {
+float Texmap::EvalMono(ShadeContext& sc)
+{
     AColor c = EvalColor(sc);
     return (c.g + c.r + c.b) * 0.33333334f;
 }
 
 BITMAPINFO* Texmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interval& valid,
-                                     BOOL mono, int forceW, int forceH) {
+                                    BOOL mono, int forceW, int forceH)
+{
     const int width = forceW > 0 ? forceW : thmaker.Size();
     const int height = forceH > 0 ? forceH : thmaker.Size();
     const int kMaxSide = 4096;
@@ -142,7 +153,7 @@ BITMAPINFO* Texmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interv
     BITMAPINFOHEADER& h = bmi->bmiHeader;
     h.biSize = sizeof(BITMAPINFOHEADER);
     h.biWidth = width;
-    h.biHeight = height;  // rows from the bottom
+    h.biHeight = height; // rows from the bottom
     h.biPlanes = 1;
     h.biBitCount = 32;
     h.biCompression = BI_RGB;
@@ -161,7 +172,8 @@ BITMAPINFO* Texmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interv
     unsigned char* px = reinterpret_cast<unsigned char*>(&h + 1);
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c, px += 4) {
-            const Point3 uvw(((float)c + 0.5f) / (float)width, ((float)r + 0.5f) / (float)height, 0.0f);
+            const Point3 uvw(((float)c + 0.5f) / (float)width, ((float)r + 0.5f) / (float)height,
+                             0.0f);
             sc.BeginSample();
             sc.SetUVW(uvw, 0);
             sc.SetUVW(uvw, 1);
@@ -186,9 +198,10 @@ BITMAPINFO* Texmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interv
 
 ShadeContext::ShadeContext()
     : mode(SCMODE_NORMAL), doMaps(TRUE), filterMaps(TRUE), shadow(FALSE), backFace(FALSE),
-      mtlNum(0), ambientLight(0.0f, 0.0f, 0.0f), nLights(0), rayLevel(0), xshadeID(0) {}
+      mtlNum(0), ambientLight(0.0f, 0.0f, 0.0f), nLights(0), rayLevel(0), xshadeID(0)
+{ }
 
-ShadeContext::~ShadeContext() {}
+ShadeContext::~ShadeContext() { }
 
 namespace {
 const Point3 kZero(0.0f, 0.0f, 0.0f);
@@ -203,12 +216,12 @@ INode* ShadeContext::Node() { return NULL; }
 int ShadeContext::FaceNumber() { return 0; }
 Point3 ShadeContext::BarycentricCoords() { return kZero; }
 Point3 ShadeContext::Normal() { return Point3(0.0f, 0.0f, 1.0f); }
-void ShadeContext::SetNormal(Point3) {}
+void ShadeContext::SetNormal(Point3) { }
 Point3 ShadeContext::OrigNormal() { return Normal(); }
 Point3 ShadeContext::GNormal() { return Normal(); }
 float ShadeContext::Curve() { return 0.0f; }
 Point3 ShadeContext::V() { return Point3(0.0f, 0.0f, -1.0f); }
-void ShadeContext::SetView(Point3) {}
+void ShadeContext::SetView(Point3) { }
 Point3 ShadeContext::OrigView() { return V(); }
 Point3 ShadeContext::ReflectVector() { return kZero; }
 Point3 ShadeContext::RefractVector(float) { return kZero; }
@@ -221,18 +234,16 @@ Point3 ShadeContext::PObjRelBox() { return P(); }
 Point3 ShadeContext::DPObjRelBox() { return DP(); }
 Point3 ShadeContext::UVW(int) { return kZero; }
 Point3 ShadeContext::DUVW(int) { return kZero; }
-void ShadeContext::DPdUVW(Point3 dP[3], int) {
-    dP[0] = dP[1] = dP[2] = kZero;
-}
+void ShadeContext::DPdUVW(Point3 dP[3], int) { dP[0] = dP[1] = dP[2] = kZero; }
 Point3 ShadeContext::PointTo(const Point3& p, RefFrame) { return p; }
 Point3 ShadeContext::PointFrom(const Point3& p, RefFrame) { return p; }
 Point3 ShadeContext::VectorTo(const Point3& p, RefFrame) { return p; }
 Point3 ShadeContext::VectorFrom(const Point3& p, RefFrame) { return p; }
-void ShadeContext::SetGBufferID(int) {}
+void ShadeContext::SetGBufferID(int) { }
 BOOL ShadeContext::GetCache(Texmap*, AColor&) { return FALSE; }
 BOOL ShadeContext::GetCache(Texmap*, float&) { return FALSE; }
 BOOL ShadeContext::GetCache(Texmap*, Point3&) { return FALSE; }
-void ShadeContext::PutCache(Texmap*, const AColor&) {}
-void ShadeContext::PutCache(Texmap*, const float) {}
-void ShadeContext::PutCache(Texmap*, const Point3&) {}
-void ShadeContext::TossCache(Texmap*) {}
+void ShadeContext::PutCache(Texmap*, const AColor&) { }
+void ShadeContext::PutCache(Texmap*, const float) { }
+void ShadeContext::PutCache(Texmap*, const Point3&) { }
+void ShadeContext::TossCache(Texmap*) { }

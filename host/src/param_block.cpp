@@ -22,32 +22,39 @@
 namespace {
 
 struct Value {
-    float v[4] = {0.0f, 0.0f, 0.0f, 0.0f};   // float, colour, point (3 or 4 components)
+    float v[4] = {0.0f, 0.0f, 0.0f, 0.0f}; // float, colour, point (3 or 4 components)
     int i = 0;
     std::wstring s;
-    bool hasString = false;                  // a string entry that was never set is NULL
-    ReferenceTarget* r = nullptr;            // P_NO_REF pointers
+    bool hasString = false; // a string entry that was never set is NULL
+    ReferenceTarget* r = nullptr; // P_NO_REF pointers
 };
 
 enum Kind { kFloat, kInt, kColor, kPoint4, kString, kRef };
 
 // Points are held as colours; every pointer type is a reference.
-Kind KindOfType(ParamType2 type) {
+Kind KindOfType(ParamType2 type)
+{
     switch (host_pb::KindOf((int)type)) {
-    case host_pb::kFloat: return kFloat;
-    case host_pb::kInt: return kInt;
+    case host_pb::kFloat:
+        return kFloat;
+    case host_pb::kInt:
+        return kInt;
     case host_pb::kColor:
-    case host_pb::kPoint3: return kColor;
-    case host_pb::kPoint4: return kPoint4;
-    case host_pb::kString: return kString;
-    default: return kRef;
+    case host_pb::kPoint3:
+        return kColor;
+    case host_pb::kPoint4:
+        return kPoint4;
+    case host_pb::kString:
+        return kString;
+    default:
+        return kRef;
     }
 }
 
 struct Param {
     ParamDef* def;
     Kind kind;
-    std::vector<Value> values;   // one for scalars; the table's entries (owners' refs: count)
+    std::vector<Value> values; // one for scalars; the table's entries (owners' refs: count)
 };
 
 class ParamRestore;
@@ -56,7 +63,8 @@ class ParamBlock2 : public IParamBlock2 {
     friend class ParamRestore;
 
 public:
-    ParamBlock2(ParamBlockDesc2* d, ReferenceMaker* o) : desc(d), owner(o) {
+    ParamBlock2(ParamBlockDesc2* d, ReferenceMaker* o) : desc(d), owner(o)
+    {
         params.resize(desc->count);
         for (int i = 0; i < desc->count; ++i) {
             params[(size_t)i].def = &desc->paramdefs[i];
@@ -71,21 +79,23 @@ public:
     SClass_ID SuperClassID() override { return PARAMETER_BLOCK2_CLASS_ID; }
     void GetClassName(MSTR& s) override { s = L"ParamBlock2"; }
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
-                               BOOL) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override
+    {
         return REF_SUCCEED;
     }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override
+    {
         return REF_SUCCEED;
     }
 #endif
-    RefTargetHandle Clone(RemapDir& remap) override {
+    RefTargetHandle Clone(RemapDir& remap) override
+    {
         ParamBlock2* copy = new ParamBlock2(desc, NULL);
         for (size_t i = 0; i < params.size(); ++i) {
             if (params[i].def->flags & P_OWNERS_REF) {
                 copy->params[i].values.resize(params[i].values.size());
-                continue;   // the owner's clone copies its own references
+                continue; // the owner's clone copies its own references
             }
             copy->params[i].values = params[i].values;
         }
@@ -98,24 +108,27 @@ public:
 
     // IParamBlock2
     BlockID ID() override { return desc->ID; }
-    MSTR GetLocalName() override {
-        const MCHAR* s = desc->cd && desc->local_name ? desc->cd->GetRsrcString(desc->local_name)
-                                                      : NULL;
+    MSTR GetLocalName() override
+    {
+        const MCHAR* s =
+            desc->cd && desc->local_name ? desc->cd->GetRsrcString(desc->local_name) : NULL;
         return MSTR(s ? s : desc->int_name);
     }
     ParamBlockDesc2* GetDesc() override { return desc; }
     int NumParams() override { return (int)params.size(); }
     ParamID IndextoID(int i) override { return desc->IndextoID(i); }
     int IDtoIndex(ParamID id) override { return desc->IDtoIndex(id); }
-    ParamType2 GetParameterType(ParamID id) override {
+    ParamType2 GetParameterType(ParamID id) override
+    {
         Param* p = Find(id);
         return p ? p->def->type : (ParamType2)TYPE_USER;
     }
-    MSTR GetLocalName(ParamID id, int tabIndex) override {
+    MSTR GetLocalName(ParamID id, int tabIndex) override
+    {
         Param* p = Find(id);
         if (!p) return MSTR();
-        const MCHAR* s = desc->cd && p->def->local_name ? desc->cd->GetRsrcString(p->def->local_name)
-                                                        : NULL;
+        const MCHAR* s =
+            desc->cd && p->def->local_name ? desc->cd->GetRsrcString(p->def->local_name) : NULL;
         MSTR name(s ? s : p->def->int_name);
         if (tabIndex >= 0 && is_tab(p->def->type)) {
             MSTR n;
@@ -127,7 +140,8 @@ public:
     ReferenceMaker* GetOwner() override { return owner; }
     void SetOwner(ReferenceMaker* o) override { owner = o; }
 
-    BOOL SetValue(ParamID id, TimeValue, float v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, float v, int tab) override
+    {
         Value* e = Entry(id, tab, kFloat, kInt);
         if (!e) return FALSE;
         HoldParam(id);
@@ -135,7 +149,8 @@ public:
         e->i = (int)v;
         return Changed(id, tab);
     }
-    BOOL SetValue(ParamID id, TimeValue, int v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, int v, int tab) override
+    {
         Value* e = Entry(id, tab, kInt, kFloat);
         if (!e) return FALSE;
         HoldParam(id);
@@ -143,19 +158,24 @@ public:
         e->v[0] = (float)v;
         return Changed(id, tab);
     }
-    BOOL SetValue(ParamID id, TimeValue, const Point3& v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, const Point3& v, int tab) override
+    {
         return SetVector(id, tab, v.x, v.y, v.z, 0.0f, false);
     }
-    BOOL SetValue(ParamID id, TimeValue, const Color& v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, const Color& v, int tab) override
+    {
         return SetVector(id, tab, v.r, v.g, v.b, 1.0f, false);
     }
-    BOOL SetValue(ParamID id, TimeValue, const Point4& v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, const Point4& v, int tab) override
+    {
         return SetVector(id, tab, v.x, v.y, v.z, v.w, true);
     }
-    BOOL SetValue(ParamID id, TimeValue, const AColor& v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, const AColor& v, int tab) override
+    {
         return SetVector(id, tab, v.r, v.g, v.b, v.a, true);
     }
-    BOOL SetValue(ParamID id, TimeValue, const MCHAR* v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, const MCHAR* v, int tab) override
+    {
         Value* e = Entry(id, tab, kString, kString);
         if (!e) return FALSE;
         HoldParam(id);
@@ -163,18 +183,22 @@ public:
         e->s = v ? v : L"";
         return Changed(id, tab);
     }
-    BOOL SetValue(ParamID id, TimeValue, Texmap* v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, Texmap* v, int tab) override
+    {
         return SetRef(id, tab, v, TYPE_TEXMAP);
     }
-    BOOL SetValue(ParamID id, TimeValue, Mtl* v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, Mtl* v, int tab) override
+    {
         // Mtl, like Texmap, has its ReferenceTarget part first.
         return SetRef(id, tab, reinterpret_cast<ReferenceTarget*>(v), TYPE_MTL);
     }
-    BOOL SetValue(ParamID id, TimeValue, ReferenceTarget* v, int tab) override {
+    BOOL SetValue(ParamID id, TimeValue, ReferenceTarget* v, int tab) override
+    {
         return SetRef(id, tab, v, (ParamType2)-1);
     }
 
-    BOOL GetValue(ParamID id, TimeValue, float& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, float& v, Interval& iv, int tab) override
+    {
         Param* p = Find(id);
         Value* e = Read(p, tab, kFloat, kInt);
         if (!e) return FALSE;
@@ -182,7 +206,8 @@ public:
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, int& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, int& v, Interval& iv, int tab) override
+    {
         Param* p = Find(id);
         Value* e = Read(p, tab, kInt, kFloat);
         if (!e) return FALSE;
@@ -190,21 +215,24 @@ public:
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, Point3& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, Point3& v, Interval& iv, int tab) override
+    {
         Value* e = Read(Find(id), tab, kColor, kPoint4);
         if (!e) return FALSE;
         v = Point3(e->v[0], e->v[1], e->v[2]);
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, Color& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, Color& v, Interval& iv, int tab) override
+    {
         Value* e = Read(Find(id), tab, kColor, kPoint4);
         if (!e) return FALSE;
         v = Color(e->v[0], e->v[1], e->v[2]);
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, Point4& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, Point4& v, Interval& iv, int tab) override
+    {
         Param* p = Find(id);
         Value* e = Read(p, tab, kPoint4, kColor);
         if (!e) return FALSE;
@@ -212,110 +240,129 @@ public:
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue t, AColor& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue t, AColor& v, Interval& iv, int tab) override
+    {
         Point4 p;
         if (!GetValue(id, t, p, iv, tab)) return FALSE;
         v = AColor(p.x, p.y, p.z, p.w);
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, const MCHAR*& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, const MCHAR*& v, Interval& iv, int tab) override
+    {
         Value* e = Read(Find(id), tab, kString, kString);
         if (!e) return FALSE;
         v = e->hasString ? e->s.c_str() : NULL;
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, Texmap*& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, Texmap*& v, Interval& iv, int tab) override
+    {
         ReferenceTarget* r = NULL;
         if (!GetRef(id, tab, r)) return FALSE;
         v = r && r->SuperClassID() == TEXMAP_CLASS_ID ? static_cast<Texmap*>(r) : NULL;
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, Mtl*& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, Mtl*& v, Interval& iv, int tab) override
+    {
         ReferenceTarget* r = NULL;
         if (!GetRef(id, tab, r)) return FALSE;
         v = r && r->SuperClassID() == MATERIAL_CLASS_ID ? reinterpret_cast<Mtl*>(r) : NULL;
         iv &= FOREVER;
         return TRUE;
     }
-    BOOL GetValue(ParamID id, TimeValue, ReferenceTarget*& v, Interval& iv, int tab) override {
+    BOOL GetValue(ParamID id, TimeValue, ReferenceTarget*& v, Interval& iv, int tab) override
+    {
         if (!GetRef(id, tab, v)) return FALSE;
         iv &= FOREVER;
         return TRUE;
     }
 
-    float GetFloat(ParamID id, TimeValue t, int tab) override {
+    float GetFloat(ParamID id, TimeValue t, int tab) override
+    {
         float v = 0.0f;
         Interval iv;
         return GetValue(id, t, v, iv, tab) ? v : 0.0f;
     }
-    int GetInt(ParamID id, TimeValue t, int tab) override {
+    int GetInt(ParamID id, TimeValue t, int tab) override
+    {
         int v = 0;
         Interval iv;
         return GetValue(id, t, v, iv, tab) ? v : 0;
     }
-    Point3 GetPoint3(ParamID id, TimeValue t, int tab) override {
+    Point3 GetPoint3(ParamID id, TimeValue t, int tab) override
+    {
         Point3 v(0.0f, 0.0f, 0.0f);
         Interval iv;
         GetValue(id, t, v, iv, tab);
         return v;
     }
-    Point4 GetPoint4(ParamID id, TimeValue t, int tab) override {
+    Point4 GetPoint4(ParamID id, TimeValue t, int tab) override
+    {
         Point4 v(0.0f, 0.0f, 0.0f, 0.0f);
         Interval iv;
         GetValue(id, t, v, iv, tab);
         return v;
     }
-    Color GetColor(ParamID id, TimeValue t, int tab) override {
+    Color GetColor(ParamID id, TimeValue t, int tab) override
+    {
         Color v(0.0f, 0.0f, 0.0f);
         Interval iv;
         GetValue(id, t, v, iv, tab);
         return v;
     }
-    AColor GetAColor(ParamID id, TimeValue t, int tab) override {
+    AColor GetAColor(ParamID id, TimeValue t, int tab) override
+    {
         AColor v(0.0f, 0.0f, 0.0f, 0.0f);
         Interval iv;
         GetValue(id, t, v, iv, tab);
         return v;
     }
-    const MCHAR* GetStr(ParamID id, TimeValue t, int tab) override {
+    const MCHAR* GetStr(ParamID id, TimeValue t, int tab) override
+    {
         const MCHAR* v = NULL;
         Interval iv;
         return GetValue(id, t, v, iv, tab) ? v : NULL;
     }
-    Texmap* GetTexmap(ParamID id, TimeValue t, int tab) override {
+    Texmap* GetTexmap(ParamID id, TimeValue t, int tab) override
+    {
         Texmap* v = NULL;
         Interval iv;
         return GetValue(id, t, v, iv, tab) ? v : NULL;
     }
-    Mtl* GetMtl(ParamID id, TimeValue t, int tab) override {
+    Mtl* GetMtl(ParamID id, TimeValue t, int tab) override
+    {
         Mtl* v = NULL;
         Interval iv;
         return GetValue(id, t, v, iv, tab) ? v : NULL;
     }
-    ReferenceTarget* GetReferenceTarget(ParamID id, TimeValue t, int tab) override {
+    ReferenceTarget* GetReferenceTarget(ParamID id, TimeValue t, int tab) override
+    {
         ReferenceTarget* v = NULL;
         Interval iv;
         return GetValue(id, t, v, iv, tab) ? v : NULL;
     }
 
-    int Count(ParamID id) override {
+    int Count(ParamID id) override
+    {
         Param* p = Find(id);
         return p && is_tab(p->def->type) ? (int)p->values.size() : 0;
     }
     void ZeroCount(ParamID id) override { SetCount(id, 0); }
-    void SetCount(ParamID id, int n) override {
+    void SetCount(ParamID id, int n) override
+    {
         Param* p = Find(id);
         if (!p || !is_tab(p->def->type) || n < 0 || n > kMaxEntries) return;
         if ((int)p->values.size() == n) return;
         HoldParam(id);
         size_t old = p->values.size();
         p->values.resize((size_t)n);
-        for (size_t i = old; i < (size_t)n; ++i) p->values[i] = DefaultValue(*p);
+        for (size_t i = old; i < (size_t)n; ++i)
+            p->values[i] = DefaultValue(*p);
         Changed(id, -1);
     }
-    int Delete(ParamID id, int start, int num) override {
+    int Delete(ParamID id, int start, int num) override
+    {
         Param* p = Find(id);
         if (!p || !is_tab(p->def->type)) return 0;
         int count = (int)p->values.size();
@@ -326,27 +373,32 @@ public:
         Changed(id, -1);
         return (int)p->values.size();
     }
-    int Resize(ParamID id, int num) override {
+    int Resize(ParamID id, int num) override
+    {
         Param* p = Find(id);
         if (!p || !is_tab(p->def->type) || num < 0 || num > kMaxEntries) return 0;
         p->values.reserve((size_t)num);
         return 1;
     }
-    void Shrink(ParamID id) override {
+    void Shrink(ParamID id) override
+    {
         if (Param* p = Find(id)) p->values.shrink_to_fit();
     }
 
     ParamID LastNotifyParamID() override { return lastNotifyID; }
-    ParamID LastNotifyParamID(int& tabIndex) override {
+    ParamID LastNotifyParamID(int& tabIndex) override
+    {
         tabIndex = lastNotifyTab;
         return lastNotifyID;
     }
 
-    void ResetAll(BOOL, BOOL) override {
+    void ResetAll(BOOL, BOOL) override
+    {
         InitAll();
         Changed(-1, -1);
     }
-    void Reset(ParamID id, int tabIndex, BOOL, BOOL) override {
+    void Reset(ParamID id, int tabIndex, BOOL, BOOL) override
+    {
         Param* p = Find(id);
         if (!p) return;
         if (tabIndex < 0) {
@@ -359,10 +411,11 @@ public:
     }
 
     IParamMap2* GetMap(MapID) override { return NULL; }
-    void SetMap(IParamMap2*, MapID) override {}
+    void SetMap(IParamMap2*, MapID) override { }
 
     // Loading (param_block.h)
-    Param* Find(ParamID id) {
+    Param* Find(ParamID id)
+    {
         int i = desc->IDtoIndex(id);
         return i < 0 ? nullptr : &params[(size_t)i];
     }
@@ -370,50 +423,68 @@ public:
     static const int kMaxEntries = 1 << 24;
 
 private:
-    Value DefaultValue(const Param& p) const {
+    Value DefaultValue(const Param& p) const
+    {
         Value v;
         const ParamDef& d = *p.def;
         if (!(d.flags & P_HAS_DEFAULT)) return v;
         switch (p.kind) {
-        case kFloat: v.v[0] = d.def.f; break;
-        case kInt: v.i = d.def.i; v.v[0] = (float)d.def.i; break;
+        case kFloat:
+            v.v[0] = d.def.f;
+            break;
+        case kInt:
+            v.i = d.def.i;
+            v.v[0] = (float)d.def.i;
+            break;
         case kColor:
-            if (d.def.p) { v.v[0] = d.def.p->x; v.v[1] = d.def.p->y; v.v[2] = d.def.p->z; }
+            if (d.def.p) {
+                v.v[0] = d.def.p->x;
+                v.v[1] = d.def.p->y;
+                v.v[2] = d.def.p->z;
+            }
             break;
         case kPoint4:
             if (d.def.p4) {
-                v.v[0] = d.def.p4->x; v.v[1] = d.def.p4->y;
-                v.v[2] = d.def.p4->z; v.v[3] = d.def.p4->w;
+                v.v[0] = d.def.p4->x;
+                v.v[1] = d.def.p4->y;
+                v.v[2] = d.def.p4->z;
+                v.v[3] = d.def.p4->w;
             }
             break;
         case kString:
             v.hasString = d.def.s != NULL;
             v.s = d.def.s ? d.def.s : L"";
             break;
-        case kRef: break;
+        case kRef:
+            break;
         }
         return v;
     }
 
-    void Init(Param& p) {
+    void Init(Param& p)
+    {
         size_t n = is_tab(p.def->type) ? (size_t)p.def->tab_size : 1;
         p.values.assign(n, DefaultValue(p));
     }
-    void InitAll() {
-        for (Param& p : params) Init(p);
+    void InitAll()
+    {
+        for (Param& p : params)
+            Init(p);
     }
 
     // The entry for writing a value of kind k (or the accepted conversion k2); NULL when the
     // id, the kind or the index does not fit.
     Value* Entry(ParamID id, int tab, Kind k, Kind k2) { return Read(Find(id), tab, k, k2); }
-    Value* Read(Param* p, int tab, Kind k, Kind k2) {
+    Value* Read(Param* p, int tab, Kind k, Kind k2)
+    {
         if (!p || (p->kind != k && p->kind != k2)) return nullptr;
         if (!is_tab(p->def->type)) tab = 0;
         if (tab < 0 || tab >= (int)p->values.size()) return nullptr;
         return &p->values[(size_t)tab];
     }
 
-    BOOL SetVector(ParamID id, int tab, float a, float b, float c, float d, bool four) {
+    BOOL SetVector(ParamID id, int tab, float a, float b, float c, float d, bool four)
+    {
         Value* e = Entry(id, tab, kColor, kPoint4);
         if (!e) return FALSE;
         HoldParam(id);
@@ -424,7 +495,8 @@ private:
         return Changed(id, tab);
     }
 
-    BOOL SetRef(ParamID id, int tab, ReferenceTarget* v, ParamType2 wanted) {
+    BOOL SetRef(ParamID id, int tab, ReferenceTarget* v, ParamType2 wanted)
+    {
         Param* p = Find(id);
         if (!p || p->kind != kRef) return FALSE;
         if (wanted != (ParamType2)-1 && base_type(p->def->type) != wanted) return FALSE;
@@ -435,12 +507,13 @@ private:
                 return FALSE;
         } else {
             HoldParam(id);
-            p->values[(size_t)tab].r = v;   // P_NO_REF: a plain pointer
+            p->values[(size_t)tab].r = v; // P_NO_REF: a plain pointer
         }
         return Changed(id, tab);
     }
 
-    BOOL GetRef(ParamID id, int tab, ReferenceTarget*& v) {
+    BOOL GetRef(ParamID id, int tab, ReferenceTarget*& v)
+    {
         Param* p = Find(id);
         if (!p || p->kind != kRef) return FALSE;
         if (!is_tab(p->def->type)) tab = 0;
@@ -459,18 +532,21 @@ private:
     void HoldParam(ParamID id);
 
     // The values of a parameter, and putting them back (told as a change of the parameter).
-    std::vector<Value> ValuesOf(ParamID id) {
+    std::vector<Value> ValuesOf(ParamID id)
+    {
         Param* p = Find(id);
         return p ? p->values : std::vector<Value>();
     }
-    void PutValues(ParamID id, const std::vector<Value>& values) {
+    void PutValues(ParamID id, const std::vector<Value>& values)
+    {
         Param* p = Find(id);
         if (!p) return;
         p->values = values;
         Changed(id, -1);
     }
 
-    BOOL Changed(ParamID id, int tab) {
+    BOOL Changed(ParamID id, int tab)
+    {
         lastNotifyID = id;
         lastNotifyTab = tab;
         NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
@@ -490,17 +566,20 @@ private:
 class ParamRestore : public RestoreObj {
 public:
     ParamRestore(ParamBlock2* block, ParamID id)
-        : id(id), before(block->ValuesOf(id)), keeper(1, true) {
+        : id(id), before(block->ValuesOf(id)), keeper(1, true)
+    {
         keeper.Keep(0, block);
     }
     ~ParamRestore() override { keeper.Release(); }
-    void Restore(int isUndo) override {
+    void Restore(int isUndo) override
+    {
         ParamBlock2* block = Block();
         if (!block) return;
         if (isUndo) after = block->ValuesOf(id);
         block->PutValues(id, before);
     }
-    void Redo() override {
+    void Redo() override
+    {
         if (ParamBlock2* block = Block()) block->PutValues(id, after);
     }
     MSTR Description() override { return MSTR(L"Parameter"); }
@@ -512,7 +591,8 @@ private:
     host::HoldKeeper keeper;
 };
 
-void ParamBlock2::HoldParam(ParamID id) {
+void ParamBlock2::HoldParam(ParamID id)
+{
     if (theHold.Holding()) theHold.Put(new ParamRestore(this, id));
 }
 
@@ -522,12 +602,14 @@ void ParamBlock2::HoldParam(ParamID id) {
 // plain pointers are not data of the block.
 const USHORT kParamChunkBase = 0x0100;
 
-void Put(std::vector<unsigned char>& out, const void* p, size_t n) {
+void Put(std::vector<unsigned char>& out, const void* p, size_t n)
+{
     const unsigned char* b = static_cast<const unsigned char*>(p);
     out.insert(out.end(), b, b + n);
 }
 
-IOResult ParamBlock2::Save(ISave* isave) {
+IOResult ParamBlock2::Save(ISave* isave)
+{
     for (const Param& p : params) {
         std::vector<unsigned char> bytes;
         USHORT type = (USHORT)p.def->type;
@@ -537,10 +619,18 @@ IOResult ParamBlock2::Save(ISave* isave) {
         if (p.kind != kRef) {
             for (const Value& v : p.values) {
                 switch (p.kind) {
-                case kFloat: Put(bytes, &v.v[0], 4); break;
-                case kInt: Put(bytes, &v.i, 4); break;
-                case kColor: Put(bytes, v.v, 12); break;
-                case kPoint4: Put(bytes, v.v, 16); break;
+                case kFloat:
+                    Put(bytes, &v.v[0], 4);
+                    break;
+                case kInt:
+                    Put(bytes, &v.i, 4);
+                    break;
+                case kColor:
+                    Put(bytes, v.v, 12);
+                    break;
+                case kPoint4:
+                    Put(bytes, v.v, 16);
+                    break;
                 case kString: {
                     // A NULL string is saved with the length 0xffffffff.
                     ULONG n = v.hasString ? (ULONG)v.s.size() : 0xffffffffu;
@@ -548,7 +638,8 @@ IOResult ParamBlock2::Save(ISave* isave) {
                     if (v.hasString) Put(bytes, v.s.data(), v.s.size() * 2);
                     break;
                 }
-                case kRef: break;
+                case kRef:
+                    break;
                 }
             }
         }
@@ -566,7 +657,8 @@ IOResult ParamBlock2::Save(ISave* isave) {
 // backed by bytes: values by the chunk's own, a table of the owner's references by the
 // references the owner saved (ownerReferences; the declared size is always allowed); a table of
 // plain pointers, which saves nothing of its entries, keeps its declared size.
-IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id, size_t ownerReferences) {
+IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id, size_t ownerReferences)
+{
     Param* p = pb.Find(id);
     ULONG nb = 0;
     USHORT type = 0;
@@ -577,7 +669,9 @@ IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id, size_t ownerRefere
     if (!is_tab(p->def->type) && count != 1) return IO_ERROR;
     ULONGLONG remaining = iload->CurChunkLength() - 6;
     size_t minSize = p->kind == kFloat || p->kind == kInt || p->kind == kString ? 4
-                     : p->kind == kColor ? 12 : p->kind == kPoint4 ? 16 : 0;
+        : p->kind == kColor                                                     ? 12
+        : p->kind == kPoint4                                                    ? 16
+                                                                                : 0;
     if (count > (ULONG)ParamBlock2::kMaxEntries || (ULONGLONG)count * minSize > remaining)
         return IO_ERROR;
     if (p->kind == kRef && !(p->def->flags & P_OWNERS_REF)) return IO_OK;
@@ -591,10 +685,19 @@ IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id, size_t ownerRefere
         for (Value& v : values) {
             IOResult r = IO_OK;
             switch (p->kind) {
-            case kFloat: r = iload->Read(&v.v[0], 4, &nb); break;
-            case kInt: r = iload->Read(&v.i, 4, &nb); v.v[0] = (float)v.i; break;
-            case kColor: r = iload->Read(v.v, 12, &nb); break;
-            case kPoint4: r = iload->Read(v.v, 16, &nb); break;
+            case kFloat:
+                r = iload->Read(&v.v[0], 4, &nb);
+                break;
+            case kInt:
+                r = iload->Read(&v.i, 4, &nb);
+                v.v[0] = (float)v.i;
+                break;
+            case kColor:
+                r = iload->Read(v.v, 12, &nb);
+                break;
+            case kPoint4:
+                r = iload->Read(v.v, 16, &nb);
+                break;
             case kString: {
                 ULONG n = 0;
                 r = iload->Read(&n, 4, &nb);
@@ -606,22 +709,26 @@ IOResult LoadParam(ParamBlock2& pb, ILoad* iload, ParamID id, size_t ownerRefere
                 if (n) r = iload->Read(&v.s[0], n * 2, &nb);
                 break;
             }
-            case kRef: break;
+            case kRef:
+                break;
             }
             if (r != IO_OK) return IO_ERROR;
         }
         if (p->kind == kFloat)
-            for (Value& v : values) v.i = (int)v.v[0];
+            for (Value& v : values)
+                v.i = (int)v.v[0];
     }
     p->values.swap(values);
     return IO_OK;
 }
 
-IOResult ParamBlock2::Load(ILoad* iload) {
+IOResult ParamBlock2::Load(ILoad* iload)
+{
     return LoadSaved(iload, owner ? (size_t)owner->NumRefs() : 0);
 }
 
-IOResult ParamBlock2::LoadSaved(ILoad* iload, size_t ownerReferences) {
+IOResult ParamBlock2::LoadSaved(ILoad* iload, size_t ownerReferences)
+{
     IOResult res;
     while ((res = iload->OpenChunk()) == IO_OK) {
         USHORT chunk = iload->CurChunkID();
@@ -635,19 +742,21 @@ IOResult ParamBlock2::LoadSaved(ILoad* iload, size_t ownerReferences) {
     return res == IO_END ? IO_OK : res;
 }
 
-}  // namespace
+} // namespace
 
-IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* iowner) {
+IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pdesc, ReferenceMaker* iowner)
+{
     if (!pdesc) return NULL;
     return new ParamBlock2(pdesc, iowner);
 }
 
 namespace host_pb {
 
-IOResult LoadBlock(IParamBlock2* pb, ILoad* iload, size_t ownerReferences) {
+IOResult LoadBlock(IParamBlock2* pb, ILoad* iload, size_t ownerReferences)
+{
     return static_cast<ParamBlock2*>(pb)->LoadSaved(iload, ownerReferences);
 }
 
 unsigned short ParamChunkID(short paramID) { return (unsigned short)(kParamChunkBase + paramID); }
 
-}  // namespace host_pb
+} // namespace host_pb

@@ -23,4 +23,4 @@ IOResult LoadBlock(IParamBlock2* pb, ILoad* iload, size_t ownerReferences);
 // The chunk id under which a block saves parameter paramID.
 unsigned short ParamChunkID(short paramID);
 
-}  // namespace host_pb
+} // namespace host_pb

@@ -13,16 +13,17 @@
 
 struct DescData {
     std::vector<ParamDef> defs;
-    std::deque<Point3> points;          // storage of Point3 defaults and ranges
+    std::deque<Point3> points; // storage of Point3 defaults and ranges
     std::deque<Point4> points4;
-    std::deque<std::wstring> strings;   // storage of string defaults
+    std::deque<std::wstring> strings; // storage of string defaults
     std::wstring error;
-    ParamDef missing;                   // what GetParamDef answers for an unknown id
+    ParamDef missing; // what GetParamDef answers for an unknown id
 };
 
 using namespace host_pb;
 
-ValueKind host_pb::KindOf(int type) {
+ValueKind host_pb::KindOf(int type)
+{
     switch ((int)type & ~(int)TYPE_TAB) {
     case TYPE_FLOAT:
     case TYPE_ANGLE:
@@ -61,12 +62,14 @@ ValueKind host_pb::KindOf(int type) {
 
 namespace {
 
-bool KnownType(int type) {
+bool KnownType(int type)
+{
     if (type & ~(TYPE_TAB | 0xff)) return false;
     return (type & 0xff) <= TYPE_FRGBA && KindOf(type) != kUnsupported;
 }
 
-ParamDef EmptyDef() {
+ParamDef EmptyDef()
+{
     ParamDef d;
     d.ID = -1;
     d.int_name = L"";
@@ -79,7 +82,8 @@ ParamDef EmptyDef() {
     d.range_high.p4 = NULL;
     d.ctrl_type = TYPE_SPINNER;
     d.spin_type = EDITTYPE_FLOAT;
-    for (int i = 0; i < MAX_PARAM_CTRL_IDS; ++i) d.ctrl_IDs[i] = 0;
+    for (int i = 0; i < MAX_PARAM_CTRL_IDS; ++i)
+        d.ctrl_IDs[i] = 0;
     d.ctrl_count = 0;
     d.scale = 0.0f;
     d.refno = -1;
@@ -100,9 +104,11 @@ ParamDef EmptyDef() {
 class DeclarationReader {
 public:
     DeclarationReader(ParamBlockDesc2& desc, DescData& data, va_list& ap)
-        : desc(desc), data(data), ap(ap) {}
+        : desc(desc), data(data), ap(ap)
+    { }
 
-    void Read() {
+    void Read()
+    {
         if (!ReadBlockHeader()) return;
         for (int n = 0;; ++n) {
             int id = va_arg(ap, int);
@@ -110,7 +116,8 @@ public:
             if (n >= 4096) return Fail(L"more than 4096 parameters (a missing p_end?)");
             if (id < 0 || id > 0x7fff)
                 return Fail(host_text::Format(L"parameter id %d is not a valid id (a missing "
-                                              L"p_end or a tag argument too many?)", id));
+                                              L"p_end or a tag argument too many?)",
+                                              id));
             if (desc.IDtoIndex((ParamID)id) >= 0)
                 return Fail(host_text::Format(L"parameter id %d declared twice", id));
             ParamDef def = EmptyDef();
@@ -123,7 +130,8 @@ public:
     }
 
 private:
-    bool ReadBlockHeader() {
+    bool ReadBlockHeader()
+    {
         if (desc.flags & (P_USE_PARAMS | P_INCLUDE_PARAMS | P_HASCATEGORY | P_TEMPLATE_UI))
             return Fail(host_text::Format(L"block flags 0x%x are not supported by this host",
                                           (unsigned)desc.flags)),
@@ -136,7 +144,7 @@ private:
             if (maps < 1 || maps > 64)
                 return Fail(host_text::Format(L"P_MULTIMAP with %d maps", maps)), false;
             for (int m = 0; m < maps; ++m) {
-                if (desc.flags & P_MULTIMAP) (void)va_arg(ap, int);   // map id
+                if (desc.flags & P_MULTIMAP) (void)va_arg(ap, int); // map id
                 int dlg = va_arg(ap, int);
                 StringResID title = va_arg(ap, int);
                 int test = va_arg(ap, int);
@@ -154,9 +162,11 @@ private:
         return true;
     }
 
-    bool ReadParam(ParamDef& def) {
+    bool ReadParam(ParamDef& def)
+    {
         def.int_name = va_arg(ap, const MCHAR*);
-        if (!def.int_name) return Fail(host_text::Format(L"parameter %d has no name", def.ID)), false;
+        if (!def.int_name)
+            return Fail(host_text::Format(L"parameter %d has no name", def.ID)), false;
         int type = va_arg(ap, int);
         if (!KnownType(type))
             return Fail(host_text::Format(L"parameter %d (%s): type %d is not supported", def.ID,
@@ -191,10 +201,15 @@ private:
     }
 
     // One value of the parameter's base type as the variadic list passes it.
-    bool ReadValue(const ParamDef& def, PB2Value& v, const wchar_t* what) {
+    bool ReadValue(const ParamDef& def, PB2Value& v, const wchar_t* what)
+    {
         switch (KindOf(def.type)) {
-        case kFloat: v.f = (float)va_arg(ap, double); return true;
-        case kInt: v.i = va_arg(ap, int); return true;
+        case kFloat:
+            v.f = (float)va_arg(ap, double);
+            return true;
+        case kInt:
+            v.i = va_arg(ap, int);
+            return true;
         case kColor: {
             Color c = va_arg(ap, Color);
             data.points.push_back(Point3(c.r, c.g, c.b));
@@ -215,7 +230,9 @@ private:
             v.s = s ? data.strings.back().c_str() : NULL;
             return true;
         }
-        case kPointer: v.r = va_arg(ap, ReferenceTarget*); return true;
+        case kPointer:
+            v.r = va_arg(ap, ReferenceTarget*);
+            return true;
         default:
             return Fail(host_text::Format(L"parameter %d (%s): %s of this type is not supported",
                                           def.ID, def.int_name, what)),
@@ -223,7 +240,8 @@ private:
         }
     }
 
-    bool AddControlID(ParamDef& def, int id) {
+    bool AddControlID(ParamDef& def, int id)
+    {
         if (def.ctrl_count >= MAX_PARAM_CTRL_IDS)
             return Fail(host_text::Format(L"parameter %d (%s): more than %d control ids", def.ID,
                                           def.int_name, MAX_PARAM_CTRL_IDS)),
@@ -232,8 +250,9 @@ private:
         return true;
     }
 
-    bool ReadUI(ParamDef& def) {
-        if (desc.flags & P_MULTIMAP) (void)va_arg(ap, int);   // map id
+    bool ReadUI(ParamDef& def)
+    {
+        if (desc.flags & P_MULTIMAP) (void)va_arg(ap, int); // map id
         int ctrl = va_arg(ap, int);
         def.ctrl_type = (ControlType2)ctrl;
         // Tables with a fixed size give one set of controls per entry.
@@ -245,8 +264,10 @@ private:
             for (int s = 0; s < sets; ++s)
                 for (int k = 0; k < 2; ++k)
                     if (!AddControlID(def, va_arg(ap, int))) return false;
-            if (ctrl == TYPE_SPINNER) def.scale = (float)va_arg(ap, double);
-            else def.scale = (float)va_arg(ap, int);   // slider ticks
+            if (ctrl == TYPE_SPINNER)
+                def.scale = (float)va_arg(ap, double);
+            else
+                def.scale = (float)va_arg(ap, int); // slider ticks
             return true;
         case TYPE_RADIO: {
             int n = va_arg(ap, int);
@@ -276,7 +297,8 @@ private:
             int n = va_arg(ap, int);
             if (n < 0 || n > MAX_PARAM_CTRL_IDS - 1)
                 return Fail(host_text::Format(L"parameter %d: %d list items", def.ID, n)), false;
-            for (int k = 0; k < n; ++k) (void)va_arg(ap, int);   // item string ids
+            for (int k = 0; k < n; ++k)
+                (void)va_arg(ap, int); // item string ids
             return true;
         }
         default:
@@ -286,7 +308,8 @@ private:
         }
     }
 
-    bool ReadTag(ParamDef& def, int tag) {
+    bool ReadTag(ParamDef& def, int tag)
+    {
         switch (tag) {
         case p_default:
             if (!ReadValue(def, def.def, L"a default")) return false;
@@ -307,13 +330,26 @@ private:
             if (!ReadValue(def, def.range_high, L"a range")) return false;
             def.flags |= P_HAS_RANGE;
             return true;
-        case p_ui: return ReadUI(def);
-        case p_refno: def.refno = va_arg(ap, int); return true;
-        case p_subtexno: def.subtexno = va_arg(ap, int); return true;
-        case p_submtlno: (void)va_arg(ap, int); return true;
-        case p_dim: def.dim = va_arg(ap, ParamDimension*); return true;
-        case p_accessor: def.accessor = va_arg(ap, PBAccessor*); return true;
-        case p_validator: def.validator = va_arg(ap, PBValidator*); return true;
+        case p_ui:
+            return ReadUI(def);
+        case p_refno:
+            def.refno = va_arg(ap, int);
+            return true;
+        case p_subtexno:
+            def.subtexno = va_arg(ap, int);
+            return true;
+        case p_submtlno:
+            (void)va_arg(ap, int);
+            return true;
+        case p_dim:
+            def.dim = va_arg(ap, ParamDimension*);
+            return true;
+        case p_accessor:
+            def.accessor = va_arg(ap, PBAccessor*);
+            return true;
+        case p_validator:
+            def.validator = va_arg(ap, PBValidator*);
+            return true;
         case p_classID:
             def.class_ID = va_arg(ap, Class_ID);
             def.flags |= P_HAS_CLASS_ID;
@@ -322,8 +358,12 @@ private:
             def.sclassID = (SClass_ID)va_arg(ap, int);
             def.flags |= P_HAS_SUPER_ID;
             return true;
-        case p_enabled: def.enabled = va_arg(ap, int); return true;
-        case p_tooltip: def.tooltip = va_arg(ap, int); return true;
+        case p_enabled:
+            def.enabled = va_arg(ap, int);
+            return true;
+        case p_tooltip:
+            def.tooltip = va_arg(ap, int);
+            return true;
         case p_prompt:
             def.prompt = va_arg(ap, int);
             def.flags |= P_HAS_PROMPT;
@@ -335,13 +375,18 @@ private:
         case p_enable_ctrls: {
             int n = va_arg(ap, int);
             if (n < 0 || n > 256) return Fail(L"p_enable_ctrls count out of range"), false;
-            for (int k = 0; k < n; ++k) (void)va_arg(ap, int);
+            for (int k = 0; k < n; ++k)
+                (void)va_arg(ap, int);
             return true;
         }
         case p_init_file:
-        case p_nonLocalizedName: (void)va_arg(ap, const MCHAR*); return true;
+        case p_nonLocalizedName:
+            (void)va_arg(ap, const MCHAR*);
+            return true;
         case p_file_types:
-        case p_assetTypeID: (void)va_arg(ap, int); return true;
+        case p_assetTypeID:
+            (void)va_arg(ap, int);
+            return true;
         default:
             return Fail(host_text::Format(L"parameter %d (%s): unknown tag %d", def.ID,
                                           def.int_name, tag)),
@@ -349,10 +394,12 @@ private:
         }
     }
 
-    void Fail(const std::wstring& what) {
+    void Fail(const std::wstring& what)
+    {
         if (data.error.empty()) {
             data.error = host_text::Format(L"parameter block %d (%s): ", desc.ID,
-                                           desc.int_name ? desc.int_name : L"") + what;
+                                           desc.int_name ? desc.int_name : L"") +
+                what;
             std::string text = "host: " + host_text::ToUTF8(data.error) + "\n";
             fputs(text.c_str(), stderr);
             OutputDebugStringA(text.c_str());
@@ -364,13 +411,14 @@ private:
     va_list& ap;
 };
 
-}  // namespace
+} // namespace
 
 ParamBlockDesc2::ParamBlockDesc2(BlockID iID, const MCHAR* iint_name, StringResID ilocal_name,
                                  ClassDesc2* icd, USHORT iflags, ...)
     : ID(iID), int_name(iint_name), local_name(ilocal_name), cd(icd), flags(iflags), version(0),
       ref_no(-1), dlg_template(0), title(0), test_flags(0), rollup_flags(0), dlgProc(NULL),
-      paramdefs(NULL), count(0), data(new DescData) {
+      paramdefs(NULL), count(0), data(new DescData)
+{
     data->missing = EmptyDef();
     data->defs.reserve(64);
     va_list ap;
@@ -384,25 +432,29 @@ ParamBlockDesc2::ParamBlockDesc2(BlockID iID, const MCHAR* iint_name, StringResI
 
 ParamBlockDesc2::~ParamBlockDesc2() { delete data; }
 
-int ParamBlockDesc2::IDtoIndex(ParamID id) {
+int ParamBlockDesc2::IDtoIndex(ParamID id)
+{
     for (size_t i = 0; i < data->defs.size(); ++i)
         if (data->defs[i].ID == id) return (int)i;
     return -1;
 }
 
-ParamID ParamBlockDesc2::IndextoID(int i) {
+ParamID ParamBlockDesc2::IndextoID(int i)
+{
     if (i < 0 || i >= (int)data->defs.size()) return -1;
     return data->defs[(size_t)i].ID;
 }
 
-int ParamBlockDesc2::NameToIndex(const MCHAR* name) {
+int ParamBlockDesc2::NameToIndex(const MCHAR* name)
+{
     if (!name) return -1;
     for (size_t i = 0; i < data->defs.size(); ++i)
         if (_wcsicmp(data->defs[i].int_name, name) == 0) return (int)i;
     return -1;
 }
 
-ParamDef& ParamBlockDesc2::GetParamDef(ParamID id) {
+ParamDef& ParamBlockDesc2::GetParamDef(ParamID id)
+{
     int i = IDtoIndex(id);
     if (i < 0) {
         data->missing = EmptyDef();
@@ -411,7 +463,8 @@ ParamDef& ParamBlockDesc2::GetParamDef(ParamID id) {
     return data->defs[(size_t)i];
 }
 
-const MCHAR* ParamBlockDesc2::DeclarationError() {
+const MCHAR* ParamBlockDesc2::DeclarationError()
+{
     return data->error.empty() ? NULL : data->error.c_str();
 }
 
@@ -421,29 +474,33 @@ struct ClassDesc2Data {
     std::map<INT_PTR, std::wstring> strings;
 };
 
-ClassDesc2::ClassDesc2() : data(new ClassDesc2Data) {}
+ClassDesc2::ClassDesc2() : data(new ClassDesc2Data) { }
 
 ClassDesc2::~ClassDesc2() { delete data; }
 
-ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i) {
+ParamBlockDesc2* ClassDesc2::GetParamBlockDesc(int i)
+{
     if (i < 0 || i >= pbDescs.Count()) return NULL;
     return pbDescs[i];
 }
 
-ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(BlockID id) {
+ParamBlockDesc2* ClassDesc2::GetParamBlockDescByID(BlockID id)
+{
     for (int i = 0; i < pbDescs.Count(); ++i)
         if (pbDescs[i]->ID == id) return pbDescs[i];
     return NULL;
 }
 
-void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) {
+void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd)
+{
     if (!pbd) return;
     for (int i = 0; i < pbDescs.Count(); ++i)
         if (pbDescs[i] == pbd) return;
     pbDescs.Append(1, &pbd);
 }
 
-void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
+void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner)
+{
     if (!owner) return;
     for (int i = 0; i < pbDescs.Count(); ++i) {
         ParamBlockDesc2* pbd = pbDescs[i];
@@ -453,7 +510,8 @@ void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
     }
 }
 
-const MCHAR* ClassDesc2::GetRsrcString(INT_PTR id) {
+const MCHAR* ClassDesc2::GetRsrcString(INT_PTR id)
+{
     auto it = data->strings.find(id);
     if (it != data->strings.end()) return it->second.c_str();
     HINSTANCE h = HInstance();

@@ -17,42 +17,49 @@ typedef ULONG (*LibVersionFn)();
 typedef ULONG (*CanAutoDeferFn)();
 
 // Some compilers decorate nothing, some export with a leading underscore (32-bit): try both.
-void* Export(HMODULE m, const char* name) {
+void* Export(HMODULE m, const char* name)
+{
     FARPROC p = GetProcAddress(m, name);
     if (!p) p = GetProcAddress(m, (std::string("_") + name).c_str());
     return reinterpret_cast<void*>(p);
 }
 
-std::wstring WindowsError(DWORD code) {
+std::wstring WindowsError(DWORD code)
+{
     wchar_t* text = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                        FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, code, 0, (LPWSTR)&text, 0, nullptr);
     std::wstring s = text ? text : L"";
     if (text) LocalFree(text);
-    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
+        s.pop_back();
     return host_text::Format(L"Windows error %lu%s%s", (unsigned long)code, s.empty() ? L"" : L": ",
                              s.c_str());
 }
 
-std::wstring VersionText(ULONG v) {
+std::wstring VersionText(ULONG v)
+{
     return host_text::Format(L"0x%08lX (release %lu, API %lu, revision %lu)", (unsigned long)v,
                              (unsigned long)(v >> 16), (unsigned long)((v >> 8) & 0xff),
                              (unsigned long)(v & 0xff));
 }
 
-}  // namespace
+} // namespace
 
-PluginManager::PluginManager() {
+PluginManager::PluginManager()
+{
     if (!GetDefaultClassDirectory()) SetDefaultClassDirectory(&directory);
 }
 
-PluginManager::~PluginManager() {
+PluginManager::~PluginManager()
+{
     UnloadAll();
     if (GetDefaultClassDirectory() == &directory) SetDefaultClassDirectory(nullptr);
 }
 
-bool PluginManager::LoadPlugin(const std::wstring& path, std::wstring* error) {
+bool PluginManager::LoadPlugin(const std::wstring& path, std::wstring* error)
+{
     auto fail = [&](const std::wstring& what) {
         if (error) *error = path + L": " + what;
         return false;
@@ -116,12 +123,14 @@ bool PluginManager::LoadPlugin(const std::wstring& path, std::wstring* error) {
         }
         info.classes.push_back(cd);
     }
-    for (ClassDesc* cd : info.classes) directory.Register(cd);
+    for (ClassDesc* cd : info.classes)
+        directory.Register(cd);
     plugins.push_back(info);
     return true;
 }
 
-int PluginManager::LoadFolder(const std::wstring& folder, std::wstring* error) {
+int PluginManager::LoadFolder(const std::wstring& folder, std::wstring* error)
+{
     if (error) error->clear();
     DWORD attr = GetFileAttributesW(folder.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -133,7 +142,8 @@ int PluginManager::LoadFolder(const std::wstring& folder, std::wstring* error) {
     HANDLE h = FindFirstFileW((folder + L"\\*.dlt").c_str(), &found);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
         } while (FindNextFileW(h, &found));
         FindClose(h);
     }
@@ -155,7 +165,8 @@ int PluginManager::LoadFolder(const std::wstring& folder, std::wstring* error) {
     return loaded;
 }
 
-bool PluginManager::RegisterBuiltIn(ClassDesc* cd, std::wstring* error) {
+bool PluginManager::RegisterBuiltIn(ClassDesc* cd, std::wstring* error)
+{
     if (!cd) {
         if (error) *error = L"a NULL class descriptor";
         return false;
@@ -169,10 +180,13 @@ bool PluginManager::RegisterBuiltIn(ClassDesc* cd, std::wstring* error) {
     return true;
 }
 
-void PluginManager::UnloadAll() {
-    while (directory.Count() > 0) directory.Unregister(directory.Get(0));
-    for (auto it = plugins.rbegin(); it != plugins.rend(); ++it) FreeLibrary(it->module);
+void PluginManager::UnloadAll()
+{
+    while (directory.Count() > 0)
+        directory.Unregister(directory.Get(0));
+    for (auto it = plugins.rbegin(); it != plugins.rend(); ++it)
+        FreeLibrary(it->module);
     plugins.clear();
 }
 
-}  // namespace host
+} // namespace host

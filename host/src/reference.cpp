@@ -29,7 +29,9 @@ namespace {
 
 // Removes one occurrence, searching from the back: links are mostly released in the reverse
 // order of their making, and a maker that refers to one target many times finds one at once.
-template <class T> bool RemoveOne(std::vector<T*>& v, T* p) {
+template <class T>
+bool RemoveOne(std::vector<T*>& v, T* p)
+{
     auto it = std::find(v.rbegin(), v.rend(), p);
     if (it == v.rend()) return false;
     v.erase(std::next(it).base());
@@ -40,15 +42,16 @@ template <class T> bool RemoveOne(std::vector<T*>& v, T* p) {
 thread_local int notifyDepth = 0;
 const int kMaxNotifyDepth = 100;
 
-}  // namespace
+} // namespace
 
 static void ForgetRecords(ReferenceMaker* maker);
 
 // ReferenceMaker
 
-ReferenceMaker::ReferenceMaker() : links(new RefMakerLinks) {}
+ReferenceMaker::ReferenceMaker() : links(new RefMakerLinks) { }
 
-ReferenceMaker::~ReferenceMaker() {
+ReferenceMaker::~ReferenceMaker()
+{
     // Unregister from every target still linked, so none keeps a pointer to this maker.
     for (ReferenceTarget* t : links->targets)
         if (t->dependents) RemoveOne(t->dependents->makers, static_cast<ReferenceMaker*>(this));
@@ -64,12 +67,13 @@ void ReferenceMaker::RemoveLink(RefTargetHandle targ) { RemoveOne(links->targets
 // True when maker can be reached from targ by following references: a reference from maker
 // to targ would then close a loop. Only a target that something refers to can be reached, so a
 // maker without dependents needs no walk; otherwise each object below targ is visited once.
-static bool Reaches(RefTargetHandle targ, ReferenceMaker* maker) {
+static bool Reaches(RefTargetHandle targ, ReferenceMaker* maker)
+{
     if (targ == maker) return true;
     if (!maker->IsRefTarget() || static_cast<ReferenceTarget*>(maker)->NumDependents() == 0)
         return false;
-    std::vector<ReferenceMaker*> pending{targ};
-    std::unordered_set<ReferenceMaker*> seen{targ};
+    std::vector<ReferenceMaker*> pending {targ};
+    std::unordered_set<ReferenceMaker*> seen {targ};
     while (!pending.empty()) {
         ReferenceMaker* m = pending.back();
         pending.pop_back();
@@ -89,7 +93,8 @@ namespace {
 class RefRestore;
 // The undo records about each maker's references: told when their maker goes, so none keeps a
 // pointer to it. Never destroyed: makers and records may go after the program's end.
-std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>& RecordsOfMaker() {
+std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>& RecordsOfMaker()
+{
     static auto* records = new std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>;
     return *records;
 }
@@ -101,13 +106,15 @@ std::unordered_map<ReferenceMaker*, std::vector<RefRestore*>>& RecordsOfMaker() 
 class RefRestore : public RestoreObj {
 public:
     RefRestore(ReferenceMaker* maker, int which, RefTargetHandle old, RefTargetHandle now)
-        : maker(maker), which(which), keeper(3, true) {
+        : maker(maker), which(which), keeper(3, true)
+    {
         if (maker->IsRefTarget()) keeper.Keep(0, static_cast<ReferenceTarget*>(maker));
         keeper.Keep(1, old);
         keeper.Keep(2, now);
         RecordsOfMaker()[maker].push_back(this);
     }
-    ~RefRestore() override {
+    ~RefRestore() override
+    {
         if (maker) {
             auto& all = RecordsOfMaker();
             auto it = all.find(maker);
@@ -122,13 +129,15 @@ public:
     void Redo() override { Point(keeper.Kept(2)); }
     MSTR Description() override { return MSTR(L"Reference"); }
     // The maker is going: the record forgets it, and lets go of the targets it kept for it.
-    void MakerGone() {
+    void MakerGone()
+    {
         maker = nullptr;
         keeper.Release();
     }
 
 private:
-    void Point(RefTargetHandle target) {
+    void Point(RefTargetHandle target)
+    {
         if (!maker || maker->TestAFlag(A_IS_DELETED)) return;
         theHold.Suspend();
         maker->ReplaceReference(which, target);
@@ -139,10 +148,11 @@ private:
     host::HoldKeeper keeper;
 };
 
-}  // namespace
+} // namespace
 
 // Tells the records about a maker that it is going.
-static void ForgetRecords(ReferenceMaker* maker) {
+static void ForgetRecords(ReferenceMaker* maker)
+{
     auto& all = RecordsOfMaker();
     if (all.empty()) return;
     auto it = all.find(maker);
@@ -150,10 +160,12 @@ static void ForgetRecords(ReferenceMaker* maker) {
     std::vector<RefRestore*> records;
     records.swap(it->second);
     all.erase(it);
-    for (RefRestore* r : records) r->MakerGone();
+    for (RefRestore* r : records)
+        r->MakerGone();
 }
 
-RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
+RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld)
+{
     if (which < 0) return REF_FAIL;
     if (TestAFlag(A_IS_DELETED) && newtarg) return REF_FAIL;
     if (newtarg && Reaches(newtarg, this)) return REF_FAIL;
@@ -165,7 +177,7 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
     // reference to it, and the dependency just made is taken back.
     RefTargetHandle now = which < NumRefs() ? GetReference(which) : NULL;
     if (now != newtarg && newtarg)
-        newtarg->RemoveDependent(this);     // refused: it stays whatever it was before
+        newtarg->RemoveDependent(this); // refused: it stays whatever it was before
     // Recorded before the old target may go: the record keeps it for an undo.
     if (now != old && theHold.Holding()) theHold.Put(new RefRestore(this, which, old, now));
     if (old && now != old) {
@@ -175,7 +187,8 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
     return now == newtarg ? REF_SUCCEED : REF_FAIL;
 }
 
-RefResult ReferenceMaker::DeleteReference(int i) {
+RefResult ReferenceMaker::DeleteReference(int i)
+{
     if (i < 0 || i >= NumRefs()) return REF_FAIL;
     RefTargetHandle old = GetReference(i);
     if (!old) return REF_SUCCEED;
@@ -185,15 +198,17 @@ RefResult ReferenceMaker::DeleteReference(int i) {
     return REF_SUCCEED;
 }
 
-RefResult ReferenceMaker::DeleteAllRefsFromMe() {
+RefResult ReferenceMaker::DeleteAllRefsFromMe()
+{
     for (int i = NumRefs() - 1; i >= 0; --i) {
-        if (i >= NumRefs()) continue;   // a release may have shrunk the maker
+        if (i >= NumRefs()) continue; // a release may have shrunk the maker
         DeleteReference(i);
     }
     return REF_SUCCEED;
 }
 
-void ReferenceMaker::DeleteMe() {
+void ReferenceMaker::DeleteMe()
+{
     if (TestAFlag(A_IS_DELETED)) return;
     SetAFlag(A_IS_DELETED);
     DeleteAllRefsFromMe();
@@ -203,11 +218,12 @@ void ReferenceMaker::DeleteMe() {
 
 int ReferenceMaker::NumRefs() { return 0; }
 RefTargetHandle ReferenceMaker::GetReference(int) { return NULL; }
-void ReferenceMaker::SetReference(int, RefTargetHandle) {}
+void ReferenceMaker::SetReference(int, RefTargetHandle) { }
 IOResult ReferenceMaker::Save(ISave*) { return IO_OK; }
 IOResult ReferenceMaker::Load(ILoad*) { return IO_OK; }
 
-int ReferenceMaker::FindRef(RefTargetHandle targ) {
+int ReferenceMaker::FindRef(RefTargetHandle targ)
+{
     if (!targ) return -1;
     int n = NumRefs();
     for (int i = 0; i < n; ++i)
@@ -215,15 +231,17 @@ int ReferenceMaker::FindRef(RefTargetHandle targ) {
     return -1;
 }
 
-void ReferenceMaker::BaseClone(ReferenceTarget*, ReferenceTarget*, RemapDir&) {}
+void ReferenceMaker::BaseClone(ReferenceTarget*, ReferenceTarget*, RemapDir&) { }
 
 // ReferenceTarget
 
-ReferenceTarget::ReferenceTarget() : dependents(new RefTargetLinks) {
+ReferenceTarget::ReferenceTarget() : dependents(new RefTargetLinks)
+{
     host::CountTarget(this, true);
 }
 
-ReferenceTarget::~ReferenceTarget() {
+ReferenceTarget::~ReferenceTarget()
+{
     host::CountTarget(this, false);
     // Makers that still refer to this target lose the reference (set to NULL) instead of
     // keeping a pointer to a deleted object.
@@ -243,25 +261,29 @@ ReferenceTarget::~ReferenceTarget() {
     }
 }
 
-void ReferenceTarget::AddDependent(ReferenceMaker* rm) {
+void ReferenceTarget::AddDependent(ReferenceMaker* rm)
+{
     dependents->makers.push_back(rm);
     rm->AddLink(this);
 }
 
-void ReferenceTarget::RemoveDependent(ReferenceMaker* rm) {
+void ReferenceTarget::RemoveDependent(ReferenceMaker* rm)
+{
     if (dependents && RemoveOne(dependents->makers, rm)) rm->RemoveLink(this);
 }
 
 int ReferenceTarget::NumDependents() { return dependents ? (int)dependents->makers.size() : 0; }
 
-ReferenceMaker* ReferenceTarget::GetDependent(int i) {
+ReferenceMaker* ReferenceTarget::GetDependent(int i)
+{
     if (!dependents || i < 0 || i >= (int)dependents->makers.size()) return NULL;
     return dependents->makers[(size_t)i];
 }
 
 // Only real dependents keep a target: watches (an undo record's look at the object it is
 // about) are told of the deletion and let go.
-BOOL ReferenceTarget::MaybeAutoDelete() {
+BOOL ReferenceTarget::MaybeAutoDelete()
+{
     if (TestAFlag(A_IS_DELETED) || !dependents) return FALSE;
     for (ReferenceMaker* m : dependents->makers)
         if (m->IsRealDependency(this)) return FALSE;
@@ -272,7 +294,8 @@ BOOL ReferenceTarget::MaybeAutoDelete() {
     return TRUE;
 }
 
-RefResult ReferenceTarget::DeleteAllRefsToMe() {
+RefResult ReferenceTarget::DeleteAllRefsToMe()
+{
     while (NumDependents() > 0) {
         ReferenceMaker* m = dependents->makers.back();
         PartID part = PART_ALL;
@@ -292,13 +315,11 @@ RefResult ReferenceTarget::DeleteAllRefsToMe() {
 
 #if MAX_RELEASE >= 17000
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInt, PartID partID,
-                                            RefMessage message, SClass_ID sclass,
-                                            BOOL propagate, RefTargetHandle hTarg,
-                                            NotifyDependentsOption)
+                                            RefMessage message, SClass_ID sclass, BOOL propagate,
+                                            RefTargetHandle hTarg, NotifyDependentsOption)
 #else
 RefResult ReferenceTarget::NotifyDependents(Interval changeInt, PartID partID, RefMessage message,
-                                            SClass_ID sclass, BOOL propagate,
-                                            RefTargetHandle hTarg)
+                                            SClass_ID sclass, BOOL propagate, RefTargetHandle hTarg)
 #endif
 {
     if (notifyDepth >= kMaxNotifyDepth || !dependents) return REF_STOP;
@@ -311,8 +332,9 @@ RefResult ReferenceTarget::NotifyDependents(Interval changeInt, PartID partID, R
         if (std::find(told.begin(), told.end(), m) != told.end()) continue;
         told.push_back(m);
         // Skip makers that went away or let go while earlier ones were told.
-        if (!dependents || std::find(dependents->makers.begin(), dependents->makers.end(), m) ==
-                               dependents->makers.end())
+        if (!dependents ||
+            std::find(dependents->makers.begin(), dependents->makers.end(), m) ==
+                dependents->makers.end())
             continue;
         if (m->TestAFlag(A_IS_DELETED)) continue;
         if (sclass != NOTIFY_ALL && m->SuperClassID() != sclass) continue;
@@ -332,7 +354,8 @@ RefResult ReferenceTarget::NotifyDependents(Interval changeInt, PartID partID, R
 
 RefTargetHandle ReferenceTarget::Clone(RemapDir&) { return NULL; }
 
-void ReferenceTarget::BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap) {
+void ReferenceTarget::BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap)
+{
     ReferenceMaker::BaseClone(from, to, remap);
 }
 
@@ -341,21 +364,25 @@ namespace {
 
 class HostRemapDir : public RemapDir {
 public:
-    RefTargetHandle FindMapping(RefTargetHandle oldTarg) override {
+    RefTargetHandle FindMapping(RefTargetHandle oldTarg) override
+    {
         auto it = map.find(oldTarg);
         return it == map.end() ? NULL : it->second;
     }
-    RefTargetHandle CloneRef(RefTargetHandle oldTarg) override {
+    RefTargetHandle CloneRef(RefTargetHandle oldTarg) override
+    {
         if (!oldTarg) return NULL;
         if (RefTargetHandle copy = FindMapping(oldTarg)) return copy;
         RefTargetHandle copy = oldTarg->Clone(*this);
         if (copy) map[oldTarg] = copy;
         return copy;
     }
-    void AddEntry(RefTargetHandle hfrom, RefTargetHandle hto) override {
+    void AddEntry(RefTargetHandle hfrom, RefTargetHandle hto) override
+    {
         if (hfrom) map[hfrom] = hto;
     }
-    void PatchPointer(RefTargetHandle* patchThis, RefTargetHandle oldTarg) override {
+    void PatchPointer(RefTargetHandle* patchThis, RefTargetHandle oldTarg) override
+    {
         if (!patchThis) return;
         if (RefTargetHandle copy = FindMapping(oldTarg)) *patchThis = copy;
     }
@@ -365,11 +392,12 @@ private:
     std::map<RefTargetHandle, RefTargetHandle> map;
 };
 
-}  // namespace
+} // namespace
 
 RemapDir* NewRemapDir(BOOL) { return new HostRemapDir; }
 
-RefTargetHandle CloneRefHierarchy(RefTargetHandle rtarg) {
+RefTargetHandle CloneRefHierarchy(RefTargetHandle rtarg)
+{
     if (!rtarg) return NULL;
     RemapDir* remap = NewRemapDir();
     RefTargetHandle copy = remap->CloneRef(rtarg);

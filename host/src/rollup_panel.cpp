@@ -12,12 +12,13 @@ namespace {
 const wchar_t kPanelClass[] = L"QuiltraRollupPanel";
 
 // Layout in pixels.
-const int kTitleHeight = 18;     // a page's title bar
-const int kDefaultWidth = 340;   // the pages' width when there are none
-const int kLineStep = 16;        // one scroll-bar line
+const int kTitleHeight = 18; // a page's title bar
+const int kDefaultWidth = 340; // the pages' width when there are none
+const int kLineStep = 16; // one scroll-bar line
 const int kFirstTitleId = 0x7000;
 
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     if (msg == WM_NCCREATE) KeepCreateParam(hwnd, lp);
     RollupPanel* panel = WindowObject<RollupPanel>(hwnd);
     if (panel) {
@@ -39,72 +40,82 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-const MSTR& EmptyTitle() {
+const MSTR& EmptyTitle()
+{
     static MSTR empty;
     return empty;
 }
 
-int HeightOf(HWND hwnd) {
+int HeightOf(HWND hwnd)
+{
     RECT r;
     GetWindowRect(hwnd, &r);
     return r.bottom - r.top;
 }
-}  // namespace
+} // namespace
 
-RollupPanel::RollupPanel()
-    : panel(NULL), scrollPos(0), contentHeight(0), nextTitleId(kFirstTitleId) {}
+RollupPanel::RollupPanel() : panel(NULL), scrollPos(0), contentHeight(0), nextTitleId(kFirstTitleId)
+{ }
 
-void RollupPanel::Create(HWND parent, int x, int y, int width, int height) {
+void RollupPanel::Create(HWND parent, int x, int y, int width, int height)
+{
     if (!parent) return;
     RegisterHostWindowClass(kPanelClass, PanelProc);
-    panel = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL |
-                                                     WS_CLIPCHILDREN,
-                            x, y, width, height, parent, NULL, GetModuleHandleW(NULL), this);
+    panel =
+        CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPCHILDREN,
+                        x, y, width, height, parent, NULL, GetModuleHandleW(NULL), this);
 }
 
 // Pages ------------------------------------------------------------------------------------------
 
-const MSTR& RollupPanel::PageTitle(int i) const {
+const MSTR& RollupPanel::PageTitle(int i) const
+{
     return i >= 0 && i < (int)pages.size() ? pages[(size_t)i].text : EmptyTitle();
 }
 
-HWND RollupPanel::PageTitleBar(int i) const {
+HWND RollupPanel::PageTitleBar(int i) const
+{
     return i >= 0 && i < (int)pages.size() ? pages[(size_t)i].title : NULL;
 }
 
-bool RollupPanel::IsPageOpen(int i) const {
+bool RollupPanel::IsPageOpen(int i) const
+{
     return i >= 0 && i < (int)pages.size() && pages[(size_t)i].open;
 }
 
-void RollupPanel::SetPageOpen(int i, bool open) {
+void RollupPanel::SetPageOpen(int i, bool open)
+{
     if (i < 0 || i >= (int)pages.size() || pages[(size_t)i].open == open) return;
     pages[(size_t)i].open = open;
     Layout();
 }
 
-int RollupPanel::IndexOf(HWND page) const {
+int RollupPanel::IndexOf(HWND page) const
+{
     for (size_t i = 0; i < pages.size(); ++i)
         if (pages[i].hwnd == page) return (int)i;
     return -1;
 }
 
 HWND RollupPanel::AddPage(HINSTANCE hInst, const MCHAR* dlgTemplate, DLGPROC dlgProc,
-                          const MCHAR* title, LPARAM param, bool open) {
+                          const MCHAR* title, LPARAM param, bool open)
+{
     if (!panel || !dlgTemplate) return NULL;
     HWND page = CreateDialogParamW(hInst, dlgTemplate, panel, dlgProc, param);
     if (!page) return NULL;
     const int id = nextTitleId++;
     HWND bar = CreateWindowExW(0, L"BUTTON", title ? title : L"",
-                               WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 10, kTitleHeight,
-                               panel, (HMENU)(INT_PTR)id, GetModuleHandleW(NULL), NULL);
+                               WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 10, kTitleHeight, panel,
+                               (HMENU)(INT_PTR)id, GetModuleHandleW(NULL), NULL);
     SendMessageW(bar, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
-    pages.push_back(PageInfo{page, bar, MSTR(title ? title : L""), open});
+    pages.push_back(PageInfo {page, bar, MSTR(title ? title : L""), open});
     Layout();
     return page;
 }
 
-HWND RollupPanel::ReplacePage(int at, HINSTANCE hInst, const MCHAR* dlgTemplate,
-                              DLGPROC dlgProc, const MCHAR* title, LPARAM param, bool open) {
+HWND RollupPanel::ReplacePage(int at, HINSTANCE hInst, const MCHAR* dlgTemplate, DLGPROC dlgProc,
+                              const MCHAR* title, LPARAM param, bool open)
+{
     HWND page = CreateDialogParamW(hInst, dlgTemplate, panel, dlgProc, param);
     if (!page) return NULL;
     DestroyWindow(pages[(size_t)at].hwnd);
@@ -117,7 +128,8 @@ HWND RollupPanel::ReplacePage(int at, HINSTANCE hInst, const MCHAR* dlgTemplate,
     return page;
 }
 
-void RollupPanel::DeletePage(int at) {
+void RollupPanel::DeletePage(int at)
+{
     HWND page = pages[(size_t)at].hwnd;
     HWND bar = pages[(size_t)at].title;
     pages.erase(pages.begin() + at);
@@ -126,7 +138,8 @@ void RollupPanel::DeletePage(int at) {
     Layout();
 }
 
-void RollupPanel::DestroyPages() {
+void RollupPanel::DestroyPages()
+{
     std::vector<PageInfo> old;
     old.swap(pages);
     for (PageInfo& p : old) {
@@ -137,7 +150,8 @@ void RollupPanel::DestroyPages() {
 
 // Layout and scrolling ---------------------------------------------------------------------------
 
-int RollupPanel::PageWidth() const {
+int RollupPanel::PageWidth() const
+{
     int width = 0;
     for (const PageInfo& p : pages) {
         RECT r;
@@ -147,15 +161,18 @@ int RollupPanel::PageWidth() const {
     return width > 0 ? width : kDefaultWidth;
 }
 
-void RollupPanel::SetScrollPos(int pos) {
+void RollupPanel::SetScrollPos(int pos)
+{
     scrollPos = pos;
     Layout();
 }
 
-void RollupPanel::Layout() {
+void RollupPanel::Layout()
+{
     if (!panel) return;
     int height = kGap;
-    for (const PageInfo& p : pages) height += kTitleHeight + (p.open ? HeightOf(p.hwnd) : 0) + kGap;
+    for (const PageInfo& p : pages)
+        height += kTitleHeight + (p.open ? HeightOf(p.hwnd) : 0) + kGap;
     contentHeight = height;
 
     RECT rc;
@@ -189,7 +206,8 @@ void RollupPanel::Layout() {
     InvalidateRect(panel, NULL, TRUE);
 }
 
-void RollupPanel::OnCommand(int id) {
+void RollupPanel::OnCommand(int id)
+{
     for (size_t i = 0; i < pages.size(); ++i) {
         if (GetDlgCtrlID(pages[i].title) == id) {
             SetPageOpen((int)i, !pages[i].open);
@@ -198,7 +216,8 @@ void RollupPanel::OnCommand(int id) {
     }
 }
 
-void RollupPanel::OnScroll(int code) {
+void RollupPanel::OnScroll(int code)
+{
     RECT rc;
     GetClientRect(panel, &rc);
     const int page = rc.bottom - rc.top;
@@ -208,26 +227,43 @@ void RollupPanel::OnScroll(int code) {
     GetScrollInfo(panel, SB_VERT, &si);
     int pos = scrollPos;
     switch (code) {
-    case SB_LINEUP: pos -= kLineStep; break;
-    case SB_LINEDOWN: pos += kLineStep; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
+    case SB_LINEUP:
+        pos -= kLineStep;
+        break;
+    case SB_LINEDOWN:
+        pos += kLineStep;
+        break;
+    case SB_PAGEUP:
+        pos -= page;
+        break;
+    case SB_PAGEDOWN:
+        pos += page;
+        break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = 0; break;
-    case SB_BOTTOM: pos = contentHeight; break;
-    default: return;
+    case SB_THUMBPOSITION:
+        pos = si.nTrackPos;
+        break;
+    case SB_TOP:
+        pos = 0;
+        break;
+    case SB_BOTTOM:
+        pos = contentHeight;
+        break;
+    default:
+        return;
     }
     SetScrollPos(pos);
 }
 
-void RollupPanel::OnWheel(int delta) {
+void RollupPanel::OnWheel(int delta)
+{
     SetScrollPos(scrollPos - delta * 3 * kLineStep / WHEEL_DELTA);
 }
 
 // A title bar: a raised bar with the page's title in the middle and "+" (closed) or "-" (open)
 // at its left end.
-void RollupPanel::OnDrawTitle(const DRAWITEMSTRUCT& item) {
+void RollupPanel::OnDrawTitle(const DRAWITEMSTRUCT& item)
+{
     bool open = false;
     for (const PageInfo& p : pages)
         if (p.title == item.hwndItem) open = p.open;
@@ -246,4 +282,4 @@ void RollupPanel::OnDrawTitle(const DRAWITEMSTRUCT& item) {
     SelectObject(item.hDC, oldFont);
 }
 
-}  // namespace host
+} // namespace host

@@ -12,8 +12,8 @@ namespace host {
 class RollupPanel {
 public:
     // Layout in pixels, which the window around the panel lines up with.
-    static const int kMargin = 4;   // left and right of the pages
-    static const int kGap = 4;      // above the first title bar and below each page
+    static const int kMargin = 4; // left and right of the pages
+    static const int kGap = 4; // above the first title bar and below each page
 
     RollupPanel();
 
@@ -22,7 +22,8 @@ public:
     HWND Window() const { return panel; }
 
     int NumPages() const { return (int)pages.size(); }
-    HWND Page(int i) const {
+    HWND Page(int i) const
+    {
         return i >= 0 && i < (int)pages.size() ? pages[(size_t)i].hwnd : NULL;
     }
     // The index of a page, or -1.
@@ -78,4 +79,4 @@ private:
     int nextTitleId;
 };
 
-}  // namespace host
+} // namespace host

@@ -13,5 +13,5 @@ const unsigned char kMagic[8] = {'Q', 'L', 'T', 'S', 'C', 'E', 'N', 'E'};
 const size_t kMagicSize = sizeof kMagic;
 const ULONG kMaxObjects = 1u << 20;
 
-}  // namespace scene_file
-}  // namespace host
+} // namespace scene_file
+} // namespace host

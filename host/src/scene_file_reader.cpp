@@ -31,7 +31,8 @@ class ObjectHolder : public ReferenceMaker {
 public:
     // The holder's own references are no edits: a scene deleted or loaded while an undo step
     // is open leaves no record of them.
-    explicit ObjectHolder(const std::vector<ReferenceTarget*>& objects) : refs(objects.size()) {
+    explicit ObjectHolder(const std::vector<ReferenceTarget*>& objects) : refs(objects.size())
+    {
         theHold.Suspend();
         for (size_t i = 0; i < objects.size(); ++i)
             if (objects[i]) ReplaceReference((int)i, objects[i]);
@@ -40,32 +41,38 @@ public:
     ~ObjectHolder() override { ReleaseAll(false); }
 
     int NumRefs() override { return (int)refs.size(); }
-    RefTargetHandle GetReference(int i) override {
+    RefTargetHandle GetReference(int i) override
+    {
         return i >= 0 && i < (int)refs.size() ? refs[(size_t)i] : nullptr;
     }
-    void SetReference(int i, RefTargetHandle t) override {
+    void SetReference(int i, RefTargetHandle t) override
+    {
         if (i >= 0 && i < (int)refs.size()) refs[(size_t)i] = t;
     }
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
-                               BOOL) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override
+    {
         return REF_DONTCARE;
     }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override
+    {
         return REF_DONTCARE;
     }
 #endif
     // Lets go of object i; with deleteOrphan it is deleted when nothing else refers to it.
-    void Release(size_t i, bool deleteOrphan) {
+    void Release(size_t i, bool deleteOrphan)
+    {
         ReferenceTarget* t = refs[i];
         if (!t) return;
         refs[i] = nullptr;
         t->RemoveDependent(this);
         if (deleteOrphan) t->MaybeAutoDelete();
     }
-    void ReleaseAll(bool deleteOrphans) {
-        for (size_t i = 0; i < refs.size(); ++i) Release(i, deleteOrphans);
+    void ReleaseAll(bool deleteOrphans)
+    {
+        for (size_t i = 0; i < refs.size(); ++i)
+            Release(i, deleteOrphans);
     }
 
 private:
@@ -74,7 +81,7 @@ private:
 
 // What the structure check found of one object.
 struct ObjectRecord {
-    size_t offset;                  // of the object chunk
+    size_t offset; // of the object chunk
     SClass_ID superID = 0;
     Class_ID classID;
     bool hasClass = false;
@@ -82,7 +89,7 @@ struct ObjectRecord {
     SClass_ID ownerSuper = 0;
     Class_ID ownerClass;
     BlockID blockID = 0;
-    const unsigned char* data = nullptr;   // the DATA chunk's contents
+    const unsigned char* data = nullptr; // the DATA chunk's contents
     size_t dataSize = 0;
     size_t dataOffset = 0;
     bool hasData = false;
@@ -93,9 +100,11 @@ struct ObjectRecord {
 class SceneReader {
 public:
     SceneReader(const unsigned char* d, size_t s, const ClassDirectory& c)
-        : data(d), size(s), classes(c) {}
+        : data(d), size(s), classes(c)
+    { }
 
-    SceneLoadResult Read() {
+    SceneLoadResult Read()
+    {
         if (!data || size < kMagicSize || memcmp(data, kMagic, kMagicSize) != 0)
             return Fail(0, L"not a scene file: it does not start with the scene file's magic");
         if (!CheckStructure() || !CheckNoLoops() || !CheckTextureNesting()) return result;
@@ -105,7 +114,8 @@ public:
     }
 
 private:
-    SceneLoadResult& Fail(size_t offset, const std::wstring& what) {
+    SceneLoadResult& Fail(size_t offset, const std::wstring& what)
+    {
         if (result.error.empty()) {
             result.ok = false;
             result.offset = offset;
@@ -114,12 +124,14 @@ private:
         }
         return result;
     }
-    bool FailFrom(host_io::ChunkReader& r, const wchar_t* context) {
+    bool FailFrom(host_io::ChunkReader& r, const wchar_t* context)
+    {
         Fail(r.ErrorOffset(), std::wstring(context) + L": " + r.Error());
         return false;
     }
 
-    static bool ReadU32(host_io::ChunkReader& r, ULONG& v) {
+    static bool ReadU32(host_io::ChunkReader& r, ULONG& v)
+    {
         ULONG n = 0;
         return r.Read(&v, 4, &n) == IO_OK;
     }
@@ -127,7 +139,8 @@ private:
     // Structure ------------------------------------------------------------------------------
 
     // Every length, count and index is checked here, before an object exists.
-    bool CheckStructure() {
+    bool CheckStructure()
+    {
         host_io::ChunkReader r(data + kMagicSize, size - kMagicSize, kMagicSize);
         if (!OpenSceneChunk(r)) return false;
         IOResult res;
@@ -147,7 +160,7 @@ private:
                 if (!ReadRoots(r, at)) return false;
                 break;
             default:
-                break;   // chunks of later versions are skipped
+                break; // chunks of later versions are skipped
             }
             if (r.CloseChunk() != IO_OK) return FailFrom(r, L"scene");
         }
@@ -156,7 +169,8 @@ private:
     }
 
     // The one scene chunk after the magic, as long as the rest of the file.
-    bool OpenSceneChunk(host_io::ChunkReader& r) {
+    bool OpenSceneChunk(host_io::ChunkReader& r)
+    {
         if (r.OpenChunk() != IO_OK) {
             if (r.Failed()) return FailFrom(r, L"scene");
             Fail(kMagicSize, L"the file ends after its magic");
@@ -168,37 +182,41 @@ private:
         }
         if (kMagicSize + host_io::kChunkHeader + r.CurChunkLength() != size) {
             const unsigned said = (unsigned)(r.CurChunkLength() + host_io::kChunkHeader);
-            Fail(kMagicSize, host_text::Format(L"the scene chunk says %u bytes, the file has %u",
-                                               said, (unsigned)(size - kMagicSize)));
+            Fail(kMagicSize,
+                 host_text::Format(L"the scene chunk says %u bytes, the file has %u", said,
+                                   (unsigned)(size - kMagicSize)));
             return false;
         }
         return true;
     }
 
-    bool ReadHeader(host_io::ChunkReader& r, size_t at) {
+    bool ReadHeader(host_io::ChunkReader& r, size_t at)
+    {
         if (haveHeader) return Fail(at, L"a second scene header"), false;
         ULONG version = 0;
         if (!ReadU32(r, version)) return FailFrom(r, L"scene header");
         if (version != kSceneFormatVersion)
-            return Fail(at, host_text::Format(L"scene format version %u; this host reads "
-                                              L"version %u",
-                                              (unsigned)version,
-                                              (unsigned)kSceneFormatVersion)),
+            return Fail(at,
+                        host_text::Format(L"scene format version %u; this host reads "
+                                          L"version %u",
+                                          (unsigned)version, (unsigned)kSceneFormatVersion)),
                    false;
         // The writer's host version is read past: nothing depends on it.
         ULONG writer = 0;
         if (!ReadU32(r, writer) || !ReadU32(r, objectCount) || !ReadU32(r, rootCount))
             return FailFrom(r, L"scene header");
         if (objectCount > kMaxObjects || objectCount > size / host_io::kChunkHeader)
-            return Fail(at, host_text::Format(L"object count %u does not fit the file",
-                                              (unsigned)objectCount)),
+            return Fail(at,
+                        host_text::Format(L"object count %u does not fit the file",
+                                          (unsigned)objectCount)),
                    false;
         if (rootCount > objectCount) return Fail(at, L"more roots than objects"), false;
         haveHeader = true;
         return true;
     }
 
-    bool ReadRoots(host_io::ChunkReader& r, size_t at) {
+    bool ReadRoots(host_io::ChunkReader& r, size_t at)
+    {
         if (!haveHeader) return Fail(at, L"roots before the scene header"), false;
         ULONG n = 0;
         if (!ReadU32(r, n)) return FailFrom(r, L"roots");
@@ -207,8 +225,8 @@ private:
             ULONG k = 0;
             if (!ReadU32(r, k)) return FailFrom(r, L"roots");
             if (k >= objectCount)
-                return Fail(r.Offset() - 4, host_text::Format(L"root index %u out of range",
-                                                              (unsigned)k)),
+                return Fail(r.Offset() - 4,
+                            host_text::Format(L"root index %u out of range", (unsigned)k)),
                        false;
             roots.push_back(k);
         }
@@ -218,12 +236,14 @@ private:
 
     // After the last chunk: the header, as many objects as it counts, the roots, and every
     // reference to an object that exists.
-    bool CheckCounts() {
+    bool CheckCounts()
+    {
         size_t end = size;
         if (!haveHeader) return Fail(end, L"the scene has no header"), false;
         if (records.size() != objectCount)
-            return Fail(end, host_text::Format(L"the header counts %u objects, the file has %u",
-                                               (unsigned)objectCount, (unsigned)records.size())),
+            return Fail(end,
+                        host_text::Format(L"the header counts %u objects, the file has %u",
+                                          (unsigned)objectCount, (unsigned)records.size())),
                    false;
         if (!haveRoots) return Fail(end, L"the scene has no roots"), false;
         for (size_t k = 0; k < records.size(); ++k)
@@ -241,13 +261,14 @@ private:
 
     // References may not form a loop (the reference system refuses one); a file that has one
     // is damaged.
-    bool CheckNoLoops() {
+    bool CheckNoLoops()
+    {
         enum { kNew, kOpen, kDone };
         std::vector<int> state(records.size(), kNew);
         for (size_t start = 0; start < records.size(); ++start) {
             if (state[start] != kNew) continue;
             // Depth-first with an explicit stack of (object, next reference).
-            std::vector<std::pair<size_t, size_t>> stack{{start, 0}};
+            std::vector<std::pair<size_t, size_t>> stack {{start, 0}};
             state[start] = kOpen;
             while (!stack.empty()) {
                 auto& top = stack.back();
@@ -278,9 +299,10 @@ private:
     // Update, deleting the scene), and sub-textures shared by several slots multiply the work
     // of a sample with every level. Both are counted over the references, each object once,
     // targets before the objects that refer to them.
-    bool CheckTextureNesting() {
-        std::vector<ULONG> chain(records.size(), 0);       // textures on the longest chain
-        std::vector<ULONGLONG> work(records.size(), 0);    // evaluations of one sample
+    bool CheckTextureNesting()
+    {
+        std::vector<ULONG> chain(records.size(), 0); // textures on the longest chain
+        std::vector<ULONGLONG> work(records.size(), 0); // evaluations of one sample
         const ULONGLONG cap = kMaxTextureEvaluations + 1ull;
         size_t deepest = 0, busiest = 0;
         for (size_t k : order) {
@@ -311,27 +333,37 @@ private:
         return true;
     }
 
-
-    bool CheckObject(host_io::ChunkReader& r, size_t at) {
+    bool CheckObject(host_io::ChunkReader& r, size_t at)
+    {
         ObjectRecord rec;
         rec.offset = at;
         IOResult res;
         while ((res = r.OpenChunk()) == IO_OK) {
             bool ok = true;
             switch (r.CurChunkID()) {
-            case kClassChunk: ok = ReadClass(r, rec); break;
-            case kParamBlockChunk: ok = ReadBlockOwner(r, rec); break;
-            case kDataChunk: ok = ReadData(r, rec); break;
-            case kRefsChunk: ok = ReadRefs(r, rec); break;
-            default: break;
+            case kClassChunk:
+                ok = ReadClass(r, rec);
+                break;
+            case kParamBlockChunk:
+                ok = ReadBlockOwner(r, rec);
+                break;
+            case kDataChunk:
+                ok = ReadData(r, rec);
+                break;
+            case kRefsChunk:
+                ok = ReadRefs(r, rec);
+                break;
+            default:
+                break;
             }
             if (!ok) return false;
             if (r.CloseChunk() != IO_OK) return FailFrom(r, L"object");
         }
         if (res == IO_ERROR) return FailFrom(r, L"object");
         if (!rec.hasClass || !rec.hasData || !rec.hasRefs)
-            return Fail(at, host_text::Format(L"object %u lacks its class, data or references",
-                                              (unsigned)records.size())),
+            return Fail(at,
+                        host_text::Format(L"object %u lacks its class, data or references",
+                                          (unsigned)records.size())),
                    false;
         if (rec.isBlock != (rec.superID == PARAMETER_BLOCK2_CLASS_ID))
             return Fail(at, L"parameter block record and class disagree"), false;
@@ -339,7 +371,8 @@ private:
         return true;
     }
 
-    bool ReadClass(host_io::ChunkReader& r, ObjectRecord& rec) {
+    bool ReadClass(host_io::ChunkReader& r, ObjectRecord& rec)
+    {
         ULONG s = 0, a = 0, b = 0;
         if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b)) return FailFrom(r, L"object class");
         rec.superID = s;
@@ -348,7 +381,8 @@ private:
         return true;
     }
 
-    bool ReadBlockOwner(host_io::ChunkReader& r, ObjectRecord& rec) {
+    bool ReadBlockOwner(host_io::ChunkReader& r, ObjectRecord& rec)
+    {
         ULONG s = 0, a = 0, b = 0, id = 0;
         if (!ReadU32(r, s) || !ReadU32(r, a) || !ReadU32(r, b) || !ReadU32(r, id))
             return FailFrom(r, L"parameter block");
@@ -359,7 +393,8 @@ private:
         return true;
     }
 
-    bool ReadData(host_io::ChunkReader& r, ObjectRecord& rec) {
+    bool ReadData(host_io::ChunkReader& r, ObjectRecord& rec)
+    {
         if (r.CurChunkType() != CONTAINER_CHUNK && r.CurChunkLength() != 0)
             return Fail(r.ChunkOffset() - host_io::kChunkHeader, L"object data is not a container"),
                    false;
@@ -371,7 +406,8 @@ private:
     }
 
     // The object's own chunks must be sound as chunks before its Load reads them.
-    bool CheckDataChunks(const unsigned char* d, size_t n, size_t base) {
+    bool CheckDataChunks(const unsigned char* d, size_t n, size_t base)
+    {
         host_io::ChunkReader r(d, n, base);
         std::function<bool(int)> level = [&](int depth) -> bool {
             IOResult res;
@@ -385,13 +421,15 @@ private:
         return true;
     }
 
-    bool ReadRefs(host_io::ChunkReader& r, ObjectRecord& rec) {
+    bool ReadRefs(host_io::ChunkReader& r, ObjectRecord& rec)
+    {
         ULONG n = 0;
         if (!ReadU32(r, n)) return FailFrom(r, L"references");
         if (n > kMaxRefs || (ULONGLONG)n * 4 > r.CurChunkLength())
-            return Fail(r.Offset() - 4, host_text::Format(L"reference count %u does not fit its "
-                                                          L"chunk",
-                                                          (unsigned)n)),
+            return Fail(r.Offset() - 4,
+                        host_text::Format(L"reference count %u does not fit its "
+                                          L"chunk",
+                                          (unsigned)n)),
                    false;
         rec.refs.resize(n);
         for (ULONG i = 0; i < n; ++i) {
@@ -402,10 +440,10 @@ private:
         return true;
     }
 
-
     // Building -------------------------------------------------------------------------------
 
-    bool Build() {
+    bool Build()
+    {
         if (!CreateObjects() || !ConnectReferences()) return false;
         GiveBlocksOwners();
         std::vector<PostLoadCallback*> callbacks;
@@ -415,7 +453,8 @@ private:
         return true;
     }
 
-    bool CreateObjects() {
+    bool CreateObjects()
+    {
         objects.assign(records.size(), nullptr);
         for (size_t k = 0; k < records.size(); ++k) {
             objects[k] = records[k].isBlock ? CreateBlock(k) : CreateObject(k);
@@ -426,16 +465,17 @@ private:
 
     // A parameter block, made from its owner class's block description; NULL (with the fault
     // recorded) when there is none.
-    ReferenceTarget* CreateBlock(size_t k) {
+    ReferenceTarget* CreateBlock(size_t k)
+    {
         const ObjectRecord& rec = records[k];
         ClassDesc* cd = classes.Find(rec.ownerSuper, rec.ownerClass);
         ParamBlockDesc2* pbd = cd ? cd->GetParamBlockDescByID(rec.blockID) : nullptr;
         if (!pbd) {
-            Fail(rec.offset, host_text::Format(L"object %u: parameter block %d of an unknown "
-                                               L"class (0x%08x, 0x%08x)",
-                                               (unsigned)k, (int)rec.blockID,
-                                               (unsigned)rec.ownerClass.PartA(),
-                                               (unsigned)rec.ownerClass.PartB()));
+            Fail(rec.offset,
+                 host_text::Format(L"object %u: parameter block %d of an unknown "
+                                   L"class (0x%08x, 0x%08x)",
+                                   (unsigned)k, (int)rec.blockID, (unsigned)rec.ownerClass.PartA(),
+                                   (unsigned)rec.ownerClass.PartB()));
             return nullptr;
         }
         return CreateParameterBlock2(pbd, nullptr);
@@ -443,23 +483,25 @@ private:
 
     // Any other object, made by its class descriptor; NULL (with the fault recorded) when the
     // class is unknown or makes nothing.
-    ReferenceTarget* CreateObject(size_t k) {
+    ReferenceTarget* CreateObject(size_t k)
+    {
         const ObjectRecord& rec = records[k];
         ClassDesc* cd = classes.Find(rec.superID, rec.classID);
         if (!cd) {
-            Fail(rec.offset, host_text::Format(L"object %u: unknown class (super class 0x%x, "
-                                               L"class 0x%08x, 0x%08x)",
-                                               (unsigned)k, (unsigned)rec.superID,
-                                               (unsigned)rec.classID.PartA(),
-                                               (unsigned)rec.classID.PartB()));
+            Fail(rec.offset,
+                 host_text::Format(L"object %u: unknown class (super class 0x%x, "
+                                   L"class 0x%08x, 0x%08x)",
+                                   (unsigned)k, (unsigned)rec.superID,
+                                   (unsigned)rec.classID.PartA(), (unsigned)rec.classID.PartB()));
             return nullptr;
         }
         void* made = cd->Create(TRUE);
         ReferenceTarget* obj =
             made ? static_cast<ReferenceTarget*>(static_cast<Animatable*>(made)) : nullptr;
         if (!obj)
-            Fail(rec.offset, host_text::Format(L"object %u: class %s could not create an object",
-                                               (unsigned)k, cd->ClassName()));
+            Fail(rec.offset,
+                 host_text::Format(L"object %u: class %s could not create an object", (unsigned)k,
+                                   cd->ClassName()));
         return obj;
     }
 
@@ -467,7 +509,8 @@ private:
     // default parameter block) is released when the file replaces it. Makers go before their
     // targets, so the reference system's loop check finds nothing below a target yet and each
     // reference costs the same however deep the scene.
-    bool ConnectReferences() {
+    bool ConnectReferences()
+    {
         for (auto it = order.rbegin(); it != order.rend(); ++it) {
             const size_t k = *it;
             for (size_t i = 0; i < records[k].refs.size(); ++i) {
@@ -490,7 +533,8 @@ private:
     }
 
     // A loaded block belongs to the first object that refers to it.
-    void GiveBlocksOwners() {
+    void GiveBlocksOwners()
+    {
         firstMaker.assign(records.size(), records.size());
         for (size_t m = 0; m < records.size(); ++m)
             for (LONG at : records[m].refs)
@@ -503,30 +547,31 @@ private:
     }
 
     // Each object reads its own chunks; the callbacks they register are gathered for after.
-    bool LoadObjects(std::vector<PostLoadCallback*>* callbacks) {
+    bool LoadObjects(std::vector<PostLoadCallback*>* callbacks)
+    {
         for (size_t k = 0; k < records.size(); ++k) {
             const ObjectRecord& rec = records[k];
             host_io::ChunkReader r(rec.data, rec.dataSize, rec.dataOffset);
             // A block's tables of its owner's references are backed by the references the
             // owner saved.
             IOResult res = rec.isBlock
-                               ? host_pb::LoadBlock(static_cast<IParamBlock2*>(objects[k]), &r,
-                                                    firstMaker[k] == records.size()
-                                                        ? 0
-                                                        : records[firstMaker[k]].refs.size())
-                               : objects[k]->Load(&r);
+                ? host_pb::LoadBlock(
+                      static_cast<IParamBlock2*>(objects[k]), &r,
+                      firstMaker[k] == records.size() ? 0 : records[firstMaker[k]].refs.size())
+                : objects[k]->Load(&r);
             if (res == IO_ERROR || r.Failed()) {
                 MSTR name;
                 objects[k]->GetClassName(name);
                 if (r.Failed())
-                    Fail(r.ErrorOffset(), host_text::Format(L"object %u (%s) could not load its "
-                                                            L"data: %s",
-                                                            (unsigned)k, name.data(),
-                                                            r.Error().c_str()));
+                    Fail(r.ErrorOffset(),
+                         host_text::Format(L"object %u (%s) could not load its "
+                                           L"data: %s",
+                                           (unsigned)k, name.data(), r.Error().c_str()));
                 else
-                    Fail(rec.dataOffset, host_text::Format(L"object %u (%s) could not load its "
-                                                           L"data",
-                                                           (unsigned)k, name.data()));
+                    Fail(rec.dataOffset,
+                         host_text::Format(L"object %u (%s) could not load its "
+                                           L"data",
+                                           (unsigned)k, name.data()));
                 return Abandon();
             }
             callbacks->insert(callbacks->end(), r.Callbacks().begin(), r.Callbacks().end());
@@ -534,18 +579,21 @@ private:
         return true;
     }
 
-    static void RunPostLoadCallbacks(std::vector<PostLoadCallback*>& callbacks) {
-        std::stable_sort(callbacks.begin(), callbacks.end(),
-                         [](PostLoadCallback* a, PostLoadCallback* b) {
-                             return a->Priority() < b->Priority();
-                         });
-        for (PostLoadCallback* cb : callbacks) cb->proc(nullptr);
+    static void RunPostLoadCallbacks(std::vector<PostLoadCallback*>& callbacks)
+    {
+        std::stable_sort(
+            callbacks.begin(), callbacks.end(),
+            [](PostLoadCallback* a, PostLoadCallback* b) { return a->Priority() < b->Priority(); });
+        for (PostLoadCallback* cb : callbacks)
+            cb->proc(nullptr);
     }
 
     // The roots go to the caller. Objects that nothing refers to and that are not roots have
     // no place in the scene.
-    void HandOverRoots() {
-        for (ULONG k : roots) result.roots.push_back(objects[k]);
+    void HandOverRoots()
+    {
+        for (ULONG k : roots)
+            result.roots.push_back(objects[k]);
         std::set<ReferenceTarget*> rootSet(result.roots.begin(), result.roots.end());
         ObjectHolder hold(objects);
         for (size_t k = 0; k < objects.size(); ++k)
@@ -556,11 +604,13 @@ private:
 
     // Deletes every object made so far: references among them are cut without deleting, the
     // ones to anything else are released as usual, then each goes.
-    bool Abandon() {
+    bool Abandon()
+    {
         std::set<ReferenceTarget*> ours;
         for (ReferenceTarget* o : objects)
             if (o) ours.insert(o);
-        for (ReferenceTarget* o : ours) o->SetAFlag(A_IS_DELETED);
+        for (ReferenceTarget* o : ours)
+            o->SetAFlag(A_IS_DELETED);
         for (ReferenceTarget* o : ours) {
             int n = o->NumRefs();
             for (int i = 0; i < n; ++i) {
@@ -571,7 +621,8 @@ private:
                 if (!ours.count(t)) t->MaybeAutoDelete();
             }
         }
-        for (ReferenceTarget* o : ours) o->DeleteThis();
+        for (ReferenceTarget* o : ours)
+            o->DeleteThis();
         objects.clear();
         result.roots.clear();
         result.ok = false;
@@ -583,7 +634,7 @@ private:
     const ClassDirectory& classes;
     SceneLoadResult result;
     std::vector<ObjectRecord> records;
-    std::vector<size_t> order;   // every object once, the targets of each before it
+    std::vector<size_t> order; // every object once, the targets of each before it
     std::vector<ULONG> roots;
     std::vector<ReferenceTarget*> objects;
     // What the scene header said, once it was read.
@@ -595,14 +646,16 @@ private:
     std::vector<size_t> firstMaker;
 };
 
-}  // namespace
+} // namespace
 
-SceneLoadResult ReadScene(const unsigned char* data, size_t size, const ClassDirectory& classes) {
+SceneLoadResult ReadScene(const unsigned char* data, size_t size, const ClassDirectory& classes)
+{
     return SceneReader(data, size, classes).Read();
 }
 
 namespace {
-bool ReadFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::wstring& error) {
+bool ReadFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::wstring& error)
+{
     FILE* f = _wfopen(path.c_str(), L"rb");
     if (!f) {
         error = L"cannot open " + path;
@@ -610,7 +663,8 @@ bool ReadFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::
     }
     unsigned char buf[65536];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.insert(bytes.end(), buf, buf + n);
     bool bad = ferror(f) != 0;
     fclose(f);
     if (bad) {
@@ -619,9 +673,10 @@ bool ReadFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::
     }
     return true;
 }
-}  // namespace
+} // namespace
 
-SceneLoadResult LoadScene(const std::wstring& path, const ClassDirectory& classes) {
+SceneLoadResult LoadScene(const std::wstring& path, const ClassDirectory& classes)
+{
     std::vector<unsigned char> bytes;
     std::wstring error;
     if (!ReadFile(path, bytes, error)) {
@@ -634,11 +689,13 @@ SceneLoadResult LoadScene(const std::wstring& path, const ClassDirectory& classe
     return r;
 }
 
-bool IsSceneFile(const unsigned char* data, size_t size) {
+bool IsSceneFile(const unsigned char* data, size_t size)
+{
     return data && size >= kMagicSize && memcmp(data, kMagic, kMagicSize) == 0;
 }
 
-bool IsSceneFile(const std::wstring& path) {
+bool IsSceneFile(const std::wstring& path)
+{
     FILE* f = _wfopen(path.c_str(), L"rb");
     if (!f) return false;
     unsigned char head[kMagicSize];
@@ -647,9 +704,10 @@ bool IsSceneFile(const std::wstring& path) {
     return IsSceneFile(head, n);
 }
 
-void DeleteScene(const std::vector<ReferenceTarget*>& roots) {
+void DeleteScene(const std::vector<ReferenceTarget*>& roots)
+{
     ObjectHolder hold(roots);
     hold.ReleaseAll(true);
 }
 
-}  // namespace host
+} // namespace host

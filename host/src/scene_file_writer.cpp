@@ -24,14 +24,16 @@ typedef std::function<bool(unsigned short)> ChunkFilter;
 
 bool IsBlock(ReferenceTarget* t) { return t->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID; }
 
-void WriteU32(ISave& s, ULONG v) {
+void WriteU32(ISave& s, ULONG v)
+{
     ULONG n = 0;
     s.Write(&v, 4, &n);
 }
 
 // Removes the top-level chunks that options.dropChunk names from an object's saved data.
 std::vector<unsigned char> FilterChunks(const std::vector<unsigned char>& bytes,
-                                        const ChunkFilter& drop) {
+                                        const ChunkFilter& drop)
+{
     std::vector<unsigned char> out;
     host_io::ChunkReader r(bytes.data(), bytes.size(), 0);
     while (r.OpenChunk() == IO_OK) {
@@ -46,11 +48,12 @@ std::vector<unsigned char> FilterChunks(const std::vector<unsigned char>& bytes,
 
 class SceneWriter {
 public:
-    SceneWriter(const std::vector<ReferenceTarget*>& r, std::wstring* e,
-                const SceneSaveOptions& o)
-        : roots(r), error(e), options(o) {}
+    SceneWriter(const std::vector<ReferenceTarget*>& r, std::wstring* e, const SceneSaveOptions& o)
+        : roots(r), error(e), options(o)
+    { }
 
-    bool Write(std::vector<unsigned char>* out) {
+    bool Write(std::vector<unsigned char>* out)
+    {
         if (!out) return Fail(L"no output buffer");
         out->clear();
         if (!NumberObjects()) return false;
@@ -60,7 +63,7 @@ public:
         for (size_t k = 0; k < objects.size(); ++k)
             if (!WriteObject(k)) return false;
         WriteRoots();
-        w.EndChunk();   // scene
+        w.EndChunk(); // scene
         if (!w.Ok()) return Fail(L"scene writer: " + w.Error());
 
         out->assign(kMagic, kMagic + kMagicSize);
@@ -69,7 +72,8 @@ public:
     }
 
 private:
-    bool Fail(const std::wstring& what) {
+    bool Fail(const std::wstring& what)
+    {
         if (error) *error = what;
         return false;
     }
@@ -78,7 +82,8 @@ private:
 
     // Numbers every object reachable from the roots, each once, in a stable order: the roots
     // first, then breadth first through the references.
-    bool NumberObjects() {
+    bool NumberObjects()
+    {
         for (ReferenceTarget* r : roots) {
             if (!r) return Fail(L"a scene root is NULL");
             if (index.emplace(r, (ULONG)objects.size()).second) objects.push_back(r);
@@ -95,7 +100,8 @@ private:
         return true;
     }
 
-    void WriteHeader() {
+    void WriteHeader()
+    {
         w.BeginChunk(kSceneHeaderChunk);
         WriteU32(w, kSceneFormatVersion);
         WriteU32(w, VERSION_3DSMAX);
@@ -104,7 +110,8 @@ private:
         w.EndChunk();
     }
 
-    bool WriteObject(size_t k) {
+    bool WriteObject(size_t k)
+    {
         ReferenceTarget* obj = Object(k);
         MSTR className;
         obj->GetClassName(className);
@@ -125,11 +132,12 @@ private:
         CopyChunks(inner);
         w.EndChunk();
         WriteRefs(obj);
-        w.EndChunk();   // object
+        w.EndChunk(); // object
         return true;
     }
 
-    void WriteClass(ReferenceTarget* obj) {
+    void WriteClass(ReferenceTarget* obj)
+    {
         w.BeginChunk(kClassChunk);
         Class_ID cid = obj->ClassID();
         WriteU32(w, obj->SuperClassID());
@@ -140,12 +148,13 @@ private:
 
     // A parameter block's record of the class and block it belongs to. Sets *drop to the
     // filter of the parameters that options.dropParam leaves out, when there is one.
-    bool WriteBlockOwner(size_t k, ChunkFilter* drop) {
+    bool WriteBlockOwner(size_t k, ChunkFilter* drop)
+    {
         IParamBlock2* pb = static_cast<IParamBlock2*>(Object(k));
         ParamBlockDesc2* desc = pb->GetDesc();
         if (!desc || !desc->cd)
-            return Fail(host_text::Format(L"object %u: a parameter block without a class",
-                                          (unsigned)k));
+            return Fail(
+                host_text::Format(L"object %u: a parameter block without a class", (unsigned)k));
         w.BeginChunk(kParamBlockChunk);
         Class_ID owner = desc->cd->ClassID();
         WriteU32(w, desc->cd->SuperClassID());
@@ -165,15 +174,16 @@ private:
     }
 
     // The object's own chunks, saved apart first so that a failing Save leaves no trace.
-    bool SaveData(size_t k, const MSTR& className, std::vector<unsigned char>* inner) {
+    bool SaveData(size_t k, const MSTR& className, std::vector<unsigned char>* inner)
+    {
         host_io::ChunkWriter data;
         data.SetRefIDs(&objects);
         data.BeginChunk(kDataChunk);
         IOResult r = Object(k)->Save(&data);
         data.EndChunk();
         if (r != IO_OK)
-            return Fail(host_text::Format(L"object %u (%s): Save failed", (unsigned)k,
-                                          className.data()));
+            return Fail(
+                host_text::Format(L"object %u (%s): Save failed", (unsigned)k, className.data()));
         if (!data.Ok())
             return Fail(host_text::Format(L"object %u (%s): %s", (unsigned)k, className.data(),
                                           data.Error().c_str()));
@@ -183,7 +193,8 @@ private:
 
     // Copies saved chunks in as chunks (the writer sees them as nested begin/end). No chunks
     // leave the container empty, which marks it as one by a chunk-less body.
-    void CopyChunks(const std::vector<unsigned char>& inner) {
+    void CopyChunks(const std::vector<unsigned char>& inner)
+    {
         if (inner.empty()) return;
         host_io::ChunkReader copy(inner.data(), inner.size(), 0);
         std::function<void()> copyLevel = [&]() {
@@ -202,7 +213,8 @@ private:
         copyLevel();
     }
 
-    void WriteRefs(ReferenceTarget* obj) {
+    void WriteRefs(ReferenceTarget* obj)
+    {
         w.BeginChunk(kRefsChunk);
         int n = obj->NumRefs();
         WriteU32(w, (ULONG)n);
@@ -215,30 +227,34 @@ private:
         w.EndChunk();
     }
 
-    void WriteRoots() {
+    void WriteRoots()
+    {
         w.BeginChunk(kRootsChunk);
         WriteU32(w, (ULONG)roots.size());
-        for (ReferenceTarget* r : roots) WriteU32(w, index[r]);
+        for (ReferenceTarget* r : roots)
+            WriteU32(w, index[r]);
         w.EndChunk();
     }
 
     const std::vector<ReferenceTarget*>& roots;
     std::wstring* error;
     const SceneSaveOptions& options;
-    std::vector<void*> objects;   // every object once, by its index in the file
+    std::vector<void*> objects; // every object once, by its index in the file
     std::unordered_map<ReferenceTarget*, ULONG> index;
     host_io::ChunkWriter w;
 };
 
-}  // namespace
+} // namespace
 
 bool WriteScene(const std::vector<ReferenceTarget*>& roots, std::vector<unsigned char>* out,
-                std::wstring* error, const SceneSaveOptions& options) {
+                std::wstring* error, const SceneSaveOptions& options)
+{
     return SceneWriter(roots, error, options).Write(out);
 }
 
 bool SaveScene(const std::wstring& path, const std::vector<ReferenceTarget*>& roots,
-               std::wstring* error, const SceneSaveOptions& options) {
+               std::wstring* error, const SceneSaveOptions& options)
+{
     std::vector<unsigned char> bytes;
     if (!WriteScene(roots, &bytes, error, options)) return false;
     // Written beside the target first, so that a failed write leaves the old file intact.
@@ -258,4 +274,4 @@ bool SaveScene(const std::wstring& path, const std::vector<ReferenceTarget*>& ro
     return true;
 }
 
-}  // namespace host
+} // namespace host

@@ -28,4 +28,4 @@ inline std::uint8_t Linear(float value)
     return (std::uint8_t)std::lround(x * 255.0);
 }
 
-}  // namespace host_srgb
+} // namespace host_srgb

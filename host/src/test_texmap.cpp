@@ -20,10 +20,11 @@ public:
     const MCHAR* Category() override { return L"Test"; }
     const MCHAR* InternalName() override { return L"TestMap"; }
 };
-}  // namespace
+} // namespace
 
 TestTexmap::TestTexmap()
-    : color(0.0f, 0.0f, 0.0f, 1.0f), perturb(0.0f, 0.0f, 0.0f), validity(FOREVER) {
+    : color(0.0f, 0.0f, 0.0f, 1.0f), perturb(0.0f, 0.0f, 0.0f), validity(FOREVER)
+{
     ++live;
 }
 
@@ -31,24 +32,27 @@ TestTexmap::~TestTexmap() { --live; }
 
 int TestTexmap::LiveCount() { return live.load(); }
 
-void TestTexmap::SetNumSubTexmaps(int n) {
+void TestTexmap::SetNumSubTexmaps(int n)
+{
     if (n < 0) n = 0;
-    for (int i = n; i < (int)subs.size(); ++i) ReplaceReference(i, NULL);
+    for (int i = n; i < (int)subs.size(); ++i)
+        ReplaceReference(i, NULL);
     subs.resize((size_t)n, nullptr);
 }
 
 void TestTexmap::Changed() { NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE); }
 
-RefTargetHandle TestTexmap::GetReference(int i) {
+RefTargetHandle TestTexmap::GetReference(int i)
+{
     return i >= 0 && i < (int)subs.size() ? subs[(size_t)i] : NULL;
 }
 
-void TestTexmap::SetReference(int i, RefTargetHandle rtarg) {
+void TestTexmap::SetReference(int i, RefTargetHandle rtarg)
+{
     if (i < 0) return;
     if (i >= (int)subs.size()) subs.resize((size_t)i + 1, nullptr);
-    subs[(size_t)i] = rtarg && rtarg->SuperClassID() == TEXMAP_CLASS_ID
-                          ? static_cast<Texmap*>(rtarg)
-                          : nullptr;
+    subs[(size_t)i] =
+        rtarg && rtarg->SuperClassID() == TEXMAP_CLASS_ID ? static_cast<Texmap*>(rtarg) : nullptr;
 }
 
 #if MAX_RELEASE >= 17000
@@ -63,7 +67,8 @@ RefResult TestTexmap::NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMe
     return REF_SUCCEED;
 }
 
-RefTargetHandle TestTexmap::Clone(RemapDir& remap) {
+RefTargetHandle TestTexmap::Clone(RemapDir& remap)
+{
     TestTexmap* m = new TestTexmap;
     *static_cast<MtlBase*>(m) = *this;
     m->color = color;
@@ -77,7 +82,8 @@ RefTargetHandle TestTexmap::Clone(RemapDir& remap) {
     return m;
 }
 
-IOResult TestTexmap::Save(ISave* isave) {
+IOResult TestTexmap::Save(ISave* isave)
+{
     ULONG nb = 0;
     isave->BeginChunk(MTL_HDR_CHUNK);
     IOResult r = MtlBase::Save(isave);
@@ -98,14 +104,21 @@ IOResult TestTexmap::Save(ISave* isave) {
     return r;
 }
 
-IOResult TestTexmap::Load(ILoad* iload) {
+IOResult TestTexmap::Load(ILoad* iload)
+{
     IOResult res;
     ULONG nb = 0;
     while ((res = iload->OpenChunk()) == IO_OK) {
         switch (iload->CurChunkID()) {
-        case MTL_HDR_CHUNK: res = MtlBase::Load(iload); break;
-        case kTestColorChunk: res = iload->Read(&color, sizeof color, &nb); break;
-        case kTestPerturbChunk: res = iload->Read(&perturb, sizeof perturb, &nb); break;
+        case MTL_HDR_CHUNK:
+            res = MtlBase::Load(iload);
+            break;
+        case kTestColorChunk:
+            res = iload->Read(&color, sizeof color, &nb);
+            break;
+        case kTestPerturbChunk:
+            res = iload->Read(&perturb, sizeof perturb, &nb);
+            break;
         case kTestSubCountChunk: {
             int n = 0;
             res = iload->Read(&n, sizeof n, &nb);
@@ -113,7 +126,8 @@ IOResult TestTexmap::Load(ILoad* iload) {
             if (res == IO_OK && n > (int)subs.size()) subs.resize((size_t)n, nullptr);
             break;
         }
-        default: break;
+        default:
+            break;
         }
         IOResult closed = iload->CloseChunk();
         if (res != IO_OK) return res;
@@ -122,46 +136,54 @@ IOResult TestTexmap::Load(ILoad* iload) {
     return res == IO_END ? IO_OK : res;
 }
 
-void TestTexmap::Update(TimeValue t, Interval& valid) {
+void TestTexmap::Update(TimeValue t, Interval& valid)
+{
     ++updateCount;
     valid &= validity;
     for (Texmap* m : subs)
         if (m) m->Update(t, valid);
 }
 
-void TestTexmap::Reset() {
+void TestTexmap::Reset()
+{
     color = AColor(0.0f, 0.0f, 0.0f, 1.0f);
     perturb = Point3(0.0f, 0.0f, 0.0f);
     validity = FOREVER;
 }
 
-Interval TestTexmap::Validity(TimeValue t) {
+Interval TestTexmap::Validity(TimeValue t)
+{
     Interval v = FOREVER;
     Update(t, v);
     return v;
 }
 
-void TestTexmap::ActivateTexDisplay(BOOL onoff) {
+void TestTexmap::ActivateTexDisplay(BOOL onoff)
+{
     if (!onoff) ++activateOffCount;
 }
 
-Texmap* TestTexmap::GetSubTexmap(int i) {
+Texmap* TestTexmap::GetSubTexmap(int i)
+{
     return i >= 0 && i < (int)subs.size() ? subs[(size_t)i] : nullptr;
 }
 
-void TestTexmap::SetSubTexmap(int i, Texmap* m) {
+void TestTexmap::SetSubTexmap(int i, Texmap* m)
+{
     if (i < 0) return;
     if (i >= (int)subs.size()) subs.resize((size_t)i + 1, nullptr);
     ReplaceReference(i, m);
 }
 
-MSTR TestTexmap::GetSubTexmapSlotName(int i) {
+MSTR TestTexmap::GetSubTexmapSlotName(int i)
+{
     MSTR s;
     s.printf(L"Sub %d", i + 1);
     return s;
 }
 
-AColor TestTexmap::EvalColor(ShadeContext& sc) {
+AColor TestTexmap::EvalColor(ShadeContext& sc)
+{
     AColor c;
     if (useCache && sc.GetCache(this, c)) return c;
     ++evalColorCount;
@@ -170,21 +192,24 @@ AColor TestTexmap::EvalColor(ShadeContext& sc) {
     return color;
 }
 
-Point3 TestTexmap::EvalNormalPerturb(ShadeContext&) {
+Point3 TestTexmap::EvalNormalPerturb(ShadeContext&)
+{
     ++evalPerturbCount;
     return perturb;
 }
 
 BITMAPINFO* TestTexmap::GetVPDisplayDIB(TimeValue t, TexHandleMaker& thmaker, Interval& valid,
-                                        BOOL mono, int, int) {
+                                        BOOL mono, int, int)
+{
     if (noBitmap) return NULL;
     ++bitmapCount;
     return Texmap::GetVPDisplayDIB(t, thmaker, valid, mono, 4, 4);
 }
 
-ClassDesc2* TestTexmapClassDesc() {
+ClassDesc2* TestTexmapClassDesc()
+{
     static TestTexmapDesc desc;
     return &desc;
 }
 
-}  // namespace host
+} // namespace host

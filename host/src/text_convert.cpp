@@ -6,7 +6,8 @@
 
 namespace host_text {
 
-std::wstring FromUTF8(const std::string& s) {
+std::wstring FromUTF8(const std::string& s)
+{
     if (s.empty()) return std::wstring();
     int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), NULL, 0);
     if (n <= 0) return std::wstring();
@@ -15,7 +16,8 @@ std::wstring FromUTF8(const std::string& s) {
     return w;
 }
 
-std::string ToUTF8(const std::wstring& w) {
+std::string ToUTF8(const std::wstring& w)
+{
     if (w.empty()) return std::string();
     int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), NULL, 0, NULL, NULL);
     if (n <= 0) return std::string();
@@ -24,7 +26,8 @@ std::string ToUTF8(const std::wstring& w) {
     return s;
 }
 
-std::wstring Format(const wchar_t* format, ...) {
+std::wstring Format(const wchar_t* format, ...)
+{
     va_list args, measure;
     va_start(args, format);
     va_copy(measure, args);
@@ -40,4 +43,4 @@ std::wstring Format(const wchar_t* format, ...) {
     return out;
 }
 
-}  // namespace host_text
+} // namespace host_text

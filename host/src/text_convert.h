@@ -12,4 +12,4 @@ std::string ToUTF8(const std::wstring& s);
 // printf into a std::wstring with the Windows wide conventions (%s is wide).
 std::wstring Format(const wchar_t* format, ...);
 
-}  // namespace host_text
+} // namespace host_text

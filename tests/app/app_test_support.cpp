@@ -15,7 +15,10 @@ using namespace quiltra;
 
 namespace quiltra_test {
 
-std::string SourcePath(const std::string& relative) { return std::string(QUILTRA_SOURCE_DIR) + "/" + relative; }
+std::string SourcePath(const std::string& relative)
+{
+    return std::string(QUILTRA_SOURCE_DIR) + "/" + relative;
+}
 
 std::string BinFolder()
 {
@@ -36,8 +39,10 @@ static void RemoveTree(const std::wstring& folder)
             std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
             std::wstring full = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileW(full.c_str());
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileW(full.c_str());
         } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
@@ -70,7 +75,10 @@ void WriteText(const std::string& path, const std::string& text)
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path) { return ReadFileBytes(path); }
 
-bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<std::string> FilesIn(const std::string& folder)
 {
@@ -92,9 +100,14 @@ static std::wstring QuoteArgument(const std::wstring& a)
     std::wstring q = L"\"";
     size_t backslashes = 0;
     for (wchar_t c : a) {
-        if (c == L'\\') { ++backslashes; continue; }
-        if (c == L'"') q.append(backslashes * 2 + 1, L'\\');
-        else q.append(backslashes, L'\\');
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"')
+            q.append(backslashes * 2 + 1, L'\\');
+        else
+            q.append(backslashes, L'\\');
         backslashes = 0;
         q += c;
     }
@@ -109,7 +122,8 @@ static std::string ReadAndRemove(const std::wstring& path)
     if (f) {
         char buffer[4096];
         size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) s.append(buffer, n);
+        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+            s.append(buffer, n);
         fclose(f);
     }
     DeleteFileW(path.c_str());
@@ -121,30 +135,34 @@ RunResult RunQuiltra(const std::vector<std::string>& args)
     static int counter = 0;
     std::wstring exe = Widen(BinFolder() + "quiltra.exe");
     std::wstring command = QuoteArgument(exe);
-    for (const std::string& a : args) command += L" " + QuoteArgument(Widen(a));
+    for (const std::string& a : args)
+        command += L" " + QuoteArgument(Widen(a));
 
     // A name no other run takes: wine gives a process id again, and a file of an earlier run may
     // still be held open by a process that outlived it (a desktop started by a window), so the
     // id and a counter alone could name a file that cannot be written.
-    LARGE_INTEGER now{};
+    LARGE_INTEGER now {};
     QueryPerformanceCounter(&now);
     std::wstring base = Widen(BinFolder()) + L"app-run-" + std::to_wstring(GetCurrentProcessId()) +
-                        L"-" + std::to_wstring(++counter) + L"-" +
-                        std::to_wstring((unsigned long long)now.QuadPart);
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE out = CreateFileW((base + L".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileW((base + L".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW si{};
+        L"-" + std::to_wstring(++counter) + L"-" +
+        std::to_wstring((unsigned long long)now.QuadPart);
+    SECURITY_ATTRIBUTES sa {sizeof sa, nullptr, TRUE};
+    HANDLE out = CreateFileW((base + L".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
+                             CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileW((base + L".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
+                             CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW si {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out;
     si.hStdError = err;
-    PROCESS_INFORMATION pi{};
+    PROCESS_INFORMATION pi {};
     RunResult r;
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(0);
-    if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                       &pi)) {
         WaitForSingleObject(pi.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(pi.hProcess, &code);
@@ -161,13 +179,14 @@ RunResult RunQuiltra(const std::vector<std::string>& args)
 
 Host& TestHost()
 {
-    static Host* host = new Host(PluginFolder());  // lives until the process ends
+    static Host* host = new Host(PluginFolder()); // lives until the process ends
     return *host;
 }
 
 SceneTexture BuildFromJson(const std::string& json)
 {
-    return BuildTexture(TestHost(), ParseSceneJson(json, "test.json", TestHost().ModeNames()), "test.json");
+    return BuildTexture(TestHost(), ParseSceneJson(json, "test.json", TestHost().ModeNames()),
+                        "test.json");
 }
 
 static void PrepareSample(host::SampleShadeContext& sc, Texmap* t, float u, float v)
@@ -193,4 +212,4 @@ Point3 EvalPerturbAt(Texmap* t, float u, float v)
     return t->EvalNormalPerturb(sc);
 }
 
-}  // namespace quiltra_test
+} // namespace quiltra_test

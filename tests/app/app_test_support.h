@@ -46,4 +46,4 @@ quiltra::SceneTexture BuildFromJson(const std::string& json);
 AColor EvalColorAt(Texmap* t, float u, float v);
 Point3 EvalPerturbAt(Texmap* t, float u, float v);
 
-}  // namespace quiltra_test
+} // namespace quiltra_test

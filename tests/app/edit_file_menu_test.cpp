@@ -30,7 +30,8 @@ std::wstring TextOf(HWND h)
 std::wstring AllTexts(HWND dialog)
 {
     std::wstring all;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) all += TextOf(c) + L"|";
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        all += TextOf(c) + L"|";
     return all;
 }
 
@@ -55,8 +56,9 @@ class FileMenuTest : public ::testing::Test {
 protected:
     void Start()
     {
-        session = std::make_unique<EditSession>(TestHost(), SceneTexture(TestHost().CreateLayeredTexture()),
-                                                std::string(), false, std::string(), PreviewChannel::Color);
+        session = std::make_unique<EditSession>(
+            TestHost(), SceneTexture(TestHost().CreateLayeredTexture()), std::string(), false,
+            std::string(), PreviewChannel::Color);
         ASSERT_NE(session->Window(), nullptr);
         session->Show();
     }
@@ -97,7 +99,7 @@ TEST_F(FileMenuTest, ANewTextureOfOneLayerReplacesTheSceneAfterAskingAboutChange
     EXPECT_EQ(LayersOf(session->Scene())->GetNumLayers(), 1);
     EXPECT_EQ(LayersOf(session->Scene())->GetOpacity(0), 100.0f);
     EXPECT_FALSE(session->Unsaved());
-    EXPECT_EQ(theHold.GetUndoCount(), 0);  // the old scene's steps are gone with it
+    EXPECT_EQ(theHold.GetUndoCount(), 0); // the old scene's steps are gone with it
     EXPECT_EQ(TextOf(session->Window()), L"Untitled - quiltra edit");
     // The editor shows the new scene and edits reach it.
     EXPECT_EQ(session->Editor().Edited(), static_cast<MtlBase*>(session->Scene()));
@@ -109,7 +111,9 @@ TEST_F(FileMenuTest, ANewTextureOfOneLayerReplacesTheSceneAfterAskingAboutChange
 TEST_F(FileMenuTest, OpenShowsTheFilesSceneAndAFileThatDoesNotLoadChangesNothing)
 {
     const std::string folder = ScratchFolder("file-menu-open");
-    ASSERT_EQ(RunQuiltra({"save", SourcePath("examples/nested.json"), folder + "nested.scene"}).status, 0);
+    ASSERT_EQ(
+        RunQuiltra({"save", SourcePath("examples/nested.json"), folder + "nested.scene"}).status,
+        0);
     WriteText(folder + "broken.scene", "QLTSCENE broken");
     Start();
     Texmap* before = session->Scene();
@@ -123,13 +127,14 @@ TEST_F(FileMenuTest, OpenShowsTheFilesSceneAndAFileThatDoesNotLoadChangesNothing
     EXPECT_NE(told.find(L"broken.scene"), std::wstring::npos) << told;
     EXPECT_EQ(session->Scene(), before);
 
-    ASSERT_TRUE(session->OpenFile(folder + "nested.scene"));  // nothing unsaved: no question
+    ASSERT_TRUE(session->OpenFile(folder + "nested.scene")); // nothing unsaved: no question
     EXPECT_EQ(TextOf(session->Window()), L"nested.scene - quiltra edit");
     EXPECT_FALSE(session->Unsaved());
     SceneTexture expected = LoadAnyScene(TestHost(), folder + "nested.scene");
     for (float u : {0.1f, 0.45f, 0.8f})
         for (float v : {0.2f, 0.7f}) {
-            const AColor a = EvalColorAt(session->Scene(), u, v), b = EvalColorAt(expected.Get(), u, v);
+            const AColor a = EvalColorAt(session->Scene(), u, v),
+                         b = EvalColorAt(expected.Get(), u, v);
             EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << u << ", " << v;
         }
     session->WaitForPreview();
@@ -138,11 +143,15 @@ TEST_F(FileMenuTest, OpenShowsTheFilesSceneAndAFileThatDoesNotLoadChangesNothing
 TEST_F(FileMenuTest, ExportWritesWhatRenderWritesAtTheSizeAsked)
 {
     const std::string folder = ScratchFolder("file-menu-export");
-    ASSERT_EQ(RunQuiltra({"save", SourcePath("examples/demo.json"), folder + "demo.scene"}).status, 0);
+    ASSERT_EQ(RunQuiltra({"save", SourcePath("examples/demo.json"), folder + "demo.scene"}).status,
+              0);
     Start();
     ASSERT_TRUE(session->OpenFile(folder + "demo.scene"));
     ASSERT_TRUE(session->ExportPngTo(folder + "export.png", 48, 32));
-    ASSERT_EQ(RunQuiltra({"render", folder + "demo.scene", "-o", folder + "render.png", "--size", "48x32"}).status, 0);
+    ASSERT_EQ(RunQuiltra(
+                  {"render", folder + "demo.scene", "-o", folder + "render.png", "--size", "48x32"})
+                  .status,
+              0);
     EXPECT_EQ(ReadBytes(folder + "export.png"), ReadBytes(folder + "render.png"));
     // Never over the scene, never under another name than .png.
     for (const std::string& bad : {folder + "demo.scene", folder + "export.jpg"}) {
@@ -174,13 +183,25 @@ TEST(FileMenu, ExportSizesAreReadAsRenderReadsThem)
 {
     struct Row {
         const wchar_t* text;
-        int width, height;  // 0: refused
+        int width, height; // 0: refused
     };
     const Row rows[] = {
-        {L"512x512", 512, 512}, {L" 1024X768 ", 1024, 768}, {L"1x1", 1, 1}, {L"16384x4096", 16384, 4096},
-        {L"8192x8192", 8192, 8192}, {L"8193x8192", 0, 0}, {L"16385x1", 0, 0}, {L"0x5", 0, 0},
-        {L"05x5", 0, 0}, {L"-5x5", 0, 0}, {L"5x", 0, 0}, {L"x5", 0, 0}, {L"5 x 5", 0, 0},
-        {L"99999999999x1", 0, 0}, {L"", 0, 0}, {L"512", 0, 0},
+        {L"512x512", 512, 512},
+        {L" 1024X768 ", 1024, 768},
+        {L"1x1", 1, 1},
+        {L"16384x4096", 16384, 4096},
+        {L"8192x8192", 8192, 8192},
+        {L"8193x8192", 0, 0},
+        {L"16385x1", 0, 0},
+        {L"0x5", 0, 0},
+        {L"05x5", 0, 0},
+        {L"-5x5", 0, 0},
+        {L"5x", 0, 0},
+        {L"x5", 0, 0},
+        {L"5 x 5", 0, 0},
+        {L"99999999999x1", 0, 0},
+        {L"", 0, 0},
+        {L"512", 0, 0},
     };
     for (const Row& r : rows) {
         int w = -1, h = -1;
@@ -203,7 +224,7 @@ TEST(FileMenu, TheSizeDialogRefusesABadSizeAndTakesAGoodOne)
     std::wstring shown, told;
     Answering(
         [&](HWND w) {
-            if (!dialog) {  // the size dialog: a bad size first
+            if (!dialog) { // the size dialog: a bad size first
                 dialog = w;
                 wchar_t text[64] = {};
                 GetDlgItemTextW(w, 101, text, 64);
@@ -212,14 +233,15 @@ TEST(FileMenu, TheSizeDialogRefusesABadSizeAndTakesAGoodOne)
                 PostMessageW(w, WM_COMMAND, IDOK, 0);
                 return;
             }
-            told = AllTexts(w);  // the refusal; then a good size
+            told = AllTexts(w); // the refusal; then a good size
             PostMessageW(w, WM_COMMAND, IDOK, 0);
             SetDlgItemTextW(dialog, 101, L"640x360");
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         },
         [&] { EXPECT_TRUE(AskExportSize(NULL, width, height)); });
     EXPECT_EQ(shown, L"300x200");
-    EXPECT_NE(told.find(L"16384 per side"), std::wstring::npos) << std::string(told.begin(), told.end());
+    EXPECT_NE(told.find(L"16384 per side"), std::wstring::npos)
+        << std::string(told.begin(), told.end());
     EXPECT_EQ(width, 640);
     EXPECT_EQ(height, 360);
 
@@ -228,4 +250,4 @@ TEST(FileMenu, TheSizeDialogRefusesABadSizeAndTakesAGoodOne)
     EXPECT_EQ(width, 640);
 }
 
-}  // namespace
+} // namespace

@@ -146,7 +146,7 @@ TEST_F(EditTest, EditsThroughTheRolloutsSaveToAFileThatRendersAsTheSampleSlotSho
     EXPECT_EQ(TextOf(session->Window()), L"tiles.scene - quiltra edit");
 
     // A mode, an opacity and a map, each through the plug-in's own controls.
-    SelectMode(1, 1);  // Soft Light to Multiply
+    SelectMode(1, 1); // Soft Light to Multiply
     EXPECT_TRUE(session->Unsaved());
     EXPECT_EQ(TextOf(session->Window()), L"tiles.scene* - quiltra edit");
     session->WaitForPreview();
@@ -170,8 +170,8 @@ TEST_F(EditTest, EditsThroughTheRolloutsSaveToAFileThatRendersAsTheSampleSlotSho
     PictureMap* checker = PictureMapOf(Root()->GetSubTexmap(8));
     ASSERT_NE(checker, nullptr);
     EXPECT_EQ(checker->Kind(), PictureKind::Checker);
-    EXPECT_EQ(checker->Params().color1, (std::array<float, 4>{1.0f, 0.5f, 0.0f, 1.0f}));
-    EXPECT_EQ(checker->Params().color2, (std::array<float, 4>{0.0f, 0.0f, 0.25f, 0.5f}));
+    EXPECT_EQ(checker->Params().color1, (std::array<float, 4> {1.0f, 0.5f, 0.0f, 1.0f}));
+    EXPECT_EQ(checker->Params().color2, (std::array<float, 4> {0.0f, 0.0f, 0.25f, 0.5f}));
     EXPECT_EQ(checker->Params().scale, 3.0f);
     session->WaitForPreview();
     const std::vector<std::uint8_t> shown = session->SampleSlot().Codes();
@@ -215,9 +215,9 @@ TEST_F(EditTest, EditsThroughTheRolloutsSaveToAFileThatRendersAsTheSampleSlotSho
 struct BrowserCase {
     const char* name;
     MapKind kind;
-    std::vector<std::pair<int, const wchar_t*>> fields;  // typed before OK
-    const char* refused;  // in the message box; nullptr: taken
-    std::function<bool(const PictureParams&)> holds = nullptr;  // what the map took
+    std::vector<std::pair<int, const wchar_t*>> fields; // typed before OK
+    const char* refused; // in the message box; nullptr: taken
+    std::function<bool(const PictureParams&)> holds = nullptr; // what the map took
 };
 
 TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNothing)
@@ -226,30 +226,58 @@ TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNoth
     WriteText(folder + "not-a-picture.png", "text, not a picture");
     const std::wstring missing = Widen(folder + "missing.png");
     const std::wstring notPicture = Widen(folder + "not-a-picture.png");
-    const std::wstring bmp = Widen(SourcePath("res/logo.bmp"));  // BMP: not PNG or JPEG
+    const std::wstring bmp = Widen(SourcePath("res/logo.bmp")); // BMP: not PNG or JPEG
     const std::wstring png = Widen(SourcePath("examples/pictures/demo-render.png"));
     using P = const PictureParams&;
     const std::vector<BrowserCase> cases = {
-        {"constant", MapKind::Constant, {{kBrowserColor1, L"0.25 0.5 0.75"}, {kBrowserPerturb, L"1 0 -1"}}, nullptr,
-         [](P p) { return p.color == std::array<float, 4>{0.25f, 0.5f, 0.75f, 1.0f} && p.perturb[2] == -1.0f; }},
-        {"noise", MapKind::Noise, {{kBrowserOctaves, L"8"}, {kBrowserSeed, L"-3"}, {kBrowserBump, L"0.5"}}, nullptr,
+        {"constant",
+         MapKind::Constant,
+         {{kBrowserColor1, L"0.25 0.5 0.75"}, {kBrowserPerturb, L"1 0 -1"}},
+         nullptr,
+         [](P p) {
+             return p.color == std::array<float, 4> {0.25f, 0.5f, 0.75f, 1.0f} &&
+                 p.perturb[2] == -1.0f;
+         }},
+        {"noise",
+         MapKind::Noise,
+         {{kBrowserOctaves, L"8"}, {kBrowserSeed, L"-3"}, {kBrowserBump, L"0.5"}},
+         nullptr,
          [](P p) { return p.octaves == 8 && p.seed == -3 && p.bump == 0.5f; }},
-        {"gradient", MapKind::Gradient, {{kBrowserStops, L"0 0 0\r\n\r\n0.5 0.5 0.5 1\r\n1 1 1"}}, nullptr,
+        {"gradient",
+         MapKind::Gradient,
+         {{kBrowserStops, L"0 0 0\r\n\r\n0.5 0.5 0.5 1\r\n1 1 1"}},
+         nullptr,
          [](P p) { return p.stops.size() == 3 && p.stops[1][0] == 0.5f && p.stops[2][3] == 1.0f; }},
-        {"bitmap", MapKind::Bitmap, {{kBrowserFile, png.c_str()}}, nullptr,
-         [](P p) { return p.file.find("demo-render.png") != std::string::npos && !p.image.empty(); }},
-        {"too many octaves", MapKind::Noise, {{kBrowserOctaves, L"9"}}, "Octaves expects a whole number from 1 to 8"},
+        {"bitmap",
+         MapKind::Bitmap,
+         {{kBrowserFile, png.c_str()}},
+         nullptr,
+         [](P p) {
+             return p.file.find("demo-render.png") != std::string::npos && !p.image.empty();
+         }},
+        {"too many octaves",
+         MapKind::Noise,
+         {{kBrowserOctaves, L"9"}},
+         "Octaves expects a whole number from 1 to 8"},
         {"scale of 0", MapKind::Checker, {{kBrowserScale, L"0"}}, "Scale expects a number above 0"},
-        {"colour in words", MapKind::Checker, {{kBrowserColor2, L"red"}}, "Colour 2 expects r g b or r g b a"},
-        {"one stop", MapKind::Gradient, {{kBrowserStops, L"1 1 1"}}, "Colours expects 2 to 256 lines"},
+        {"colour in words",
+         MapKind::Checker,
+         {{kBrowserColor2, L"red"}},
+         "Colour 2 expects r g b or r g b a"},
+        {"one stop",
+         MapKind::Gradient,
+         {{kBrowserStops, L"1 1 1"}},
+         "Colours expects 2 to 256 lines"},
         {"huge bump", MapKind::Noise, {{kBrowserBump, L"1e39"}}, "Bump expects a number"},
         {"missing bitmap", MapKind::Bitmap, {{kBrowserFile, missing.c_str()}}, "no such file"},
-        {"bitmap not a picture", MapKind::Bitmap, {{kBrowserFile, notPicture.c_str()}}, "not-a-picture.png"},
+        {"bitmap not a picture",
+         MapKind::Bitmap,
+         {{kBrowserFile, notPicture.c_str()}},
+         "not-a-picture.png"},
         {"bitmap of another format", MapKind::Bitmap, {{kBrowserFile, bmp.c_str()}}, "logo.bmp"},
         {"none", MapKind::None, {}, nullptr},
     };
-    WriteText(folder + "scene.json",
-              R"({ "layers": [ {}, { "map": { "type": "checker" } } ] })");
+    WriteText(folder + "scene.json", R"({ "layers": [ {}, { "map": { "type": "checker" } } ] })");
     Open(folder + "scene.json", folder + "scene.scene");
     for (const BrowserCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,7 +287,7 @@ TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNoth
         HWND browser = NULL;
         Answering(
             [&](HWND dialog) {
-                if (!GetDlgItem(dialog, kBrowserKinds)) {  // the message box
+                if (!GetDlgItem(dialog, kBrowserKinds)) { // the message box
                     told = AllTexts(dialog);
                     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                     PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
@@ -269,7 +297,8 @@ TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNoth
                 SendDlgItemMessageW(dialog, kBrowserKinds, LB_SETCURSEL, (WPARAM)c.kind, 0);
                 SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
                              (LPARAM)GetDlgItem(dialog, kBrowserKinds));
-                for (const auto& f : c.fields) SetDlgItemTextW(dialog, f.first, f.second);
+                for (const auto& f : c.fields)
+                    SetDlgItemTextW(dialog, f.first, f.second);
                 PostMessageW(dialog, WM_COMMAND, IDOK, 0);
             },
             [&] { ClickSlot(1, false); });
@@ -288,19 +317,22 @@ TEST_F(EditTest, TheMapBrowserMakesEachKindAndRefusesWhatDoesNotReadChangingNoth
             EXPECT_TRUE(c.holds(ChoiceOf(now).params));
         }
     }
-    EXPECT_EQ(Root()->GetSubTexmap(2), nullptr);  // the last row's None
+    EXPECT_EQ(Root()->GetSubTexmap(2), nullptr); // the last row's None
 }
 
 // The colours the browser's preview shows, as 0xRRGGBB, each once.
 std::set<unsigned> PreviewColours(HWND browser)
 {
     std::set<unsigned> colours;
-    HBITMAP picture = (HBITMAP)SendDlgItemMessageW(browser, kBrowserPreview, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    HBITMAP picture =
+        (HBITMAP)SendDlgItemMessageW(browser, kBrowserPreview, STM_GETIMAGE, IMAGE_BITMAP, 0);
     DIBSECTION dib = {};
-    if (!picture || GetObjectW(picture, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) return colours;
+    if (!picture || GetObjectW(picture, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits)
+        return colours;
     const std::uint8_t* bgrx = static_cast<const std::uint8_t*>(dib.dsBm.bmBits);
     for (int i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i)
-        colours.insert((unsigned)bgrx[i * 4 + 2] << 16 | (unsigned)bgrx[i * 4 + 1] << 8 | bgrx[i * 4]);
+        colours.insert((unsigned)bgrx[i * 4 + 2] << 16 | (unsigned)bgrx[i * 4 + 1] << 8 |
+                       bgrx[i * 4]);
     return colours;
 }
 
@@ -322,7 +354,7 @@ TEST_F(EditTest, TheMapBrowserPreviewsTheMapAsItsFieldsAreTyped)
             redBlue = PreviewColours(browser);
             SetDlgItemTextW(browser, kBrowserColor1, L"0 1 0");
             greenBlue = PreviewColours(browser);
-            SetDlgItemTextW(browser, kBrowserColor1, L"not a colour");   // the last that read stays
+            SetDlgItemTextW(browser, kBrowserColor1, L"not a colour"); // the last that read stays
             EXPECT_EQ(PreviewColours(browser), greenBlue);
             SendDlgItemMessageW(browser, kBrowserKinds, LB_SETCURSEL, (WPARAM)MapKind::Constant, 0);
             SendMessageW(browser, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
@@ -332,11 +364,11 @@ TEST_F(EditTest, TheMapBrowserPreviewsTheMapAsItsFieldsAreTyped)
             PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
         },
         [&] { ClickSlot(1, false); });
-    EXPECT_EQ(none, (std::set<unsigned>{0x999999, 0xCCCCCC}));   // the checker board alone
-    EXPECT_EQ(redBlue, (std::set<unsigned>{0xFF0000, 0x0000FF}));
-    EXPECT_EQ(greenBlue, (std::set<unsigned>{0x00FF00, 0x0000FF}));
-    EXPECT_EQ(constant, (std::set<unsigned>{0xFFFFFF}));
-    EXPECT_EQ(Root()->GetSubTexmap(2), nullptr);   // Cancel: the slot unchanged
+    EXPECT_EQ(none, (std::set<unsigned> {0x999999, 0xCCCCCC})); // the checker board alone
+    EXPECT_EQ(redBlue, (std::set<unsigned> {0xFF0000, 0x0000FF}));
+    EXPECT_EQ(greenBlue, (std::set<unsigned> {0x00FF00, 0x0000FF}));
+    EXPECT_EQ(constant, (std::set<unsigned> {0xFFFFFF}));
+    EXPECT_EQ(Root()->GetSubTexmap(2), nullptr); // Cancel: the slot unchanged
 }
 
 TEST_F(EditTest, ANestedLayeredTextureOpensForEditingAndLeadsBackToItsParent)
@@ -351,7 +383,7 @@ TEST_F(EditTest, ANestedLayeredTextureOpensForEditingAndLeadsBackToItsParent)
             PostMessageW(browser, WM_COMMAND, IDOK, 0);
         };
     };
-    Answering(choose(MapKind::Layered), [&] { ClickSlot(3, true); });  // layer 3's mask
+    Answering(choose(MapKind::Layered), [&] { ClickSlot(3, true); }); // layer 3's mask
     Texmap* nested = Root()->GetSubTexmap(7);
     ASSERT_NE(LayersOf(nested), nullptr);
     EXPECT_EQ(session->Editor().Edited(), nested);
@@ -388,8 +420,8 @@ TEST_F(EditTest, AnEditDuringARenderCancelsItAndTheNewRenderIsShown)
     std::string layersJson;
     for (int i = 0; i < 8; ++i)
         layersJson += std::string(i ? "," : "") +
-                      R"({ "map": { "type": "noise", "octaves": 8, "scale": 30, "seed": )" +
-                      std::to_string(i) + R"( }, "mode": "Overlay" })";
+            R"({ "map": { "type": "noise", "octaves": 8, "scale": 30, "seed": )" +
+            std::to_string(i) + R"( }, "mode": "Overlay" })";
     WriteText(folder + "slow.json", R"({ "layers": [ )" + layersJson + " ] }");
     Open(folder + "slow.json", folder + "slow.scene");
     Preview& slot = session->SampleSlot();
@@ -398,10 +430,11 @@ TEST_F(EditTest, AnEditDuringARenderCancelsItAndTheNewRenderIsShown)
     EXPECT_EQ(opened.finished, 1);
     // A render under way: the render thread has taken it up.
     slot.Render();
-    for (int i = 0; i < 5000 && !slot.Running(); ++i) Sleep(1);
+    for (int i = 0; i < 5000 && !slot.Running(); ++i)
+        Sleep(1);
     ASSERT_TRUE(slot.Running());
 
-    SelectMode(1, 2);  // Overlay to Screen
+    SelectMode(1, 2); // Overlay to Screen
     session->WaitForPreview();
     const Preview::Counts counts = slot.RenderCounts();
     EXPECT_EQ(counts.started, opened.started + 2);
@@ -442,17 +475,18 @@ TEST_F(EditTest, EveryEditUndoesBackToTheSceneAsOpenedAndRedoes)
 {
     const std::string folder = ScratchFolder("edit-undo");
     Open(SourcePath("examples/demo.json"), folder + "undo.scene");
-    std::vector<std::string> states{Samples(Root())};
+    std::vector<std::string> states {Samples(Root())};
     const std::vector<std::function<void()>> edits = {
         [&] { SelectMode(1, 2); },
-        [&] {   // Layers > Blend in Display Space > Layer 1, checked afterwards
+        [&] { // Layers > Blend in Display Space > Layer 1, checked afterwards
             SendMessageW(session->Window(), WM_COMMAND, MAKEWPARAM(kEditBlendSpace + 1, 0), 0);
             EXPECT_EQ(LayersOf(Root())->GetBlendSpace(1), VORLITH_SPACE_DISPLAY);
-            EXPECT_TRUE(GetMenuState(GetMenu(session->Window()), kEditBlendSpace + 1,
-                                     MF_BYCOMMAND) & MF_CHECKED);
+            EXPECT_TRUE(
+                GetMenuState(GetMenu(session->Window()), kEditBlendSpace + 1, MF_BYCOMMAND) &
+                MF_CHECKED);
         },
         [&] { TypeOpacity(2, L"15"); },
-        [&] {   // the checker of layer 2 takes new colours in place
+        [&] { // the checker of layer 2 takes new colours in place
             Answering(
                 [](HWND browser) {
                     SetDlgItemTextW(browser, kBrowserColor1, L"0 0 1");
@@ -460,7 +494,7 @@ TEST_F(EditTest, EveryEditUndoesBackToTheSceneAsOpenedAndRedoes)
                 },
                 [&] { ClickSlot(2, false); });
         },
-        [&] {   // a constant map in place of layer 1's
+        [&] { // a constant map in place of layer 1's
             Answering(
                 [](HWND browser) {
                     SendDlgItemMessageW(browser, kBrowserKinds, LB_SETCURSEL,
@@ -472,8 +506,8 @@ TEST_F(EditTest, EveryEditUndoesBackToTheSceneAsOpenedAndRedoes)
                 },
                 [&] { ClickSlot(1, false); });
         },
-        [&] { SendDlgItemMessageW(layers, 1531, BM_CLICK, 0, 0); },   // Add: grey on top
-        [&] { SendDlgItemMessageW(layers, 1532, BM_CLICK, 0, 0); },   // Delete
+        [&] { SendDlgItemMessageW(layers, 1531, BM_CLICK, 0, 0); }, // Add: grey on top
+        [&] { SendDlgItemMessageW(layers, 1532, BM_CLICK, 0, 0); }, // Delete
     };
     for (size_t i = 0; i < edits.size(); ++i) {
         edits[i]();
@@ -497,4 +531,4 @@ TEST_F(EditTest, EveryEditUndoesBackToTheSceneAsOpenedAndRedoes)
     EXPECT_EQ(session->SampleSlot().Codes(), RenderCodes(Root()));
 }
 
-}  // namespace
+} // namespace

@@ -52,22 +52,24 @@ TEST(InputLimits, OneDecodedPictureServesEveryMapOfTheSameFileAndGoesWithTheLast
     WriteBytes(folder + "a.png", TestPng(64, 32, 1));
     WriteBytes(folder + "copy-of-a.png", TestPng(64, 32, 1));
     WriteBytes(folder + "b.png", TestPng(64, 32, 2));
-    WriteText(folder + "scene.json",
-              BitmapLayers({"a.png", "a.png", "copy-of-a.png", "a.png", "b.png", "a.png", "b.png"}));
+    WriteText(
+        folder + "scene.json",
+        BitmapLayers({"a.png", "a.png", "copy-of-a.png", "a.png", "b.png", "a.png", "b.png"}));
     const long long bytesBefore = DecodedPictureBytes(), decodedBefore = PicturesDecoded();
     const long long onePicture = 64 * 32 * 4;
     {
         SceneTexture t = LoadAnyScene(TestHost(), folder + "scene.json");
-        EXPECT_EQ(PicturesDecoded() - decodedBefore, 2);  // a (under two names) and b
+        EXPECT_EQ(PicturesDecoded() - decodedBefore, 2); // a (under two names) and b
         EXPECT_EQ(DecodedPictureBytes() - bytesBefore, 2 * onePicture);
         // A saved scene read back, and a copy, share them too.
         SceneTexture reloaded =
             LoadSceneBytes(TestHost(), SaveSceneBytes(t.Get()), folder + "saved.scene");
         EXPECT_EQ(PicturesDecoded() - decodedBefore, 2);
-        const AColor a = EvalColorAt(t.Get(), 0.3f, 0.6f), b = EvalColorAt(reloaded.Get(), 0.3f, 0.6f);
+        const AColor a = EvalColorAt(t.Get(), 0.3f, 0.6f),
+                     b = EvalColorAt(reloaded.Get(), 0.3f, 0.6f);
         EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
         t = SceneTexture();
-        EXPECT_EQ(DecodedPictureBytes() - bytesBefore, 2 * onePicture);  // the reloaded holds them
+        EXPECT_EQ(DecodedPictureBytes() - bytesBefore, 2 * onePicture); // the reloaded holds them
     }
     EXPECT_EQ(DecodedPictureBytes(), bytesBefore);
 }
@@ -75,7 +77,8 @@ TEST(InputLimits, OneDecodedPictureServesEveryMapOfTheSameFileAndGoesWithTheLast
 TEST(InputLimits, PicturesBeyondTheBoundInAllAreRefusedNamingThePlace)
 {
     const std::string folder = ScratchFolder("limits-bound");
-    for (int i = 0; i < 3; ++i) WriteBytes(folder + "p" + std::to_string(i) + ".png", TestPng(256, 256, i));
+    for (int i = 0; i < 3; ++i)
+        WriteBytes(folder + "p" + std::to_string(i) + ".png", TestPng(256, 256, i));
     WriteText(folder + "fits.json", BitmapLayers({"p0.png", "p1.png", "p0.png", "p1.png"}));
     WriteText(folder + "over.json", BitmapLayers({"p0.png", "p1.png", "p0.png", "p2.png"}));
     const long long onePicture = 256 * 256 * 4;
@@ -87,11 +90,13 @@ TEST(InputLimits, PicturesBeyondTheBoundInAllAreRefusedNamingThePlace)
         ADD_FAILURE() << "three pictures taken where two fit";
     } catch (const InputError& e) {
         const std::string what = e.what();
-        EXPECT_NE(what.find(folder + "over.json: layers[4].map.file: " + folder + "p2.png: decoded, "),
-                  std::string::npos) << what;
+        EXPECT_NE(
+            what.find(folder + "over.json: layers[4].map.file: " + folder + "p2.png: decoded, "),
+            std::string::npos)
+            << what;
         EXPECT_NE(what.find("may take at most"), std::string::npos) << what;
     }
-    EXPECT_EQ(DecodedPictureBytes(), kept);  // what was read for the refused scene is let go
+    EXPECT_EQ(DecodedPictureBytes(), kept); // what was read for the refused scene is let go
     SetDecodedPictureLimit(old);
     EXPECT_EQ(old, kMaxDecodedPictureBytes);
 }
@@ -105,7 +110,8 @@ TEST(InputLimits, TexturesAreCountedAsTheSceneIsReadBeforeAnythingIsBuilt)
     const std::string constant = R"({"map": {"type": "constant"}})";
     for (int t = 0; t < 245; ++t) {
         json += std::string(t ? ", " : "") + R"({"map": {"type": "layers", "layers": [)";
-        for (int l = 0; l < 4095; ++l) json += (l ? "," : "") + constant;
+        for (int l = 0; l < 4095; ++l)
+            json += (l ? "," : "") + constant;
         json += "]}}";
     }
     json += "]} and then no JSON at all";
@@ -121,7 +127,8 @@ TEST(InputLimits, TexturesAreCountedAsTheSceneIsReadBeforeAnythingIsBuilt)
     }
     // Arrays longer than any a scene holds end the reading where they cross that length.
     std::string stops;
-    for (int i = 0; i < 5000; ++i) stops += (i ? ",1" : "1");
+    for (int i = 0; i < 5000; ++i)
+        stops += (i ? ",1" : "1");
     const std::string longArray = R"({"layers": [{"color": [)" + stops + "]}]} no JSON";
     EXPECT_THROW(
         {
@@ -141,19 +148,34 @@ TEST(InputLimits, WholeNumbersArePlainDecimalDigits)
 {
     const struct {
         const char* text;
-        long long value;  // -1: refused
+        long long value; // -1: refused
     } cases[] = {
-        {"0", 0}, {"7", 7}, {"08", 8}, {"000064", 64}, {"00000000000000000000000012", 12},
-        {"", -1}, {"+3", -1}, {"-0", -1}, {"0x4", -1}, {" 3", -1}, {"3 ", -1}, {"1e2", -1},
-        {"3.0", -1}, {"65", -1}, {"99999999999999999999", -1}, {"\xd9\xa3", -1},  // Arabic 3
+        {"0", 0},
+        {"7", 7},
+        {"08", 8},
+        {"000064", 64},
+        {"00000000000000000000000012", 12},
+        {"", -1},
+        {"+3", -1},
+        {"-0", -1},
+        {"0x4", -1},
+        {" 3", -1},
+        {"3 ", -1},
+        {"1e2", -1},
+        {"3.0", -1},
+        {"65", -1},
+        {"99999999999999999999", -1},
+        {"\xd9\xa3", -1}, // Arabic 3
     };
     for (const auto& c : cases) {
         long long v = -1;
         const bool ok = WholeNumber(c.text, 64, v);
         EXPECT_EQ(ok ? v : -1, c.value) << "\"" << c.text << "\"";
     }
-    EXPECT_EQ(OneLine("a\nb\r\tc\x01\x7f" "d"), "a\\nb\\r\\tc\\x01\\x7fd");
-    EXPECT_EQ(OneLine("\xc3\xa9t\xc3\xa9.png"), "\xc3\xa9t\xc3\xa9.png");  // UTF-8 kept
+    EXPECT_EQ(OneLine("a\nb\r\tc\x01\x7f"
+                      "d"),
+              "a\\nb\\r\\tc\\x01\\x7fd");
+    EXPECT_EQ(OneLine("\xc3\xa9t\xc3\xa9.png"), "\xc3\xa9t\xc3\xa9.png"); // UTF-8 kept
 }
 
 TEST(InputLimits, OptionsFollowOneRuleAndEveryMessageIsOneLine)
@@ -164,27 +186,40 @@ TEST(InputLimits, OptionsFollowOneRuleAndEveryMessageIsOneLine)
     const struct {
         std::vector<std::string> args;
         int status;
-        const char* message;  // part of stderr; "" for none
+        const char* message; // part of stderr; "" for none
     } cases[] = {
         {{"edit", good, "--shot", ""}, 2, "quiltra: edit --shot: empty (write a PNG of the window"},
         {{"shot", good, "-o", ""}, 2, "quiltra: shot --output: empty (PNG to write)"},
         {{"save", good, ""}, 2, "quiltra: save out: empty (scene file to write)"},
         {{"render", "", "-o", folder + "o.png"}, 2, "quiltra: render scene: empty"},
         {{"render", good, "-o", folder + "new\nline.png", "--size", "2x2"}, 2, "new\\nline.png"},
-        {{"render", good, "-o", folder + "o.png", "--channel", "mo\nno\x1b[2J"}, 2, "mo no\\x1b[2J"},
+        {{"render", good, "-o", folder + "o.png", "--channel", "mo\nno\x1b[2J"},
+         2,
+         "mo no\\x1b[2J"},
         {{"eval", folder + "tab\there.json"}, 2, "tab\\there.json"},
-        {{"viewport", good, "--describe", "--stages", "0x4"}, 2, "--stages: expected a whole number from 0 to 64, found \"0x4\""},
-        {{"viewport", good, "--describe", "--stages", "+3"}, 2, "--stages: expected a whole number from 0 to 64, found \"+3\""},
-        {{"viewport", good, "--describe", "--stages", "65"}, 2, "--stages: expected a whole number from 0 to 64"},
+        {{"viewport", good, "--describe", "--stages", "0x4"},
+         2,
+         "--stages: expected a whole number from 0 to 64, found \"0x4\""},
+        {{"viewport", good, "--describe", "--stages", "+3"},
+         2,
+         "--stages: expected a whole number from 0 to 64, found \"+3\""},
+        {{"viewport", good, "--describe", "--stages", "65"},
+         2,
+         "--stages: expected a whole number from 0 to 64"},
         {{"viewport", good, "--describe", "--stages", "08"}, 0, ""},
-        {{"render", good, "-o", folder + "o.png", "--size", "08x008", "--threads", "02"}, 0, "wrote "},
+        {{"render", good, "-o", folder + "o.png", "--size", "08x008", "--threads", "02"},
+         0,
+         "wrote "},
         {{"modes", "-o", folder + "m.png", "--cell", "0x40"}, 2, "--cell: expected a whole number"},
-        {{"shot", good, "-o", folder + "s.png", "--scroll", "+1"}, 2, "--scroll: expected a whole number from 0 to 32767"},
+        {{"shot", good, "-o", folder + "s.png", "--scroll", "+1"},
+         2,
+         "--scroll: expected a whole number from 0 to 32767"},
     };
     for (const auto& c : cases) {
         const RunResult r = RunQuiltra(c.args);
         std::string line;
-        for (const std::string& a : c.args) line += "[" + OneLine(a) + "] ";
+        for (const std::string& a : c.args)
+            line += "[" + OneLine(a) + "] ";
         EXPECT_EQ(r.status, c.status) << line << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << line << "\n" << r.err;
         EXPECT_LE(std::count(r.err.begin(), r.err.end(), '\n'), 1) << line << "\n" << r.err;
@@ -193,4 +228,4 @@ TEST(InputLimits, OptionsFollowOneRuleAndEveryMessageIsOneLine)
         EXPECT_TRUE(f == "good.json" || f == "o.png") << f;
 }
 
-}  // namespace
+} // namespace

@@ -4,7 +4,8 @@
 // typed; refused, one short message line and the slot unchanged.
 //
 // A fixed round runs in the suite; a longer one:
-//   QUILTRA_FUZZ_SEED=7 QUILTRA_FUZZ_COUNT=5000 scripts/test-windows build/win -R app_map_browser_fuzz
+//   QUILTRA_FUZZ_SEED=7 QUILTRA_FUZZ_COUNT=5000 scripts/test-windows build/win -R
+//   app_map_browser_fuzz
 // A failure names the seed and the case; QUILTRA_FUZZ_VERBOSE=1 prints each case as it starts.
 #include "app_test_support.h"
 #include "cli_rules.h"
@@ -29,7 +30,7 @@ using namespace quiltra_test;
 
 namespace {
 
-const int kMapButton = 1550;  // the plug-in's map button of layer row 0; row r adds 2r
+const int kMapButton = 1550; // the plug-in's map button of layer row 0; row r adds 2r
 
 std::function<void(HWND)>* answering = nullptr;
 LRESULT CALLBACK AnswerHook(int code, WPARAM wp, LPARAM lp)
@@ -55,16 +56,17 @@ struct Field {
 
 class Generator {
 public:
-    explicit Generator(unsigned seed) : rng_(seed) {}
+    explicit Generator(unsigned seed) : rng_(seed) { }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     bool Chance(int percent) { return Pick(100) < percent; }
 
     // A number that reads: its text and the float it is.
     std::wstring GoodNumber(float& value, bool positive = false)
     {
-        static const wchar_t* const fixed[] = {L"0", L"1", L"0.5", L"-2.25", L"3.4e38",
-                                               L"-3.4028234e38", L"1e-45", L"1e-50", L"+7",
-                                               L"0.000001", L"12345678", L".5", L"5."};
+        static const wchar_t* const fixed[] = {
+            L"0",     L"1",     L"0.5", L"-2.25",    L"3.4e38",   L"-3.4028234e38",
+            L"1e-45", L"1e-50", L"+7",  L"0.000001", L"12345678", L".5",
+            L"5."};
         std::wstring t;
         if (Chance(40)) {
             t = fixed[Pick(13)];
@@ -83,9 +85,9 @@ public:
     }
     std::wstring BadNumber()
     {
-        static const wchar_t* const bad[] = {L"nan", L"inf", L"-inf", L"1e39", L"-1e39", L"1e400",
-                                             L"abc", L"1.2.3", L"--1", L"0x", L"1e", L"\u0663",
-                                             L"1_0", L"#", L"1;2"};
+        static const wchar_t* const bad[] = {L"nan",   L"inf",    L"-inf",  L"1e39", L"-1e39",
+                                             L"1e400", L"abc",    L"1.2.3", L"--1",  L"0x",
+                                             L"1e",    L"\u0663", L"1_0",   L"#",    L"1;2"};
         return bad[Pick(15)];
     }
     std::wstring Separator()
@@ -96,11 +98,11 @@ public:
     // `want` numbers (sometimes another count, sometimes a bad one among them).
     Field Numbers(int id, int least, int most, bool positive = false)
     {
-        Field f{id, L"", true, {}};
+        Field f {id, L"", true, {}};
         int n = least + Pick(most - least + 1);
         if (Chance(12)) {
             n = Pick(8);
-            if (Chance(10)) n = 200 + Pick(3000);  // very long
+            if (Chance(10)) n = 200 + Pick(3000); // very long
         }
         const bool bad = Chance(12);
         const int badAt = n ? Pick(n) : 0;
@@ -121,16 +123,22 @@ public:
     }
     Field Whole(int id, long long low, long long high)
     {
-        Field f{id, L"", true, {}};
+        Field f {id, L"", true, {}};
         long long n;
         switch (Pick(6)) {
-        case 0: n = low - 1 - Pick(3); break;
-        case 1: n = high + 1 + Pick(3); break;
-        default: n = low + (long long)(std::uniform_real_distribution<double>(0, 1)(rng_) *
-                                       (double)(high - low));
+        case 0:
+            n = low - 1 - Pick(3);
+            break;
+        case 1:
+            n = high + 1 + Pick(3);
+            break;
+        default:
+            n = low +
+                (long long)(std::uniform_real_distribution<double>(0, 1)(rng_) *
+                            (double)(high - low));
         }
         f.text = std::to_wstring(n);
-        if (n >= 0 && Chance(10)) f.text = L"+" + f.text;  // a sign reads, as does space around
+        if (n >= 0 && Chance(10)) f.text = L"+" + f.text; // a sign reads, as does space around
         if (Chance(10)) f.text = L" " + f.text + L"  ";
         f.reads = n >= low && n <= high;
         if (Chance(10)) {
@@ -143,20 +151,22 @@ public:
     }
     Field Stops(int id)
     {
-        Field f{id, L"", true, {}};
+        Field f {id, L"", true, {}};
         int lines = 2 + Pick(6);
         if (Chance(10)) lines = Pick(2);
         if (Chance(5)) lines = 250 + Pick(20);
         int counted = 0;
         for (int i = 0; i < lines; ++i) {
             Field c = Numbers(id, 3, 4);
-            if (c.text.find_first_not_of(L' ') == std::wstring::npos) c.reads = true;  // blank
-            else ++counted;
+            if (c.text.find_first_not_of(L' ') == std::wstring::npos)
+                c.reads = true; // blank
+            else
+                ++counted;
             if (c.reads && c.values.size() == 3) c.values.push_back(1.0f);
             f.reads = f.reads && c.reads;
             f.values.insert(f.values.end(), c.values.begin(), c.values.end());
             f.text += (i ? L"\r\n" : L"") + c.text;
-            if (Chance(5)) f.text += L"\r\n   ";  // blank lines are passed over
+            if (Chance(5)) f.text += L"\r\n   "; // blank lines are passed over
         }
         f.reads = f.reads && counted >= 2 && counted <= (int)kMaxGradientStops;
         return f;
@@ -208,8 +218,9 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
 
     // Files for the bitmap's field: one picture, and what is no picture.
     WriteText(folder + "not-a-picture.png", "text, not a picture");
-    const char huge[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x2e\xe0\0\0\x2e\xe0\x08\x06\0\0\0\0\0\0\0"
-                        "\0\0\0\0IEND\xae\x42\x60\x82";
+    const char huge[] =
+        "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x2e\xe0\0\0\x2e\xe0\x08\x06\0\0\0\0\0\0\0"
+        "\0\0\0\0IEND\xae\x42\x60\x82";
     WriteText(folder + "huge.png", std::string(huge, sizeof huge - 1));
     CreateDirectoryW(Widen(folder + "folder.png").c_str(), nullptr);
     const std::wstring picture = Widen(SourcePath("examples/pictures/demo-render.png"));
@@ -229,8 +240,8 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
 
     Generator g(seed);
     int taken = 0, refused = 0;
-    const MapKind kinds[] = {MapKind::Constant, MapKind::Checker, MapKind::Gradient,
-                             MapKind::Noise, MapKind::Bitmap};
+    const MapKind kinds[] = {MapKind::Constant, MapKind::Checker, MapKind::Gradient, MapKind::Noise,
+                             MapKind::Bitmap};
     for (int i = 0; i < count; ++i) {
         const MapKind kind = kinds[g.Pick(5)];
         std::vector<Field> fields;
@@ -248,26 +259,29 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
             break;
         case MapKind::Bitmap: {
             const auto& file = files[(size_t)(g.Chance(50) ? 0 : g.Pick((int)files.size()))];
-            fields = {Field{kBrowserFile, file.first, file.second, {}}, g.Numbers(kBrowserBump, 1, 1)};
+            fields = {Field {kBrowserFile, file.first, file.second, {}},
+                      g.Numbers(kBrowserBump, 1, 1)};
             linear = g.Chance(50);
             break;
         }
         default:
-            fields = {g.Numbers(kBrowserColor1, 3, 4), g.Numbers(kBrowserColor2, 3, 4),
-                      g.Numbers(kBrowserScale, 1, 1, true), g.Whole(kBrowserOctaves, 1, 8),
+            fields = {g.Numbers(kBrowserColor1, 3, 4),         g.Numbers(kBrowserColor2, 3, 4),
+                      g.Numbers(kBrowserScale, 1, 1, true),    g.Whole(kBrowserOctaves, 1, 8),
                       g.Whole(kBrowserSeed, INT_MIN, INT_MAX), g.Numbers(kBrowserBump, 1, 1)};
         }
         // A scale of 0 or below does not read either.
         for (Field& f : fields)
             if (f.id == kBrowserScale && f.reads && !(f.values[0] > 0.0f)) f.reads = false;
         bool reads = true;
-        for (const Field& f : fields) reads = reads && f.reads;
+        for (const Field& f : fields)
+            reads = reads && f.reads;
 
         std::string trace = "seed " + std::to_string(seed) + ", case " + std::to_string(i) + ":";
         for (const Field& f : fields)
-            trace += " [" + std::to_string(f.id) + "] \"" + OneLine(Narrow(f.text)).substr(0, 200) + "\"";
+            trace += " [" + std::to_string(f.id) + "] \"" + OneLine(Narrow(f.text)).substr(0, 200) +
+                "\"";
         SCOPED_TRACE(trace);
-        if (verbose) {  // each case before it runs: a crash names its case
+        if (verbose) { // each case before it runs: a crash names its case
             std::fprintf(stderr, "%s\n", trace.c_str());
             std::fflush(stderr);
         }
@@ -276,7 +290,7 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
         std::wstring told;
         HWND browser = NULL;
         std::function<void(HWND)> answer = [&](HWND dialog) {
-            if (!GetDlgItem(dialog, kBrowserKinds)) {  // the message box
+            if (!GetDlgItem(dialog, kBrowserKinds)) { // the message box
                 told = MessageOf(dialog);
                 PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                 PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
@@ -286,7 +300,8 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
             SendDlgItemMessageW(dialog, kBrowserKinds, LB_SETCURSEL, (WPARAM)kind, 0);
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowserKinds, LBN_SELCHANGE),
                          (LPARAM)GetDlgItem(dialog, kBrowserKinds));
-            for (const Field& f : fields) SetDlgItemTextW(dialog, f.id, f.text.c_str());
+            for (const Field& f : fields)
+                SetDlgItemTextW(dialog, f.id, f.text.c_str());
             if (kind == MapKind::Bitmap)
                 CheckDlgButton(dialog, kBrowserLinear, linear ? BST_CHECKED : BST_UNCHECKED);
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -304,7 +319,8 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
             ++refused;
             EXPECT_FALSE(told.empty()) << "taken";
             EXPECT_EQ(now, before);
-            EXPECT_EQ(told.find_first_of(L"\r\n\t"), std::wstring::npos) << OneLine(Narrow(told)).substr(0, 300);
+            EXPECT_EQ(told.find_first_of(L"\r\n\t"), std::wstring::npos)
+                << OneLine(Narrow(told)).substr(0, 300);
             EXPECT_LE(told.size(), 200u) << OneLine(Narrow(told)).substr(0, 300);
             continue;
         }
@@ -323,18 +339,31 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
             case kBrowserColor1:
                 same = Same(want, (kind == MapKind::Constant ? p.color : p.color1).data(), 4);
                 break;
-            case kBrowserColor2: same = Same(want, p.color2.data(), 4); break;
-            case kBrowserPerturb: same = Same(want, p.perturb.data(), 3); break;
-            case kBrowserScale: same = Same(want, &p.scale, 1); break;
-            case kBrowserBump: same = Same(want, &p.bump, 1); break;
-            case kBrowserOctaves: same = p.octaves == (int)want[0]; break;
-            case kBrowserSeed: same = (float)p.seed == want[0]; break;
+            case kBrowserColor2:
+                same = Same(want, p.color2.data(), 4);
+                break;
+            case kBrowserPerturb:
+                same = Same(want, p.perturb.data(), 3);
+                break;
+            case kBrowserScale:
+                same = Same(want, &p.scale, 1);
+                break;
+            case kBrowserBump:
+                same = Same(want, &p.bump, 1);
+                break;
+            case kBrowserOctaves:
+                same = p.octaves == (int)want[0];
+                break;
+            case kBrowserSeed:
+                same = (float)p.seed == want[0];
+                break;
             case kBrowserFile:
                 same = Widen(p.file) == f.text && !p.image.empty() && p.linear == linear;
                 break;
             case kBrowserStops: {
                 std::vector<float> held;
-                for (const auto& s : p.stops) held.insert(held.end(), s.begin(), s.end());
+                for (const auto& s : p.stops)
+                    held.insert(held.end(), s.begin(), s.end());
                 same = held == want;
                 break;
             }
@@ -349,7 +378,7 @@ TEST(MapBrowserFuzz, EveryFieldTextIsTakenExactlyOrRefusedInOneLine)
                 refused);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -395,4 +424,4 @@ TEST(MapBrowserFuzz, ABitmapThatDoesNotDecodeInPlaceOfAnotherKindLeavesTheSlotAs
     }
 }
 
-}  // namespace
+} // namespace

@@ -23,11 +23,11 @@ TEST(Png, ColourChannelsAreSrgbEncodedAndAlphaIsLinear)
     // sRGB: 12.92·x up to 0.0031308, then 1.055·x^(1/2.4) − 0.055.
     EXPECT_EQ(SrgbByte(0.0f), 0);
     EXPECT_EQ(SrgbByte(1.0f), 255);
-    EXPECT_EQ(SrgbByte(0.5f), 188);        // 0.7353569 · 255 = 187.52
-    EXPECT_EQ(SrgbByte(0.18f), 118);       // 0.4613561 · 255 = 117.65
-    EXPECT_EQ(SrgbByte(0.002f), 7);        // 0.025840 · 255 = 6.59 (linear segment)
-    EXPECT_EQ(LinearByte(0.5f), 128);      // 127.5 rounds up
-    EXPECT_EQ(LinearByte(0.25f), 64);      // 63.75
+    EXPECT_EQ(SrgbByte(0.5f), 188); // 0.7353569 · 255 = 187.52
+    EXPECT_EQ(SrgbByte(0.18f), 118); // 0.4613561 · 255 = 117.65
+    EXPECT_EQ(SrgbByte(0.002f), 7); // 0.025840 · 255 = 6.59 (linear segment)
+    EXPECT_EQ(LinearByte(0.5f), 128); // 127.5 rounds up
+    EXPECT_EQ(LinearByte(0.25f), 64); // 63.75
     // Out of range and not-a-number are limited, never wrapped.
     EXPECT_EQ(SrgbByte(-3.0f), 0);
     EXPECT_EQ(SrgbByte(7.0f), 255);
@@ -43,12 +43,13 @@ TEST(Png, ColourChannelsAreSrgbEncodedAndAlphaIsLinear)
     ASSERT_TRUE(DecodePng8(EncodePng(image), w, h, codes));
     ASSERT_EQ(w, 2);
     ASSERT_EQ(h, 1);
-    EXPECT_EQ(codes, (std::vector<std::uint8_t>{188, 118, 255, 64, 0, 255, 0, 255}));
+    EXPECT_EQ(codes, (std::vector<std::uint8_t> {188, 118, 255, 64, 0, 255, 0, 255}));
 }
 
 TEST(Png, SrgbDecodingUndoesEncodingAtEveryCode)
 {
-    for (int code = 0; code < 256; ++code) EXPECT_EQ(SrgbByte((float)SrgbDecode(code / 255.0)), code) << code;
+    for (int code = 0; code < 256; ++code)
+        EXPECT_EQ(SrgbByte((float)SrgbDecode(code / 255.0)), code) << code;
 }
 
 TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
@@ -63,22 +64,26 @@ TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
     }
     values.insert(values.end(), {-0.0f, -1.0f, NAN, INFINITY, -INFINITY, 1.0f, 0.5f});
     std::vector<float> rgba;
-    for (float x : values) rgba.insert(rgba.end(), {x, x, x, x});
+    for (float x : values)
+        rgba.insert(rgba.end(), {x, x, x, x});
     std::vector<std::uint8_t> codes(rgba.size());
     PngCodes(rgba.data(), values.size(), codes.data());
     size_t mismatches = 0;
     for (size_t i = 0; i < values.size(); ++i)
-        mismatches += codes[i * 4] != SrgbByte(values[i]) || codes[i * 4 + 3] != LinearByte(values[i]);
+        mismatches +=
+            codes[i * 4] != SrgbByte(values[i]) || codes[i * 4 + 3] != LinearByte(values[i]);
     EXPECT_EQ(mismatches, 0u) << "of " << values.size();
 }
 
 TEST(Pfm, KeepsEveryFloatBitForBitWithRowsFromTheBottom)
 {
     FloatImage image(3, 2);
-    const float values[] = {0.1f, -0.0f, NAN, INFINITY, -INFINITY, FLT_MIN, 1e-45f, FLT_MAX, 3.0f, 0.5f, 1.0f, 2.0f};
+    const float values[] = {0.1f,   -0.0f,   NAN,  INFINITY, -INFINITY, FLT_MIN,
+                            1e-45f, FLT_MAX, 3.0f, 0.5f,     1.0f,      2.0f};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
-            for (int c = 0; c < 4; ++c) image.Pixel(x, y)[c] = values[(y * 3 + x + c) % 12];
+            for (int c = 0; c < 4; ++c)
+                image.Pixel(x, y)[c] = values[(y * 3 + x + c) % 12];
     std::vector<std::uint8_t> rgb = EncodePfmRgb(image), alpha = EncodePfmAlpha(image);
     ASSERT_EQ(std::string(rgb.begin(), rgb.begin() + 12), "PF\n3 2\n-1.0\n");
     ASSERT_EQ(std::string(alpha.begin(), alpha.begin() + 12), "Pf\n3 2\n-1.0\n");
@@ -92,7 +97,8 @@ TEST(Pfm, KeepsEveryFloatBitForBitWithRowsFromTheBottom)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
             EXPECT_EQ(std::memcmp(back.Pixel(x, y), image.Pixel(x, y), 12), 0) << x << "," << y;
-            EXPECT_EQ(std::memcmp(&backAlpha.Pixel(x, y)[3], &image.Pixel(x, y)[3], 4), 0) << x << "," << y;
+            EXPECT_EQ(std::memcmp(&backAlpha.Pixel(x, y)[3], &image.Pixel(x, y)[3], 4), 0)
+                << x << "," << y;
         }
     std::vector<std::uint8_t> cut(rgb.begin(), rgb.end() - 1);
     EXPECT_THROW(DecodePfm(cut, "cut.pfm"), InputError);
@@ -107,7 +113,7 @@ TEST(HexFloatText, FollowsTheC99FormOfTheValueWidenedToDouble)
     EXPECT_EQ(HexFloat(0.0f), "0x0p+0");
     EXPECT_EQ(HexFloat(-0.0f), "-0x0p+0");
     EXPECT_EQ(HexFloat(FLT_MAX), "0x1.fffffep+127");
-    EXPECT_EQ(HexFloat(1e-45f), "0x1p-149");  // the smallest float is a normal double
+    EXPECT_EQ(HexFloat(1e-45f), "0x1p-149"); // the smallest float is a normal double
     EXPECT_EQ(HexFloat(100.0f), "0x1.9p+6");
     EXPECT_EQ(HexFloat(NAN), "nan");
     EXPECT_EQ(HexFloat(-NAN), "nan");
@@ -122,13 +128,13 @@ TEST(OutputFiles, AppearOnlyWhenEveryOneIsComplete)
     {
         OutputFiles files;
         files.Stage(folder + "old.png", {1, 2, 3});
-        files.Stage(folder + "sub/dir/new.pfm", {4, 5});  // missing folders are made
+        files.Stage(folder + "sub/dir/new.pfm", {4, 5}); // missing folders are made
         EXPECT_EQ(ReadBytes(folder + "old.png").size(), std::string("previous picture").size());
         EXPECT_FALSE(Exists(folder + "sub/dir/new.pfm"));
         files.Commit();
     }
-    EXPECT_EQ(ReadBytes(folder + "old.png"), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(ReadBytes(folder + "sub/dir/new.pfm"), (std::vector<std::uint8_t>{4, 5}));
+    EXPECT_EQ(ReadBytes(folder + "old.png"), (std::vector<std::uint8_t> {1, 2, 3}));
+    EXPECT_EQ(ReadBytes(folder + "sub/dir/new.pfm"), (std::vector<std::uint8_t> {4, 5}));
 
     // Abandoned (an error before Commit): no target changes, no temporary stays.
     {
@@ -136,11 +142,11 @@ TEST(OutputFiles, AppearOnlyWhenEveryOneIsComplete)
         files.Stage(folder + "old.png", {9});
         files.Stage(folder + "never.png", {9});
     }
-    EXPECT_EQ(ReadBytes(folder + "old.png"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(folder + "old.png"), (std::vector<std::uint8_t> {1, 2, 3}));
     EXPECT_FALSE(Exists(folder + "never.png"));
     std::vector<std::string> names = FilesIn(folder);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"old.png", "sub"}));
+    EXPECT_EQ(names, (std::vector<std::string> {"old.png", "sub"}));
 
     // A folder where the file should go is refused before anything is written.
     OutputFiles files;
@@ -165,7 +171,7 @@ TEST(Labels, DrawInkOnlyInsideTheirBox)
             EXPECT_GE(x, 2);
             EXPECT_LT(x, 2 + width);
             EXPECT_GE(y, 3);
-            EXPECT_LT(y, 3 + LabelHeight(1) + 3);  // descenders may go below the cap height
+            EXPECT_LT(y, 3 + LabelHeight(1) + 3); // descenders may go below the cap height
         }
     EXPECT_GT(inked, 30);
     // Scale 2 doubles the box; text past the picture's edge is clipped, not a crash.
@@ -173,4 +179,4 @@ TEST(Labels, DrawInkOnlyInsideTheirBox)
     DrawLabel(image, 70, 15, "Exact Difference", 2, ink);
 }
 
-}  // namespace
+} // namespace

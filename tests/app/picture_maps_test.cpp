@@ -24,7 +24,8 @@ using MapPtr = std::unique_ptr<PictureMap, MapDeleter>;
 
 MapPtr Make(PictureKind kind, const PictureParams& p)
 {
-    MapPtr m(static_cast<PictureMap*>(static_cast<Texmap*>(PictureMapClassDesc(kind)->Create(FALSE))));
+    MapPtr m(
+        static_cast<PictureMap*>(static_cast<Texmap*>(PictureMapClassDesc(kind)->Create(FALSE))));
     m->SetParams(p);
     return m;
 }
@@ -44,12 +45,12 @@ TEST(PictureMaps, CheckerAlternatesCellsAcrossUAndV)
     p.color2 = {0.0f, 0.0f, 1.0f, 0.5f};
     p.scale = 4.0f;
     MapPtr m = Make(PictureKind::Checker, p);
-    ExpectColor(m->ColorAt(0.1f, 0.1f), 1, 0, 0, 1);     // cell (0, 0)
-    ExpectColor(m->ColorAt(0.3f, 0.1f), 0, 0, 1, 0.5f);  // cell (1, 0)
-    ExpectColor(m->ColorAt(0.3f, 0.3f), 1, 0, 0, 1);     // cell (1, 1)
+    ExpectColor(m->ColorAt(0.1f, 0.1f), 1, 0, 0, 1); // cell (0, 0)
+    ExpectColor(m->ColorAt(0.3f, 0.1f), 0, 0, 1, 0.5f); // cell (1, 0)
+    ExpectColor(m->ColorAt(0.3f, 0.3f), 1, 0, 0, 1); // cell (1, 1)
     ExpectColor(m->ColorAt(0.25f, 0.0f), 0, 0, 1, 0.5f); // an edge belongs to the cell above it
     ExpectColor(m->ColorAt(-0.1f, 0.1f), 0, 0, 1, 0.5f); // cell (−1, 0) continues the pattern
-    ExpectColor(m->ColorAt(1e30f, NAN), 1, 0, 0, 1);     // far off or undefined: a defined colour
+    ExpectColor(m->ColorAt(1e30f, NAN), 1, 0, 0, 1); // far off or undefined: a defined colour
 }
 
 TEST(PictureMaps, GradientInterpolatesEvenlySpacedStops)
@@ -58,20 +59,20 @@ TEST(PictureMaps, GradientInterpolatesEvenlySpacedStops)
     p.stops = {{0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 0.5f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 0.0f}};
     MapPtr u = Make(PictureKind::Gradient, p);
     ExpectColor(u->ColorAt(0.0f, 0.7f), 0, 0, 0, 1);
-    ExpectColor(u->ColorAt(0.25f, 0.7f), 0.5f, 0.25f, 0, 1);  // half-way to the middle stop
+    ExpectColor(u->ColorAt(0.25f, 0.7f), 0.5f, 0.25f, 0, 1); // half-way to the middle stop
     ExpectColor(u->ColorAt(0.5f, 0.7f), 1, 0.5f, 0, 1);
     ExpectColor(u->ColorAt(0.75f, 0.7f), 1, 0.75f, 0.5f, 0.5f);
     ExpectColor(u->ColorAt(1.0f, 0.7f), 1, 1, 1, 0);
-    ExpectColor(u->ColorAt(7.0f, 0.7f), 1, 1, 1, 0);  // held past the ends
+    ExpectColor(u->ColorAt(7.0f, 0.7f), 1, 1, 1, 0); // held past the ends
     ExpectColor(u->ColorAt(-2.0f, 0.7f), 0, 0, 0, 1);
     p.direction = 1;
     MapPtr v = Make(PictureKind::Gradient, p);
     ExpectColor(v->ColorAt(0.9f, 0.25f), 0.5f, 0.25f, 0, 1);
     p.direction = 2;
     MapPtr radial = Make(PictureKind::Gradient, p);
-    ExpectColor(radial->ColorAt(0.5f, 0.5f), 0, 0, 0, 1);        // centre
-    ExpectColor(radial->ColorAt(0.5f, 0.625f), 0.5f, 0.25f, 0, 1);  // distance 0.125 → t = 0.25
-    ExpectColor(radial->ColorAt(0.0f, 0.0f), 1, 1, 1, 0);          // corners lie past t = 1
+    ExpectColor(radial->ColorAt(0.5f, 0.5f), 0, 0, 0, 1); // centre
+    ExpectColor(radial->ColorAt(0.5f, 0.625f), 0.5f, 0.25f, 0, 1); // distance 0.125 → t = 0.25
+    ExpectColor(radial->ColorAt(0.0f, 0.0f), 1, 1, 1, 0); // corners lie past t = 1
 }
 
 TEST(PictureMaps, NoiseStaysBetweenItsColoursAndDependsOnTheSeed)
@@ -92,9 +93,9 @@ TEST(PictureMaps, NoiseStaysBetweenItsColoursAndDependsOnTheSeed)
         lowest = std::fmin(lowest, c.r);
         highest = std::fmax(highest, c.r);
         differs += c.r != b->ColorAt(u, v).r;
-        EXPECT_EQ(c.r, a->ColorAt(u, v).r);  // the same place gives the same value
+        EXPECT_EQ(c.r, a->ColorAt(u, v).r); // the same place gives the same value
     }
-    EXPECT_LT(lowest, 0.3f);  // it varies over most of the range
+    EXPECT_LT(lowest, 0.3f); // it varies over most of the range
     EXPECT_GT(highest, 0.7f);
     EXPECT_GT(differs, 300);
 }
@@ -103,7 +104,8 @@ TEST(PictureMaps, BitmapIsTiledAndDecodedFromSrgb)
 {
     // A 2 × 2 picture: top row codes 0 and 255, bottom row 188 (≈ 0.5 linear) and 64, alpha 128.
     FloatImage picture(2, 2);
-    const float top[2] = {0.0f, 1.0f}, bottom[2] = {(float)SrgbDecode(188 / 255.0), (float)SrgbDecode(64 / 255.0)};
+    const float top[2] = {0.0f, 1.0f},
+                bottom[2] = {(float)SrgbDecode(188 / 255.0), (float)SrgbDecode(64 / 255.0)};
     for (int x = 0; x < 2; ++x) {
         for (int c = 0; c < 3; ++c) {
             picture.Pixel(x, 0)[c] = top[x];
@@ -120,8 +122,8 @@ TEST(PictureMaps, BitmapIsTiledAndDecodedFromSrgb)
     EXPECT_EQ(m->ColorAt(0.25f, 0.75f).r, 0.0f);
     EXPECT_EQ(m->ColorAt(0.75f, 0.75f).g, 1.0f);
     EXPECT_FLOAT_EQ(m->ColorAt(0.25f, 0.25f).b, decoded188);
-    EXPECT_FLOAT_EQ(m->ColorAt(0.25f, 0.25f).a, 128 / 255.0f);  // alpha is not decoded
-    EXPECT_EQ(m->ColorAt(1.25f, -0.25f).r, m->ColorAt(0.25f, 0.75f).r);  // tiled
+    EXPECT_FLOAT_EQ(m->ColorAt(0.25f, 0.25f).a, 128 / 255.0f); // alpha is not decoded
+    EXPECT_EQ(m->ColorAt(1.25f, -0.25f).r, m->ColorAt(0.25f, 0.75f).r); // tiled
     // Between two centres: the mean of both.
     EXPECT_FLOAT_EQ(m->ColorAt(0.5f, 0.75f).r, 0.5f);
 
@@ -142,23 +144,28 @@ TEST(PictureMaps, BitmapCodesKeepTheValuesOfTheTransferExactly)
     // once. An 8-bit picture of every code, and a 16-bit one of edge and middle codes.
     struct Row {
         std::vector<std::uint8_t> png;
-        std::vector<std::array<int, 4>> codes;  // per pixel of the one row
+        std::vector<std::array<int, 4>> codes; // per pixel of the one row
         double maximum;
     };
     std::vector<std::array<int, 4>> everyCode;
-    for (int c = 0; c < 256; ++c) everyCode.push_back({c, 255 - c, c, c});
+    for (int c = 0; c < 256; ++c)
+        everyCode.push_back({c, 255 - c, c, c});
     std::vector<std::uint8_t> codes8;
     for (const auto& c : everyCode)
-        for (int k : c) codes8.push_back((std::uint8_t)k);
-    const char png16[] =
-        "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x01\x10\x06"
-        "\x00\x00\x00\x4b\x70\xc8\xf7\x00\x00\x00\x22\x49\x44\x41\x54\x78\xda\x63\x60\x60\x60\x60\xfc\xff\xef\xff"
-        "\x7f\x03\xcb\x39\x0e\x8c\x8c\x0d\x0c\xff\xff\x33\x30\x30\xbf\x60\x60\x04\x00\x72\xbd\x08\xae\x40\x28\x6d"
-        "\xd1\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82";
+        for (int k : c)
+            codes8.push_back((std::uint8_t)k);
+    const char png16[] = "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00"
+                         "\x00\x03\x00\x00\x00\x01\x10\x06"
+                         "\x00\x00\x00\x4b\x70\xc8\xf7\x00\x00\x00\x22\x49\x44\x41\x54\x78\xda\x63"
+                         "\x60\x60\x60\x60\xfc\xff\xef\xff"
+                         "\x7f\x03\xcb\x39\x0e\x8c\x8c\x0d\x0c\xff\xff\x33\x30\x30\xbf\x60\x60\x04"
+                         "\x00\x72\xbd\x08\xae\x40\x28\x6d"
+                         "\xd1\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82";
     const Row rows[] = {
         {EncodePngCodes(256, 1, codes8), everyCode, 255.0},
         {std::vector<std::uint8_t>(png16, png16 + sizeof png16 - 1),
-         {{0, 1, 65534, 65535}, {12345, 40000, 257, 32768}, {65535, 0, 1000, 1}}, 65535.0},
+         {{0, 1, 65534, 65535}, {12345, 40000, 257, 32768}, {65535, 0, 1000, 1}},
+         65535.0},
     };
     for (const Row& row : rows)
         for (bool linear : {false, true}) {
@@ -169,11 +176,12 @@ TEST(PictureMaps, BitmapCodesKeepTheValuesOfTheTransferExactly)
             MapPtr m = Make(PictureKind::Bitmap, p);
             const int width = (int)row.codes.size();
             for (int x = 0; x < width; ++x) {
-                AColor c = m->ColorAt((x + 0.5f) / (float)width, 0.5f);  // the pixel's centre
+                AColor c = m->ColorAt((x + 0.5f) / (float)width, 0.5f); // the pixel's centre
                 const float got[4] = {c.r, c.g, c.b, c.a};
                 for (int k = 0; k < 4; ++k) {
                     const double v = row.codes[(size_t)x][(size_t)k] / row.maximum;
-                    EXPECT_EQ(got[k], (float)(k == 3 || linear ? v : SrgbDecode(v))) << x << " " << k;
+                    EXPECT_EQ(got[k], (float)(k == 3 || linear ? v : SrgbDecode(v)))
+                        << x << " " << k;
                 }
             }
         }
@@ -218,7 +226,8 @@ TEST(PictureMaps, EveryKindSavesAndLoadsItsParameters)
 {
     FloatImage picture(3, 1);
     for (int x = 0; x < 3; ++x)
-        for (int c = 0; c < 4; ++c) picture.Pixel(x, 0)[c] = 0.25f * (float)(x + c) / 2.0f;
+        for (int c = 0; c < 4; ++c)
+            picture.Pixel(x, 0)[c] = 0.25f * (float)(x + c) / 2.0f;
     PictureParams p;
     p.color = {0.1f, 0.2f, 0.3f, 0.4f};
     p.perturb = {1.0f, 2.0f, 3.0f};
@@ -239,7 +248,8 @@ TEST(PictureMaps, EveryKindSavesAndLoadsItsParameters)
         std::vector<unsigned char> bytes;
         std::wstring error;
         ASSERT_TRUE(host::WriteScene({original}, &bytes, &error)) << Narrow(error);
-        host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), TestHost().Plugins().Classes());
+        host::SceneLoadResult r =
+            host::ReadScene(bytes.data(), bytes.size(), TestHost().Plugins().Classes());
         ASSERT_TRUE(r.ok) << Narrow(r.error);
         ASSERT_EQ(r.roots.size(), 1u);
         ASSERT_EQ(r.roots[0]->ClassID(), cd->ClassID());
@@ -257,7 +267,8 @@ TEST(PictureMaps, EveryKindSavesAndLoadsItsParameters)
 
         // Cut anywhere inside the map's own data, the scene does not load and nothing leaks.
         for (size_t cut : {bytes.size() - 1, bytes.size() / 2, (size_t)20}) {
-            host::SceneLoadResult bad = host::ReadScene(bytes.data(), cut, TestHost().Plugins().Classes());
+            host::SceneLoadResult bad =
+                host::ReadScene(bytes.data(), cut, TestHost().Plugins().Classes());
             EXPECT_FALSE(bad.ok);
             EXPECT_TRUE(bad.roots.empty());
         }
@@ -266,4 +277,4 @@ TEST(PictureMaps, EveryKindSavesAndLoadsItsParameters)
     }
 }
 
-}  // namespace
+} // namespace

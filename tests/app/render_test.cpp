@@ -29,19 +29,22 @@ FloatImage Render(Texmap* t, int size, int threads, RenderChannel channel = Rend
     return RenderTexture(t, s);
 }
 
-SceneTexture LoadExample(const std::string& name) { return LoadAnyScene(TestHost(), SourcePath("examples/" + name)); }
+SceneTexture LoadExample(const std::string& name)
+{
+    return LoadAnyScene(TestHost(), SourcePath("examples/" + name));
+}
 
 bool SameBits(const FloatImage& a, const FloatImage& b)
 {
     return a.width == b.width && a.height == b.height &&
-           std::memcmp(a.rgba.data(), b.rgba.data(), a.rgba.size() * sizeof(float)) == 0;
+        std::memcmp(a.rgba.data(), b.rgba.data(), a.rgba.size() * sizeof(float)) == 0;
 }
 
 TEST(RenderGeometry, PixelCentresCoverTheUnitSquareWithVUpwards)
 {
     EXPECT_EQ(PixelU(0, 4), 0.125f);
     EXPECT_EQ(PixelU(3, 4), 0.875f);
-    EXPECT_EQ(PixelV(0, 4), 0.875f);  // the top row is the top of the square
+    EXPECT_EQ(PixelV(0, 4), 0.875f); // the top row is the top of the square
     EXPECT_EQ(PixelV(3, 4), 0.125f);
     EXPECT_EQ(PixelU(0, 1), 0.5f);
 }
@@ -68,9 +71,11 @@ void OutputStageByHand(const double in[3], double out[3])
     } else {
         double hh = h / 60.0, i = std::floor(hh), f = hh - i;
         double p = (1 - s) * v, q = (1 - f * s) * v, t = (1 - (1 - f) * s) * v;
-        const double rows[6][3] = {{v, t, p}, {q, v, p}, {p, v, t}, {p, q, v}, {t, p, v}, {v, p, q}};
+        const double rows[6][3] = {{v, t, p}, {q, v, p}, {p, v, t},
+                                   {p, q, v}, {t, p, v}, {v, p, q}};
         int row = (i >= 0 && i <= 4) ? (int)i : 5;
-        for (int c = 0; c < 3; ++c) rgb[c] = rows[row][c];
+        for (int c = 0; c < 3; ++c)
+            rgb[c] = rows[row][c];
     }
     for (int c = 0; c < 3; ++c) {
         double x = rgb[c] == 0.0 ? 0.00001 : rgb[c];
@@ -86,21 +91,26 @@ TEST(Examples, OutputSceneMatchesTheFormulas)
     FloatImage image = Render(t.Get(), 4, 1);
     // Layer 1 is the gradient (0,0,0,0) → (0,1,0,1) over v, in "Normal" at 50 %: with coverage
     // a = v and op = 0.5 each channel becomes (l·0.5 + 0.5·b)·a + (1 − a)·b.
-    struct Case { int x, y; double base[3]; };
+    struct Case {
+        int x, y;
+        double base[3];
+    };
     const Case cases[] = {
-        {0, 0, {0.25, 0.25, 0.25}},  // u 0.125, v 0.875: grey square
-        {0, 2, {1.0, 0.0, 0.0}},     // u 0.125, v 0.375: red square
-        {3, 3, {0.25, 0.25, 0.25}},  // u 0.875, v 0.125: grey square
-        {2, 1, {1.0, 0.0, 0.0}},     // u 0.625, v 0.625: red square
+        {0, 0, {0.25, 0.25, 0.25}}, // u 0.125, v 0.875: grey square
+        {0, 2, {1.0, 0.0, 0.0}}, // u 0.125, v 0.375: red square
+        {3, 3, {0.25, 0.25, 0.25}}, // u 0.875, v 0.125: grey square
+        {2, 1, {1.0, 0.0, 0.0}}, // u 0.625, v 0.625: red square
     };
     for (const Case& c : cases) {
         const double v = PixelV(c.y, 4), a = v, layer[3] = {0.0, v, 0.0};
         double composite[3], expected[3];
-        for (int k = 0; k < 3; ++k) composite[k] = (layer[k] * 0.5 + 0.5 * c.base[k]) * a + (1 - a) * c.base[k];
+        for (int k = 0; k < 3; ++k)
+            composite[k] = (layer[k] * 0.5 + 0.5 * c.base[k]) * a + (1 - a) * c.base[k];
         OutputStageByHand(composite, expected);
-        const double alpha = (a * 0.5 + 0.5 * 1.0) * a + (1 - a) * 1.0;  // "Normal" mixes alpha too
+        const double alpha = (a * 0.5 + 0.5 * 1.0) * a + (1 - a) * 1.0; // "Normal" mixes alpha too
         const float* p = image.Pixel(c.x, c.y);
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(p[k], expected[k], 2e-6) << c.x << "," << c.y << " channel " << k;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(p[k], expected[k], 2e-6) << c.x << "," << c.y << " channel " << k;
         EXPECT_NEAR(p[3], alpha, 1e-7) << c.x << "," << c.y;
     }
     // The red square near the top: red under the green wash has a hue of about 17°; turned by
@@ -125,7 +135,8 @@ TEST(Examples, NestedSceneMatchesTheFormulas)
             const double stripe[3] = {(1.0 + 0.0) * 0.5, (0.5 + u) * 0.5, (0.25 + (1.0 - u)) * 0.5};
             const float* p = image.Pixel(x, y);
             for (int k = 0; k < 3; ++k)
-                EXPECT_NEAR(p[k], base * stripe[k] * 0.75 + 0.25 * base, 1e-6) << x << "," << y << " channel " << k;
+                EXPECT_NEAR(p[k], base * stripe[k] * 0.75 + 0.25 * base, 1e-6)
+                    << x << "," << y << " channel " << k;
             EXPECT_NEAR(p[3], 0.8125, 1e-7);
         }
 }
@@ -137,7 +148,7 @@ TEST(Examples, BumpSceneMatchesTheFormulasWhereOnlyTheRampAndTheLeanReachIt)
     // Corner pixels: outside the radial mask (weight 0, so the noise layer adds nothing) and
     // inside a checker square (flat, no perturbation). The ramp across u gives about
     // (−0.25, 0, 0); "RGB red" at 50 % with the lean 0.125 makes x = 0.125·0.5 + 0.5·x.
-    for (auto [x, y] : {std::pair{0, 0}, std::pair{7, 0}, std::pair{0, 7}, std::pair{7, 7}}) {
+    for (auto [x, y] : {std::pair {0, 0}, std::pair {7, 0}, std::pair {0, 7}, std::pair {7, 7}}) {
         const float* p = image.Pixel(x, y);
         EXPECT_NEAR(p[0], 0.0625 + 0.5 * -0.25, 1e-5) << x << "," << y;
         EXPECT_EQ(p[1], 0.0f) << x << "," << y;
@@ -154,7 +165,7 @@ TEST(Examples, DemoIsOpaqueClampedAndVaried)
     float lowest = 1.0f, highest = 0.0f;
     for (size_t i = 0; i < image.rgba.size(); i += 4) {
         for (int k = 0; k < 3; ++k) {
-            ASSERT_GE(image.rgba[i + k], 0.0f);  // Output clamp is on
+            ASSERT_GE(image.rgba[i + k], 0.0f); // Output clamp is on
             ASSERT_LE(image.rgba[i + k], 1.0f);
             lowest = std::fmin(lowest, image.rgba[i + k]);
             highest = std::fmax(highest, image.rgba[i + k]);
@@ -200,24 +211,26 @@ TEST(Examples, DemoMatchesTheFormulasPixelByPixel)
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             double c[4] = {base.Pixel(x, y)[0], base.Pixel(x, y)[1], base.Pixel(x, y)[2], 1.0};
-            for (int k = 0; k < 3; ++k) {  // Soft Light, full opacity and coverage
+            for (int k = 0; k < 3; ++k) { // Soft Light, full opacity and coverage
                 const double b = c[k], l = clouds.Pixel(x, y)[k];
                 c[k] = l >= 0.5 ? std::sqrt(b) * (2 * l - 1) + 2 * b * (1 - l)
                                 : (1 - 2 * l) * b * b + 2 * b * l;
             }
-            double a = mean(tileMask.Pixel(x, y));  // Multiply at 75 %, alpha included
-            for (int k = 0; k < 3; ++k) c[k] = mix(c[k] * tiles.Pixel(x, y)[k], c[k], 0.75, a);
+            double a = mean(tileMask.Pixel(x, y)); // Multiply at 75 %, alpha included
+            for (int k = 0; k < 3; ++k)
+                c[k] = mix(c[k] * tiles.Pixel(x, y)[k], c[k], 0.75, a);
             c[3] = mix(c[3] * a, c[3], 0.75, a);
-            const double glow[3] = {0.10, 0.40, 1.0};  // Screen at 55 %, alpha included
+            const double glow[3] = {0.10, 0.40, 1.0}; // Screen at 55 %, alpha included
             a = mean(glowMask.Pixel(x, y));
             for (int k = 0; k < 3; ++k)
                 c[k] = mix(1 - (1 - c[k]) * (1 - glow[k]), c[k], 0.55, a);
             c[3] = mix(1 - (1 - c[3]) * (1 - a), c[3], 0.55, a);
-            for (int k = 0; k < 3; ++k) {  // Overlay at 60 %
+            for (int k = 0; k < 3; ++k) { // Overlay at 60 %
                 const double b = c[k], l = grain.Pixel(x, y)[k];
                 c[k] = mix(b >= 0.5 ? 1 - 2 * (1 - b) * (1 - l) : 2 * b * l, b, 0.6, 1.0);
             }
-            for (int k = 0; k < 3; ++k) c[k] *= vignette.Pixel(x, y)[k];  // Multiply, full
+            for (int k = 0; k < 3; ++k)
+                c[k] *= vignette.Pixel(x, y)[k]; // Multiply, full
             // Output: saturation + 0.05 through HSV, alpha + 1, brightness 1.2, clamp.
             const double mx = std::fmax(c[0], std::fmax(c[1], c[2]));
             const double mn = std::fmin(c[0], std::fmin(c[1], c[2]));
@@ -227,13 +240,15 @@ TEST(Examples, DemoMatchesTheFormulasPixelByPixel)
                 // channel's distance from the maximum keeps the hue: x' = v − (v − x)·s'/s.
                 const double shifted = mx - (mx - c[k]) * (s / ((mx - mn) / mx));
                 const double expected = std::fmin(1.0, std::fmax(0.0, 1.2 * shifted));
-                EXPECT_NEAR(image.Pixel(x, y)[k], expected, 2e-4) << x << "," << y << " channel " << k;
+                EXPECT_NEAR(image.Pixel(x, y)[k], expected, 2e-4)
+                    << x << "," << y << " channel " << k;
             }
             EXPECT_EQ(image.Pixel(x, y)[3], 1.0f) << x << "," << y;
         }
 }
 
-// ---- threads ----------------------------------------------------------------------------------------
+// ---- threads
+// ----------------------------------------------------------------------------------------
 
 TEST(Threads, EveryModeMasksAndNestingRenderTheSameOnAnyNumberOfThreads)
 {
@@ -242,10 +257,12 @@ TEST(Threads, EveryModeMasksAndNestingRenderTheSameOnAnyNumberOfThreads)
         scenes.push_back(R"({"layers": [
             {"map": {"type": "noise", "scale": 3, "color1": [0.1, 0.7, 0.2, 1], "color2": [1.2, 0.1, 0.6, 0.5]},
              "mask": {"type": "gradient", "direction": "radial", "colors": [[1, 1, 1], [0.2, 0.2, 0.2]]}},
-            {"map": {"type": "noise", "scale": 5, "seed": 2, "bump": 0.3}, "mode": )" + std::to_string(mode) + R"(, "opacity": 70,
+            {"map": {"type": "noise", "scale": 5, "seed": 2, "bump": 0.3}, "mode": )" +
+                         std::to_string(mode) + R"(, "opacity": 70,
              "mask": {"type": "checker", "scale": 5, "color1": [1, 1, 1], "color2": [0.3, 0.3, 0.3]}},
             {"map": {"type": "layers", "layers": [{"color": [0.2, 0.4, 0.9]},
-                     {"map": {"type": "gradient"}, "mode": )" + std::to_string(mode) + R"(}],
+                     {"map": {"type": "gradient"}, "mode": )" +
+                         std::to_string(mode) + R"(}],
                      "output": {"on": true, "gamma": 1.7}}, "mode": "Overlay", "opacity": 40}]})");
     for (const char* example : {"demo.json", "bump.json", "nested.json", "output.json"}) {
         std::vector<std::uint8_t> text = ReadBytes(SourcePath(std::string("examples/") + example));
@@ -253,7 +270,8 @@ TEST(Threads, EveryModeMasksAndNestingRenderTheSameOnAnyNumberOfThreads)
     }
     for (size_t i = 0; i < scenes.size(); ++i) {
         SceneTexture t = BuildFromJson(scenes[i]);
-        for (RenderChannel channel : {RenderChannel::Color, RenderChannel::Mono, RenderChannel::Perturb}) {
+        for (RenderChannel channel :
+             {RenderChannel::Color, RenderChannel::Mono, RenderChannel::Perturb}) {
             FloatImage one = Render(t.Get(), 24, 1, channel);
             EXPECT_TRUE(SameBits(one, Render(t.Get(), 24, 2, channel))) << "scene " << i;
             EXPECT_TRUE(SameBits(one, Render(t.Get(), 24, 16, channel))) << "scene " << i;
@@ -261,7 +279,8 @@ TEST(Threads, EveryModeMasksAndNestingRenderTheSameOnAnyNumberOfThreads)
     }
 }
 
-// ---- saved scenes ---------------------------------------------------------------------------------
+// ---- saved scenes
+// ---------------------------------------------------------------------------------
 
 TEST(SavedScenes, ReloadToTheSameFloatsAndTheSameBytes)
 {
@@ -277,7 +296,9 @@ TEST(SavedScenes, ReloadToTheSameFloatsAndTheSameBytes)
         }
         SceneTexture reloaded = LoadAnyScene(TestHost(), path);
         for (RenderChannel channel : {RenderChannel::Color, RenderChannel::Perturb})
-            EXPECT_TRUE(SameBits(Render(original.Get(), 20, 2, channel), Render(reloaded.Get(), 20, 2, channel))) << example;
+            EXPECT_TRUE(SameBits(Render(original.Get(), 20, 2, channel),
+                                 Render(reloaded.Get(), 20, 2, channel)))
+                << example;
         EXPECT_EQ(SaveSceneBytes(reloaded.Get()), bytes) << example;
     }
 }
@@ -290,7 +311,8 @@ TEST(SavedScenes, EveryLayerValueAndOutputSettingSurvives)
         "output": {"on": true, "hsv": [10, 0.2, -0.1], "rgb": [0.01, 0.02, 0.03], "alpha": -0.5,
                    "bright": 120, "contrast": 80, "gamma": 0.5, "mono": true, "clamp": true}})");
     std::vector<std::uint8_t> bytes = SaveSceneBytes(original.Get());
-    host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), TestHost().Plugins().Classes());
+    host::SceneLoadResult r =
+        host::ReadScene(bytes.data(), bytes.size(), TestHost().Plugins().Classes());
     ASSERT_TRUE(r.ok) << Narrow(r.error);
     SceneTexture reloaded(static_cast<Texmap*>(r.roots[0]));
     IVorlithLayers* a = LayersOf(original.Get());
@@ -337,4 +359,4 @@ TEST(SavedScenes, BrokenFilesAreRefusedWithTheirByteOffset)
     }
 }
 
-}  // namespace
+} // namespace

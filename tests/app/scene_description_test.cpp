@@ -15,7 +15,10 @@ using namespace quiltra_test;
 
 namespace {
 
-StackDescription Parse(const std::string& json) { return ParseSceneJson(json, "dir/scene.json", TestHost().ModeNames()); }
+StackDescription Parse(const std::string& json)
+{
+    return ParseSceneJson(json, "dir/scene.json", TestHost().ModeNames());
+}
 
 std::string ErrorOf(const std::string& json)
 {
@@ -32,9 +35,11 @@ TEST(SceneJson, AbsentValuesStayUnsetSoTheTextureKeepsItsDefaults)
     StackDescription s = Parse(R"({"layers": [{}]})");
     ASSERT_EQ(s.layers.size(), 1u);
     const LayerDescription& l = s.layers[0];
-    EXPECT_FALSE(l.map || l.mask || l.mapEnabled || l.maskEnabled || l.mapUsed || l.opacity || l.color || l.mode);
+    EXPECT_FALSE(l.map || l.mask || l.mapEnabled || l.maskEnabled || l.mapUsed || l.opacity ||
+                 l.color || l.mode);
     const OutputDescription& o = s.output;
-    EXPECT_FALSE(o.on || o.mono || o.clamp || o.hsv || o.rgb || o.alpha || o.bright || o.contrast || o.gamma);
+    EXPECT_FALSE(o.on || o.mono || o.clamp || o.hsv || o.rgb || o.alpha || o.bright || o.contrast ||
+                 o.gamma);
 }
 
 TEST(SceneJson, ValuesAreReadAsDoubleAndRoundedToFloatOnce)
@@ -46,7 +51,7 @@ TEST(SceneJson, ValuesAreReadAsDoubleAndRoundedToFloatOnce)
     const LayerDescription& l = s.layers[1];
     EXPECT_EQ(*l.opacity, 0.1f);
     EXPECT_EQ((*l.color)[0], 0.7f);
-    EXPECT_EQ((*l.color)[1], 16777216.0f);  // 2^24 + 1 rounds to even
+    EXPECT_EQ((*l.color)[1], 16777216.0f); // 2^24 + 1 rounds to even
     EXPECT_EQ((*l.color)[2], -2.5f);
     EXPECT_FALSE(*l.mapEnabled);
     EXPECT_FALSE(*l.maskEnabled);
@@ -71,9 +76,11 @@ TEST(SceneJson, EveryModeNameResolvesToItsIndexIgnoringCase)
 {
     for (int i = 0; i < BLEND_MODE_COUNT; ++i) {
         std::string name = kBlendModes[i].name;
-        EXPECT_EQ(*Parse(R"({"layers": [{}, {"mode": ")" + name + R"("}]})").layers[1].mode, i) << name;
+        EXPECT_EQ(*Parse(R"({"layers": [{}, {"mode": ")" + name + R"("}]})").layers[1].mode, i)
+            << name;
         std::string upper = name;
-        for (char& c : upper) c = (char)toupper((unsigned char)c);
+        for (char& c : upper)
+            c = (char)toupper((unsigned char)c);
         EXPECT_EQ(BlendModeIndexOf(TestHost().ModeNames(), upper), i) << upper;
     }
     EXPECT_EQ(*Parse(R"({"layers": [{"mode": "RGB red"}]})").layers[0].mode, 30);
@@ -129,7 +136,7 @@ TEST(SceneJson, SubMapsAndNestedTexturesAreRead)
         {"map": {"type": "layers", "layers": [{"color": [1, 1, 1]}], "output": {"on": true}}}]})");
     const SubmapDescription& c = *s.layers[0].map;
     EXPECT_EQ(c.kind, PictureKind::Constant);
-    EXPECT_EQ(c.params.color, (Rgba{1.0f, 0.5f, 0.25f, 1.0f}));  // alpha 1 when left out
+    EXPECT_EQ(c.params.color, (Rgba {1.0f, 0.5f, 0.25f, 1.0f})); // alpha 1 when left out
     EXPECT_EQ(c.params.perturb[2], 0.3f);
     const SubmapDescription& k = *s.layers[0].mask;
     EXPECT_EQ(k.kind, PictureKind::Checker);
@@ -138,7 +145,7 @@ TEST(SceneJson, SubMapsAndNestedTexturesAreRead)
     EXPECT_EQ(k.params.bump, 2.0f);
     EXPECT_EQ(k.where, "layers[0].mask");
     const SubmapDescription& g = *s.layers[1].map;
-    EXPECT_EQ(g.params.direction, 2);  // radial
+    EXPECT_EQ(g.params.direction, 2); // radial
     ASSERT_EQ(g.params.stops.size(), 3u);
     EXPECT_EQ(g.params.stops[2][3], 0.0f);
     EXPECT_EQ(s.layers[1].mask->params.seed, -5);
@@ -150,56 +157,73 @@ TEST(SceneJson, SubMapsAndNestedTexturesAreRead)
 
 TEST(SceneJson, NullSubMapsAndCommentsAreAccepted)
 {
-    StackDescription s = Parse("// a comment\n{\"layers\": [{\"map\": null, /* here too */ \"mask\": null}]}");
+    StackDescription s =
+        Parse("// a comment\n{\"layers\": [{\"map\": null, /* here too */ \"mask\": null}]}");
     EXPECT_FALSE(s.layers[0].map);
     EXPECT_FALSE(s.layers[0].mask);
 }
 
 struct BadScene {
     const char* json;
-    const char* message;  // a part of the message, after "dir/scene.json: "
+    const char* message; // a part of the message, after "dir/scene.json: "
 };
 
 TEST(SceneJson, BadInputIsNamedByFileAndPath)
 {
     const BadScene cases[] = {
-        {R"({"layers": [{"mode": "Soft Lite"}]})", "layers[0].mode: unknown blend mode \"Soft Lite\""},
+        {R"({"layers": [{"mode": "Soft Lite"}]})",
+         "layers[0].mode: unknown blend mode \"Soft Lite\""},
         {R"({"layers": [{}, {}, {"mode": "Nope"}]})", "layers[2].mode: unknown blend mode"},
         {R"({"layers": [{"mode": 2.5}]})", "layers[0].mode: expected an integer"},
         {R"({"layers": [{"mode": 4294967296}]})", "layers[0].mode: integer out of range"},
         {R"({"layers": [{"mode": true}]})", "layers[0].mode: expected a blend-mode name or index"},
         {R"({"layers": [{}, {"space": "sRGB"}]})", "layers[1].space: expected a blend space"},
         {R"({"layers": [{"space": 1}]})", "layers[0].space: expected a blend space"},
-        {R"({"layers": [{"opacity": "50"}]})", "layers[0].opacity: expected a number, found a string"},
-        {R"({"layers": [{"opacity": 1e39}]})", "layers[0].opacity: number out of range for a float"},
+        {R"({"layers": [{"opacity": "50"}]})",
+         "layers[0].opacity: expected a number, found a string"},
+        {R"({"layers": [{"opacity": 1e39}]})",
+         "layers[0].opacity: number out of range for a float"},
         {R"({"layers": [{"color": [1, 2]}]})", "layers[0].color: expected a colour [r, g, b]"},
         {R"({"layers": [{"color": [1, 2, "x"]}]})", "layers[0].color[2]: expected a number"},
         {R"({"layers": [{"mapUsed": 1}]})", "layers[0].mapUsed: expected true or false"},
         {R"({"layers": [{"opasity": 5}]})", "layers[0].opasity: unknown key \"opasity\""},
         {R"({"layers": [{}], "outptu": {}})", "outptu: unknown key"},
-        {R"({"layers": [{}], "output": {"gamma": 0}})", "output.gamma: gamma must be 0.001 or more"},
+        {R"({"layers": [{}], "output": {"gamma": 0}})",
+         "output.gamma: gamma must be 0.001 or more"},
         {R"({"layers": [{}], "output": {"hsv": [1, 2, 3, 4]}})", "output.hsv: expected [h, s, v]"},
         {R"({"layers": [{}], "output": {"brightness": 5}})", "output.brightness: unknown key"},
         {R"({"layers": []})", "layers: a layered texture needs at least one layer"},
         {R"({"layers": {}})", "layers: expected an array of layers"},
         {R"({"output": {}})", "(top level): no \"layers\""},
         {R"([1, 2])", "(top level): expected an object"},
-        {R"({"layers": [{"map": {"color": [1, 1, 1]}}]})", "layers[0].map: sub-map without \"type\""},
-        {R"({"layers": [{"map": {"type": "marble"}}]})", "layers[0].map.type: unknown sub-map type \"marble\""},
-        {R"({"layers": [{"map": {"type": "checker", "scale": 0}}]})", "layers[0].map.scale: expected a number above 0"},
-        {R"({"layers": [{"map": {"type": "checker", "colour1": [1, 1, 1]}}]})", "layers[0].map.colour1: unknown key"},
-        {R"({"layers": [{"map": {"type": "constant", "perturb": [1, 1]}}]})", "layers[0].map.perturb: expected a vector"},
-        {R"({"layers": [{"map": {"type": "gradient", "colors": [[1, 1, 1]]}}]})", "layers[0].map.colors: expected an array of 2 to 256 colours"},
-        {R"({"layers": [{"map": {"type": "gradient", "direction": "w"}}]})", "layers[0].map.direction: expected \"u\", \"v\" or \"radial\""},
-        {R"({"layers": [{"map": {"type": "noise", "octaves": 9}}]})", "layers[0].map.octaves: expected 1 to 8 octaves"},
+        {R"({"layers": [{"map": {"color": [1, 1, 1]}}]})",
+         "layers[0].map: sub-map without \"type\""},
+        {R"({"layers": [{"map": {"type": "marble"}}]})",
+         "layers[0].map.type: unknown sub-map type \"marble\""},
+        {R"({"layers": [{"map": {"type": "checker", "scale": 0}}]})",
+         "layers[0].map.scale: expected a number above 0"},
+        {R"({"layers": [{"map": {"type": "checker", "colour1": [1, 1, 1]}}]})",
+         "layers[0].map.colour1: unknown key"},
+        {R"({"layers": [{"map": {"type": "constant", "perturb": [1, 1]}}]})",
+         "layers[0].map.perturb: expected a vector"},
+        {R"({"layers": [{"map": {"type": "gradient", "colors": [[1, 1, 1]]}}]})",
+         "layers[0].map.colors: expected an array of 2 to 256 colours"},
+        {R"({"layers": [{"map": {"type": "gradient", "direction": "w"}}]})",
+         "layers[0].map.direction: expected \"u\", \"v\" or \"radial\""},
+        {R"({"layers": [{"map": {"type": "noise", "octaves": 9}}]})",
+         "layers[0].map.octaves: expected 1 to 8 octaves"},
         {R"({"layers": [{"map": {"type": "bitmap"}}]})", "layers[0].map: bitmap without \"file\""},
-        {R"({"layers": [{"map": {"type": "bitmap", "file": "missing.png"}}]})", "layers[0].map.file: bitmap \"missing.png\" not found (looked for dir/missing.png)"},
+        {R"({"layers": [{"map": {"type": "bitmap", "file": "missing.png"}}]})",
+         "layers[0].map.file: bitmap \"missing.png\" not found (looked for dir/missing.png)"},
         {R"({"layers": [{"map": {"type": "layers", "layers": [{"mask": {"type": "layers", "layers": [{"mode": "x"}]}}]}}]})",
          "layers[0].map.layers[0].mask.layers[0].mode: unknown blend mode"},
         {R"({"layers": [{"opacity": 1, "opacity": 2}]})", "layers[0].opacity: key given twice"},
-        {R"({"layers": [{}, {"map": {"type": "checker", "scale": 2, "scale": 3}}]})", "layers[1].map.scale: key given twice"},
+        {R"({"layers": [{}, {"map": {"type": "checker", "scale": 2, "scale": 3}}]})",
+         "layers[1].map.scale: key given twice"},
         {R"({"layers": [{"opacity": 1e400}]})", "malformed JSON"},
-        {R"({"layers": [)", "malformed JSON at line 1, column 13, byte 13: syntax error while parsing value - unexpected end of input"},
+        {R"({"layers": [)",
+         "malformed JSON at line 1, column 13, byte 13: syntax error while parsing value - "
+         "unexpected end of input"},
         {"{\"layers\": [{}]}\n  x", "malformed JSON at line 2, column 3"},
         {"", "malformed JSON"},
         {"{\"layers\": [{\"mode\": \"\xff\"}]}", "malformed JSON"},
@@ -207,7 +231,8 @@ TEST(SceneJson, BadInputIsNamedByFileAndPath)
     for (const BadScene& c : cases) {
         std::string message = ErrorOf(c.json);
         EXPECT_EQ(message.rfind("dir/scene.json: ", 0), 0u) << message;
-        EXPECT_NE(message.find(c.message), std::string::npos) << "expected: " << c.message << "\n     got: " << message;
+        EXPECT_NE(message.find(c.message), std::string::npos)
+            << "expected: " << c.message << "\n     got: " << message;
     }
 }
 
@@ -222,20 +247,24 @@ TEST(SceneJson, DeepNestingIsRefusedWithoutExhaustingTheStack)
 {
     // Nested textures: 33 levels is one too many.
     std::string json = R"({"layers": [{}]})";
-    for (int i = 0; i < 33; ++i) json = R"({"layers": [{"map": {"type": "layers", )" + json.substr(1) + "}]}";
+    for (int i = 0; i < 33; ++i)
+        json = R"({"layers": [{"map": {"type": "layers", )" + json.substr(1) + "}]}";
     EXPECT_NE(ErrorOf(json).find("nested deeper than 32"), std::string::npos);
     // Plain JSON nesting far beyond any scene: an error, not a crash.
     std::string deep = std::string(100000, '[') + std::string(100000, ']');
     EXPECT_NE(ErrorOf(deep).find("(top level): expected an object"), std::string::npos);
-    std::string deepValue = R"({"layers": [{"opacity": )" + std::string(100000, '[') + std::string(100000, ']') + "}]}";
-    EXPECT_NE(ErrorOf(deepValue).find("layers[0].opacity: expected a number, found an array"), std::string::npos);
+    std::string deepValue =
+        R"({"layers": [{"opacity": )" + std::string(100000, '[') + std::string(100000, ']') + "}]}";
+    EXPECT_NE(ErrorOf(deepValue).find("layers[0].opacity: expected a number, found an array"),
+              std::string::npos);
 }
 
 TEST(SceneJson, BitmapPathsAreRelativeToTheSceneFile)
 {
     std::string folder = ScratchFolder("bitmap-path");
     WriteText(folder + "tile.png", "not read here");
-    WriteText(folder + "scene.json", R"({"layers": [{"map": {"type": "bitmap", "file": "tile.png"}}]})");
+    WriteText(folder + "scene.json",
+              R"({"layers": [{"map": {"type": "bitmap", "file": "tile.png"}}]})");
     StackDescription s = LoadSceneJson(folder + "scene.json", TestHost().ModeNames());
     EXPECT_EQ(s.layers[0].map->params.file, folder + "tile.png");
 }
@@ -247,8 +276,9 @@ TEST(SceneJson, AMissingSceneFileIsAnInputError)
         LoadSceneJson(folder + "nothing.json", TestHost().ModeNames());
         FAIL() << "no error";
     } catch (const InputError& e) {
-        EXPECT_NE(std::string(e.what()).find("nothing.json: no such file"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("nothing.json: no such file"), std::string::npos)
+            << e.what();
     }
 }
 
-}  // namespace
+} // namespace

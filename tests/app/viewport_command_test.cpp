@@ -27,7 +27,8 @@ TEST(ViewportCommand, DemoShowsItsFourLowestMapsTheTopOneOverTheOthers)
     for (const char* head : heads) {
         ASSERT_TRUE(std::getline(lines, line));
         EXPECT_EQ(line.rfind(head, 0), 0u) << line;
-        EXPECT_NE(line.find("| SetTextureColorOp 13 | SetTextureAlphaOp 3 |"), std::string::npos) << line;
+        EXPECT_NE(line.find("| SetTextureColorOp 13 | SetTextureAlphaOp 3 |"), std::string::npos)
+            << line;
     }
     EXPECT_FALSE(std::getline(lines, line));
 
@@ -52,7 +53,8 @@ TEST(ViewportCommand, DemoShowsItsFourLowestMapsTheTopOneOverTheOthers)
     std::vector<std::uint8_t> codes(rendered.rgba.size());
     PngCodes(rendered.rgba.data(), (size_t)w * h, codes.data());
     int worst = 0;
-    for (size_t i = 0; i < codes.size(); ++i) worst = std::max(worst, std::abs((int)codes[i] - (int)shown[i]));
+    for (size_t i = 0; i < codes.size(); ++i)
+        worst = std::max(worst, std::abs((int)codes[i] - (int)shown[i]));
     EXPECT_LE(worst, 1);
 
     const std::vector<std::vector<std::string>> bad = {
@@ -68,4 +70,4 @@ TEST(ViewportCommand, DemoShowsItsFourLowestMapsTheTopOneOverTheOthers)
     EXPECT_FALSE(Exists(folder + "bad.png"));
 }
 
-}  // namespace
+} // namespace

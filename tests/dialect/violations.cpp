@@ -1,4 +1,6 @@
-// Each line marked VIOLATION must be reported by the dialect check at that line.
+// Each line marked VIOLATION must be reported by the dialect check at that line (kept as
+// written: clang-format is off).
+// clang-format off
 #include <thread>                                   // VIOLATION
 #include <vector>
 

@@ -26,12 +26,10 @@ AColor PlainColorToHsv(const AColor& c)
     float min = c.r;
     if (c.g < min) min = c.g;
     if (c.b < min) min = c.b;
-    if (max == 0.0f)
-        return AColor(-1.0f, 0.0f, max, c.a);
+    if (max == 0.0f) return AColor(-1.0f, 0.0f, max, c.a);
     const float delta = max - min;
     const float s = delta / max;
-    if (delta == 0.0f)
-        return AColor(0.0f, s, max, c.a);
+    if (delta == 0.0f) return AColor(0.0f, s, max, c.a);
     float h;
     if (c.r == max)
         h = ((c.g - c.b) / delta) * 60.0f;
@@ -39,16 +37,14 @@ AColor PlainColorToHsv(const AColor& c)
         h = ((c.b - c.r) / delta + 2.0f) * 60.0f;
     else
         h = ((c.r - c.g) / delta + 4.0f) * 60.0f;
-    if (h < 0.0f)
-        h = h + 360.0f;
+    if (h < 0.0f) h = h + 360.0f;
     return AColor(h, s, max, c.a);
 }
 
 AColor PlainHsvToColor(const AColor& hsv)
 {
     const float h = hsv.r, s = hsv.g, v = hsv.b;
-    if (s == 0.0f)
-        return AColor(v, v, v, hsv.a);
+    if (s == 0.0f) return AColor(v, v, v, hsv.a);
     const float hh = h * 0.016666668f;
     const float sector = floorf(hh);
     const float f = hh - sector;
@@ -67,8 +63,8 @@ const float kInf = std::numeric_limits<float>::infinity();
 
 std::vector<float> EdgeChannels()
 {
-    return {0.0f, -0.0f, 1.0f, 0.5f, 0.25f, 0.75f, 1e-6f, 0.999999f, -0.5f, 1.5f, 7.0f, -3.0f,
-            1e-40f, kInf, -kInf, std::nanf("")};
+    return {0.0f,  -0.0f, 1.0f, 0.5f,  0.25f,  0.75f, 1e-6f, 0.999999f,
+            -0.5f, 1.5f,  7.0f, -3.0f, 1e-40f, kInf,  -kInf, std::nanf("")};
 }
 
 TEST(HsvExactness, ColorToHsvGivesTheBitsOfTheDirectFormulasOnEdgesAndRandomColours)
@@ -92,8 +88,8 @@ TEST(HsvExactness, ColorToHsvGivesTheBitsOfTheDirectFormulasOnEdgesAndRandomColo
 TEST(HsvExactness, HsvToColorGivesTheBitsOfTheDirectFormulasAcrossSectorBoundaries)
 {
     // Hues on and next to every sector boundary, the −0 hue, the wrap points and beyond.
-    std::vector<float> hues = {-0.0f, 0.0f, -1.0f, -60.0f, -1e-7f, 360.0f, 420.0f, 1e30f, -1e30f,
-                               kInf, -kInf, std::nanf(""), 5e9f, -5e9f};
+    std::vector<float> hues = {-0.0f, 0.0f,   -1.0f, -60.0f, -1e-7f,        360.0f, 420.0f,
+                               1e30f, -1e30f, kInf,  -kInf,  std::nanf(""), 5e9f,   -5e9f};
     for (int k = 0; k <= 7; ++k) {
         const float edge = 60.0f * (float)k;
         hues.push_back(edge);
@@ -144,14 +140,13 @@ void BuildLongStack(FakeStack& stack, int n, std::mt19937& rng)
     for (int i = 0; i < n; ++i) {
         stack.SetMap(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
         stack.SetPerturb(i, Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f));
-        if (i % 3 == 1)
-            stack.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), 1.0f));
+        if (i % 3 == 1) stack.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), 1.0f));
         stack.mapUsed[i] = (i % 7 == 5 || i == kPart || i == kPart + 1) ? 0 : 1;
         stack.modeList[i] = modes[i];
         stack.opasityList[i] = percent(rng);
         stack.colorList[i] = Color(unit(rng), unit(rng), unit(rng));
     }
-    stack.mapEnabled[3] = 0;   // a flat colour among the maps
+    stack.mapEnabled[3] = 0; // a flat colour among the maps
 }
 
 // The colour walk without its cache and Output stage, one rule call per layer.
@@ -160,15 +155,12 @@ AColor LayerByLayerColor(const FakeStack& s)
     const FakeMap& first = s.access.maps[0];
     AColor base = first.color;
     float weight = base.a;
-    if (s.access.maps[1].present)
-        weight = MeanOf(s.access.maps[1].color);
+    if (s.access.maps[1].present) weight = MeanOf(s.access.maps[1].color);
     base *= weight;
     for (int i = 1; i < (int)s.modeList.size(); ++i) {
-        if (!s.mapUsed[i])
-            continue;
+        if (!s.mapUsed[i]) continue;
         AColor layer = s.mapEnabled[i] ? s.access.maps[2 * i].color : AColor(s.colorList[i], 1.0f);
-        if (s.access.maps[2 * i + 1].present)
-            layer.a = MeanOf(s.access.maps[2 * i + 1].color);
+        if (s.access.maps[2 * i + 1].present) layer.a = MeanOf(s.access.maps[2 * i + 1].color);
         base = BlendOne(s.modeList[i], base, layer, OpacityFraction(s.opasityList[i]));
     }
     return base;
@@ -178,16 +170,13 @@ Point3 LayerByLayerPerturb(const FakeStack& s)
 {
     Point3 base = s.access.maps[0].perturb;
     float weight = 1.0f;
-    if (s.access.maps[1].present)
-        weight = MeanOf(s.access.maps[1].color);
+    if (s.access.maps[1].present) weight = MeanOf(s.access.maps[1].color);
     base *= weight;
     for (int i = 1; i < (int)s.modeList.size(); ++i) {
-        if (!s.mapUsed[i])
-            continue;
+        if (!s.mapUsed[i]) continue;
         const Point3 p = s.mapEnabled[i] ? s.access.maps[2 * i].perturb : Point3(0.0f, 0.0f, 0.0f);
         float a = 1.0f;
-        if (s.access.maps[2 * i + 1].present)
-            a = MeanOf(s.access.maps[2 * i + 1].color);
+        if (s.access.maps[2 * i + 1].present) a = MeanOf(s.access.maps[2 * i + 1].color);
         const Point3 masked(p.x * a, p.y * a, p.z * a);
         base = BlendBumpOne(s.modeList[i], base, masked, a, OpacityFraction(s.opasityList[i]));
     }
@@ -211,8 +200,13 @@ TEST(BatchedWalks, RunsOfOneModeLongerThanAPartGiveTheLayerByLayerResult)
 {
     // Every layer of one mode: the runs fill whole parts and carry on into the next.
     std::mt19937 rng(33);
-    const int modes[] = {BLEND_MODE_NORMAL, BLEND_MODE_MULTIPLY, BLEND_MODE_SOFT_LIGHT,
-                         BLEND_MODE_HUE, BLEND_MODE_COLOR, BLEND_MODE_EXACT_DIFFERENCE, -1,
+    const int modes[] = {BLEND_MODE_NORMAL,
+                         BLEND_MODE_MULTIPLY,
+                         BLEND_MODE_SOFT_LIGHT,
+                         BLEND_MODE_HUE,
+                         BLEND_MODE_COLOR,
+                         BLEND_MODE_EXACT_DIFFERENCE,
+                         -1,
                          BLEND_MODE_COUNT};
     for (int mode : modes) {
         const int n = 2 * kPart + 5;
@@ -234,16 +228,13 @@ TEST(BatchedWalks, SubMapsAreStillCalledInStackOrderMapBeforeMask)
     BuildLongStack(stack, n, rng);
     stack.Evaluate();
     std::vector<std::string> expected;
-    expected.push_back("color 0");   // layer 0 has no mask
+    expected.push_back("color 0"); // layer 0 has no mask
     for (int i = 1; i < n; ++i) {
-        if (!stack.mapUsed[i])
-            continue;
-        if (stack.mapEnabled[i])
-            expected.push_back("color " + std::to_string(2 * i));
-        if (i % 3 == 1)
-            expected.push_back("color " + std::to_string(2 * i + 1));
+        if (!stack.mapUsed[i]) continue;
+        if (stack.mapEnabled[i]) expected.push_back("color " + std::to_string(2 * i));
+        if (i % 3 == 1) expected.push_back("color " + std::to_string(2 * i + 1));
     }
     EXPECT_EQ(expected, stack.access.Evaluations());
 }
 
-}  // namespace
+} // namespace

@@ -33,10 +33,9 @@ double ReferenceDecode(double x)
     const float nearest = (float)exact;
     const float below = (double)nearest <= exact ? nearest : std::nextafter(nearest, -INFINITY);
     const float above = (double)nearest >= exact ? nearest : std::nextafter(nearest, INFINITY);
-    if (got == below || got == above)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << std::setprecision(10) << got << " is not next to "
-                                         << std::setprecision(17) << exact;
+    if (got == below || got == above) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+        << std::setprecision(10) << got << " is not next to " << std::setprecision(17) << exact;
 }
 
 uint32_t Bits(float f)
@@ -49,7 +48,7 @@ uint32_t Bits(float f)
 TEST(BlendSpace, EncodeAndDecodeAreFaithfulOddAndKeepTheSpecialValues)
 {
     std::mt19937 rng(2020);
-    std::uniform_int_distribution<uint32_t> bits(0, 0x7f7fffffu);   // every finite float ≥ 0
+    std::uniform_int_distribution<uint32_t> bits(0, 0x7f7fffffu); // every finite float ≥ 0
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     for (int i = 0; i < 200000; ++i) {
         float x = i % 2 ? unit(rng) : 0.0f;
@@ -57,8 +56,7 @@ TEST(BlendSpace, EncodeAndDecodeAreFaithfulOddAndKeepTheSpecialValues)
             const uint32_t b = bits(rng);
             std::memcpy(&x, &b, sizeof x);
         }
-        if (i % 3 == 0)
-            x = -x;
+        if (i % 3 == 0) x = -x;
         SCOPED_TRACE(x);
         const float e = EncodeDisplay(x), d = DecodeDisplay(x);
         ASSERT_TRUE(Faithful(e, ReferenceEncode(x)));
@@ -86,7 +84,10 @@ struct DisplayCase {
 
 double Multiply(double b, double l) { return b * l; }
 double Screen(double b, double l) { return 1.0 - (1.0 - b) * (1.0 - l); }
-double Overlay(double b, double l) { return b < 0.5 ? 2.0 * b * l : 1.0 - 2.0 * (1.0 - b) * (1.0 - l); }
+double Overlay(double b, double l)
+{
+    return b < 0.5 ? 2.0 * b * l : 1.0 - 2.0 * (1.0 - b) * (1.0 - l);
+}
 double Normal(double, double l) { return l; }
 
 TEST(BlendSpace, DisplayLayersGiveTheValuesWorkedInDouble)
@@ -96,9 +97,9 @@ TEST(BlendSpace, DisplayLayersGiveTheValuesWorkedInDouble)
         {BLEND_MODE_SCREEN, Screen, 0.2, 0.6, 1.0, 1.0},
         {BLEND_MODE_OVERLAY, Overlay, 0.1, 0.7, 1.0, 1.0},
         {BLEND_MODE_OVERLAY, Overlay, 0.6, 0.3, 1.0, 1.0},
-        {BLEND_MODE_NORMAL, Normal, 0.8, 0.05, 0.5, 1.0},    // half opacity: the mix is encoded
-        {BLEND_MODE_NORMAL, Normal, 0.0, 1.0, 1.0, 0.5},     // half coverage (a mask)
-        {BLEND_MODE_SCREEN, Screen, 1.5, -0.1, 1.0, 1.0},    // outside 0..1 by the same curve
+        {BLEND_MODE_NORMAL, Normal, 0.8, 0.05, 0.5, 1.0}, // half opacity: the mix is encoded
+        {BLEND_MODE_NORMAL, Normal, 0.0, 1.0, 1.0, 0.5}, // half coverage (a mask)
+        {BLEND_MODE_SCREEN, Screen, 1.5, -0.1, 1.0, 1.0}, // outside 0..1 by the same curve
     };
     for (const DisplayCase& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -140,8 +141,7 @@ TEST(BlendSpace, LinearTablesGiveTheBitsOfNoTableAndTheBumpWalkIgnoresTheSpace)
         for (int i = 0; i < n; ++i) {
             stack.SetMap(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
             stack.SetPerturb(i, Point3(unit(rng), unit(rng), unit(rng)));
-            if (coin(rng) == 0)
-                stack.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), 1.0f));
+            if (coin(rng) == 0) stack.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), 1.0f));
             stack.modeList[i] = mode(rng);
             stack.opasityList[i] = 100.0f * unit(rng);
         }
@@ -170,4 +170,4 @@ TEST(BlendSpace, AnIndexOutsideTheModeTableKeepsTheBaseInDisplaySpaceToo)
     EXPECT_ACOLOR_EQ(AColor(0.3f, 0.01f, 2.0f, 1.0f), got);
 }
 
-}  // namespace
+} // namespace

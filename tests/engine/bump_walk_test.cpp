@@ -57,7 +57,7 @@ TEST(BumpWalk, FlatColoursAndTheMapsColourPlayNoPart)
 {
     FakeStack stack(2);
     stack.SetPerturb(0, Point3(0.5f, 0.25f, -1.0f));
-    stack.access.maps[0].color = AColor(0.0f, 0.0f, 0.0f, 0.0f);   // its alpha is not a weight
+    stack.access.maps[0].color = AColor(0.0f, 0.0f, 0.0f, 0.0f); // its alpha is not a weight
     stack.colorList[0] = Color(0.9f, 0.9f, 0.9f);
     stack.colorList[1] = Color(0.7f, 0.1f, 0.3f);
     stack.opasityList[1] = 0.0f;
@@ -73,7 +73,8 @@ TEST(BumpWalk, NormalWithHalfMaskWeighsTheLayerTwice)
     const float a = (0.5f + 0.5f + 0.5f) * 0.33333334f;
     ASSERT_EQ(0.5f, a);
     // 0.25·P + 0.5·b
-    EXPECT_POINT3_EQ(Point3(0.25f + 0.25f, 0.125f - 0.125f, -0.125f + 0.5f), stack.EvaluatePerturb());
+    EXPECT_POINT3_EQ(Point3(0.25f + 0.25f, 0.125f - 0.125f, -0.125f + 0.5f),
+                     stack.EvaluatePerturb());
 }
 
 TEST(BumpWalk, ModesCombineTheMaskedPerturbation)
@@ -83,11 +84,11 @@ TEST(BumpWalk, ModesCombineTheMaskedPerturbation)
     stack.SetPerturb(1, Point3(0.5f, 0.5f, 0.5f));
     stack.modeList[1] = BLEND_MODE_MULTIPLY;
     EXPECT_POINT3_EQ(Point3(0.25f, 0.125f, 0.375f), stack.EvaluatePerturb());
-    stack.modeList[1] = BLEND_MODE_SUBTRACTIVE;   // b − P
+    stack.modeList[1] = BLEND_MODE_SUBTRACTIVE; // b − P
     EXPECT_POINT3_EQ(Point3(0.0f, -0.25f, 0.25f), stack.EvaluatePerturb());
-    stack.modeList[1] = BLEND_MODE_SUBTRACTION;   // the same
+    stack.modeList[1] = BLEND_MODE_SUBTRACTION; // the same
     EXPECT_POINT3_EQ(Point3(0.0f, -0.25f, 0.25f), stack.EvaluatePerturb());
-    stack.modeList[1] = BLEND_MODE_RGB_GREEN;     // y alone
+    stack.modeList[1] = BLEND_MODE_RGB_GREEN; // y alone
     EXPECT_POINT3_EQ(Point3(0.5f, 0.5f, 0.75f), stack.EvaluatePerturb());
 }
 
@@ -99,8 +100,13 @@ TEST(BumpWalk, ScreenHsvAndUnknownModesGiveExactlyNormal)
     stack.SetMask(1, AColor(0.2f, 0.7f, 0.4f, 1.0f));
     stack.opasityList[1] = 37.0f;
     const Point3 normal = stack.EvaluatePerturb();
-    const int modes[] = {BLEND_MODE_SCREEN, BLEND_MODE_HUE, BLEND_MODE_SATURATION,
-                         BLEND_MODE_LUMINANCE, BLEND_MODE_COLOR, 35, -7};
+    const int modes[] = {BLEND_MODE_SCREEN,
+                         BLEND_MODE_HUE,
+                         BLEND_MODE_SATURATION,
+                         BLEND_MODE_LUMINANCE,
+                         BLEND_MODE_COLOR,
+                         35,
+                         -7};
     for (int mode : modes) {
         stack.modeList[1] = mode;
         EXPECT_POINT3_EQ(normal, stack.EvaluatePerturb()) << mode;
@@ -110,8 +116,7 @@ TEST(BumpWalk, ScreenHsvAndUnknownModesGiveExactlyNormal)
 TEST(BumpWalk, ZeroOpacityLeavesTheBaseInEveryModeButExactDifference)
 {
     for (int mode = 0; mode < BLEND_MODE_COUNT; ++mode) {
-        if (mode == BLEND_MODE_EXACT_DIFFERENCE)
-            continue;
+        if (mode == BLEND_MODE_EXACT_DIFFERENCE) continue;
         FakeStack stack(2);
         stack.SetPerturb(0, Point3(0.5f, 0.25f, 0.75f));
         stack.SetPerturb(1, Point3(0.3f, 0.9f, 0.4f));
@@ -125,7 +130,7 @@ TEST(BumpWalk, ExactDifferenceExamples)
 {
     FakeStack stack(2);
     stack.SetPerturb(0, Point3(0.2f, 0.0f, 0.0f));
-    stack.SetMask(1, AColor(0.5f, 0.5f, 0.5f, 1.0f));   // a = 0.5, no map: P = 0
+    stack.SetMask(1, AColor(0.5f, 0.5f, 0.5f, 1.0f)); // a = 0.5, no map: P = 0
     stack.opasityList[1] = 10.0f;
     stack.modeList[1] = BLEND_MODE_EXACT_DIFFERENCE;
     EXPECT_POINT3_EQ(Point3(0.5f * 0.2f + 0.5f, 0.5f, 0.5f), stack.EvaluatePerturb());
@@ -167,16 +172,28 @@ TEST(BumpWalk, ALayerMissingFromAnyTableIsLeftOut)
         stack.modeList[1] = BLEND_MODE_ADDITIVE;
         stack.SetPerturb(2, Point3(1.0f, 1.0f, 1.0f));
         switch (table) {
-        case 0: stack.mapEnabled.pop_back(); break;
-        case 1: stack.maskEnabled.pop_back(); break;
-        case 2: stack.mapUsed.pop_back(); break;
-        case 3: stack.opasityList.pop_back(); break;
-        case 4: stack.colorList.pop_back(); break;
-        case 5: stack.modeList.pop_back(); break;
+        case 0:
+            stack.mapEnabled.pop_back();
+            break;
+        case 1:
+            stack.maskEnabled.pop_back();
+            break;
+        case 2:
+            stack.mapUsed.pop_back();
+            break;
+        case 3:
+            stack.opasityList.pop_back();
+            break;
+        case 4:
+            stack.colorList.pop_back();
+            break;
+        case 5:
+            stack.modeList.pop_back();
+            break;
         }
         stack.ShrinkTables();
         EXPECT_POINT3_EQ(Point3(0.75f, 0.5f, 1.0f), stack.EvaluatePerturb());
     }
 }
 
-}  // namespace
+} // namespace

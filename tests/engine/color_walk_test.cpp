@@ -39,7 +39,7 @@ TEST(ColorWalkCache, AMissPassesTheGBufferIdEvaluatesAndStoresTheFinalColour)
     OutputSettings out;
     SetDefaultOutputSettings(out);
     out.Output_on = true;
-    out.bright = 2.0f;   // the cached colour is the adjusted one
+    out.bright = 2.0f; // the cached colour is the adjusted one
     const AColor result = stack.Evaluate(out);
     EXPECT_ACOLOR_EQ(AColor(0.75f, 0.75f, 0.75f, 1.0f), result);
     const Calls expected = {"get", "gbuffer 7", "color 0", "color 2", "put"};
@@ -64,8 +64,7 @@ TEST(ColorWalkEmptyStack, ReturnsTheFirstFlatColourUnadjustedAndUncached)
         FakeStack stack(1);
         stack.colorList[0] = Color(0.2f, 0.4f, 0.6f);
         stack.access.maps.resize(entries);
-        if (entries)
-            stack.access.maps[0].present = true;
+        if (entries) stack.access.maps[0].present = true;
         stack.access.gbufferId = 3;
         OutputSettings out;
         SetDefaultOutputSettings(out);
@@ -97,7 +96,7 @@ TEST(ColorWalkBottomLayer, FlatColourWithAGreyMask)
 {
     FakeStack stack(1);
     stack.colorList[0] = Color(0.5f, 0.25f, 1.0f);
-    stack.SetMask(0, AColor(0.5f, 0.5f, 0.5f, 0.0f));   // the mask's alpha is ignored
+    stack.SetMask(0, AColor(0.5f, 0.5f, 0.5f, 0.0f)); // the mask's alpha is ignored
     const float m = (0.5f + 0.5f + 0.5f) * 0.33333334f;
     EXPECT_ACOLOR_EQ(AColor(0.5f * m, 0.25f * m, 1.0f * m, m), stack.Evaluate());
 }
@@ -143,7 +142,7 @@ TEST(ColorWalkLayers, NormalAtFullOpacityReplacesTheBaseAlphaIncluded)
     stack.colorList[0] = Color(0.2f, 0.4f, 0.6f);
     stack.SetMap(1, AColor(0.75f, 0.5f, 0.25f, 1.0f));
     EXPECT_ACOLOR_EQ(AColor(0.75f, 0.5f, 0.25f, 1.0f), stack.Evaluate());
-    stack.opasityList[1] = 50.0f;   // 50 × 0.01 is not exactly 0.5
+    stack.opasityList[1] = 50.0f; // 50 × 0.01 is not exactly 0.5
     const float op = 50.0f * 0.01f;
     const AColor half = stack.Evaluate();
     EXPECT_EQ(0.75f * op + (1.0f - op) * 0.2f, half.r);
@@ -155,7 +154,7 @@ TEST(ColorWalkLayers, FlatColourWhenTheMapIsDisabledOrMissing)
     stack.colorList[1] = Color(0.1f, 0.2f, 0.3f);
     stack.SetMap(1, AColor(0.9f, 0.9f, 0.9f, 1.0f));
     stack.mapEnabled[1] = 0;
-    stack.modeList[2] = BLEND_MODE_ADDITIVE;   // of a missing map: its flat colour
+    stack.modeList[2] = BLEND_MODE_ADDITIVE; // of a missing map: its flat colour
     stack.colorList[2] = Color(0.25f, 0.25f, 0.25f);
     const AColor result = stack.Evaluate();
     EXPECT_ACOLOR_EQ(AColor(0.1f + 0.25f, 0.2f + 0.25f, 0.3f + 0.25f, 2.0f), result);
@@ -221,9 +220,9 @@ TEST(ColorWalkLayers, LayersComposeBottomUpEachMapAndMaskOnce)
         stack.SetMap(i, AColor(0.5f, 0.5f, 0.5f, 1));
         stack.SetMask(i, AColor(1, 1, 1, 1));
     }
-    stack.modeList[1] = BLEND_MODE_MULTIPLY;   // 0.25
-    stack.modeList[2] = BLEND_MODE_ADDITIVE;   // 0.75
-    stack.modeList[3] = BLEND_MODE_MULTIPLY;   // 0.375 (the other order would give 0.625)
+    stack.modeList[1] = BLEND_MODE_MULTIPLY; // 0.25
+    stack.modeList[2] = BLEND_MODE_ADDITIVE; // 0.75
+    stack.modeList[3] = BLEND_MODE_MULTIPLY; // 0.375 (the other order would give 0.625)
     const AColor result = stack.Evaluate();
     EXPECT_EQ(0.375f, result.r);
     const Calls expected = {"color 0", "color 1", "color 2", "color 3",
@@ -277,7 +276,7 @@ TEST(ColorWalkOutput, OnAdjustsTheCompositedColour)
     FakeStack stack(2);
     stack.colorList[0] = Color(0.25f, 0.25f, 0.25f);
     stack.colorList[1] = Color(0.5f, 0.5f, 0.5f);
-    stack.modeList[1] = BLEND_MODE_ADDITIVE;   // 0.75 grey, then contrast 2: (0.75 − 0.5)·2 + 0.5
+    stack.modeList[1] = BLEND_MODE_ADDITIVE; // 0.75 grey, then contrast 2: (0.75 − 0.5)·2 + 0.5
     OutputSettings out;
     SetDefaultOutputSettings(out);
     out.Output_on = true;
@@ -293,7 +292,8 @@ TEST(Mono, MeanOfTheColourInTheHostsOrder)
     EXPECT_EQ(0.0f, MeanOf(AColor(1.0f, 1e8f, -1e8f, 1.0f)));
 }
 
-// ---- tables out of step --------------------------------------------------------------------------
+// ---- tables out of step
+// --------------------------------------------------------------------------
 
 TEST(ColorWalkTables, ALayerMissingFromAnyTableIsLeftOut)
 {
@@ -306,12 +306,24 @@ TEST(ColorWalkTables, ALayerMissingFromAnyTableIsLeftOut)
         stack.SetMap(1, AColor(0.25f, 0.25f, 0.25f, 1));
         stack.SetMap(2, AColor(1.0f, 1.0f, 1.0f, 1));
         switch (table) {
-        case 0: stack.mapEnabled.pop_back(); break;
-        case 1: stack.maskEnabled.pop_back(); break;
-        case 2: stack.mapUsed.pop_back(); break;
-        case 3: stack.opasityList.pop_back(); break;
-        case 4: stack.colorList.pop_back(); break;
-        case 5: stack.modeList.pop_back(); break;
+        case 0:
+            stack.mapEnabled.pop_back();
+            break;
+        case 1:
+            stack.maskEnabled.pop_back();
+            break;
+        case 2:
+            stack.mapUsed.pop_back();
+            break;
+        case 3:
+            stack.opasityList.pop_back();
+            break;
+        case 4:
+            stack.colorList.pop_back();
+            break;
+        case 5:
+            stack.modeList.pop_back();
+            break;
         }
         stack.ShrinkTables();
         EXPECT_ACOLOR_EQ(AColor(0.25f, 0.25f, 0.25f, 1.0f), stack.Evaluate());
@@ -330,10 +342,10 @@ TEST(ColorWalkTables, EmptyOrNullTablesGiveTheEmptyStack)
     FakeStack nulls(2);
     nulls.SetMap(0, AColor(0.9f, 0.9f, 0.9f, 1));
     // A null table with a count is treated as empty.
-    const LayerTables t = ViewLayerTables(
-        4, FakeStack::View(nulls.mapEnabled), FakeStack::View(nulls.maskEnabled),
-        FakeStack::View(nulls.mapUsed), FakeStack::View(nulls.opasityList),
-        FakeStack::View(nulls.colorList), TableView<int>(nullptr, 2));
+    const LayerTables t =
+        ViewLayerTables(4, FakeStack::View(nulls.mapEnabled), FakeStack::View(nulls.maskEnabled),
+                        FakeStack::View(nulls.mapUsed), FakeStack::View(nulls.opasityList),
+                        FakeStack::View(nulls.colorList), TableView<int>(nullptr, 2));
     OutputSettings out;
     SetDefaultOutputSettings(out);
     EXPECT_ACOLOR_EQ(AColor(0, 0, 0, 1), EvalLayerColor(t, out, nulls.access));
@@ -344,9 +356,9 @@ TEST(ColorWalkTables, MapCountOddOrLargerThanTheTablesIsBounded)
 {
     FakeStack stack(2);
     stack.SetMap(1, AColor(0.5f, 0.5f, 0.5f, 1));
-    stack.access.maps.resize(5);   // an odd count: two whole layers
+    stack.access.maps.resize(5); // an odd count: two whole layers
     EXPECT_ACOLOR_EQ(AColor(0.5f, 0.5f, 0.5f, 1), stack.Evaluate());
-    stack.access.maps.resize(40);  // more map entries than table entries
+    stack.access.maps.resize(40); // more map entries than table entries
     EXPECT_ACOLOR_EQ(AColor(0.5f, 0.5f, 0.5f, 1), stack.Evaluate());
 
     // A negative count is an empty stack.
@@ -354,8 +366,10 @@ TEST(ColorWalkTables, MapCountOddOrLargerThanTheTablesIsBounded)
     const TableView<float> opacities(stack.opasityList.data(), 2);
     const TableView<Color> colors(stack.colorList.data(), 2);
     EXPECT_EQ(0, ViewLayerTables(-4, two, two, two, opacities, colors, two).layers);
-    EXPECT_EQ(0, ViewLayerTables(4, two, two, two, TableView<float>(stack.opasityList.data(), -1),
-                                 colors, two).layers);
+    EXPECT_EQ(0,
+              ViewLayerTables(4, two, two, two, TableView<float>(stack.opasityList.data(), -1),
+                              colors, two)
+                  .layers);
 }
 
-}  // namespace
+} // namespace

@@ -24,12 +24,12 @@ struct FakeMap {
 // The host side of one evaluation. Records every call in order.
 class FakeAccess {
 public:
-    std::vector<FakeMap> maps;          // mapList entries
-    bool cacheHolds = false;            // GetCache reports a hit
+    std::vector<FakeMap> maps; // mapList entries
+    bool cacheHolds = false; // GetCache reports a hit
     AColor cached = AColor(0.0f, 0.0f, 0.0f, 0.0f);
     int gbufferId = 0;
 
-    std::vector<std::string> calls;     // "color 2", "perturb 0", "get", "put", "gbuffer 7"
+    std::vector<std::string> calls; // "color 2", "perturb 0", "get", "put", "gbuffer 7"
     std::vector<AColor> puts;
 
     bool HasMap(int entry) const
@@ -49,8 +49,7 @@ public:
     bool GetCache(AColor& c)
     {
         calls.push_back("get");
-        if (cacheHolds)
-            c = cached;
+        if (cacheHolds) c = cached;
         return cacheHolds;
     }
     void PutCache(const AColor& c)
@@ -73,8 +72,7 @@ public:
     {
         std::vector<std::string> out;
         for (const std::string& c : calls)
-            if (c.rfind("color", 0) == 0 || c.rfind("perturb", 0) == 0)
-                out.push_back(c);
+            if (c.rfind("color", 0) == 0 || c.rfind("perturb", 0) == 0) out.push_back(c);
         return out;
     }
 };
@@ -82,7 +80,7 @@ public:
 // A texture's layer tables, sized together; per-layer setters for readability.
 struct FakeStack {
     std::vector<int> mapEnabled, maskEnabled, mapUsed, modeList;
-    std::vector<int> spaceList;         // empty: no table, every layer linear
+    std::vector<int> spaceList; // empty: no table, every layer linear
     std::vector<float> opasityList;
     std::vector<Color> colorList;
     FakeAccess access;
@@ -206,20 +204,19 @@ inline ::testing::AssertionResult ColorsMatch(const AColor& e, const AColor& a, 
         const bool same = tolerance == 0.0f ? e[c] == a[c] : std::fabs(e[c] - a[c]) <= tolerance;
         if (!same)
             return ::testing::AssertionFailure()
-                   << std::setprecision(9) << names[c] << ": expected " << e[c] << ", got " << a[c]
-                   << " (expected (" << e.r << ", " << e.g << ", " << e.b << ", " << e.a
-                   << "), got (" << a.r << ", " << a.g << ", " << a.b << ", " << a.a << "))";
+                << std::setprecision(9) << names[c] << ": expected " << e[c] << ", got " << a[c]
+                << " (expected (" << e.r << ", " << e.g << ", " << e.b << ", " << e.a << "), got ("
+                << a.r << ", " << a.g << ", " << a.b << ", " << a.a << "))";
     }
     return ::testing::AssertionSuccess();
 }
 
 inline ::testing::AssertionResult PointsMatch(const Point3& e, const Point3& a)
 {
-    if (e.x == a.x && e.y == a.y && e.z == a.z)
-        return ::testing::AssertionSuccess();
+    if (e.x == a.x && e.y == a.y && e.z == a.z) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << std::setprecision(9) << "expected (" << e.x << ", " << e.y << ", " << e.z
-           << "), got (" << a.x << ", " << a.y << ", " << a.z << ")";
+        << std::setprecision(9) << "expected (" << e.x << ", " << e.y << ", " << e.z << "), got ("
+        << a.x << ", " << a.y << ", " << a.z << ")";
 }
 
 // Same bits in every channel, so −0 differs from +0. Any NaN matches any NaN: when both
@@ -233,8 +230,8 @@ inline ::testing::AssertionResult SameBits(const AColor& e, const AColor& a)
         std::memcpy(&ba, &a[c], sizeof ba);
         if (!(std::isnan(e[c]) && std::isnan(a[c])) && be != ba)
             return ::testing::AssertionFailure()
-                   << "channel " << c << ": expected " << e[c] << " (0x" << std::hex << be
-                   << "), got " << a[c] << " (0x" << ba << ")";
+                << "channel " << c << ": expected " << e[c] << " (0x" << std::hex << be << "), got "
+                << a[c] << " (0x" << ba << ")";
     }
     return ::testing::AssertionSuccess();
 }

@@ -25,19 +25,17 @@ float FloatOf(std::uint32_t bits)
 // the next one on the other side), or the exact value itself.
 bool Faithful(float f, double exact)
 {
-    if (std::isinf(f))
-        return exact > FLT_MAX;
+    if (std::isinf(f)) return exact > FLT_MAX;
     const float below = std::nextafter(f, -std::numeric_limits<float>::infinity());
     const float above = std::nextafter(f, std::numeric_limits<float>::infinity());
-    if (f == FLT_MAX)
-        return exact > (double)below;
+    if (f == FLT_MAX) return exact > (double)below;
     return (double)below < exact && exact < (double)above;
 }
 
 // Gammas from the editor's lowest to far beyond its range, 1/2.2 and 2.2, and both floats next
 // to 1.
-const float kGammas[] = {0.001f, 0.01f, 0.45454547f, 0.5f, 0.99999994f, 1.0000001f, 2.0f,
-                         2.2f, 3.0f, 37.5f, 1000.0f, 1e30f};
+const float kGammas[] = {0.001f, 0.01f, 0.45454547f, 0.5f,  0.99999994f, 1.0000001f,
+                         2.0f,   2.2f,  3.0f,        37.5f, 1000.0f,     1e30f};
 
 TEST(GammaPower, WithinOneUlpOfTheExactPowerOverTheWholeFloatRange)
 {
@@ -100,4 +98,4 @@ TEST(GammaPower, SpecialValuesAndTheMirroredNegativeChannel)
     EXPECT_EQ(FLT_MAX, GammaPower(FLT_MAX, 1.0));
 }
 
-}  // namespace
+} // namespace

@@ -64,9 +64,11 @@ TEST(HsvToColor, EachSector)
         {270.0f, AColor(0.5f, 0.0f, 1.0f, 1)}, {330.0f, AColor(1.0f, 0.0f, 0.5f, 1)},
     };
     for (const Row& row : rows)
-        EXPECT_ACOLOR_NEAR(row.rgb, HsvToColor(AColor(row.hue, 1.0f, 1.0f, 1.0f)), 1e-6f) << row.hue;
+        EXPECT_ACOLOR_NEAR(row.rgb, HsvToColor(AColor(row.hue, 1.0f, 1.0f, 1.0f)), 1e-6f)
+            << row.hue;
     // Saturation and value scale: hue 0, s 0.5, v 0.5 → (0.5, 0.25, 0.25).
-    EXPECT_ACOLOR_EQ(AColor(0.5f, 0.25f, 0.25f, 0.75f), HsvToColor(AColor(0.0f, 0.5f, 0.5f, 0.75f)));
+    EXPECT_ACOLOR_EQ(AColor(0.5f, 0.25f, 0.25f, 0.75f),
+                     HsvToColor(AColor(0.0f, 0.5f, 0.5f, 0.75f)));
 }
 
 TEST(HsvToColor, HuesOutsideZeroTo360TakeTheSixthRow)
@@ -88,15 +90,16 @@ TEST(HsvToColor, HugeAndNonFiniteHuesAreDefined)
     const AColor fromInf = HsvToColor(AColor(inf, 1, 1, 1));
     EXPECT_EQ(1.0f, fromInf.r);
     const AColor fromNan = HsvToColor(AColor(std::nanf(""), 1, 0.5f, 1));
-    EXPECT_EQ(0.5f, fromNan.r);   // the sixth row's v
-    EXPECT_EQ(0.0f, fromNan.g);   // p does not depend on the hue
+    EXPECT_EQ(0.5f, fromNan.r); // the sixth row's v
+    EXPECT_EQ(0.0f, fromNan.g); // p does not depend on the hue
 }
 
 TEST(HsvToColor, ZeroSaturationIsGreyWhateverTheHue)
 {
     EXPECT_ACOLOR_EQ(AColor(0.4f, 0.4f, 0.4f, 0.3f), HsvToColor(AColor(-1.0f, 0.0f, 0.4f, 0.3f)));
     EXPECT_ACOLOR_EQ(AColor(0.4f, 0.4f, 0.4f, 0.3f), HsvToColor(AColor(123.0f, 0.0f, 0.4f, 0.3f)));
-    EXPECT_ACOLOR_EQ(AColor(0.4f, 0.4f, 0.4f, 0.3f), HsvToColor(AColor(std::nanf(""), 0.0f, 0.4f, 0.3f)));
+    EXPECT_ACOLOR_EQ(AColor(0.4f, 0.4f, 0.4f, 0.3f),
+                     HsvToColor(AColor(std::nanf(""), 0.0f, 0.4f, 0.3f)));
 }
 
 TEST(HsvRoundTrip, ColoursComeBackToFloatPrecision)
@@ -112,4 +115,4 @@ TEST(HsvRoundTrip, ColoursComeBackToFloatPrecision)
             }
 }
 
-}  // namespace
+} // namespace

@@ -19,19 +19,15 @@ void RandomStack(FakeStack& s, std::mt19937& rng)
     const int n = (int)s.modeList.size();
     int runMode = 0;
     for (int i = 0; i < n; ++i) {
-        if (coin(rng) < 8)
-            s.SetMap(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
-        if (coin(rng) < 8)
-            s.SetPerturb(i, Point3(unit(rng), unit(rng), unit(rng)));
-        if (coin(rng) < 3)
-            s.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
+        if (coin(rng) < 8) s.SetMap(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
+        if (coin(rng) < 8) s.SetPerturb(i, Point3(unit(rng), unit(rng), unit(rng)));
+        if (coin(rng) < 3) s.SetMask(i, AColor(unit(rng), unit(rng), unit(rng), unit(rng)));
         s.mapEnabled[i] = coin(rng) < 8;
         s.maskEnabled[i] = coin(rng) < 7;
         s.mapUsed[i] = coin(rng) < 8;
         s.opasityList[i] = percent(rng);
         s.colorList[i] = Color(unit(rng), unit(rng), unit(rng));
-        if (coin(rng) < 6)
-            runMode = mode(rng);
+        if (coin(rng) < 6) runMode = mode(rng);
         s.modeList[i] = runMode;
     }
 }
@@ -62,7 +58,7 @@ TEST(LayerPlan, PlannedWalksGiveTheDirectWalksBitsAndCallsOnRandomStacks)
         FakeStack stack(trial % 40);
         RandomStack(stack, rng);
         stack.access.gbufferId = trial % 3;
-        if (trial % 7 == 3 && !stack.opasityList.empty()) {   // a table one layer short
+        if (trial % 7 == 3 && !stack.opasityList.empty()) { // a table one layer short
             stack.opasityList.pop_back();
             stack.ShrinkTables();
         }
@@ -102,4 +98,4 @@ TEST(LayerPlan, IsCurrentFromBuildToDropAndFollowsEachRebuild)
     EXPECT_ACOLOR_EQ(AColor(0.0f, 0.0f, 0.0f, 1.0f), EvalPlannedColor(plan, none.access));
 }
 
-}  // namespace
+} // namespace

@@ -64,9 +64,11 @@ TEST(AdjustOutput, RgbAndAlphaShiftsWithAndWithoutClamp)
     OutputSettings s = Neutral();
     s.outputShiftRGB = AColor(0.25f, -0.5f, 0.5f, 0.0f);
     s.alpha = 0.5f;
-    EXPECT_ACOLOR_EQ(AColor(0.75f, 0.0f, 1.0f, 1.5f), AdjustOutput(AColor(0.5f, 0.5f, 0.5f, 1.0f), s));
+    EXPECT_ACOLOR_EQ(AColor(0.75f, 0.0f, 1.0f, 1.5f),
+                     AdjustOutput(AColor(0.5f, 0.5f, 0.5f, 1.0f), s));
     s.Clamp = true;
-    EXPECT_ACOLOR_EQ(AColor(0.75f, 0.0f, 1.0f, 1.0f), AdjustOutput(AColor(0.5f, 0.5f, 0.5f, 1.0f), s));
+    EXPECT_ACOLOR_EQ(AColor(0.75f, 0.0f, 1.0f, 1.0f),
+                     AdjustOutput(AColor(0.5f, 0.5f, 0.5f, 1.0f), s));
 }
 
 TEST(AdjustOutput, Gamma)
@@ -101,7 +103,8 @@ TEST(AdjustOutput, BrightnessAndContrast)
     // bright 0.5, contrast 2: x → (0.5x − 0.5)·2 + 0.5 = x − 0.5.
     s.bright = 0.5f;
     s.contrast = 2.0f;
-    EXPECT_ACOLOR_NEAR(AColor(0.5f, -0.5f, 0.0f, 1), AdjustOutput(AColor(1.0f, 0.0f, 0.5f, 1), s), 1e-6f);
+    EXPECT_ACOLOR_NEAR(AColor(0.5f, -0.5f, 0.0f, 1), AdjustOutput(AColor(1.0f, 0.0f, 0.5f, 1), s),
+                       1e-6f);
 }
 
 TEST(AdjustOutput, MonoAndClamp)
@@ -136,10 +139,10 @@ TEST(AdjustOutputOrder, HsvShiftBeforeRgbShift)
 TEST(AdjustOutputOrder, RgbShiftThenGammaThenBrightnessThenContrast)
 {
     OutputSettings s = Neutral();
-    s.outputShiftRGB = AColor(0.25f, 0.25f, 0.25f, 0.0f);   // 0 → 0.25
-    s.gamma = 2.0f;                                           // → 0.5
-    s.bright = 2.0f;                                          // → 1.0
-    s.contrast = 0.5f;                                        // → (1 − 0.5)·0.5 + 0.5 = 0.75
+    s.outputShiftRGB = AColor(0.25f, 0.25f, 0.25f, 0.0f); // 0 → 0.25
+    s.gamma = 2.0f; // → 0.5
+    s.bright = 2.0f; // → 1.0
+    s.contrast = 0.5f; // → (1 − 0.5)·0.5 + 0.5 = 0.75
     const AColor out = AdjustOutput(AColor(0, 0, 0, 1), s);
     EXPECT_NEAR(0.75f, out.r, 2e-7f);
 }
@@ -155,4 +158,4 @@ TEST(AdjustOutputOrder, MonoAfterContrastAndClampLast)
     EXPECT_NEAR(0.5f, out.r, 1e-7f);
 }
 
-}  // namespace
+} // namespace

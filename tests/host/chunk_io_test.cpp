@@ -39,19 +39,22 @@ public:
 class ChunkIOTest : public ::testing::Test {
 protected:
     void SetUp() override { classes.Register(&scriptedDesc); }
-    void TearDown() override {
+    void TearDown() override
+    {
         Scripted::save = nullptr;
         Scripted::load = nullptr;
     }
     // Saves one Scripted object; returns whether the writer accepted it.
-    bool SaveOne(std::vector<unsigned char>& bytes, std::wstring& error) {
+    bool SaveOne(std::vector<unsigned char>& bytes, std::wstring& error)
+    {
         Scripted* s = new Scripted;
         bool ok = host::WriteScene({s}, &bytes, &error);
         s->DeleteMe();
         return ok;
     }
     // Saves and loads one object; returns the load's result (roots deleted).
-    host::SceneLoadResult RoundTrip() {
+    host::SceneLoadResult RoundTrip()
+    {
         std::vector<unsigned char> bytes;
         std::wstring error;
         EXPECT_TRUE(SaveOne(bytes, error));
@@ -62,7 +65,8 @@ protected:
     host::ClassDirectory classes;
 };
 
-TEST_F(ChunkIOTest, NestedChunksLengthsAndPeeking) {
+TEST_F(ChunkIOTest, NestedChunksLengthsAndPeeking)
+{
     Scripted::save = [](ISave* s) {
         ULONG n = 0;
         EXPECT_EQ(s->CurChunkDepth(), 1) << "inside the scene's own data chunk";
@@ -73,7 +77,7 @@ TEST_F(ChunkIOTest, NestedChunksLengthsAndPeeking) {
         EXPECT_EQ(n, 4u);
         s->EndChunk();
         s->BeginChunk(0x102);
-        s->EndChunk();   // empty
+        s->EndChunk(); // empty
         s->EndChunk();
         s->BeginChunk(0x200);
         s->WriteWString(L"wide");
@@ -115,7 +119,8 @@ TEST_F(ChunkIOTest, NestedChunksLengthsAndPeeking) {
     EXPECT_EQ(seen, 1);
 }
 
-TEST_F(ChunkIOTest, ReadingPastAChunkFailsTheLoadWithItsOffset) {
+TEST_F(ChunkIOTest, ReadingPastAChunkFailsTheLoadWithItsOffset)
+{
     Scripted::save = [](ISave* s) {
         ULONG n = 0;
         s->BeginChunk(0x10);
@@ -141,17 +146,18 @@ TEST_F(ChunkIOTest, ReadingPastAChunkFailsTheLoadWithItsOffset) {
     EXPECT_GT(r.offset, 8u);
 }
 
-TEST_F(ChunkIOTest, UnreadChunksAreSkippedAndStringsConvert) {
+TEST_F(ChunkIOTest, UnreadChunksAreSkippedAndStringsConvert)
+{
     Scripted::save = [](ISave* s) {
         s->BeginChunk(0x1);
-        s->WriteCString(L"gr\u00fcn");   // wide in, UTF-8 stored
+        s->WriteCString(L"gr\u00fcn"); // wide in, UTF-8 stored
         s->EndChunk();
         s->BeginChunk(0x2);
-        s->WriteWString("abc");         // UTF-8 in, wide stored
+        s->WriteWString("abc"); // UTF-8 in, wide stored
         s->EndChunk();
         s->BeginChunk(0x3);
         ULONG n = 0;
-        s->Write("xyz", 3, &n);         // odd length: not a wide string
+        s->Write("xyz", 3, &n); // odd length: not a wide string
         s->EndChunk();
         return IO_OK;
     };
@@ -162,9 +168,17 @@ TEST_F(ChunkIOTest, UnreadChunksAreSkippedAndStringsConvert) {
             MCHAR* s = nullptr;
             char* c = nullptr;
             switch (l->CurChunkID()) {
-            case 0x1: l->ReadCStringChunk(&s); first = s; break;
-            case 0x2: l->ReadWStringChunk(&c); second = MSTR(c).data(); break;
-            case 0x3: oddRead = l->ReadWStringChunk(&s); return IO_OK;
+            case 0x1:
+                l->ReadCStringChunk(&s);
+                first = s;
+                break;
+            case 0x2:
+                l->ReadWStringChunk(&c);
+                second = MSTR(c).data();
+                break;
+            case 0x3:
+                oddRead = l->ReadWStringChunk(&s);
+                return IO_OK;
             }
             l->CloseChunk();
         }
@@ -177,7 +191,8 @@ TEST_F(ChunkIOTest, UnreadChunksAreSkippedAndStringsConvert) {
     EXPECT_FALSE(r.ok) << "a failed read fails the load even if Load ignores it";
 }
 
-TEST_F(ChunkIOTest, WritersThatBreakTheRulesAreRefused) {
+TEST_F(ChunkIOTest, WritersThatBreakTheRulesAreRefused)
+{
     struct Case {
         const char* what;
         std::function<IOResult(ISave*)> save;
@@ -185,7 +200,7 @@ TEST_F(ChunkIOTest, WritersThatBreakTheRulesAreRefused) {
         {"bytes outside a chunk",
          [](ISave* s) {
              ULONG n = 0;
-             s->EndChunk();   // closes the scene's own data chunk
+             s->EndChunk(); // closes the scene's own data chunk
              return s->Write("x", 1, &n);
          }},
         {"bytes and chunks mixed",
@@ -198,12 +213,16 @@ TEST_F(ChunkIOTest, WritersThatBreakTheRulesAreRefused) {
              s->EndChunk();
              return IO_OK;
          }},
-        {"a chunk left open", [](ISave* s) { s->BeginChunk(1); return IO_OK; }},
+        {"a chunk left open",
+         [](ISave* s) {
+             s->BeginChunk(1);
+             return IO_OK;
+         }},
         {"Save reports a failure", [](ISave*) { return IO_ERROR; }},
     };
     for (const Case& c : cases) {
         Scripted::save = c.save;
-        std::vector<unsigned char> bytes{1, 2, 3};
+        std::vector<unsigned char> bytes {1, 2, 3};
         std::wstring error;
         EXPECT_FALSE(SaveOne(bytes, error)) << c.what;
         EXPECT_NE(error.find(L"Scripted"), std::wstring::npos) << c.what;
@@ -211,4 +230,4 @@ TEST_F(ChunkIOTest, WritersThatBreakTheRulesAreRefused) {
     }
 }
 
-}  // namespace
+} // namespace

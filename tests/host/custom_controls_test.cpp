@@ -18,7 +18,8 @@ struct Message {
 };
 std::vector<Message> received;
 
-INT_PTR CALLBACK RolloutProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK RolloutProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     switch (msg) {
     case CC_SPINNER_CHANGE:
     case CC_SPINNER_BUTTONDOWN:
@@ -34,21 +35,25 @@ INT_PTR CALLBACK RolloutProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
     return msg == WM_INITDIALOG;
 }
 
-size_t Count(UINT msg) {
+size_t Count(UINT msg)
+{
     size_t n = 0;
-    for (const Message& m : received) n += m.msg == msg;
+    for (const Message& m : received)
+        n += m.msg == msg;
     return n;
 }
 
 class CustomControlsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         received.clear();
         page = editor.AddRollupPage(GetModuleHandleW(NULL), MAKEINTRESOURCEW(301), RolloutProc,
                                     L"Controls");
         ASSERT_NE(page, nullptr) << "the template's custom control classes must exist";
     }
-    std::wstring EditText() {
+    std::wstring EditText()
+    {
         wchar_t text[32] = {};
         GetDlgItemTextW(page, 1007, text, 32);
         return text;
@@ -57,7 +62,8 @@ protected:
     HWND page = NULL;
 };
 
-TEST_F(CustomControlsTest, InterfacesOnlyForTheirOwnKind) {
+TEST_F(CustomControlsTest, InterfacesOnlyForTheirOwnKind)
+{
     EXPECT_NE(GetISpinner(GetDlgItem(page, 1001)), nullptr);
     EXPECT_NE(GetICustEdit(GetDlgItem(page, 1007)), nullptr);
     EXPECT_NE(GetIColorSwatch(GetDlgItem(page, 1100)), nullptr);
@@ -76,7 +82,8 @@ TEST_F(CustomControlsTest, InterfacesOnlyForTheirOwnKind) {
     ReleaseICustButton(b);
 }
 
-TEST_F(CustomControlsTest, SpinnerLinkedToItsField) {
+TEST_F(CustomControlsTest, SpinnerLinkedToItsField)
+{
     ISpinnerControl* s = SetupFloatSpinner(page, 1001, 1007, 0.0f, 100.0f, 50.0f, 0.1f);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->GetFVal(), 50.0f);
@@ -128,7 +135,8 @@ TEST_F(CustomControlsTest, SpinnerLinkedToItsField) {
     ReleaseICustEdit(e);
 }
 
-TEST_F(CustomControlsTest, SpinnerTakesOnlyFiniteNumbersAndScalesAutomatically) {
+TEST_F(CustomControlsTest, SpinnerTakesOnlyFiniteNumbersAndScalesAutomatically)
+{
     ISpinnerControl* s = SetupFloatSpinner(page, 1001, 1007, -1.0e7f, 1.0e7f, 50.0f, 0.1f);
     ASSERT_NE(s, nullptr);
     for (const wchar_t* text : {L"nan", L"inf", L"-inf", L"1e40"}) {
@@ -148,21 +156,23 @@ TEST_F(CustomControlsTest, SpinnerTakesOnlyFiniteNumbersAndScalesAutomatically) 
     ReleaseISpinner(s);
 }
 
-TEST_F(CustomControlsTest, LeavingAChangedFieldTakesItsText) {
+TEST_F(CustomControlsTest, LeavingAChangedFieldTakesItsText)
+{
     ISpinnerControl* s = SetupIntSpinner(page, 1001, 1007, 1, 1000, 5);
     ASSERT_NE(s, nullptr);
     SetFocus(GetDlgItem(page, 1007));
     SendDlgItemMessageW(page, 1007, WM_KILLFOCUS, 0, 0);
     EXPECT_EQ(Count(WM_CUSTEDIT_ENTER), 0u) << "a field left unchanged tells nobody";
     SetDlgItemTextW(page, 1007, L"12");
-    SendDlgItemMessageW(page, 1007, EM_SETMODIFY, TRUE, 0);  // as typing does
+    SendDlgItemMessageW(page, 1007, EM_SETMODIFY, TRUE, 0); // as typing does
     SendDlgItemMessageW(page, 1007, WM_KILLFOCUS, 0, 0);
     EXPECT_EQ(s->GetIVal(), 12);
     EXPECT_EQ(Count(WM_CUSTEDIT_ENTER), 1u);
     ReleaseISpinner(s);
 }
 
-TEST_F(CustomControlsTest, CheckBoxesAndCentring) {
+TEST_F(CustomControlsTest, CheckBoxesAndCentring)
+{
     HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 10, 10, page,
                                (HMENU)77, NULL, NULL);
     SetCheckBox(page, 77, 5);
@@ -173,8 +183,10 @@ TEST_F(CustomControlsTest, CheckBoxesAndCentring) {
     EXPECT_FALSE(GetCheckBox(page, 78)) << "no such control";
     DestroyWindow(box);
 
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 400, 300, NULL, NULL, NULL, NULL);
-    HWND popup = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 50, parent, NULL, NULL, NULL);
+    HWND parent =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 400, 300, NULL, NULL, NULL, NULL);
+    HWND popup =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 50, parent, NULL, NULL, NULL);
     EXPECT_TRUE(CenterWindow(popup, parent));
     RECT r;
     GetWindowRect(popup, &r);
@@ -185,7 +197,8 @@ TEST_F(CustomControlsTest, CheckBoxesAndCentring) {
     DestroyWindow(parent);
 }
 
-TEST_F(CustomControlsTest, SwatchTellsItsDialogWithItself) {
+TEST_F(CustomControlsTest, SwatchTellsItsDialogWithItself)
+{
     IColorSwatch* c = GetIColorSwatch(GetDlgItem(page, 1100), Color(0.5f, 0.5f, 0.5f));
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->GetColor(), RGB(128, 128, 128));
@@ -208,10 +221,11 @@ struct ColorAnswer {
     int button;
 };
 const ColorAnswer* colorAnswer = nullptr;
-LRESULT CALLBACK AnswerColorDialog(int code, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK AnswerColorDialog(int code, WPARAM wp, LPARAM lp)
+{
     const CWPRETSTRUCT* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
     if (code == HC_ACTION && colorAnswer && m->message == WM_INITDIALOG) {
-        if (colorAnswer->red) SetDlgItemTextW(m->hwnd, 706, colorAnswer->red);  // the Red field
+        if (colorAnswer->red) SetDlgItemTextW(m->hwnd, 706, colorAnswer->red); // the Red field
         PostMessageW(m->hwnd, WM_COMMAND, colorAnswer->button, 0);
     }
     return CallNextHookEx(NULL, code, wp, lp);
@@ -219,7 +233,8 @@ LRESULT CALLBACK AnswerColorDialog(int code, WPARAM wp, LPARAM lp) {
 
 // A click picks a colour: Cancel and an unchanged colour tell nothing, a new colour is told
 // as a final change.
-TEST_F(CustomControlsTest, SwatchClickPicksAColour) {
+TEST_F(CustomControlsTest, SwatchClickPicksAColour)
+{
     HWND swatch = GetDlgItem(page, 1100);
     IColorSwatch* c = GetIColorSwatch(swatch, Color(0.5f, 0.5f, 0.5f));
     ASSERT_NE(c, nullptr);
@@ -234,8 +249,8 @@ TEST_F(CustomControlsTest, SwatchClickPicksAColour) {
     };
     for (const auto& k : cases) {
         received.clear();
-        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerColorDialog, NULL,
-                                       GetCurrentThreadId());
+        HHOOK hook =
+            SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerColorDialog, NULL, GetCurrentThreadId());
         colorAnswer = &k.answer;
         SendMessageW(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         SendMessageW(swatch, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
@@ -250,7 +265,8 @@ TEST_F(CustomControlsTest, SwatchClickPicksAColour) {
     ReleaseIColorSwatch(c);
 }
 
-TEST_F(CustomControlsTest, ButtonClicksReachTheDialog) {
+TEST_F(CustomControlsTest, ButtonClicksReachTheDialog)
+{
     SendDlgItemMessageW(page, 1550, BM_CLICK, 0, 0);
     ASSERT_EQ(Count(WM_COMMAND), 1u);
     EXPECT_EQ(LOWORD(received.back().wParam), 1550);
@@ -264,14 +280,15 @@ public:
     Class_ID ClassID() override { return Class_ID(1, 1); }
     void SetThing(ReferenceTarget* m) override { thing = m; }
     ReferenceTarget* GetThing() override { return thing; }
-    void SetTime(TimeValue) override {}
-    void ReloadDialog() override {}
-    void DeleteThis() override {}
-    void ActivateDlg(BOOL) override {}
+    void SetTime(TimeValue) override { }
+    void ReloadDialog() override { }
+    void DeleteThis() override { }
+    void ActivateDlg(BOOL) override { }
     int FindSubTexFromHWND(HWND h) override { return h == button ? 1 : -1; }
 };
 
-TEST_F(CustomControlsTest, DroppingAMapOnAButtonSetsTheSlot) {
+TEST_F(CustomControlsTest, DroppingAMapOnAButtonSetsTheSlot)
+{
     host::TestTexmap* tex = new host::TestTexmap;
     tex->SetNumSubTexmaps(2);
     host::TestTexmap* map = new host::TestTexmap;
@@ -300,7 +317,8 @@ TEST_F(CustomControlsTest, DroppingAMapOnAButtonSetsTheSlot) {
     tex->DeleteMe();
 }
 
-TEST_F(CustomControlsTest, InterfacesGoWithTheirWindows) {
+TEST_F(CustomControlsTest, InterfacesGoWithTheirWindows)
+{
     HWND spin = GetDlgItem(page, 1001);
     ISpinnerControl* s = SetupFloatSpinner(page, 1001, 1007, 0.0f, 1.0f, 0.5f);
     ASSERT_NE(s, nullptr);
@@ -309,4 +327,4 @@ TEST_F(CustomControlsTest, InterfacesGoWithTheirWindows) {
     page = NULL;
 }
 
-}  // namespace
+} // namespace

@@ -13,7 +13,8 @@ namespace {
 
 std::vector<std::string> events;
 
-INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
+INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
+{
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
         SetDlgItemTextW(hwnd, 1001, L"ready");
@@ -31,21 +32,24 @@ struct TimeWatcher : TimeChangeCallback {
 // A map whose dialog adds an open and a closed page and records when it ends.
 class PagedDlg : public ParamDlg {
 public:
-    explicit PagedDlg(IMtlParams* ip) {
+    explicit PagedDlg(IMtlParams* ip)
+    {
         HINSTANCE self = GetModuleHandleW(NULL);
         ip->AddRollupPage(self, MAKEINTRESOURCEW(300), PageProc, L"Open one");
-        ip->AddRollupPage(self, MAKEINTRESOURCEW(300), PageProc, L"Closed one", 0, APPENDROLL_CLOSED);
+        ip->AddRollupPage(self, MAKEINTRESOURCEW(300), PageProc, L"Closed one", 0,
+                          APPENDROLL_CLOSED);
     }
     Class_ID ClassID() override { return Class_ID(7, 7); }
-    void SetThing(ReferenceTarget*) override {}
+    void SetThing(ReferenceTarget*) override { }
     ReferenceTarget* GetThing() override { return nullptr; }
-    void SetTime(TimeValue) override {}
-    void ReloadDialog() override {}
-    void DeleteThis() override {
+    void SetTime(TimeValue) override { }
+    void ReloadDialog() override { }
+    void DeleteThis() override
+    {
         events.push_back("dialog deleted");
         delete this;
     }
-    void ActivateDlg(BOOL) override {}
+    void ActivateDlg(BOOL) override { }
 };
 
 class PagedMap : public host::TestTexmap {
@@ -53,7 +57,8 @@ public:
     ParamDlg* CreateParamDlg(HWND, IMtlParams* ip) override { return new PagedDlg(ip); }
 };
 
-int Top(HWND h) {
+int Top(HWND h)
+{
     RECT r;
     GetWindowRect(h, &r);
     return r.top;
@@ -61,7 +66,8 @@ int Top(HWND h) {
 
 bool Shown(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-TEST(MaterialEditorParams, PagesAreDialogsFromTheTemplates) {
+TEST(MaterialEditorParams, PagesAreDialogsFromTheTemplates)
+{
     host::MaterialEditorParams editor;
     ASSERT_NE(editor.Window(), nullptr);
     HINSTANCE self = GetModuleHandleW(NULL);
@@ -101,7 +107,8 @@ TEST(MaterialEditorParams, PagesAreDialogsFromTheTemplates) {
     EXPECT_EQ(w.last, 160);
 }
 
-TEST(MaterialEditorParams, ClosedPagesShowTheirTitleAndOpenOnAClick) {
+TEST(MaterialEditorParams, ClosedPagesShowTheirTitleAndOpenOnAClick)
+{
     host::MaterialEditorParams editor;
     PagedMap map;
     ASSERT_NE(editor.Edit(&map), nullptr);
@@ -122,7 +129,8 @@ TEST(MaterialEditorParams, ClosedPagesShowTheirTitleAndOpenOnAClick) {
     EXPECT_FALSE(editor.IsRollupPanelOpen(closed)) << "a second click closes it";
 }
 
-TEST(MaterialEditorParams, ThePanelScrollsWhenThePagesAreTallerThanIt) {
+TEST(MaterialEditorParams, ThePanelScrollsWhenThePagesAreTallerThanIt)
+{
     host::MaterialEditorParams editor;
     PagedMap map;
     editor.Edit(&map);
@@ -136,25 +144,29 @@ TEST(MaterialEditorParams, ThePanelScrollsWhenThePagesAreTallerThanIt) {
     EXPECT_GT(editor.GetRollupScrollPos(), 0);
     EXPECT_EQ(Top(editor.Page(0)), top - editor.GetRollupScrollPos()) << "the pages move up";
     SendMessageW(editor.Panel(), WM_VSCROLL, SB_BOTTOM, 0);
-    EXPECT_EQ(editor.GetRollupScrollPos(), editor.ContentHeight() - panel.bottom) << "no further than the end";
+    EXPECT_EQ(editor.GetRollupScrollPos(), editor.ContentHeight() - panel.bottom)
+        << "no further than the end";
     editor.SetRollupScrollPos(-50);
     EXPECT_EQ(editor.GetRollupScrollPos(), 0);
     editor.FitToPages();
     EXPECT_EQ(editor.GetRollupScrollPos(), 0) << "a window that shows everything does not scroll";
 }
 
-TEST(MaterialEditorParams, ADialogEndsAfterItsPages) {
+TEST(MaterialEditorParams, ADialogEndsAfterItsPages)
+{
     events.clear();
     host::MaterialEditorParams editor;
     PagedMap map;
     editor.Edit(&map);
     editor.Close();
-    EXPECT_EQ(events, (std::vector<std::string>{"page destroyed", "page destroyed", "dialog deleted"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string> {"page destroyed", "page destroyed", "dialog deleted"}));
     EXPECT_EQ(editor.NumPages(), 0);
     EXPECT_EQ(editor.Dialog(), nullptr);
 }
 
-TEST(MaterialEditorParams, MapButtonsLeadToTheSubMapAndBack) {
+TEST(MaterialEditorParams, MapButtonsLeadToTheSubMapAndBack)
+{
     host::MaterialEditorParams editor;
     PagedMap* map = new PagedMap;
     map->SetNumSubTexmaps(2);
@@ -175,7 +187,8 @@ TEST(MaterialEditorParams, MapButtonsLeadToTheSubMapAndBack) {
     for (const Case& c : cases) {
         PostMessageW(editor.Window(), WM_TEXMAP_BUTTON, c.slot, (LPARAM)c.target);
         MSG m;
-        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
         EXPECT_EQ(editor.Edited(), c.edited) << c.what;
         EXPECT_EQ(editor.LastTexmapButton().slot, (int)c.slot) << c.what;
     }
@@ -189,12 +202,13 @@ TEST(MaterialEditorParams, MapButtonsLeadToTheSubMapAndBack) {
 
     // A program can take the requests over.
     std::vector<int> slots;
-    editor.SetTexmapButtonHandler([&](const host::MaterialEditorParams::TexmapButtonRequest& r) { slots.push_back(r.slot); });
+    editor.SetTexmapButtonHandler(
+        [&](const host::MaterialEditorParams::TexmapButtonRequest& r) { slots.push_back(r.slot); });
     editor.OnTexmapButton(1, map);
-    EXPECT_EQ(slots, std::vector<int>{1});
+    EXPECT_EQ(slots, std::vector<int> {1});
     EXPECT_EQ(editor.Edited(), map);
     editor.Close();
     map->DeleteMe();
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,8 @@ namespace {
 class NothingLeftAtTheEnd : public ::testing::Environment {
 public:
     void SetUp() override { start = host::CountLive(); }
-    void TearDown() override {
+    void TearDown() override
+    {
         theHold.ClearHistory();
         EXPECT_EQ(host::DescribeLeft(start), "") << "left alive";
     }
@@ -22,4 +23,4 @@ private:
 ::testing::Environment* const nothingLeft =
     ::testing::AddGlobalTestEnvironment(new NothingLeftAtTheEnd);
 
-}  // namespace
+} // namespace

@@ -9,7 +9,8 @@ namespace {
 
 ParamBlockDesc2* Desc() { return BlockOwnerDesc()->GetParamBlockDescByID(owner_params); }
 
-TEST(ParamBlockDeclaration, BlockHeaderAndParameters) {
+TEST(ParamBlockDeclaration, BlockHeaderAndParameters)
+{
     ParamBlockDesc2* d = Desc();
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->DeclarationError(), nullptr);
@@ -67,7 +68,8 @@ TEST(ParamBlockDeclaration, BlockHeaderAndParameters) {
     EXPECT_EQ(d->GetParamDef(99).ID, -1) << "an unknown id gives the empty declaration";
 }
 
-TEST(ParamBlockDeclaration, UnreadableDeclarationsAreReportedNotGuessed) {
+TEST(ParamBlockDeclaration, UnreadableDeclarationsAreReportedNotGuessed)
+{
     struct Desc2 : ClassDesc2 {
         int IsPublic() override { return FALSE; }
         void* Create(BOOL) override { return nullptr; }
@@ -76,33 +78,30 @@ TEST(ParamBlockDeclaration, UnreadableDeclarationsAreReportedNotGuessed) {
         Class_ID ClassID() override { return Class_ID(1, 2); }
         const MCHAR* Category() override { return L""; }
     } cd;
-    ParamBlockDesc2 unknownTag(0, _T("p"), 0, &cd, 0,
-                               0, _T("a"), TYPE_FLOAT, 0, 0, 12345, 1, p_end,
+    ParamBlockDesc2 unknownTag(0, _T("p"), 0, &cd, 0, 0, _T("a"), TYPE_FLOAT, 0, 0, 12345, 1, p_end,
                                p_end);
     ASSERT_NE(unknownTag.DeclarationError(), nullptr);
     EXPECT_NE(wcsstr(unknownTag.DeclarationError(), L"unknown tag 12345"), nullptr);
     EXPECT_EQ(unknownTag.Count(), 0);
 
-    ParamBlockDesc2 duplicate(1, _T("p"), 0, &cd, 0,
-                              0, _T("a"), TYPE_INT, 0, 0, p_end,
-                              0, _T("b"), TYPE_INT, 0, 0, p_end,
-                              p_end);
+    ParamBlockDesc2 duplicate(1, _T("p"), 0, &cd, 0, 0, _T("a"), TYPE_INT, 0, 0, p_end, 0, _T("b"),
+                              TYPE_INT, 0, 0, p_end, p_end);
     ASSERT_NE(duplicate.DeclarationError(), nullptr);
     EXPECT_EQ(duplicate.Count(), 1) << "what came before the fault is kept";
 
     ParamBlockDesc2 badType(2, _T("p"), 0, &cd, 0, 0, _T("a"), 0x0777, 0, 0, p_end, p_end);
     EXPECT_NE(badType.DeclarationError(), nullptr);
 
-    ParamBlockDesc2 ownerWithoutRef(3, _T("p"), 0, &cd, 0,
-                                    0, _T("m"), TYPE_TEXMAP_TAB, 0, P_OWNERS_REF, 0, p_end,
-                                    p_end);
+    ParamBlockDesc2 ownerWithoutRef(3, _T("p"), 0, &cd, 0, 0, _T("m"), TYPE_TEXMAP_TAB, 0,
+                                    P_OWNERS_REF, 0, p_end, p_end);
     EXPECT_NE(ownerWithoutRef.DeclarationError(), nullptr);
     EXPECT_EQ(cd.NumParamBlockDescs(), 4);
 }
 
 class ParamBlockTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         owner = new BlockOwner;
         pb = owner->pblock;
         ASSERT_NE(pb, nullptr);
@@ -112,7 +111,8 @@ protected:
     IParamBlock2* pb = nullptr;
 };
 
-TEST_F(ParamBlockTest, NewBlockHasDeclaredSizesAndDefaults) {
+TEST_F(ParamBlockTest, NewBlockHasDeclaredSizesAndDefaults)
+{
     EXPECT_EQ(owner->GetReference(0), pb);
     EXPECT_EQ(pb->GetOwner(), owner);
     EXPECT_EQ(pb->ID(), owner_params);
@@ -132,7 +132,8 @@ TEST_F(ParamBlockTest, NewBlockHasDeclaredSizesAndDefaults) {
     EXPECT_EQ(pb->LastNotifyParamID(), -1);
 }
 
-TEST_F(ParamBlockTest, SetCountNotifiesTheOwnerWithTheParameter) {
+TEST_F(ParamBlockTest, SetCountNotifiesTheOwnerWithTheParameter)
+{
     pb->SetCount(pb_flags, 5);
     ASSERT_EQ(owner->notified.size(), 1u);
     EXPECT_EQ(owner->notified.back(), pb_flags);
@@ -150,7 +151,8 @@ TEST_F(ParamBlockTest, SetCountNotifiesTheOwnerWithTheParameter) {
     EXPECT_EQ(pb->Count(pb_gain), 0);
 }
 
-TEST_F(ParamBlockTest, ValuesByTypeAndIndex) {
+TEST_F(ParamBlockTest, ValuesByTypeAndIndex)
+{
     EXPECT_TRUE(pb->SetValue(pb_labels, 0, L"7", 1));
     EXPECT_EQ(owner->notified.back(), pb_labels);
     EXPECT_STREQ(pb->GetStr(pb_labels, 0, 1), L"7");
@@ -179,7 +181,8 @@ TEST_F(ParamBlockTest, ValuesByTypeAndIndex) {
     EXPECT_EQ(pb->GetStr(pb_labels, 0, 10), nullptr);
 }
 
-TEST_F(ParamBlockTest, OwnerHeldTableEntriesAreTheOwnersReferences) {
+TEST_F(ParamBlockTest, OwnerHeldTableEntriesAreTheOwnersReferences)
+{
     host::TestTexmap* m = new host::TestTexmap;
     EXPECT_TRUE(pb->SetValue(pb_maps, 0, static_cast<Texmap*>(m), 1));
     EXPECT_EQ(owner->GetReference(2), m) << "entry 1 is reference refno + 1 = 2";
@@ -196,7 +199,8 @@ TEST_F(ParamBlockTest, OwnerHeldTableEntriesAreTheOwnersReferences) {
     EXPECT_EQ(pb->Count(pb_maps), 2);
 }
 
-TEST_F(ParamBlockTest, ResetAllReturnsToTheDeclaration) {
+TEST_F(ParamBlockTest, ResetAllReturnsToTheDeclaration)
+{
     pb->SetCount(pb_modes, 7);
     pb->SetValue(pb_modes, 0, 11, 0);
     pb->ResetAll();
@@ -204,7 +208,8 @@ TEST_F(ParamBlockTest, ResetAllReturnsToTheDeclaration) {
     EXPECT_EQ(pb->GetInt(pb_modes, 0, 0), 3);
 }
 
-TEST(ClassDesc2, MakeAutoParamBlocksReplacesTheBlock) {
+TEST(ClassDesc2, MakeAutoParamBlocksReplacesTheBlock)
+{
     BlockOwner* owner = new BlockOwner;
     IParamBlock2* first = owner->pblock;
     first->SetValue(pb_gain, 0, 4.0f);
@@ -216,9 +221,11 @@ TEST(ClassDesc2, MakeAutoParamBlocksReplacesTheBlock) {
     owner->DeleteMe();
 }
 
-TEST_F(ParamBlockTest, DeleteResetAndNames) {
+TEST_F(ParamBlockTest, DeleteResetAndNames)
+{
     pb->SetCount(pb_modes, 4);
-    for (int i = 0; i < 4; ++i) pb->SetValue(pb_modes, 0, 10 + i, i);
+    for (int i = 0; i < 4; ++i)
+        pb->SetValue(pb_modes, 0, 10 + i, i);
     EXPECT_EQ(pb->Delete(pb_modes, 1, 2), 2);
     EXPECT_EQ(pb->GetInt(pb_modes, 0, 0), 10);
     EXPECT_EQ(pb->GetInt(pb_modes, 0, 1), 13);
@@ -238,7 +245,8 @@ TEST_F(ParamBlockTest, DeleteResetAndNames) {
     EXPECT_EQ(pb->IndextoID(6), pb_gain);
 }
 
-TEST_F(ParamBlockTest, CloneCopiesValuesNotTheOwnersReferences) {
+TEST_F(ParamBlockTest, CloneCopiesValuesNotTheOwnersReferences)
+{
     host::TestTexmap* m = new host::TestTexmap;
     pb->SetValue(pb_maps, 0, static_cast<Texmap*>(m), 0);
     pb->SetValue(pb_labels, 0, L"kept", 1);
@@ -254,4 +262,4 @@ TEST_F(ParamBlockTest, CloneCopiesValuesNotTheOwnersReferences) {
     copy->DeleteThis();
 }
 
-}  // namespace
+} // namespace

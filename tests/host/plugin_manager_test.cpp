@@ -13,7 +13,8 @@
 
 namespace {
 
-std::wstring PluginFolder(const wchar_t* kind) {
+std::wstring PluginFolder(const wchar_t* kind)
+{
     wchar_t exe[MAX_PATH];
     DWORD n = GetModuleFileNameW(NULL, exe, MAX_PATH);
     std::wstring dir(exe, n);
@@ -26,7 +27,8 @@ const Class_ID kOtherClass(0x7E570002, 0x2);
 
 std::string Narrow(const std::wstring& w) { return std::string(MSTR(w.c_str()).ToUTF8()); }
 
-TEST(PluginManager, LoadsAFolderAndCreatesByClassID) {
+TEST(PluginManager, LoadsAFolderAndCreatesByClassID)
+{
     host::PluginManager plugins;
     std::wstring error;
     ASSERT_EQ(plugins.LoadFolder(PluginFolder(L"good"), &error), 1) << Narrow(error);
@@ -51,7 +53,8 @@ TEST(PluginManager, LoadsAFolderAndCreatesByClassID) {
         static_cast<Animatable*>(GetCOREInterface()->CreateInstance(TEXMAP_CLASS_ID, kGoodClass)));
     ASSERT_NE(obj, nullptr);
     EXPECT_EQ(obj->ClassID(), kGoodClass);
-    IParamBlock2* pb = obj->GetReference(0) ? static_cast<IParamBlock2*>(obj->GetReference(0)) : nullptr;
+    IParamBlock2* pb =
+        obj->GetReference(0) ? static_cast<IParamBlock2*>(obj->GetReference(0)) : nullptr;
     ASSERT_NE(pb, nullptr);
     EXPECT_EQ(pb->GetFloat(0), 0.5f);
     EXPECT_STREQ(pb->GetLocalName(0).data(), L"Gain");
@@ -72,7 +75,8 @@ TEST(PluginManager, LoadsAFolderAndCreatesByClassID) {
     EXPECT_EQ(plugins.Classes().Count(), 1);
 }
 
-TEST(PluginManager, RefusesALibraryBuiltForAnotherVersion) {
+TEST(PluginManager, RefusesALibraryBuiltForAnotherVersion)
+{
     host::PluginManager plugins;
     std::wstring error;
     EXPECT_EQ(plugins.LoadFolder(PluginFolder(L"other_version"), &error), 0);
@@ -83,7 +87,8 @@ TEST(PluginManager, RefusesALibraryBuiltForAnotherVersion) {
     EXPECT_EQ(GetModuleHandleW(L"test_other_version.dlt"), nullptr) << "unloaded again";
 }
 
-TEST(PluginManager, FoldersWithoutPluginsAndFilesThatAreNone) {
+TEST(PluginManager, FoldersWithoutPluginsAndFilesThatAreNone)
+{
     host::PluginManager plugins;
     std::wstring error;
     EXPECT_EQ(plugins.LoadFolder(PluginFolder(L"empty"), &error), 0);
@@ -100,7 +105,8 @@ TEST(PluginManager, FoldersWithoutPluginsAndFilesThatAreNone) {
     EXPECT_TRUE(plugins.Plugins().empty());
 }
 
-TEST(PluginManager, BuiltInClassesBesidePlugins) {
+TEST(PluginManager, BuiltInClassesBesidePlugins)
+{
     host::PluginManager plugins;
     std::wstring error;
     EXPECT_TRUE(plugins.RegisterBuiltIn(host::TestTexmapClassDesc(), &error));
@@ -114,11 +120,12 @@ TEST(PluginManager, BuiltInClassesBesidePlugins) {
     EXPECT_EQ(plugins.Classes().Create(TEXMAP_CLASS_ID, Class_ID(1, 1)), nullptr);
 }
 
-TEST(AppID, HostProgramsSetIt) {
+TEST(AppID, HostProgramsSetIt)
+{
     EXPECT_EQ(GetAppID(), 1) << "the full application by default";
     host::SetAppID(kAPP_VIZR);
     EXPECT_EQ(GetAppID(), 5);
     host::SetAppID(1);
 }
 
-}  // namespace
+} // namespace

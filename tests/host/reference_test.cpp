@@ -18,7 +18,8 @@ protected:
     int live = 0;
 };
 
-TEST_F(ReferenceTest, ReplaceReferenceDeletesATargetNobodyUses) {
+TEST_F(ReferenceTest, ReplaceReferenceDeletesATargetNobodyUses)
+{
     TestTexmap* owner = new TestTexmap;
     owner->SetNumSubTexmaps(2);
     TestTexmap* a = new TestTexmap;
@@ -51,15 +52,30 @@ class Holder : public ReferenceMaker {
 public:
     RefTargetHandle ref = nullptr;
     int* calls;
-    explicit Holder(int* calls) : calls(calls) {}
-    int NumRefs() override { ++*calls; return 1; }
-    RefTargetHandle GetReference(int) override { ++*calls; return ref; }
-    void SetReference(int, RefTargetHandle t) override { ++*calls; ref = t; }
+    explicit Holder(int* calls) : calls(calls) { }
+    int NumRefs() override
+    {
+        ++*calls;
+        return 1;
+    }
+    RefTargetHandle GetReference(int) override
+    {
+        ++*calls;
+        return ref;
+    }
+    void SetReference(int, RefTargetHandle t) override
+    {
+        ++*calls;
+        ref = t;
+    }
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage,
-                               BOOL) override { return REF_SUCCEED; }
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override
+    {
+        return REF_SUCCEED;
+    }
 #else
-    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override {
+    RefResult NotifyRefChanged(Interval, RefTargetHandle, PartID&, RefMessage) override
+    {
         return REF_SUCCEED;
     }
 #endif
@@ -68,7 +84,8 @@ public:
 // A holder deleted inside an open undo step: the step's undo and redo never call into it, and
 // the maps its records kept go with the history. (The holder's place is taken by another
 // object after it goes, so that a call meant for it is seen rather than undefined.)
-TEST_F(ReferenceTest, UndoNeverCallsAMakerDeletedInsideTheStep) {
+TEST_F(ReferenceTest, UndoNeverCallsAMakerDeletedInsideTheStep)
+{
     theHold.ClearHistory();
     const int maps = TestTexmap::LiveCount();
     alignas(Holder) unsigned char place[sizeof(Holder)];
@@ -92,13 +109,14 @@ TEST_F(ReferenceTest, UndoNeverCallsAMakerDeletedInsideTheStep) {
     reinterpret_cast<Holder*>(place)->~Holder();
 }
 
-TEST_F(ReferenceTest, DeleteAllRefsFromMeReleasesAWholeTree) {
+TEST_F(ReferenceTest, DeleteAllRefsFromMeReleasesAWholeTree)
+{
     TestTexmap* root = new TestTexmap;
     TestTexmap* mid = new TestTexmap;
     TestTexmap* leaf = new TestTexmap;
     root->SetSubTexmap(0, mid);
     mid->SetSubTexmap(0, leaf);
-    root->SetSubTexmap(1, leaf);   // leaf shared by root and mid
+    root->SetSubTexmap(1, leaf); // leaf shared by root and mid
     int before = TestTexmap::LiveCount();
     root->DeleteAllRefsFromMe();
     EXPECT_EQ(TestTexmap::LiveCount(), before - 2) << "mid and then leaf go";
@@ -107,7 +125,8 @@ TEST_F(ReferenceTest, DeleteAllRefsFromMeReleasesAWholeTree) {
     root->DeleteThis();
 }
 
-TEST_F(ReferenceTest, DeletingATargetClearsItsDependentsReferences) {
+TEST_F(ReferenceTest, DeletingATargetClearsItsDependentsReferences)
+{
     TestTexmap* owner = new TestTexmap;
     TestTexmap* sub = new TestTexmap;
     owner->SetSubTexmap(0, sub);
@@ -117,13 +136,14 @@ TEST_F(ReferenceTest, DeletingATargetClearsItsDependentsReferences) {
     owner->DeleteMe();
 }
 
-TEST_F(ReferenceTest, NotifyDependentsReachesEveryMakerOnceAndPropagates) {
+TEST_F(ReferenceTest, NotifyDependentsReachesEveryMakerOnceAndPropagates)
+{
     TestTexmap* top = new TestTexmap;
     TestTexmap* mid = new TestTexmap;
     TestTexmap* leaf = new TestTexmap;
     top->SetSubTexmap(0, mid);
     mid->SetSubTexmap(0, leaf);
-    mid->SetSubTexmap(1, leaf);   // two references from mid, one message
+    mid->SetSubTexmap(1, leaf); // two references from mid, one message
     leaf->Changed();
     EXPECT_EQ(mid->changeMessages, 1);
     EXPECT_EQ(top->changeMessages, 1) << "REF_SUCCEED passes the change up";
@@ -134,7 +154,8 @@ TEST_F(ReferenceTest, NotifyDependentsReachesEveryMakerOnceAndPropagates) {
     top->DeleteMe();
 }
 
-TEST_F(ReferenceTest, AReferenceThatWouldCloseALoopIsRefused) {
+TEST_F(ReferenceTest, AReferenceThatWouldCloseALoopIsRefused)
+{
     TestTexmap* top = new TestTexmap;
     TestTexmap* leaf = new TestTexmap;
     top->SetSubTexmap(0, leaf);
@@ -146,7 +167,8 @@ TEST_F(ReferenceTest, AReferenceThatWouldCloseALoopIsRefused) {
     top->DeleteMe();
 }
 
-TEST_F(ReferenceTest, CloneKeepsSharedTargetsShared) {
+TEST_F(ReferenceTest, CloneKeepsSharedTargetsShared)
+{
     TestTexmap* root = new TestTexmap;
     TestTexmap* shared = new TestTexmap;
     shared->color = AColor(0.25f, 0.5f, 0.75f, 1.0f);
@@ -163,7 +185,8 @@ TEST_F(ReferenceTest, CloneKeepsSharedTargetsShared) {
     root->DeleteMe();
 }
 
-TEST_F(ReferenceTest, MtlBaseNameAndBaseData) {
+TEST_F(ReferenceTest, MtlBaseNameAndBaseData)
+{
     TestTexmap* a = new TestTexmap;
     a->SetName(L"Bricks");
     EXPECT_STREQ(a->GetFullName().data(), L"Bricks (Test Map)");
@@ -181,7 +204,8 @@ TEST_F(ReferenceTest, MtlBaseNameAndBaseData) {
     b->DeleteThis();
 }
 
-TEST_F(ReferenceTest, DeactivateMapsInTreeReachesEveryMapOnce) {
+TEST_F(ReferenceTest, DeactivateMapsInTreeReachesEveryMapOnce)
+{
     TestTexmap* root = new TestTexmap;
     TestTexmap* a = new TestTexmap;
     TestTexmap* b = new TestTexmap;
@@ -198,7 +222,8 @@ TEST_F(ReferenceTest, DeactivateMapsInTreeReachesEveryMapOnce) {
     root->DeleteMe();
 }
 
-TEST(MacroRecorder, DisableNestsAndEnableWithoutDisableIsIgnored) {
+TEST(MacroRecorder, DisableNestsAndEnableWithoutDisableIsIgnored)
+{
     ASSERT_NE(macroRecorder, nullptr);
     EXPECT_TRUE(macroRecorder->Enabled());
     macroRecorder->Disable();
@@ -219,25 +244,27 @@ TEST(MacroRecorder, DisableNestsAndEnableWithoutDisableIsIgnored) {
 struct IntRestore : RestoreObj {
     int* target;
     int before, after;
-    IntRestore(int* t, int b, int a) : target(t), before(b), after(a) {}
+    IntRestore(int* t, int b, int a) : target(t), before(b), after(a) { }
     void Restore(int) override { *target = before; }
     void Redo() override { *target = after; }
 };
 
-void Edit(int& value, int to) {
+void Edit(int& value, int to)
+{
     if (theHold.Holding()) theHold.Put(new IntRestore(&value, value, to));
     value = to;
 }
 
-TEST(Hold, AcceptMakesOneStepCancelRestores) {
+TEST(Hold, AcceptMakesOneStepCancelRestores)
+{
     theHold.ClearHistory();
     int v = 1;
     EXPECT_FALSE(theHold.Holding());
-    Edit(v, 2);   // not holding: nothing recorded
+    Edit(v, 2); // not holding: nothing recorded
     theHold.Begin();
     EXPECT_TRUE(theHold.Holding());
     Edit(v, 3);
-    theHold.Begin();   // nested level joins the outer step
+    theHold.Begin(); // nested level joins the outer step
     Edit(v, 4);
     theHold.Accept(L"inner");
     EXPECT_EQ(theHold.GetUndoCount(), 0);
@@ -255,7 +282,7 @@ TEST(Hold, AcceptMakesOneStepCancelRestores) {
     theHold.Cancel();
     EXPECT_EQ(v, 4) << "cancel restores newest first back to the start";
     EXPECT_EQ(theHold.GetUndoCount(), 1);
-    theHold.Accept(L"stray");   // nothing open: ignored
+    theHold.Accept(L"stray"); // nothing open: ignored
     theHold.Cancel();
     EXPECT_FALSE(theHold.Holding());
 
@@ -269,7 +296,8 @@ TEST(Hold, AcceptMakesOneStepCancelRestores) {
     theHold.ClearHistory();
 }
 
-TEST(Hold, SuperGroupsSeveralAcceptsIntoOneStep) {
+TEST(Hold, SuperGroupsSeveralAcceptsIntoOneStep)
+{
     theHold.ClearHistory();
     int v = 0;
     theHold.SuperBegin();
@@ -301,7 +329,8 @@ TEST(Hold, SuperGroupsSeveralAcceptsIntoOneStep) {
     theHold.ClearHistory();
 }
 
-TEST(Hold, NewStepClearsRedo) {
+TEST(Hold, NewStepClearsRedo)
+{
     theHold.ClearHistory();
     int v = 0;
     theHold.Begin();
@@ -318,4 +347,4 @@ TEST(Hold, NewStepClearsRedo) {
     theHold.ClearHistory();
 }
 
-}  // namespace
+} // namespace

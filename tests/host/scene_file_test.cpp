@@ -26,12 +26,13 @@ public:
     Class_ID ClassID() override { return CHUNKY_CLASS_ID; }
     void GetClassName(MSTR& s) override { s = L"Chunky"; }
     void DeleteThis() override { delete this; }
-    IOResult Save(ISave* isave) override {
+    IOResult Save(ISave* isave) override
+    {
         ULONG nb = 0;
         isave->BeginChunk(0x10);
         isave->WriteWString(label.c_str());
         isave->EndChunk();
-        isave->BeginChunk(0x20);   // a container of number chunks
+        isave->BeginChunk(0x20); // a container of number chunks
         for (int n : numbers) {
             isave->BeginChunk(0x21);
             isave->Write(&n, 4, &nb);
@@ -43,7 +44,8 @@ public:
         isave->EndChunk();
         return IO_OK;
     }
-    IOResult Load(ILoad* iload) override {
+    IOResult Load(ILoad* iload) override
+    {
         loadCalled = true;
         IOResult res;
         while ((res = iload->OpenChunk()) == IO_OK) {
@@ -95,7 +97,8 @@ public:
     static long reads;
     Class_ID ClassID() override { return COUNTED_CLASS_ID; }
     void DeleteThis() override { delete this; }
-    RefTargetHandle GetReference(int i) override {
+    RefTargetHandle GetReference(int i) override
+    {
         ++reads;
         return TestTexmap::GetReference(i);
     }
@@ -114,42 +117,62 @@ public:
 
 // The bytes of a scene of n counted maps, each referring to the next (twice when shared), the
 // first the root; with reversed the file lists them from the last to the first.
-std::vector<unsigned char> ChainScene(size_t n, bool shared, bool reversed) {
+std::vector<unsigned char> ChainScene(size_t n, bool shared, bool reversed)
+{
     std::vector<unsigned char> out;
-    auto u16 = [&](unsigned v) { out.push_back((unsigned char)v); out.push_back((unsigned char)(v >> 8)); };
-    auto u32 = [&](unsigned long v) { for (int i = 0; i < 4; ++i) out.push_back((unsigned char)(v >> (8 * i))); };
+    auto u16 = [&](unsigned v) {
+        out.push_back((unsigned char)v);
+        out.push_back((unsigned char)(v >> 8));
+    };
+    auto u32 = [&](unsigned long v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back((unsigned char)(v >> (8 * i)));
+    };
     // A chunk's header with its length patched in by end().
     std::vector<std::pair<size_t, bool>> open;
-    auto begin = [&](unsigned id, bool container) { u16(id); open.push_back({out.size(), container}); u32(0); };
+    auto begin = [&](unsigned id, bool container) {
+        u16(id);
+        open.push_back({out.size(), container});
+        u32(0);
+    };
     auto end = [&]() {
         size_t at = open.back().first;
-        unsigned long length = (unsigned long)(out.size() - at + 2) | (open.back().second ? 0x80000000u : 0);
+        unsigned long length =
+            (unsigned long)(out.size() - at + 2) | (open.back().second ? 0x80000000u : 0);
         open.pop_back();
-        for (int i = 0; i < 4; ++i) out[at + (size_t)i] = (unsigned char)(length >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            out[at + (size_t)i] = (unsigned char)(length >> (8 * i));
     };
     auto index = [&](size_t k) { return (unsigned long)(reversed ? n - 1 - k : k); };
     out.assign({'Q', 'L', 'T', 'S', 'C', 'E', 'N', 'E'});
     begin(host::kSceneChunk, true);
     begin(host::kSceneHeaderChunk, false);
-    u32(host::kSceneFormatVersion); u32(VERSION_3DSMAX); u32((unsigned long)n); u32(1);
+    u32(host::kSceneFormatVersion);
+    u32(VERSION_3DSMAX);
+    u32((unsigned long)n);
+    u32(1);
     end();
     for (size_t i = 0; i < n; ++i) {
-        size_t k = reversed ? n - 1 - i : i;   // the map at this place in the file
+        size_t k = reversed ? n - 1 - i : i; // the map at this place in the file
         begin(host::kObjectChunk, true);
         begin(host::kClassChunk, false);
-        u32(TEXMAP_CLASS_ID); u32(COUNTED_CLASS_ID.PartA()); u32(COUNTED_CLASS_ID.PartB());
+        u32(TEXMAP_CLASS_ID);
+        u32(COUNTED_CLASS_ID.PartA());
+        u32(COUNTED_CLASS_ID.PartB());
         end();
         begin(host::kDataChunk, false);
         end();
         begin(host::kRefsChunk, false);
         size_t refs = k + 1 == n ? 0 : shared ? 2 : 1;
         u32((unsigned long)refs);
-        for (size_t r = 0; r < refs; ++r) u32(index(k + 1));
+        for (size_t r = 0; r < refs; ++r)
+            u32(index(k + 1));
         end();
         end();
     }
     begin(host::kRootsChunk, false);
-    u32(1); u32(index(0));
+    u32(1);
+    u32(index(0));
     end();
     end();
     return out;
@@ -157,7 +180,8 @@ std::vector<unsigned char> ChainScene(size_t n, bool shared, bool reversed) {
 
 class SceneFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         classes.Register(host::TestTexmapClassDesc());
         classes.Register(BlockOwnerDesc());
         classes.Register(&chunkyDesc);
@@ -167,7 +191,8 @@ protected:
     void TearDown() override { EXPECT_EQ(TestTexmap::LiveCount(), live) << "objects leaked"; }
 
     // owner (block + maps: shared, empty, chunky) and a second root sharing the map.
-    std::vector<ReferenceTarget*> MakeGraph() {
+    std::vector<ReferenceTarget*> MakeGraph()
+    {
         BlockOwner* owner = new BlockOwner;
         owner->pblock->SetCount(pb_maps, 4);
         owner->pblock->SetCount(pb_labels, 2);
@@ -191,10 +216,12 @@ protected:
     }
 
     std::vector<unsigned char> Save(const std::vector<ReferenceTarget*>& roots,
-                                    const host::SceneSaveOptions& options = {}) {
+                                    const host::SceneSaveOptions& options = {})
+    {
         std::vector<unsigned char> bytes;
         std::wstring error;
-        EXPECT_TRUE(host::WriteScene(roots, &bytes, &error, options)) << std::string(error.begin(), error.end());
+        EXPECT_TRUE(host::WriteScene(roots, &bytes, &error, options))
+            << std::string(error.begin(), error.end());
         return bytes;
     }
 
@@ -202,7 +229,8 @@ protected:
     int live = 0;
 };
 
-TEST_F(SceneFileTest, RoundTripKeepsSharingBlocksAndChunks) {
+TEST_F(SceneFileTest, RoundTripKeepsSharingBlocksAndChunks)
+{
     std::vector<ReferenceTarget*> roots = MakeGraph();
     std::vector<unsigned char> bytes = Save(roots);
     host::DeleteScene(roots);
@@ -239,14 +267,15 @@ TEST_F(SceneFileTest, RoundTripKeepsSharingBlocksAndChunks) {
     ASSERT_NE(chunky, nullptr);
     ASSERT_EQ(chunky->ClassID(), CHUNKY_CLASS_ID);
     EXPECT_EQ(chunky->label, L"chunky \u00e9");
-    EXPECT_EQ(chunky->numbers, (std::vector<int>{3, 1, 4}));
+    EXPECT_EQ(chunky->numbers, (std::vector<int> {3, 1, 4}));
 
     // Saving the loaded scene gives the same bytes.
     EXPECT_EQ(Save(r.roots), bytes);
     host::DeleteScene(r.roots);
 }
 
-TEST_F(SceneFileTest, DroppedChunksAndParametersLoadAsAnOlderScene) {
+TEST_F(SceneFileTest, DroppedChunksAndParametersLoadAsAnOlderScene)
+{
     std::vector<ReferenceTarget*> roots = MakeGraph();
     host::SceneSaveOptions older;
     older.dropChunk = [](ReferenceTarget* obj, unsigned short id) {
@@ -268,7 +297,8 @@ TEST_F(SceneFileTest, DroppedChunksAndParametersLoadAsAnOlderScene) {
     host::DeleteScene(r.roots);
 }
 
-TEST_F(SceneFileTest, EveryTruncationFailsCleanlyWithItsOffset) {
+TEST_F(SceneFileTest, EveryTruncationFailsCleanlyWithItsOffset)
+{
     TestTexmap* root = new TestTexmap;
     BlockOwner* owner = new BlockOwner;
     owner->pblock->SetValue(pb_labels, 0, L"x", 0);
@@ -289,7 +319,8 @@ TEST_F(SceneFileTest, EveryTruncationFailsCleanlyWithItsOffset) {
     host::DeleteScene(whole.roots);
 }
 
-TEST_F(SceneFileTest, ForeignCorruptAndUnknownInput) {
+TEST_F(SceneFileTest, ForeignCorruptAndUnknownInput)
+{
     std::vector<ReferenceTarget*> roots = MakeGraph();
     std::vector<unsigned char> good = Save(roots);
     host::DeleteScene(roots);
@@ -300,13 +331,14 @@ TEST_F(SceneFileTest, ForeignCorruptAndUnknownInput) {
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find(L"not a scene file"), std::wstring::npos);
     EXPECT_EQ(r.offset, 0u);
-    EXPECT_FALSE(host::IsSceneFile(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
+    EXPECT_FALSE(
+        host::IsSceneFile(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
     EXPECT_TRUE(host::IsSceneFile(good.data(), good.size()));
     EXPECT_FALSE(host::ReadScene(nullptr, 0, classes).ok);
 
     // A later format version is refused by name.
     std::vector<unsigned char> newer = good;
-    newer[8 + 6 + 6] = 2;   // magic, scene chunk header, header chunk header, version
+    newer[8 + 6 + 6] = 2; // magic, scene chunk header, header chunk header, version
     r = host::ReadScene(newer.data(), newer.size(), classes);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find(L"version 2"), std::wstring::npos);
@@ -324,8 +356,10 @@ TEST_F(SceneFileTest, ForeignCorruptAndUnknownInput) {
         std::vector<unsigned char> bad = good;
         bad[i] ^= 0xA5;
         host::SceneLoadResult b = host::ReadScene(bad.data(), bad.size(), classes);
-        if (b.ok) host::DeleteScene(b.roots);
-        else EXPECT_FALSE(b.error.empty());
+        if (b.ok)
+            host::DeleteScene(b.roots);
+        else
+            EXPECT_FALSE(b.error.empty());
     }
     unsigned seed = 12345;
     for (int trial = 0; trial < 200; ++trial) {
@@ -340,7 +374,8 @@ TEST_F(SceneFileTest, ForeignCorruptAndUnknownInput) {
     EXPECT_EQ(TestTexmap::LiveCount(), live);
 }
 
-TEST_F(SceneFileTest, FailingLoadUndoesEverything) {
+TEST_F(SceneFileTest, FailingLoadUndoesEverything)
+{
     Chunky* c = new Chunky;
     c->numbers = {1};
     TestTexmap* root = new TestTexmap;
@@ -358,21 +393,28 @@ TEST_F(SceneFileTest, FailingLoadUndoesEverything) {
     ASSERT_TRUE(patched);
     host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), classes);
     EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.find(L"Chunky"), std::wstring::npos) << std::string(r.error.begin(), r.error.end());
+    EXPECT_NE(r.error.find(L"Chunky"), std::wstring::npos)
+        << std::string(r.error.begin(), r.error.end());
     EXPECT_EQ(TestTexmap::LiveCount(), live);
 }
 
-TEST_F(SceneFileTest, NestingAndSharedSubTexturesAreBoundedBeforeAnythingIsMade) {
+TEST_F(SceneFileTest, NestingAndSharedSubTexturesAreBoundedBeforeAnythingIsMade)
+{
     // 33 maps in a chain nest 32 levels deep; a sub-map used by both slots of every level
     // doubles the evaluations of a sample per level: 2^19 - 1 are allowed, 2^20 - 1 are not.
-    struct Row { size_t maps; bool shared; const wchar_t* error; };
+    struct Row {
+        size_t maps;
+        bool shared;
+        const wchar_t* error;
+    };
     const Row rows[] = {
         {33, false, nullptr},
         {34, false, L"textures nested 33 levels deep (at most 32)"},
         {20000, false, L"textures nested 19999 levels deep (at most 32)"},
         {19, true, nullptr},
-        {20, true, L"sub-textures shared by several slots would make one sample evaluate more "
-                   L"than 1000000 textures"},
+        {20, true,
+         L"sub-textures shared by several slots would make one sample evaluate more "
+         L"than 1000000 textures"},
     };
     for (const Row& row : rows)
         for (bool reversed : {false, true}) {
@@ -391,7 +433,8 @@ TEST_F(SceneFileTest, NestingAndSharedSubTexturesAreBoundedBeforeAnythingIsMade)
         }
 }
 
-TEST_F(SceneFileTest, LoadingReadsEachReferenceAFewTimesWhateverTheOrder) {
+TEST_F(SceneFileTest, LoadingReadsEachReferenceAFewTimesWhateverTheOrder)
+{
     // The reference system's loop check and the release of the loader's hold once walked the
     // whole chain below every reference: work that grew with the cube of the chain.
     for (bool reversed : {false, true}) {
@@ -404,14 +447,15 @@ TEST_F(SceneFileTest, LoadingReadsEachReferenceAFewTimesWhateverTheOrder) {
     }
 }
 
-TEST_F(SceneFileTest, OwnersReferenceTablesCountNoMoreThanTheOwnerSaved) {
+TEST_F(SceneFileTest, OwnersReferenceTablesCountNoMoreThanTheOwnerSaved)
+{
     // The table's entries are the owner's references 1 and up; the file backs their count only
     // with the references the owner saved (a count alone once made the loader allocate
     // gigabytes).
     for (int count : {4, 5}) {
         BlockOwner* owner = new BlockOwner;
         owner->pblock->SetCount(pb_maps, count);
-        owner->ReplaceReference(4, new TestTexmap);   // references 0 .. 4 saved
+        owner->ReplaceReference(4, new TestTexmap); // references 0 .. 4 saved
         std::vector<unsigned char> bytes = Save({owner});
         host::DeleteScene({owner});
         host::SceneLoadResult r = host::ReadScene(bytes.data(), bytes.size(), classes);
@@ -426,7 +470,8 @@ TEST_F(SceneFileTest, OwnersReferenceTablesCountNoMoreThanTheOwnerSaved) {
     }
 }
 
-TEST_F(SceneFileTest, FilesOnDisk) {
+TEST_F(SceneFileTest, FilesOnDisk)
+{
     std::vector<ReferenceTarget*> roots = MakeGraph();
     std::wstring error;
     std::wstring path = L"scene_file_test.qsc";
@@ -443,4 +488,4 @@ TEST_F(SceneFileTest, FilesOnDisk) {
     EXPECT_FALSE(host::SaveScene(L"no such folder\\x.qsc", {}, &error));
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@ using host::TestTexmap;
 
 namespace {
 
-TEST(SampleShadeContext, CacheIsPerTextureAndPerSample) {
+TEST(SampleShadeContext, CacheIsPerTextureAndPerSample)
+{
     SampleShadeContext sc;
     TestTexmap* a = new TestTexmap;
     TestTexmap* b = new TestTexmap;
@@ -36,11 +37,14 @@ TEST(SampleShadeContext, CacheIsPerTextureAndPerSample) {
     b->DeleteThis();
 }
 
-TEST(SampleShadeContext, FullCacheStopsCachingButStaysCorrect) {
+TEST(SampleShadeContext, FullCacheStopsCachingButStaysCorrect)
+{
     SampleShadeContext sc;
     std::vector<TestTexmap*> maps;
-    for (int i = 0; i < SampleShadeContext::kCacheSlots + 3; ++i) maps.push_back(new TestTexmap);
-    for (size_t i = 0; i < maps.size(); ++i) sc.PutCache(maps[i], AColor((float)i, 0.0f, 0.0f, 1.0f));
+    for (int i = 0; i < SampleShadeContext::kCacheSlots + 3; ++i)
+        maps.push_back(new TestTexmap);
+    for (size_t i = 0; i < maps.size(); ++i)
+        sc.PutCache(maps[i], AColor((float)i, 0.0f, 0.0f, 1.0f));
     EXPECT_EQ(sc.CacheCount(), SampleShadeContext::kCacheSlots);
     AColor c;
     ASSERT_TRUE(sc.GetCache(maps[0], c));
@@ -50,10 +54,12 @@ TEST(SampleShadeContext, FullCacheStopsCachingButStaysCorrect) {
     EXPECT_FALSE(sc.GetCache(maps[0], c));
     ASSERT_TRUE(sc.GetCache(maps[5], c));
     EXPECT_EQ(c.r, 5.0f);
-    for (TestTexmap* m : maps) m->DeleteThis();
+    for (TestTexmap* m : maps)
+        m->DeleteThis();
 }
 
-TEST(SampleShadeContext, TexturesUseTheCacheAndGBufferID) {
+TEST(SampleShadeContext, TexturesUseTheCacheAndGBufferID)
+{
     SampleShadeContext sc;
     TestTexmap* m = new TestTexmap;
     m->useCache = TRUE;
@@ -73,7 +79,8 @@ TEST(SampleShadeContext, TexturesUseTheCacheAndGBufferID) {
     m->DeleteThis();
 }
 
-TEST(SampleShadeContext, CoordinatesPerChannel) {
+TEST(SampleShadeContext, CoordinatesPerChannel)
+{
     SampleShadeContext sc;
     sc.SetUVW(Point3(0.25f, 0.5f, 0.0f));
     sc.SetUVW(Point3(1.0f, 2.0f, 3.0f), 2);
@@ -84,7 +91,8 @@ TEST(SampleShadeContext, CoordinatesPerChannel) {
     EXPECT_EQ(sc.CurTime(), 4800);
 }
 
-TEST(SampleShadeContext, OneContextPerThreadNeedsNoLock) {
+TEST(SampleShadeContext, OneContextPerThreadNeedsNoLock)
+{
     TestTexmap* m = new TestTexmap;
     std::vector<std::thread> threads;
     std::vector<int> hits(4, 0);
@@ -99,9 +107,11 @@ TEST(SampleShadeContext, OneContextPerThreadNeedsNoLock) {
                 if (sc.GetCache(m, back) && back == c) ++hits[(size_t)t];
             }
         });
-    for (std::thread& th : threads) th.join();
-    for (int h : hits) EXPECT_EQ(h, 1000);
+    for (std::thread& th : threads)
+        th.join();
+    for (int h : hits)
+        EXPECT_EQ(h, 1000);
     m->DeleteThis();
 }
 
-}  // namespace
+} // namespace

@@ -28,10 +28,12 @@ public:
     void DeleteThis() override { delete this; }
     int NumRefs() override { return 1; }
     RefTargetHandle GetReference(int i) override { return i == 0 ? pblock : NULL; }
-    void SetReference(int i, RefTargetHandle t) override {
+    void SetReference(int i, RefTargetHandle t) override
+    {
         if (i == 0)
             pblock = t && t->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID
-                         ? static_cast<IParamBlock2*>(t) : NULL;
+                ? static_cast<IParamBlock2*>(t)
+                : NULL;
     }
 };
 
@@ -49,19 +51,17 @@ public:
 
 PluginDesc desc;
 
-ParamBlockDesc2 block(0, _T("parameters"), 0, &desc, P_AUTO_CONSTRUCT, 0,
-                      0, _T("gain"), TYPE_FLOAT, P_ANIMATABLE, 5,
-                          p_default, 0.5f,
-                          p_end,
-                      p_end);
+ParamBlockDesc2 block(0, _T("parameters"), 0, &desc, P_AUTO_CONSTRUCT, 0, 0, _T("gain"), TYPE_FLOAT,
+                      P_ANIMATABLE, 5, p_default, 0.5f, p_end, p_end);
 
 PluginMap::PluginMap() { desc.MakeAutoParamBlocks(this); }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE h, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE h, DWORD reason, LPVOID)
+{
     if (reason == DLL_PROCESS_ATTACH) {
         module = h;
         DisableThreadLibraryCalls(h);
@@ -74,5 +74,4 @@ __declspec(dllexport) int LibNumberClasses() { return 1; }
 __declspec(dllexport) ClassDesc* LibClassDesc(int i) { return i == 0 ? &desc : NULL; }
 __declspec(dllexport) ULONG LibVersion() { return kVersion; }
 __declspec(dllexport) ULONG CanAutoDefer() { return 0; }
-
 }

@@ -11,7 +11,8 @@
 
 namespace {
 
-TEST(Interval, ForeverNeverAndMembership) {
+TEST(Interval, ForeverNeverAndMembership)
+{
     Interval forever = FOREVER, never = NEVER;
     EXPECT_FALSE(forever.Empty());
     EXPECT_TRUE(never.Empty());
@@ -35,7 +36,8 @@ TEST(Interval, ForeverNeverAndMembership) {
     EXPECT_TRUE(Interval().Empty()) << "a default interval is empty";
 }
 
-TEST(Interval, Intersection) {
+TEST(Interval, Intersection)
+{
     Interval a(0, 100);
     a &= Interval(50, 200);
     EXPECT_EQ(a, Interval(50, 100));
@@ -59,7 +61,7 @@ TEST(Interval, Intersection) {
 
 struct TabFault : std::runtime_error {
     int index, count;
-    TabFault(int i, int c) : std::runtime_error("tab index"), index(i), count(c) {}
+    TabFault(int i, int c) : std::runtime_error("tab index"), index(i), count(c) { }
 };
 
 [[noreturn]] void ThrowTabFault(int index, int count) { throw TabFault(index, count); }
@@ -71,7 +73,8 @@ protected:
     host::TabIndexHandler previous = nullptr;
 };
 
-TEST_F(TabTest, CountInsertAppendDelete) {
+TEST_F(TabTest, CountInsertAppendDelete)
+{
     Tab<int> t;
     EXPECT_EQ(t.Count(), 0);
     int v[] = {1, 2, 3};
@@ -101,7 +104,8 @@ TEST_F(TabTest, CountInsertAppendDelete) {
     EXPECT_EQ(copy[0], 5) << "copies are independent";
 }
 
-TEST_F(TabTest, IndexOutsideTheTableIsReportedNotUsed) {
+TEST_F(TabTest, IndexOutsideTheTableIsReportedNotUsed)
+{
     Tab<float> t;
     t.SetCount(3);
     try {
@@ -118,7 +122,8 @@ TEST_F(TabTest, IndexOutsideTheTableIsReportedNotUsed) {
     EXPECT_THROW(empty.Insert(2, 1, nullptr), TabFault);
 }
 
-TEST(Diagnostics, AFalseAssertionIsRecordedAndTheCodeCarriesOn) {
+TEST(Diagnostics, AFalseAssertionIsRecordedAndTheCodeCarriesOn)
+{
     const int before = host::AssertionCount();
     int reached = 0;
     DbgAssert(1 + 1 == 2);
@@ -138,18 +143,24 @@ struct WrappingEntry {
     char bytes[(size_t)1 << (sizeof(size_t) * 8 - 12)];
 };
 
-TEST(TabDeathTest, ACountWhoseBytesWrapAroundIsOutOfMemory) {
-    EXPECT_DEATH({
-        Tab<WrappingEntry> t;
-        t.SetCount(4096);
-    }, "out of memory for a table of 4096 entries");
-    EXPECT_DEATH({
-        Tab<WrappingEntry> t;
-        t.Append(4096, nullptr);
-    }, "out of memory for a table of 4096 entries");
+TEST(TabDeathTest, ACountWhoseBytesWrapAroundIsOutOfMemory)
+{
+    EXPECT_DEATH(
+        {
+            Tab<WrappingEntry> t;
+            t.SetCount(4096);
+        },
+        "out of memory for a table of 4096 entries");
+    EXPECT_DEATH(
+        {
+            Tab<WrappingEntry> t;
+            t.Append(4096, nullptr);
+        },
+        "out of memory for a table of 4096 entries");
 }
 
-TEST(MStr, FormattingTakesWideStringsAndCopiesAreIndependent) {
+TEST(MStr, FormattingTakesWideStringsAndCopiesAreIndependent)
+{
     MSTR s;
     EXPECT_EQ(s.printf(L"%s %d", L"Map", 3), 5);
     EXPECT_STREQ(s.data(), L"Map 3");
@@ -161,18 +172,19 @@ TEST(MStr, FormattingTakesWideStringsAndCopiesAreIndependent) {
     EXPECT_EQ(t.Length(), 9);
     EXPECT_EQ(t.first(L'('), 6);
     EXPECT_STREQ(t.Substr(4, 100).data(), L"3 (x)");
-    s = s.data() + 4;   // from the string's own tail
+    s = s.data() + 4; // from the string's own tail
     EXPECT_STREQ(s.data(), L"3");
     MSTR big;
     big.printf(L"%0500d", 1);
     EXPECT_EQ(big.Length(), 500);
 }
 
-TEST(MStr, Utf8RoundTrip) {
+TEST(MStr, Utf8RoundTrip)
+{
     MSTR s(L"Grün \u00e9t\u00e9 \u4e2d");
     MSTR back(s.ToUTF8());
     EXPECT_TRUE(back == s);
     EXPECT_STREQ(MSTR("abc").data(), L"abc");
 }
 
-}  // namespace
+} // namespace

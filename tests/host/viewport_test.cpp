@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(Properties, StoredPerObjectAndRemovedWithNull) {
+TEST(Properties, StoredPerObjectAndRemovedWithNull)
+{
     host::TestTexmap* a = new host::TestTexmap;
     host::TestTexmap* b = new host::TestTexmap;
     host::RecordingHardwareMaterial hw;
@@ -20,7 +21,8 @@ TEST(Properties, StoredPerObjectAndRemovedWithNull) {
     b->DeleteThis();
 }
 
-TEST(Viewport, HandlesAreCountedAndBitmapsTaken) {
+TEST(Viewport, HandlesAreCountedAndBitmapsTaken)
+{
     host::ViewportTexMaker maker;
     host::TestTexmap* m = new host::TestTexmap;
     m->color = AColor(1.0f, 0.5f, 0.0f, 1.0f);
@@ -29,8 +31,8 @@ TEST(Viewport, HandlesAreCountedAndBitmapsTaken) {
     ASSERT_NE(dib, nullptr);
     EXPECT_EQ(dib->bmiHeader.biWidth, 4);
     const unsigned char* px = reinterpret_cast<const unsigned char*>(&dib->bmiHeader + 1);
-    EXPECT_EQ(px[2], 255);   // red
-    EXPECT_EQ(px[1], 188);   // green 0.5, sRGB-encoded: 1.055 * 0.5^(1/2.4) - 0.055 = 0.7354
+    EXPECT_EQ(px[2], 255); // red
+    EXPECT_EQ(px[1], 188); // green 0.5, sRGB-encoded: 1.055 * 0.5^(1/2.4) - 0.055 = 0.7354
     TexHandle* h1 = maker.MakeHandle(dib);
     TexHandle* h2 = maker.MakeHandle(m->GetVPDisplayDIB(0, maker, scratch));
     ASSERT_NE(h1, nullptr);
@@ -53,11 +55,12 @@ TEST(Viewport, HandlesAreCountedAndBitmapsTaken) {
 
 // A 2 x 2 DIB whose bottom-left pixel is red and the others black, its allocation `missing`
 // bytes short of what its header promises.
-BITMAPINFO* TwoByTwo(int bits, bool topDown, BYTE compression = BI_RGB, int missing = 0) {
+BITMAPINFO* TwoByTwo(int bits, bool topDown, BYTE compression = BI_RGB, int missing = 0)
+{
     const int stride = (2 * bits / 8 + 3) / 4 * 4;
     auto* bmi = static_cast<BITMAPINFO*>(
         LocalAlloc(LMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + 2 * stride - missing));
-    BITMAPINFOHEADER& h = bmi->bmiHeader;   // the rest stays zero
+    BITMAPINFOHEADER& h = bmi->bmiHeader; // the rest stays zero
     h.biSize = sizeof(BITMAPINFOHEADER);
     h.biWidth = 2;
     h.biHeight = topDown ? -2 : 2;
@@ -70,14 +73,23 @@ BITMAPINFO* TwoByTwo(int bits, bool topDown, BYTE compression = BI_RGB, int miss
     return bmi;
 }
 
-TEST(Viewport, MakerReadsBothRowOrdersAndRefusesWhatItCannotRead) {
-    struct Row { int bits; bool topDown; BYTE compression; int missing; bool read; };
-    const Row rows[] = {{32, false, BI_RGB, 0, true}, {32, true, BI_RGB, 0, true}, {24, false, BI_RGB, 0, true},
-                        {24, true, BI_RGB, 0, true}, {16, false, BI_RGB, 0, false},
-                        {32, false, BI_BITFIELDS, 0, false}, {32, false, BI_RGB, 16, false}};
+TEST(Viewport, MakerReadsBothRowOrdersAndRefusesWhatItCannotRead)
+{
+    struct Row {
+        int bits;
+        bool topDown;
+        BYTE compression;
+        int missing;
+        bool read;
+    };
+    const Row rows[] = {{32, false, BI_RGB, 0, true},  {32, true, BI_RGB, 0, true},
+                        {24, false, BI_RGB, 0, true},  {24, true, BI_RGB, 0, true},
+                        {16, false, BI_RGB, 0, false}, {32, false, BI_BITFIELDS, 0, false},
+                        {32, false, BI_RGB, 16, false}};
     for (const Row& row : rows) {
         host::ViewportTexMaker maker;
-        TexHandle* h = maker.MakeHandle(TwoByTwo(row.bits, row.topDown, row.compression, row.missing));
+        TexHandle* h =
+            maker.MakeHandle(TwoByTwo(row.bits, row.topDown, row.compression, row.missing));
         ASSERT_EQ(h != nullptr, row.read) << row.bits << " " << row.topDown;
         EXPECT_EQ(maker.UnreadableBitmaps(), row.read ? 0 : 1);
         if (!h) continue;
@@ -86,13 +98,14 @@ TEST(Viewport, MakerReadsBothRowOrdersAndRefusesWhatItCannotRead) {
         for (float u : {0.25f, 1.25f, -0.75f})
             EXPECT_EQ(t->Sample(u, 0.25f), AColor(1.0f, 0.0f, 0.0f, 1.0f)) << u;
         EXPECT_EQ(t->Sample(0.75f, 0.75f), AColor(0.0f, 0.0f, 0.0f, row.bits == 24 ? 1.0f : 0.0f));
-        EXPECT_EQ(t->Sample(0.5f, 0.25f).r, 0.5f);   // halfway between two texels
+        EXPECT_EQ(t->Sample(0.5f, 0.25f).r, 0.5f); // halfway between two texels
         h->DeleteThis();
         EXPECT_EQ(maker.Texture(1), nullptr);
     }
 }
 
-TEST(Viewport, HardwareMaterialRecordsCallsInOrder) {
+TEST(Viewport, HardwareMaterialRecordsCallsInOrder)
+{
     host::RecordingHardwareMaterial hw;
     IHardwareMaterial& i = hw;
     i.SetNumTexStages(1);
@@ -104,4 +117,4 @@ TEST(Viewport, HardwareMaterialRecordsCallsInOrder) {
     EXPECT_EQ(hw.calls[2], L"SetDiffuseColor 1 1 1 1");
 }
 
-}  // namespace
+} // namespace

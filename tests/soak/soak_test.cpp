@@ -31,8 +31,8 @@ const int kFixedSequences = 30;
 const int kStepsPerSequence = 60;
 const int kMaxUndo = MaxUndoSteps;
 const int kRows = 6;
-const int kPoolMaps = 4;      // TestMaps m0..m3
-const int kPoolNested = 2;    // layered textures n0, n1 holding pool maps
+const int kPoolMaps = 4; // TestMaps m0..m3
+const int kPoolNested = 2; // layered textures n0, n1 holding pool maps
 const int kCopies = 100;
 
 // The model ---------------------------------------------------------------------------------
@@ -52,9 +52,9 @@ struct LayerModel {
     bool operator==(const LayerModel& o) const
     {
         return mapOn == o.mapOn && maskOn == o.maskOn && used == o.used &&
-               SameBits(opacity, o.opacity) && SameBits(r, o.r) && SameBits(g, o.g) &&
-               SameBits(b, o.b) && mode == o.mode && space == o.space && map == o.map &&
-               mask == o.mask;
+            SameBits(opacity, o.opacity) && SameBits(r, o.r) && SameBits(g, o.g) &&
+            SameBits(b, o.b) && mode == o.mode && space == o.space && map == o.map &&
+            mask == o.mask;
     }
 };
 
@@ -66,8 +66,8 @@ struct OutputModel {
     bool operator==(const OutputModel& o) const
     {
         bool same = on == o.on && clamp == o.clamp && SameBits(alpha, o.alpha) &&
-                    SameBits(mono, o.mono) && SameBits(bright, o.bright) &&
-                    SameBits(contrast, o.contrast) && SameBits(gamma, o.gamma);
+            SameBits(mono, o.mono) && SameBits(bright, o.bright) &&
+            SameBits(contrast, o.contrast) && SameBits(gamma, o.gamma);
         for (int i = 0; i < 3; ++i)
             same = same && SameBits(hsv[i], o.hsv[i]) && SameBits(rgb[i], o.rgb[i]);
         return same;
@@ -88,24 +88,20 @@ struct Model {
     // The count changes at the top: layers go from the top, new ones come with the defaults.
     void SetNum(int n)
     {
-        if (n >= 1 && n != N())
-            layers.resize((size_t)n);
+        if (n >= 1 && n != N()) layers.resize((size_t)n);
     }
     void Swap(int a, int b)
     {
-        if (Has(a) && Has(b))
-            std::swap(layers[(size_t)a], layers[(size_t)b]);
+        if (Has(a) && Has(b)) std::swap(layers[(size_t)a], layers[(size_t)b]);
     }
     // Never below the base layer, never at the top.
     void Insert(int k)
     {
-        if (k > 0 && k < N())
-            layers.insert(layers.begin() + k, LayerModel());
+        if (k > 0 && k < N()) layers.insert(layers.begin() + k, LayerModel());
     }
     void Delete(int k)
     {
-        if (k > 0 && k < N())
-            layers.erase(layers.begin() + k);
+        if (k > 0 && k < N()) layers.erase(layers.begin() + k);
     }
     // Back to neutral; whether the stage is on stays.
     void ResetOutput()
@@ -120,33 +116,102 @@ struct Model {
 
 enum Kind {
     // The published interface, one undo step each as a script makes it.
-    kSetNum, kInsert, kDelete, kSwap, kMapOn, kMaskOn, kSetUsed, kOpacity, kColor, kSetMode,
-    kOutOn, kOutClamp, kOutMono, kOutAlpha, kOutBright, kOutContrast, kOutGamma, kOutHSV, kOutRGB,
+    kSetNum,
+    kInsert,
+    kDelete,
+    kSwap,
+    kMapOn,
+    kMaskOn,
+    kSetUsed,
+    kOpacity,
+    kColor,
+    kSetMode,
+    kOutOn,
+    kOutClamp,
+    kOutMono,
+    kOutAlpha,
+    kOutBright,
+    kOutContrast,
+    kOutGamma,
+    kOutHSV,
+    kOutRGB,
     kAssign,
     // The editor, by window messages.
-    kEdOpen, kEdClose, kEdPage, kEdSwitch, kEdMode, kEdOpacity, kEdOpacitySpin, kEdIndex,
-    kEdAdd, kEdDelete, kEdInsert, kEdDeleteAt, kEdSetNumber, kEdScroll, kEdOutClick,
-    kEdOutValue, kEdColor, kEdRowMenu,
+    kEdOpen,
+    kEdClose,
+    kEdPage,
+    kEdSwitch,
+    kEdMode,
+    kEdOpacity,
+    kEdOpacitySpin,
+    kEdIndex,
+    kEdAdd,
+    kEdDelete,
+    kEdInsert,
+    kEdDeleteAt,
+    kEdSetNumber,
+    kEdScroll,
+    kEdOutClick,
+    kEdOutValue,
+    kEdColor,
+    kEdRowMenu,
     // The rest.
-    kUndo, kRedo, kReload, kClone, kViewport, kRemake,
+    kUndo,
+    kRedo,
+    kReload,
+    kClone,
+    kViewport,
+    kRemake,
     // Added later (at the end, so the earlier kinds keep their numbers).
     kSetSpace,
     kKinds
 };
 
-const char* const kKindNames[kKinds] = {
-    "SetNumLayers", "InsertLayer", "DeleteLayer", "SwapLayers", "SetMapEnabled",
-    "SetMaskEnabled", "SetLayerUsed", "SetOpacity", "SetLayerColor", "SetBlendMode",
-    "SetOutputEnabled", "SetOutputClamp", "SetOutputMono", "SetOutputAlpha",
-    "SetOutputBrightness", "SetOutputContrast", "SetOutputGamma", "SetOutputShiftHSV",
-    "SetOutputShiftRGB", "SetSubTexmap",
-    "editor open", "editor close", "rollout open/close", "row switch", "row mode",
-    "row opacity typed", "row opacity spinner let go", "row index typed", "Add", "Delete",
-    "Ctrl+Add", "Ctrl+Delete", "Set Number", "scroll", "Output click",
-    "Output value typed (3: a spinner let go)", "row colour (1: dragged first)",
-    "row menu (row, action)",
-    "Undo", "Redo", "save and reload", "clone", "viewport", "delete and make",
-    "SetBlendSpace"};
+const char* const kKindNames[kKinds] = {"SetNumLayers",
+                                        "InsertLayer",
+                                        "DeleteLayer",
+                                        "SwapLayers",
+                                        "SetMapEnabled",
+                                        "SetMaskEnabled",
+                                        "SetLayerUsed",
+                                        "SetOpacity",
+                                        "SetLayerColor",
+                                        "SetBlendMode",
+                                        "SetOutputEnabled",
+                                        "SetOutputClamp",
+                                        "SetOutputMono",
+                                        "SetOutputAlpha",
+                                        "SetOutputBrightness",
+                                        "SetOutputContrast",
+                                        "SetOutputGamma",
+                                        "SetOutputShiftHSV",
+                                        "SetOutputShiftRGB",
+                                        "SetSubTexmap",
+                                        "editor open",
+                                        "editor close",
+                                        "rollout open/close",
+                                        "row switch",
+                                        "row mode",
+                                        "row opacity typed",
+                                        "row opacity spinner let go",
+                                        "row index typed",
+                                        "Add",
+                                        "Delete",
+                                        "Ctrl+Add",
+                                        "Ctrl+Delete",
+                                        "Set Number",
+                                        "scroll",
+                                        "Output click",
+                                        "Output value typed (3: a spinner let go)",
+                                        "row colour (1: dragged first)",
+                                        "row menu (row, action)",
+                                        "Undo",
+                                        "Redo",
+                                        "save and reload",
+                                        "clone",
+                                        "viewport",
+                                        "delete and make",
+                                        "SetBlendSpace"};
 
 struct Step {
     Kind kind;
@@ -178,7 +243,7 @@ std::vector<Step> MakeSequence(unsigned seed)
 {
     std::mt19937 rng(seed);
     std::vector<Step> steps;
-    auto layer = [&] { return (int)(rng() % 10) - 1; };   // -1 .. 8: some outside the stack
+    auto layer = [&] { return (int)(rng() % 10) - 1; }; // -1 .. 8: some outside the stack
     for (int i = 0; i < kStepsPerSequence; ++i) {
         Step s;
         // The editor's steps need it open: it opens often.
@@ -187,37 +252,94 @@ std::vector<Step> MakeSequence(unsigned seed)
         s.b = (int)(rng() % 40);
         s.f = 0.0f;
         switch (s.kind) {
-        case kSetNum: s.a = (int)(rng() % 10) - 1; break;
-        case kMapOn: case kMaskOn: case kSetUsed: case kOutOn: case kOutClamp: case kOutMono:
+        case kSetNum:
+            s.a = (int)(rng() % 10) - 1;
+            break;
+        case kMapOn:
+        case kMaskOn:
+        case kSetUsed:
+        case kOutOn:
+        case kOutClamp:
+        case kOutMono:
             s.b = (int)(rng() % 2);
             break;
-        case kOpacity: case kEdOpacity: s.f = Pick(rng, kOpacities); break;
-        case kColor: s.f = Pick(rng, kShades); break;
-        case kSetMode: case kEdMode: s.b = (int)(rng() % VORLITH_MODE_COUNT); break;
-        case kOutAlpha: case kOutHSV: case kOutRGB: s.f = Pick(rng, kShifts); break;
-        case kOutBright: case kOutContrast: s.f = Pick(rng, kFactors); break;
-        case kOutGamma: s.f = Pick(rng, kGammas); break;
-        case kAssign:
-            s.a = (int)(rng() % 12);                                  // a slot of layers 0..5
-            s.b = (int)(rng() % (kPoolMaps + kPoolNested + 1)) - 1;   // -1: empty it
+        case kOpacity:
+        case kEdOpacity:
+            s.f = Pick(rng, kOpacities);
             break;
-        case kEdPage: s.a = (int)(rng() % 2); s.b = (int)(rng() % 2); break;
-        case kEdSwitch: case kEdOutClick: s.a = (int)(rng() % kRows); s.b = (int)(rng() % 4); break;
-        case kEdOpacitySpin: s.a = (int)(rng() % kRows); break;
-        case kEdIndex: s.a = (int)(rng() % kRows); s.b = (int)(rng() % 10) - 1; break;
-        case kEdInsert: case kEdDeleteAt: s.a = (int)(rng() % 6) + 1; break;
-        case kEdSetNumber: s.a = (int)(rng() % 8) + 2; break;
-        case kEdScroll: s.a = (int)(rng() % 5); s.b = (int)(rng() % 6); break;
-        case kEdOutValue: s.a = (int)(rng() % 4); s.b = Pick(rng, kPercents); break;
-        case kEdRowMenu: s.a = (int)(rng() % kRows); s.b = (int)(rng() % 10); break;
+        case kColor:
+            s.f = Pick(rng, kShades);
+            break;
+        case kSetMode:
+        case kEdMode:
+            s.b = (int)(rng() % VORLITH_MODE_COUNT);
+            break;
+        case kOutAlpha:
+        case kOutHSV:
+        case kOutRGB:
+            s.f = Pick(rng, kShifts);
+            break;
+        case kOutBright:
+        case kOutContrast:
+            s.f = Pick(rng, kFactors);
+            break;
+        case kOutGamma:
+            s.f = Pick(rng, kGammas);
+            break;
+        case kAssign:
+            s.a = (int)(rng() % 12); // a slot of layers 0..5
+            s.b = (int)(rng() % (kPoolMaps + kPoolNested + 1)) - 1; // -1: empty it
+            break;
+        case kEdPage:
+            s.a = (int)(rng() % 2);
+            s.b = (int)(rng() % 2);
+            break;
+        case kEdSwitch:
+        case kEdOutClick:
+            s.a = (int)(rng() % kRows);
+            s.b = (int)(rng() % 4);
+            break;
+        case kEdOpacitySpin:
+            s.a = (int)(rng() % kRows);
+            break;
+        case kEdIndex:
+            s.a = (int)(rng() % kRows);
+            s.b = (int)(rng() % 10) - 1;
+            break;
+        case kEdInsert:
+        case kEdDeleteAt:
+            s.a = (int)(rng() % 6) + 1;
+            break;
+        case kEdSetNumber:
+            s.a = (int)(rng() % 8) + 2;
+            break;
+        case kEdScroll:
+            s.a = (int)(rng() % 5);
+            s.b = (int)(rng() % 6);
+            break;
+        case kEdOutValue:
+            s.a = (int)(rng() % 4);
+            s.b = Pick(rng, kPercents);
+            break;
+        case kEdRowMenu:
+            s.a = (int)(rng() % kRows);
+            s.b = (int)(rng() % 10);
+            break;
         case kEdColor:
             s.a = (int)(rng() % kRows);
             s.b = (int)(rng() % 4);
             s.f = (float)(rng() % 2);
             break;
-        case kUndo: case kRedo: s.a = rng() % 4 == 0 ? (int)(rng() % 6) + 2 : 1; break;
-        case kViewport: case kRemake: s.a = (int)(rng() % 2); break;
-        default: break;
+        case kUndo:
+        case kRedo:
+            s.a = rng() % 4 == 0 ? (int)(rng() % 6) + 2 : 1;
+            break;
+        case kViewport:
+        case kRemake:
+            s.a = (int)(rng() % 2);
+            break;
+        default:
+            break;
         }
         if (s.kind == kEdSwitch || s.kind == kEdMode || s.kind == kEdOpacity)
             s.a = (int)(rng() % kRows);
@@ -260,7 +382,7 @@ private:
     std::vector<Texmap*> pool;
     Watcher poolHolder;
     Texmap* tex = nullptr;
-    int texture = 0;   // which texture the model's history steps belong to
+    int texture = 0; // which texture the model's history steps belong to
     int reloads = 0;
     Model model;
     // The layer clipboard, shared by every texture: a layer copied from the row menu.
@@ -297,8 +419,7 @@ Run::Run()
 Run::~Run()
 {
     CloseEditor();
-    if (tex)
-        Layers(tex)->ClearLayerClipboard();
+    if (tex) Layers(tex)->ClearLayerClipboard();
     theHold.ClearHistory();
     DeleteTree(tex);
     poolHolder.ReleaseAll();
@@ -307,8 +428,7 @@ Run::~Run()
 
 void Run::CloseEditor()
 {
-    if (!editor)
-        return;
+    if (!editor) return;
     editor->Close();
     delete editor;
     editor = nullptr;
@@ -318,33 +438,27 @@ void Run::CloseEditor()
 // steps go, the oldest steps beyond the host's limit are dropped.
 void Run::Record(const Model& before)
 {
-    if (before == model)
-        return;
+    if (before == model) return;
     undo.push_back({texture, before, model});
     redo.clear();
-    if ((int)undo.size() > kMaxUndo)
-        undo.erase(undo.begin());
+    if ((int)undo.size() > kMaxUndo) undo.erase(undo.begin());
 }
 
 void Run::UndoModel()
 {
-    if (undo.empty())
-        return;
+    if (undo.empty()) return;
     ModelStep s = undo.back();
     undo.pop_back();
-    if (s.texture == texture)
-        model = s.before;
+    if (s.texture == texture) model = s.before;
     redo.push_back(s);
 }
 
 void Run::RedoModel()
 {
-    if (redo.empty())
-        return;
+    if (redo.empty()) return;
     ModelStep s = redo.back();
     redo.pop_back();
-    if (s.texture == texture)
-        model = s.after;
+    if (s.texture == texture) model = s.after;
     undo.push_back(s);
 }
 
@@ -373,26 +487,78 @@ void Run::Apply(const Step& s)
     const float f = s.f;
     LayerModel* m = model.Has(a) ? &model.layers[(size_t)a] : nullptr;
     switch (s.kind) {
-    case kSetNum: Script([&] { l->SetNumLayers(a); }); model.SetNum(a); break;
-    case kInsert: Script([&] { l->InsertLayer(a); }); model.Insert(a); break;
-    case kDelete: Script([&] { l->DeleteLayer(a); }); model.Delete(a); break;
-    case kSwap: Script([&] { l->SwapLayers(a, b % 9 - 1); }); model.Swap(a, b % 9 - 1); break;
-    case kMapOn: Script([&] { l->SetMapEnabled(a, b); }); if (m) m->mapOn = b; break;
-    case kMaskOn: Script([&] { l->SetMaskEnabled(a, b); }); if (m) m->maskOn = b; break;
-    case kSetUsed: Script([&] { l->SetLayerUsed(a, b); }); if (m) m->used = b; break;
-    case kOpacity: Script([&] { l->SetOpacity(a, f); }); if (m) m->opacity = f; break;
+    case kSetNum:
+        Script([&] { l->SetNumLayers(a); });
+        model.SetNum(a);
+        break;
+    case kInsert:
+        Script([&] { l->InsertLayer(a); });
+        model.Insert(a);
+        break;
+    case kDelete:
+        Script([&] { l->DeleteLayer(a); });
+        model.Delete(a);
+        break;
+    case kSwap:
+        Script([&] { l->SwapLayers(a, b % 9 - 1); });
+        model.Swap(a, b % 9 - 1);
+        break;
+    case kMapOn:
+        Script([&] { l->SetMapEnabled(a, b); });
+        if (m) m->mapOn = b;
+        break;
+    case kMaskOn:
+        Script([&] { l->SetMaskEnabled(a, b); });
+        if (m) m->maskOn = b;
+        break;
+    case kSetUsed:
+        Script([&] { l->SetLayerUsed(a, b); });
+        if (m) m->used = b;
+        break;
+    case kOpacity:
+        Script([&] { l->SetOpacity(a, f); });
+        if (m) m->opacity = f;
+        break;
     case kColor:
         Script([&] { l->SetLayerColor(a, Color(f, 1.0f - f, 0.5f)); });
-        if (m) { m->r = f; m->g = 1.0f - f; m->b = 0.5f; }
+        if (m) {
+            m->r = f;
+            m->g = 1.0f - f;
+            m->b = 0.5f;
+        }
         break;
-    case kSetMode: Script([&] { l->SetBlendMode(a, b); }); if (m) m->mode = b; break;
-    case kSetSpace: Script([&] { l->SetBlendSpace(a, b); }); if (m) m->space = b != 0; break;
-    case kOutOn: Script([&] { l->SetOutputEnabled(b); }); model.out.on = b; break;
-    case kOutClamp: Script([&] { l->SetOutputClamp(b); }); model.out.clamp = b; break;
-    case kOutMono: Script([&] { l->SetOutputMono(b); }); model.out.mono = b ? 1.0f : 0.0f; break;
-    case kOutAlpha: Script([&] { l->SetOutputAlpha(f); }); model.out.alpha = f; break;
-    case kOutBright: Script([&] { l->SetOutputBrightness(f); }); model.out.bright = f; break;
-    case kOutContrast: Script([&] { l->SetOutputContrast(f); }); model.out.contrast = f; break;
+    case kSetMode:
+        Script([&] { l->SetBlendMode(a, b); });
+        if (m) m->mode = b;
+        break;
+    case kSetSpace:
+        Script([&] { l->SetBlendSpace(a, b); });
+        if (m) m->space = b != 0;
+        break;
+    case kOutOn:
+        Script([&] { l->SetOutputEnabled(b); });
+        model.out.on = b;
+        break;
+    case kOutClamp:
+        Script([&] { l->SetOutputClamp(b); });
+        model.out.clamp = b;
+        break;
+    case kOutMono:
+        Script([&] { l->SetOutputMono(b); });
+        model.out.mono = b ? 1.0f : 0.0f;
+        break;
+    case kOutAlpha:
+        Script([&] { l->SetOutputAlpha(f); });
+        model.out.alpha = f;
+        break;
+    case kOutBright:
+        Script([&] { l->SetOutputBrightness(f); });
+        model.out.bright = f;
+        break;
+    case kOutContrast:
+        Script([&] { l->SetOutputContrast(f); });
+        model.out.contrast = f;
+        break;
     case kOutGamma:
         // Never below the lowest gamma.
         Script([&] { l->SetOutputGamma(f); });
@@ -400,11 +566,15 @@ void Run::Apply(const Step& s)
         break;
     case kOutHSV:
         Script([&] { l->SetOutputShiftHSV(Point3(f * 100.0f, f, 0.0f)); });
-        model.out.hsv[0] = f * 100.0f; model.out.hsv[1] = f; model.out.hsv[2] = 0.0f;
+        model.out.hsv[0] = f * 100.0f;
+        model.out.hsv[1] = f;
+        model.out.hsv[2] = 0.0f;
         break;
     case kOutRGB:
         Script([&] { l->SetOutputShiftRGB(Point3(0.0f, f, -f)); });
-        model.out.rgb[0] = 0.0f; model.out.rgb[1] = f; model.out.rgb[2] = -f;
+        model.out.rgb[0] = 0.0f;
+        model.out.rgb[1] = f;
+        model.out.rgb[2] = -f;
         break;
     case kAssign:
         // Slots of layers in the stack only; the same map may fill many slots.
@@ -429,8 +599,7 @@ void Run::Apply(const Step& s)
     case kReload: {
         CloseEditor();
         std::vector<ReferenceTarget*> loaded = RoundTrip({tex});
-        if (loaded.size() == 1)
-            Replace(static_cast<Texmap*>(loaded[0]));
+        if (loaded.size() == 1) Replace(static_cast<Texmap*>(loaded[0]));
         ++reloads;
         for (LayerModel& layer : model.layers) {
             if (layer.map >= 0) layer.map = layer.map % kCopies + kCopies * reloads;
@@ -449,13 +618,11 @@ void Run::Apply(const Step& s)
     }
     case kRemake:
         // Inside an open step or not, as the host may delete a scene while a step is open.
-        if (a)
-            theHold.Begin();
+        if (a) theHold.Begin();
         CloseEditor();
         DeleteTree(tex);
         tex = NewVorlith();
-        if (a)
-            theHold.Accept(L"Delete");
+        if (a) theHold.Accept(L"Delete");
         ++texture;
         model = Model();
         return;
@@ -523,8 +690,7 @@ void Run::Editor(const Step& s)
         }
         return;
     }
-    if (!editor)
-        return;
+    if (!editor) return;
     if (s.kind == kEdClose) {
         CloseEditor();
         return;
@@ -546,12 +712,9 @@ void Run::Editor(const Step& s)
     const bool valuesEnabled = m && layer > 0 && m->used;
     switch (s.kind) {
     case kEdSwitch: {
-        if (!m || s.b == 3)
-            return;
-        if (s.b == 0 && layer == 0)
-            return;
-        if (s.b != 0 && layer > 0 && !m->used)
-            return;
+        if (!m || s.b == 3) return;
+        if (s.b == 0 && layer == 0) return;
+        if (s.b != 0 && layer > 0 && !m->used) return;
         const int id = (s.b == 0 ? kUsed : s.b == 1 ? kMapEnabled : kMaskEnabled) + row;
         SendDlgItemMessageW(panel, id, BM_CLICK, 0, 0);
         int& value = s.b == 0 ? m->used : s.b == 1 ? m->mapOn : m->maskOn;
@@ -559,8 +722,7 @@ void Run::Editor(const Step& s)
         return;
     }
     case kEdMode: {
-        if (!valuesEnabled)
-            return;
+        if (!valuesEnabled) return;
         HWND list = GetDlgItem(panel, kMode + row);
         SendMessageW(list, CB_SETCURSEL, s.b, 0);
         SendMessageW(panel, WM_COMMAND, MAKEWPARAM(kMode + row, CBN_SELCHANGE), (LPARAM)list);
@@ -568,61 +730,51 @@ void Run::Editor(const Step& s)
         return;
     }
     case kEdOpacity:
-        if (!valuesEnabled)
-            return;
+        if (!valuesEnabled) return;
         TypeInto(panel, kOpacityEdit + row, Number(s.f));
         m->opacity = s.f;
         return;
     case kEdOpacitySpin:
         // Let go where it stands: nothing changes.
-        if (!valuesEnabled)
-            return;
+        if (!valuesEnabled) return;
         SendMessageW(panel, CC_SPINNER_BUTTONUP, MAKEWPARAM(kOpacitySpin + row, TRUE),
                      (LPARAM)GetDlgItem(panel, kOpacitySpin + row));
         return;
     case kEdIndex:
         // The typed number's layer and the row's exchange; text that is no number moves nothing.
-        if (!m || layer == 0)
-            return;
+        if (!m || layer == 0) return;
         TypeInto(panel, kIndex + row, s.b < 0 ? std::wstring(L"x") : std::to_wstring(s.b));
-        if (s.b >= 0)
-            model.Swap(layer, s.b);
+        if (s.b >= 0) model.Swap(layer, s.b);
         return;
     case kEdAdd:
-        if (!layersOpen)
-            return;
+        if (!layersOpen) return;
         SendDlgItemMessageW(panel, IDC_ADD_LAYER, BM_CLICK, 0, 0);
         model.SetNum(model.N() + 1);
         return;
     case kEdDelete:
-        if (!layersOpen)
-            return;
+        if (!layersOpen) return;
         SendDlgItemMessageW(panel, IDC_DELETE_LAYER, BM_CLICK, 0, 0);
         model.SetNum(model.N() - 1);
         return;
     case kEdInsert: {
         // Before layer 1 .. N - 1.
-        if (!layersOpen || model.N() < 2 || s.a > model.N() - 1)
-            return;
+        if (!layersOpen || model.N() < 2 || s.a > model.N() - 1) return;
         Answer(s.a, true, panel, IDC_ADD_LAYER);
         model.Insert(s.a);
         return;
     }
     case kEdDeleteAt:
-        if (!layersOpen || model.N() < 2 || s.a > model.N() - 1)
-            return;
+        if (!layersOpen || model.N() < 2 || s.a > model.N() - 1) return;
         Answer(s.a, true, panel, IDC_DELETE_LAYER);
         model.Delete(s.a);
         return;
     case kEdSetNumber:
-        if (!layersOpen)
-            return;
+        if (!layersOpen) return;
         Answer(s.a, false, panel, IDC_SET_NUMBER);
         model.SetNum(s.a);
         return;
     case kEdScroll: {
-        if (!layersOpen)
-            return;
+        if (!layersOpen) return;
         const int codes[] = {SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_THUMBPOSITION};
         SendMessageW(panel, WM_VSCROLL, MAKEWPARAM(codes[s.a], s.b),
                      (LPARAM)GetDlgItem(panel, IDC_LAYER_SCROLL));
@@ -630,11 +782,9 @@ void Run::Editor(const Step& s)
     }
     case kEdOutClick: {
         // "On" always; Clamp, Mono and Reset only while the stage is on.
-        if (!outputOpen)
-            return;
+        if (!outputOpen) return;
         const int ids[] = {IDC_OUT_ON, IDC_OUT_CLAMP, IDC_OUT_MONO, IDC_OUT_RESET};
-        if (s.b > 0 && !model.out.on)
-            return;
+        if (s.b > 0 && !model.out.on) return;
         SendDlgItemMessageW(output, ids[s.b], BM_CLICK, 0, 0);
         if (s.b == 0) model.out.on = !model.out.on;
         if (s.b == 1) model.out.clamp = !model.out.clamp;
@@ -646,34 +796,52 @@ void Run::Editor(const Step& s)
         // The row menu's command, as the menu gives it; what the layer does not allow changes
         // nothing. 0 Duplicate, 1 Move Up, 2 Move Down, 3 Insert Above, 4 Insert Below,
         // 5 Delete, 6 Clear Map, 7 Clear Mask, 8 Copy, 9 Paste Above.
-        if (!m)
-            return;
+        if (!m) return;
         SendMessageW(panel, WM_COMMAND, IDM_ROW_MENU + s.b * 16 + row, 0);
         std::vector<LayerModel>& ls = model.layers;
         const int n = model.N();
         switch (s.b) {
-        case 0: ls.insert(ls.begin() + layer + 1, *m); break;
-        case 1: if (layer >= 1 && layer + 1 < n) model.Swap(layer, layer + 1); break;
-        case 2: if (layer >= 2) model.Swap(layer, layer - 1); break;
-        case 3: ls.insert(ls.begin() + layer + 1, LayerModel()); break;
-        case 4: if (layer >= 1) ls.insert(ls.begin() + layer, LayerModel()); break;
-        case 5: model.Delete(layer); break;
-        case 6: m->map = -1; break;
-        case 7: m->mask = -1; break;
-        case 8: clip = *m; clipFull = true; break;
-        case 9: if (clipFull) ls.insert(ls.begin() + layer + 1, clip); break;
+        case 0:
+            ls.insert(ls.begin() + layer + 1, *m);
+            break;
+        case 1:
+            if (layer >= 1 && layer + 1 < n) model.Swap(layer, layer + 1);
+            break;
+        case 2:
+            if (layer >= 2) model.Swap(layer, layer - 1);
+            break;
+        case 3:
+            ls.insert(ls.begin() + layer + 1, LayerModel());
+            break;
+        case 4:
+            if (layer >= 1) ls.insert(ls.begin() + layer, LayerModel());
+            break;
+        case 5:
+            model.Delete(layer);
+            break;
+        case 6:
+            m->map = -1;
+            break;
+        case 7:
+            m->mask = -1;
+            break;
+        case 8:
+            clip = *m;
+            clipFull = true;
+            break;
+        case 9:
+            if (clipFull) ls.insert(ls.begin() + layer + 1, clip);
+            break;
         }
         return;
     }
     case kEdColor: {
         // A swatch's final colour is one step; a drag before it changes nothing more.
-        if (!m || (layer > 0 && !m->used))
-            return;
+        if (!m || (layer > 0 && !m->used)) return;
         const int shades[] = {0, 64, 128, 255};
         const int v = shades[s.b % 4];
         IColorSwatch* swatch = GetIColorSwatch(GetDlgItem(panel, kSwatch + row));
-        if (!swatch)
-            return;
+        if (!swatch) return;
         if (s.f != 0.0f) {
             // A drag: changes that are not final.
             swatch->SetColor(RGB(255 - v, v, 7), FALSE);
@@ -688,12 +856,11 @@ void Run::Editor(const Step& s)
         return;
     }
     case kEdOutValue: {
-        if (!outputOpen || !model.out.on)
-            return;
+        if (!outputOpen || !model.out.on) return;
         if (s.a == 3) {
             // A spinner let go where it stands: nothing changes.
             const int spins[] = {IDC_OUT_BRIGHT_SPIN, IDC_OUT_CONTRAST_SPIN, IDC_OUT_GAMMA_SPIN,
-                                 IDC_OUT_ALPHA_SPIN, IDC_OUT_HSV_H_SPIN, IDC_OUT_RGB_G_SPIN};
+                                 IDC_OUT_ALPHA_SPIN,  IDC_OUT_HSV_H_SPIN,    IDC_OUT_RGB_G_SPIN};
             const int spin = spins[s.b % 6];
             SendMessageW(output, CC_SPINNER_BUTTONUP, MAKEWPARAM(spin, TRUE),
                          (LPARAM)GetDlgItem(output, spin));
@@ -763,7 +930,8 @@ std::string Mismatch(const std::string& what, double is, double should)
 std::string Narrow(const std::wstring& w)
 {
     std::string s;
-    for (wchar_t c : w) s += c < 128 ? (char)c : '?';
+    for (wchar_t c : w)
+        s += c < 128 ? (char)c : '?';
     return s;
 }
 
@@ -772,8 +940,7 @@ std::string BareName(Texmap* map)
 {
     const std::wstring name = NameOf(map);
     const size_t bar = name.rfind(L'|');
-    if (bar == std::wstring::npos)
-        return Narrow(name);
+    if (bar == std::wstring::npos) return Narrow(name);
     return Narrow(name.substr(bar + 2 <= name.size() ? bar + 2 : name.size()));
 }
 
@@ -816,7 +983,7 @@ std::string Run::CheckTexture(Texmap* t, bool samples)
         const MCHAR* label = pb->GetStr(pb_edit_ids, 0, i);
         if (!label || (std::to_wstring(i) != label && (i != 0 || std::wstring(L"B:") != label)))
             return "label" + at + " is '" + (label ? Narrow(label) : "null") + "', not " +
-                   std::to_string(i);
+                std::to_string(i);
     }
     const OutputModel& o = model.out;
     SOAK_EXPECT("Output on", l->GetOutputEnabled(), o.on);
@@ -831,8 +998,7 @@ std::string Run::CheckTexture(Texmap* t, bool samples)
         SOAK_EXPECT_BITS("Output HSV shift", hsv[k], o.hsv[k]);
         SOAK_EXPECT_BITS("Output RGB shift", rgb[k], o.rgb[k]);
     }
-    if (!samples)
-        return "";
+    if (!samples) return "";
     // Samples: the same as a texture given the model's values from new.
     Texmap* fresh = FromModel();
     std::string diff;
@@ -857,16 +1023,12 @@ std::string Run::CheckTexture(Texmap* t, bool samples)
     return diff;
 }
 
-bool Checked(HWND page, int id)
-{
-    return IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
+bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
 // What the open rollouts of the editor show.
 std::string Run::CheckEditor()
 {
-    if (!editor)
-        return "";
+    if (!editor) return "";
     PumpMessages();
     if (editor->IsPageOpen(0)) {
         HWND panel = editor->Page(0);
@@ -882,8 +1044,7 @@ std::string Run::CheckEditor()
             SOAK_EXPECT("label" + at, _wtoi(Text(GetDlgItem(panel, kIndex + r)).c_str()), layer);
             SOAK_EXPECT("map switch" + at, Checked(panel, kMapEnabled + r), m.mapOn != 0);
             SOAK_EXPECT("mask switch" + at, Checked(panel, kMaskEnabled + r), m.maskOn != 0);
-            if (layer == 0)
-                continue;
+            if (layer == 0) continue;
             SOAK_EXPECT("used switch" + at, Checked(panel, kUsed + r), m.used != 0);
             ISpinnerControl* spin = GetISpinner(GetDlgItem(panel, kOpacitySpin + r));
             const float opacity = spin ? spin->GetFVal() : -1.0f;
@@ -933,8 +1094,7 @@ std::string Run::Play(const std::vector<Step>& steps)
             if (!d.empty()) d = "the copy after step " + std::to_string(i + 1) + ": " + d;
             DeleteTree(copy);
         }
-        if (!d.empty())
-            return d;
+        if (!d.empty()) return d;
     }
     // Undo all: the state the history starts from; redo all: the newest state it holds (the
     // end of the edits, or further when they ended with steps undone).
@@ -979,8 +1139,7 @@ std::vector<Step> Shorten(std::vector<Step> steps)
             else
                 at += chunk;
         }
-        if (chunk == 1)
-            break;
+        if (chunk == 1) break;
     }
     return steps;
 }
@@ -1006,14 +1165,12 @@ TEST(Soak, RandomEditSequencesMatchTheModel)
         }
         const std::vector<Step> steps = MakeSequence((unsigned)seed);
         const std::string failure = PlayOnce(steps);
-        if (failure.empty())
-            continue;
+        if (failure.empty()) continue;
         ++failures;
         const std::vector<Step> shortest = Shorten(steps);
         std::ostringstream o;
         o << "seed " << seed << " (again: make soak N=1 FIRST=" << seed << "): " << failure
-          << "\nshortened to " << shortest.size()
-          << " steps (" << PlayOnce(shortest) << "):";
+          << "\nshortened to " << shortest.size() << " steps (" << PlayOnce(shortest) << "):";
         for (const Step& s : shortest)
             o << "\n  " << Describe(s);
         ADD_FAILURE() << o.str();
@@ -1022,4 +1179,4 @@ TEST(Soak, RandomEditSequencesMatchTheModel)
                 (unsigned long)((GetTickCount() - started) / 1000), failures);
 }
 
-}  // namespace
+} // namespace

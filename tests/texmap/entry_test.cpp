@@ -23,10 +23,14 @@ typedef ULONG (*LibVersionFn)();
 ULONG ExpectedLibVersion()
 {
     switch (QUILTRA_SDK_VERSION) {
-    case 2013: return 0x3A982800;
-    case 2014: return 0x3E802A00;
-    case 2015: return 0x42682C00;
-    default:   return 0x46502E00;
+    case 2013:
+        return 0x3A982800;
+    case 2014:
+        return 0x3E802A00;
+    case 2015:
+        return 0x42682C00;
+    default:
+        return 0x46502E00;
     }
 }
 
@@ -121,4 +125,4 @@ TEST(Entry, StringLookupsShareOneBuffer)
     DeleteTree(tex);
 }
 
-}  // namespace
+} // namespace

@@ -16,13 +16,16 @@ namespace {
 struct DirectAccess {
     Texmap* tex;
     ShadeContext* sc;
-    bool HasMap(int entry) const { return entry < tex->NumSubTexmaps() && tex->GetSubTexmap(entry); }
+    bool HasMap(int entry) const
+    {
+        return entry < tex->NumSubTexmaps() && tex->GetSubTexmap(entry);
+    }
     AColor EvalColor(int entry) { return tex->GetSubTexmap(entry)->EvalColor(*sc); }
     Point3 EvalNormalPerturb(int entry) { return tex->GetSubTexmap(entry)->EvalNormalPerturb(*sc); }
     bool GetCache(AColor&) { return false; }
-    void PutCache(const AColor&) {}
+    void PutCache(const AColor&) { }
     int GBufferID() const { return 0; }
-    void SetGBufferID(int) {}
+    void SetGBufferID(int) { }
 };
 
 // The texture's tables read back through its published interface.
@@ -45,11 +48,11 @@ struct Tables {
             opacity.push_back(l->GetOpacity(i));
             colors.push_back(l->GetLayerColor(i));
         }
-        view = ViewLayerTables(tex->NumSubTexmaps(), TableView<int>(mapEnabled.data(), n),
-                               TableView<int>(maskEnabled.data(), n),
-                               TableView<int>(mapUsed.data(), n),
-                               TableView<float>(opacity.data(), n),
-                               TableView<Color>(colors.data(), n), TableView<int>(modes.data(), n));
+        view =
+            ViewLayerTables(tex->NumSubTexmaps(), TableView<int>(mapEnabled.data(), n),
+                            TableView<int>(maskEnabled.data(), n),
+                            TableView<int>(mapUsed.data(), n), TableView<float>(opacity.data(), n),
+                            TableView<Color>(colors.data(), n), TableView<int>(modes.data(), n));
         output.Output_on = l->GetOutputEnabled() != FALSE;
         output.Clamp = l->GetOutputClamp() != FALSE;
         output.Mono = l->GetOutputMono() ? 1.0f : 0.0f;
@@ -95,12 +98,13 @@ protected:
         sc.BeginSample();
         const AColor got = tex->EvalColor(sc);
         EXPECT_TRUE(SameBits(&got, &expected, sizeof(AColor)))
-            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r
-            << " " << expected.g << " " << expected.b << " " << expected.a;
+            << got.r << " " << got.g << " " << got.b << " " << got.a << " vs " << expected.r << " "
+            << expected.g << " " << expected.b << " " << expected.a;
         sc.BeginSample();
         const float mono = tex->EvalMono(sc);
         const float expectedMono = MeanOf(expected);
-        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float))) << mono << " vs " << expectedMono;
+        EXPECT_TRUE(SameBits(&mono, &expectedMono, sizeof(float)))
+            << mono << " vs " << expectedMono;
         sc.BeginSample();
         const Point3 bump = tex->EvalNormalPerturb(sc);
         EXPECT_TRUE(SameBits(&bump, &expectedBump, sizeof(Point3)));
@@ -141,7 +145,8 @@ TEST_F(Evaluation, RandomStacksGiveWhatTheEngineGives)
         layers->SetOutputEnabled(round % 3 == 0);
         layers->SetOutputClamp(round % 2 == 0);
         layers->SetOutputMono(round % 5 == 0);
-        layers->SetOutputShiftHSV(Point3(unit(rng) * 60.0f - 30.0f, unit(rng) - 0.5f, unit(rng) - 0.5f));
+        layers->SetOutputShiftHSV(
+            Point3(unit(rng) * 60.0f - 30.0f, unit(rng) - 0.5f, unit(rng) - 0.5f));
         layers->SetOutputShiftRGB(Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f));
         layers->SetOutputAlpha(unit(rng) - 0.5f);
         layers->SetOutputBrightness(unit(rng) * 2.0f);
@@ -158,7 +163,7 @@ TEST_F(Evaluation, RandomStacksGiveWhatTheEngineGives)
 TEST_F(Evaluation, EditsAfterUpdateAreFollowedWithOrWithoutAnotherUpdate)
 {
     auto expectEngine = [this](const char* step) {
-        for (int pass = 0; pass < 2; ++pass) {   // as edited, then after Update
+        for (int pass = 0; pass < 2; ++pass) { // as edited, then after Update
             SCOPED_TRACE(std::string(step) + (pass ? " after Update" : ""));
             ExpectWhatTheEngineGives();
             Refresh();
@@ -200,7 +205,7 @@ TEST_F(Evaluation, EditsAfterUpdateAreFollowedWithOrWithoutAnotherUpdate)
     expectEngine("layer deleted");
     layers->SetNumLayers(5);
     expectEngine("layers added");
-    Block(tex)->SetCount(pb_map_enabled, 2);   // a script shortens the stack
+    Block(tex)->SetCount(pb_map_enabled, 2); // a script shortens the stack
     expectEngine("count changed from outside");
     layers->SetOutputEnabled(TRUE);
     layers->SetOutputGamma(2.2f);
@@ -326,4 +331,4 @@ TEST_F(Evaluation, BumpByHand)
     EXPECT_EQ(tex->EvalNormalPerturb(sc), got);
 }
 
-}  // namespace
+} // namespace

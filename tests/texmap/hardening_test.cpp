@@ -89,7 +89,7 @@ TEST_F(Hardening, TheLargestStackTakesNoInsertedLayer)
 TEST_F(Hardening, ABlockCountOfZeroLosesNoLayerValues)
 {
     MakeThreeLayers();
-    Block(tex)->SetCount(pb_map_enabled, 0);   // a script; the texture keeps its three layers
+    Block(tex)->SetCount(pb_map_enabled, 0); // a script; the texture keeps its three layers
     Update();
     ExpectThreeLayers();
     layers->SetNumLayers(4);
@@ -101,7 +101,7 @@ TEST_F(Hardening, ABlockCountOfZeroLosesNoLayerValues)
 TEST_F(Hardening, AMapSetPastTheEndSurvivesALaterScriptWrite)
 {
     TestMap* map = new TestMap(L"far");
-    tex->SetSubTexmap(4, map);   // layer 2's map on a one-layer texture
+    tex->SetSubTexmap(4, map); // layer 2's map on a one-layer texture
     EXPECT_EQ(layers->GetNumLayers(), 3);
     Block(tex)->SetValue(pb_map_enabled, 0, FALSE, 0);
     EXPECT_EQ(tex->GetSubTexmap(4), map);
@@ -137,7 +137,7 @@ TEST_F(Hardening, InsertingBesideAnOddTrailingMapMakesAnEmptyLayer)
 {
     layers->SetNumLayers(2);
     tex->SetSubTexmap(2, new TestMap(L"one"));
-    static_cast<ReferenceMaker*>(tex)->ReplaceReference(5, new TestMap(L"odd"));   // entry 4
+    static_cast<ReferenceMaker*>(tex)->ReplaceReference(5, new TestMap(L"odd")); // entry 4
     ASSERT_EQ(tex->NumSubTexmaps(), 5);
     layers->InsertLayer(1);
     ASSERT_EQ(layers->GetNumLayers(), 4);
@@ -164,4 +164,4 @@ TEST_F(Hardening, ACopysBlockReadsAndWritesTheCopysMaps)
     DeleteTree(copy);
 }
 
-}  // namespace
+} // namespace

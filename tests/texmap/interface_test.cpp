@@ -228,13 +228,13 @@ TEST_F(LayersInterface, LayerActionsNotifyOnlyWhenSomethingChanged)
     EXPECT_FALSE(layers->CanPasteLayer());
     layers->CopyLayer(1);
     ASSERT_TRUE(layers->CanPasteLayer());
-    EXPECT_FALSE(IsEdit([&] { layers->PasteLayer(0); }));   // below the base
-    EXPECT_FALSE(IsEdit([&] { layers->PasteLayer(4); }));   // past the top
+    EXPECT_FALSE(IsEdit([&] { layers->PasteLayer(0); })); // below the base
+    EXPECT_FALSE(IsEdit([&] { layers->PasteLayer(4); })); // past the top
     EXPECT_EQ(layers->GetNumLayers(), 3);
 
     EXPECT_TRUE(IsEdit([&] { layers->MoveLayer(1, 2); }));
     EXPECT_EQ(tex->GetSubTexmap(5), probe);
-    EXPECT_TRUE(IsEdit([&] { layers->PasteLayer(3); }));    // on top
+    EXPECT_TRUE(IsEdit([&] { layers->PasteLayer(3); })); // on top
     EXPECT_EQ(layers->GetNumLayers(), 4);
     EXPECT_EQ(AsTestMap(tex->GetSubTexmap(7))->color.r, 1.0f);
     EXPECT_NE(tex->GetSubTexmap(7), probe);
@@ -249,4 +249,4 @@ TEST_F(LayersInterface, LayerActionsNotifyOnlyWhenSomethingChanged)
     layers->ClearLayerClipboard();
 }
 
-}  // namespace
+} // namespace

@@ -36,8 +36,7 @@ protected:
     std::wstring LayerName(int i)
     {
         std::wstring map = NameOf(tex->GetSubTexmap(2 * i));
-        if (map.empty())
-            return L"new";
+        if (map.empty()) return L"new";
         return map.substr(0, map.find(L'-'));
     }
 
@@ -107,7 +106,7 @@ TEST_F(LayerList, InvalidCountsChangeNothingAndTellNobody)
 TEST_F(LayerList, ShrinkingDeactivatesAndReleasesTheTopLayers)
 {
     layers->SetNumLayers(4);
-    Watcher holder;   // keeps layer 2's map alive to see what was done to it
+    Watcher holder; // keeps layer 2's map alive to see what was done to it
     TestMap* kept = new TestMap(L"kept");
     kept->SetMtlFlag(MTL_TEX_DISPLAY_ENABLED);
     holder.Hold(kept);
@@ -123,7 +122,7 @@ TEST_F(LayerList, ShrinkingDeactivatesAndReleasesTheTopLayers)
     EXPECT_TRUE(TestMap::WasDeleted(L"top-mask"));
     EXPECT_FALSE(TestMap::WasDeleted(L"kept"));
     EXPECT_EQ(NameOf(tex->GetSubTexmap(2)), L"stays");
-    EXPECT_EQ(kept->NumDependents(), 1);   // only the holder refers to it now
+    EXPECT_EQ(kept->NumDependents(), 1); // only the holder refers to it now
     holder.ReleaseAll();
     DeleteTree(kept);
 }
@@ -150,13 +149,13 @@ TEST_F(LayerList, ASubMapPastTheLastWholeLayerIsNeverDroppedUnreleased)
 {
     layers->SetNumLayers(2);
     TestMap* odd = new TestMap(L"odd");
-    tex->SetSubTexmap(4, odd);   // five entries: the map slot of a third layer
+    tex->SetSubTexmap(4, odd); // five entries: the map slot of a third layer
     layers->SetNumLayers(3);
     EXPECT_EQ(tex->GetSubTexmap(4), odd);
     EXPECT_EQ(odd->NumDependents(), 1);
     ExpectBlockCounts(3);
 
-    tex->SetSubTexmap(6, new TestMap(L"odd-too"));   // seven entries
+    tex->SetSubTexmap(6, new TestMap(L"odd-too")); // seven entries
     layers->SetNumLayers(1);
     ExpectBlockCounts(1);
     EXPECT_TRUE(TestMap::WasDeleted(L"odd"));
@@ -249,19 +248,17 @@ TEST_F(LayerList, SetNumMapsMessages)
     // value list (texmap/vorlith_layer_values.h).
     std::vector<ParamID> order;
     for (const SeenMessage& m : blockWatcher.seen) {
-        if (m.message != REFMSG_CHANGE)
-            continue;
+        if (m.message != REFMSG_CHANGE) continue;
         EXPECT_EQ(m.texSubmaps, 6);
-        if (order.empty() || order.back() != m.lastParam)
-            order.push_back(m.lastParam);
+        if (order.empty() || order.back() != m.lastParam) order.push_back(m.lastParam);
         // (edit_ids also changes after, when the new layers get their labels.)
         if (m.lastParam != pb_map_list && m.lastParam != pb_edit_ids) {
             EXPECT_GT(m.disableCount, 0) << "parameter " << m.lastParam;
         }
     }
     ASSERT_GE(order.size(), 7u);
-    const ParamID expected[] = {pb_map_list, pb_map_enabled, pb_mask_enabled, pb_map_used,
-                                pb_opasity_list, pb_color_list, pb_mode_list, pb_edit_ids};
+    const ParamID expected[] = {pb_map_list,     pb_map_enabled, pb_mask_enabled, pb_map_used,
+                                pb_opasity_list, pb_color_list,  pb_mode_list,    pb_edit_ids};
     for (size_t i = 0; i < order.size() && i < 8; ++i)
         EXPECT_EQ(order[i], expected[i]) << i;
     EXPECT_EQ(macroRecorder->DisableCount(), 0);
@@ -274,4 +271,4 @@ TEST_F(LayerList, SetNumMapsMessages)
     texWatcher.ReleaseAll();
 }
 
-}  // namespace
+} // namespace

@@ -71,4 +71,4 @@ TEST(ParamBlock, NewTextureHasOneLayerInItsCounts)
     DeleteTree(tex);
 }
 
-}  // namespace
+} // namespace

@@ -121,7 +121,7 @@ Texmap* Only(const std::vector<ReferenceTarget*>& roots)
     return roots.empty() ? nullptr : static_cast<Texmap*>(roots[0]);
 }
 
-class SceneRoundTrip : public ::testing::TestWithParam<int> {};
+class SceneRoundTrip : public ::testing::TestWithParam<int> { };
 
 TEST_P(SceneRoundTrip, KeepsLayersMapsOutputAndName)
 {
@@ -180,8 +180,7 @@ size_t FindChunk(const std::vector<unsigned char>& bytes, unsigned short id, uns
         uint32_t len32;
         std::memcpy(&len32, &bytes[i + 2], 4);
         clen = len32;
-        if (cid == id && clen == length)
-            return i + 6;
+        if (cid == id && clen == length) return i + 6;
     }
     return std::string::npos;
 }
@@ -219,12 +218,31 @@ TEST(SceneSave, LayerRecordsHoldTheirFieldsInTheirOrder)
 
     std::vector<unsigned char> expected;
     auto i32 = [&](int32_t v) {
-        for (int k = 0; k < 4; ++k) expected.push_back((unsigned char)((uint32_t)v >> (8 * k)));
+        for (int k = 0; k < 4; ++k)
+            expected.push_back((unsigned char)((uint32_t)v >> (8 * k)));
     };
-    auto f32 = [&](float v) { uint32_t u; std::memcpy(&u, &v, 4); i32((int32_t)u); };
+    auto f32 = [&](float v) {
+        uint32_t u;
+        std::memcpy(&u, &v, 4);
+        i32((int32_t)u);
+    };
     i32(2);
-    i32(1); i32(1); i32(1); f32(100.0f); f32(0.5f); f32(0.5f); f32(0.5f); i32(0);
-    i32(0); i32(1); i32(0); f32(37.5f); f32(0.25f); f32(0.5f); f32(-0.75f); i32(-13);
+    i32(1);
+    i32(1);
+    i32(1);
+    f32(100.0f);
+    f32(0.5f);
+    f32(0.5f);
+    f32(0.5f);
+    i32(0);
+    i32(0);
+    i32(1);
+    i32(0);
+    f32(37.5f);
+    f32(0.25f);
+    f32(0.5f);
+    f32(-0.75f);
+    i32(-13);
     EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + at, bytes.begin() + at + expected.size()),
               expected);
     DeleteTree(tex);
@@ -237,7 +255,7 @@ TEST(SceneSave, BlendSpacesHaveTheirOwnChunkOnlyWhenALayerIsInDisplaySpace)
     IVorlithLayers* l = Layers(tex);
     l->SetNumLayers(3);
     EXPECT_EQ(FindChunk(SceneBytes(tex), kSpacesChunk, 6 + 4 + 3 * 4), std::string::npos);
-    l->SetBlendSpace(2, 7);   // any value but 0 is display
+    l->SetBlendSpace(2, 7); // any value but 0 is display
     EXPECT_EQ(l->GetBlendSpace(2), VORLITH_SPACE_DISPLAY);
     std::vector<unsigned char> bytes = SceneBytes(tex);
     const size_t at = FindChunk(bytes, kSpacesChunk, 6 + 4 + 3 * 4);
@@ -282,13 +300,13 @@ TEST(SceneLoad, ValuesThatAreNotNumbersKeepTheirDefaults)
     const float nan = std::nanf("");
     const float inf = INFINITY;
     const int32_t flag = 7;
-    std::memcpy(&bytes[layersAt + 4], &flag, 4);        // mapEnabled 7
-    std::memcpy(&bytes[layersAt + 16], &nan, 4);        // opacity
-    std::memcpy(&bytes[layersAt + 20], &inf, 4);        // red
-    std::memcpy(&bytes[outputAt + 8], &nan, 4);         // alpha
+    std::memcpy(&bytes[layersAt + 4], &flag, 4); // mapEnabled 7
+    std::memcpy(&bytes[layersAt + 16], &nan, 4); // opacity
+    std::memcpy(&bytes[layersAt + 20], &inf, 4); // red
+    std::memcpy(&bytes[outputAt + 8], &nan, 4); // alpha
     const float tinyGamma = 0.0f;
-    std::memcpy(&bytes[outputAt + 24], &tinyGamma, 4);  // gamma
-    std::memcpy(&bytes[outputAt + 28], &inf, 4);        // hue shift
+    std::memcpy(&bytes[outputAt + 24], &tinyGamma, 4); // gamma
+    std::memcpy(&bytes[outputAt + 28], &inf, 4); // hue shift
 
     Texmap* loaded = ReadBytes(bytes);
     ASSERT_NE(loaded, nullptr);
@@ -329,7 +347,7 @@ TEST(SceneLoad, BlockCountBelowTheChunkFollowsTheBlock)
     EXPECT_EQ(Layers(loaded)->GetOpacity(0), Layers(tex)->GetOpacity(0));
     host::SampleShadeContext sc;
     sc.BeginSample();
-    loaded->EvalColor(sc);   // reads no table past its end
+    loaded->EvalColor(sc); // reads no table past its end
     sc.BeginSample();
     loaded->EvalNormalPerturb(sc);
     DeleteTree(tex);
@@ -374,4 +392,4 @@ TEST(Clone, CarriesLayersOutputAndClonedSubMaps)
     DeleteTree(copy);
 }
 
-}  // namespace
+} // namespace

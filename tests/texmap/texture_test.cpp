@@ -237,4 +237,4 @@ TEST_F(Texture, ResetGoesBackToANewTexture)
     EXPECT_EQ(layers->GetOutputGamma(), 1.0f);
 }
 
-}  // namespace
+} // namespace

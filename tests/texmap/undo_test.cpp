@@ -26,8 +26,9 @@ protected:
         IVorlithLayers* l = Layers(tex);
         l->SetNumLayers(4);
         for (int i = 0; i < 4; ++i) {
-            tex->SetSubTexmap(2 * i, new TestMap((L"map" + std::to_wstring(i)).c_str(),
-                                                 AColor(0.2f * i, 0.5f, 1.0f - 0.2f * i, 1.0f)));
+            tex->SetSubTexmap(2 * i,
+                              new TestMap((L"map" + std::to_wstring(i)).c_str(),
+                                          AColor(0.2f * i, 0.5f, 1.0f - 0.2f * i, 1.0f)));
             l->SetOpacity(i, 40.0f + 10.0f * i);
             l->SetBlendMode(i, i);
         }
@@ -50,9 +51,11 @@ TEST_F(Undo, EveryEditIsUndoneAndRedone)
         {"opacity", [](Texmap*, IVorlithLayers* l) { l->SetOpacity(3, 5.0f); }},
         {"colour", [](Texmap*, IVorlithLayers* l) { l->SetLayerColor(1, Color(1, 0, 0)); }},
         {"mode", [](Texmap*, IVorlithLayers* l) { l->SetBlendMode(2, 13); }},
-        {"blend space", [](Texmap*, IVorlithLayers* l) { l->SetBlendSpace(2, VORLITH_SPACE_DISPLAY); }},
+        {"blend space",
+         [](Texmap*, IVorlithLayers* l) { l->SetBlendSpace(2, VORLITH_SPACE_DISPLAY); }},
         {"output on", [](Texmap*, IVorlithLayers* l) { l->SetOutputEnabled(TRUE); }},
-        {"output values", [](Texmap*, IVorlithLayers* l) {
+        {"output values",
+         [](Texmap*, IVorlithLayers* l) {
              l->SetOutputEnabled(TRUE);
              l->SetOutputShiftHSV(Point3(30.0f, 0.1f, 0.0f));
              l->SetOutputShiftRGB(Point3(0.1f, 0.0f, -0.1f));
@@ -68,10 +71,13 @@ TEST_F(Undo, EveryEditIsUndoneAndRedone)
         {"insert", [](Texmap*, IVorlithLayers* l) { l->InsertLayer(1); }},
         {"delete", [](Texmap*, IVorlithLayers* l) { l->DeleteLayer(1); }},
         {"swap", [](Texmap*, IVorlithLayers* l) { l->SwapLayers(0, 3); }},
-        {"map assigned", [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(5, new TestMap(L"new")); }},
+        {"map assigned",
+         [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(5, new TestMap(L"new")); }},
         {"map removed", [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(2, nullptr); }},
-        {"map past the end", [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(11, new TestMap(L"far")); }},
-        {"two edits, one step", [](Texmap* t, IVorlithLayers* l) {
+        {"map past the end",
+         [](Texmap* t, IVorlithLayers*) { t->SetSubTexmap(11, new TestMap(L"far")); }},
+        {"two edits, one step",
+         [](Texmap* t, IVorlithLayers* l) {
              l->SetOpacity(0, 1.0f);
              t->SetSubTexmap(0, nullptr);
              l->DeleteLayer(2);
@@ -207,7 +213,7 @@ TEST(UndoLifetimes, DeletedTextureIsFreedAndTheHistoryCopes)
     ASSERT_GT(host::CountLive().texHandles, before.texHandles);
     theHold.Begin();
     Layers(tex)->SetBlendMode(1, 3);
-    DeleteTree(tex);   // the host deletes the scene inside an open step
+    DeleteTree(tex); // the host deletes the scene inside an open step
     theHold.Accept(L"deleted");
     EXPECT_EQ(LiveVorliths(), 0);
     EXPECT_TRUE(TestMap::WasDeleted(L"kept"));
@@ -243,4 +249,4 @@ TEST(UndoLifetimes, MakingOrCopyingATextureIsNoEdit)
     DeleteTree(source);
 }
 
-}  // namespace
+} // namespace

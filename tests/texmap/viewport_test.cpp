@@ -43,18 +43,23 @@ std::wstring Shown(const host::Viewport& vp)
 
 TEST(Viewport, PicksTheLowestShownLayersUpToTheCap)
 {
-    struct Row { const char* maps; int supported; const wchar_t* hardware; const wchar_t* records; };
+    struct Row {
+        const char* maps;
+        int supported;
+        const wchar_t* hardware;
+        const wchar_t* records;
+    };
     const Row rows[] = {
         {"--", 8, L"", L""},
-        {"kk", 8, L"", L""},                               // masks are never shown
+        {"kk", 8, L"", L""}, // masks are never shown
         {"ee", 8, L"", L""},
-        {"mmmmm", 8, L"L0 L1 L2 L3", L"L0 L1 L2 L3"},      // four stages at most
+        {"mmmmm", 8, L"L0 L1 L2 L3", L"L0 L1 L2 L3"}, // four stages at most
         {"mmmmm", 4, L"L0 L1 L2 L3", L"L0 L1 L2 L3"},
         {"mmmmm", 2, L"L0 L1", L"L0 L1"},
         {"mmmmm", 1, L"L0", L"L0"},
-        {"mmmmm", 0, L"", L""},                            // a viewport without stages
+        {"mmmmm", 0, L"", L""}, // a viewport without stages
         {"mmmmm", -3, L"", L""},
-        {"mu-emm", 8, L"L0 L1 L4 L5", L"L0 L4 L5"},        // mapUsed counts on the record path
+        {"mu-emm", 8, L"L0 L1 L4 L5", L"L0 L4 L5"}, // mapUsed counts on the record path
     };
     for (const Row& row : rows) {
         for (host::Viewport::Path path : kPaths) {
@@ -66,7 +71,8 @@ TEST(Viewport, PicksTheLowestShownLayersUpToTheCap)
                 vp.path = path;
                 vp.maker.texturesSupported = row.supported;
                 vp.Setup(tex, 0);
-                const std::wstring expected = path == host::Viewport::kHardwarePath ? row.hardware : row.records;
+                const std::wstring expected =
+                    path == host::Viewport::kHardwarePath ? row.hardware : row.records;
                 EXPECT_EQ(Shown(vp), expected);
                 const int n = (int)vp.Stages().size();
                 EXPECT_EQ(vp.maker.HandlesMade(), n);
@@ -86,17 +92,22 @@ TEST(Viewport, OneStageModulatesAWhiteMaterialSeveralBlendByAlpha)
     for (int n = 1; n <= 2; ++n) {
         Texmap* tex = Stack(n == 1 ? "m" : "mm");
         host::Viewport hw;
-        hw.Setup(tex, 0);   // its material holds no record: the texture adds record 0
+        hw.Setup(tex, 0); // its material holds no record: the texture adds record 0
         std::vector<std::wstring> expected = {L"SetNumTexStages " + std::to_wstring(n)};
-        for (int k = 0; k < n; ++k) expected.push_back(L"SetTexture " + std::to_wstring(k) + L" 0");
+        for (int k = 0; k < n; ++k)
+            expected.push_back(L"SetTexture " + std::to_wstring(k) + L" 0");
         for (int k = 0; k < n; ++k) {
             const std::wstring s = std::to_wstring(k);
-            std::vector<std::wstring> stage = {
-                L"SetTexture " + s + L" " + std::to_wstring(k + 1), L"SetTextureColorArg " + s + L" 1 2",
-                L"SetTextureColorArg " + s + L" 2 1", L"SetTextureAlphaArg " + s + L" 1 2",
-                L"SetTextureAlphaArg " + s + L" 2 1", L"SetTextureColorOp " + s + (n == 1 ? L" 4" : L" 13"),
-                L"SetTextureAlphaOp " + s + L" 3"};
-            if (n == 1) stage.insert(stage.end(), {L"SetDiffuseColor 1 1 1 1", L"SetAmbientColor 1 1 1 1"});
+            std::vector<std::wstring> stage = {L"SetTexture " + s + L" " + std::to_wstring(k + 1),
+                                               L"SetTextureColorArg " + s + L" 1 2",
+                                               L"SetTextureColorArg " + s + L" 2 1",
+                                               L"SetTextureAlphaArg " + s + L" 1 2",
+                                               L"SetTextureAlphaArg " + s + L" 2 1",
+                                               L"SetTextureColorOp " + s +
+                                                   (n == 1 ? L" 4" : L" 13"),
+                                               L"SetTextureAlphaOp " + s + L" 3"};
+            if (n == 1)
+                stage.insert(stage.end(), {L"SetDiffuseColor 1 1 1 1", L"SetAmbientColor 1 1 1 1"});
             stage.push_back(L"SetTextureTransformFlag " + s + L" 2");
             expected.insert(expected.end(), stage.begin(), stage.end());
             EXPECT_EQ(hw.maker.infoRequests.at(k).useTex, k);
@@ -111,7 +122,8 @@ TEST(Viewport, OneStageModulatesAWhiteMaterialSeveralBlendByAlpha)
         for (int k = 0; k < n; ++k) {
             const TextureInfo& r = rec.material.texture[k];
             EXPECT_EQ(r.textHandle, (DWORD_PTR)(k + 1));
-            const int ops[6] = {r.colorOp, r.colorAlphaSource, r.colorScale, r.alphaOp, r.alphaAlphaSource, r.alphaScale};
+            const int ops[6] = {r.colorOp, r.colorAlphaSource, r.colorScale,
+                                r.alphaOp, r.alphaAlphaSource, r.alphaScale};
             const int want[6] = {n == 1 ? 2 : 7, 2, 0, 0, 2, 0};
             EXPECT_TRUE(std::equal(ops, ops + 6, want)) << "stage " << k;
         }
@@ -121,12 +133,21 @@ TEST(Viewport, OneStageModulatesAWhiteMaterialSeveralBlendByAlpha)
 
 TEST(Viewport, StagesAreKeptUntilSomethingDiscardsThem)
 {
-    struct Row { const char* change; std::function<void(Texmap*)> edit; bool discards; };
+    struct Row {
+        const char* change;
+        std::function<void(Texmap*)> edit;
+        bool discards;
+    };
     const Row rows[] = {
         {"nothing", [](Texmap*) {}, false},
         {"display on", [](Texmap* t) { t->ActivateTexDisplay(TRUE); }, false},
         {"display off", [](Texmap* t) { t->ActivateTexDisplay(FALSE); }, true},
-        {"change message", [](Texmap* t) { PartID p = PART_ALL; SendRefMessage(t, t->GetSubTexmap(0), p, REFMSG_CHANGE); }, true},
+        {"change message",
+         [](Texmap* t) {
+             PartID p = PART_ALL;
+             SendRefMessage(t, t->GetSubTexmap(0), p, REFMSG_CHANGE);
+         },
+         true},
         {"map switched off", [](Texmap* t) { Layers(t)->SetMapEnabled(1, FALSE); }, true},
         {"layer unused", [](Texmap* t) { Layers(t)->SetLayerUsed(1, FALSE); }, true},
         {"layers swapped", [](Texmap* t) { Layers(t)->SwapLayers(0, 1); }, true},
@@ -137,7 +158,8 @@ TEST(Viewport, StagesAreKeptUntilSomethingDiscardsThem)
     };
     for (const Row& row : rows) {
         for (host::Viewport::Path path : kPaths) {
-            SCOPED_TRACE(std::string(row.change) + (path == host::Viewport::kHardwarePath ? " hardware" : " records"));
+            SCOPED_TRACE(std::string(row.change) +
+                         (path == host::Viewport::kHardwarePath ? " hardware" : " records"));
             Texmap* tex = Stack("mm");
             host::Viewport vp;
             vp.path = path;
@@ -145,8 +167,9 @@ TEST(Viewport, StagesAreKeptUntilSomethingDiscardsThem)
             ASSERT_EQ(vp.maker.HandlesMade(), 2);
             row.edit(tex);
             EXPECT_EQ(vp.maker.LiveHandles(), row.discards ? 0 : 2);
-            const int evals = AsTestMap(tex->GetSubTexmap(2)) ? AsTestMap(tex->GetSubTexmap(2))->colorEvals : 0;
-            vp.Setup(tex, 4800);   // another time alone rebuilds nothing
+            const int evals =
+                AsTestMap(tex->GetSubTexmap(2)) ? AsTestMap(tex->GetSubTexmap(2))->colorEvals : 0;
+            vp.Setup(tex, 4800); // another time alone rebuilds nothing
             EXPECT_EQ(vp.maker.HandlesMade() > 2, row.discards);
             if (!row.discards) {
                 EXPECT_EQ(AsTestMap(tex->GetSubTexmap(2))->colorEvals, evals) << "no new bitmap";
@@ -177,7 +200,7 @@ TEST(Viewport, StagesWithoutATextureOrAMapShowNothingAndCallNothingThroughNull)
         ASSERT_EQ(stages.size(), 2u);
         EXPECT_EQ(stages[0].texture, 0u);
         EXPECT_EQ(stages[1].texture, 1u);
-        Layers(tex)->SetOpacity(0, 50.0f);   // any edit discards
+        Layers(tex)->SetOpacity(0, 50.0f); // any edit discards
         vp.maker.makeHandles = false;
         vp.Setup(tex, 0);
         EXPECT_EQ(vp.Stages().at(1).texture, 0u);
@@ -227,7 +250,10 @@ TEST(Viewport, StagesCombineAsTheFixedOperationsDo)
 
 TEST(Viewport, LocalOutputIsMeaningfulWithAnyMapInAMapSlot)
 {
-    struct Row { const char* maps; bool meaningful; };
+    struct Row {
+        const char* maps;
+        bool meaningful;
+    };
     const Row rows[] = {{"-", false}, {"kk", false}, {"-e", true}, {"u-", true}, {"k-m", true}};
     for (const Row& row : rows) {
         Texmap* tex = Stack(row.maps);
@@ -239,4 +265,4 @@ TEST(Viewport, LocalOutputIsMeaningfulWithAnyMapInAMapSlot)
     }
 }
 
-}  // namespace
+} // namespace

@@ -60,7 +60,7 @@ LoadedPlugin& Loaded()
     return *loaded;
 }
 
-}  // namespace
+} // namespace
 
 host::PluginManager& Plugins() { return Loaded().manager; }
 ClassDesc* VorlithDesc() { return Loaded().desc; }
@@ -69,8 +69,7 @@ HMODULE VorlithModule() { return Loaded().module; }
 Texmap* NewVorlith()
 {
     ClassDesc* desc = VorlithDesc();
-    if (!desc)
-        return nullptr;
+    if (!desc) return nullptr;
     return static_cast<Texmap*>(desc->Create(FALSE));
 }
 
@@ -79,15 +78,11 @@ IVorlithLayers* Layers(Texmap* tex)
     return static_cast<IVorlithLayers*>(tex->GetInterface(VORLITH_LAYERS_INTERFACE));
 }
 
-IParamBlock2* Block(Texmap* tex)
-{
-    return tex->GetParamBlock(0);
-}
+IParamBlock2* Block(Texmap* tex) { return tex->GetParamBlock(0); }
 
 void DeleteTree(ReferenceTarget* target)
 {
-    if (target)
-        host::DeleteScene({target});
+    if (target) host::DeleteScene({target});
 }
 
 RefResult SendRefMessage(ReferenceMaker* maker, RefTargetHandle from, PartID& part,
@@ -108,10 +103,7 @@ TestMap::TestMap(const wchar_t* name, AColor c)
     SetName(MSTR(name));
 }
 
-TestMap::~TestMap()
-{
-    Deleted().push_back(GetName().data());
-}
+TestMap::~TestMap() { Deleted().push_back(GetName().data()); }
 
 std::vector<std::wstring>& TestMap::Deleted()
 {
@@ -125,10 +117,7 @@ bool TestMap::WasDeleted(const std::wstring& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-Class_ID TestMap::ClassID()
-{
-    return kTestMapClassID;
-}
+Class_ID TestMap::ClassID() { return kTestMapClassID; }
 
 RefResult TestMap::NotifyRefChanged(TEST_NOTIFY_REF_CHANGED_ARGS)
 {
@@ -158,8 +147,7 @@ IOResult TestMap::Save(ISave* isave)
     isave->BeginChunk(kTestMapBaseChunk);
     IOResult res = MtlBase::Save(isave);
     isave->EndChunk();
-    if (res != IO_OK)
-        return res;
+    if (res != IO_OK) return res;
     isave->BeginChunk(kTestMapColorChunk);
     ULONG n = 0;
     float values[7] = {color.r, color.g, color.b, color.a, perturb.x, perturb.y, perturb.z};
@@ -182,8 +170,7 @@ IOResult TestMap::Load(ILoad* iload)
             perturb = Point3(values[4], values[5], values[6]);
         }
         iload->CloseChunk();
-        if (res != IO_OK)
-            return res;
+        if (res != IO_OK) return res;
     }
     return IO_OK;
 }
@@ -200,10 +187,7 @@ std::wstring NameOf(Texmap* map)
 
 // Watcher --------------------------------------------------------------------------------------
 
-Watcher::~Watcher()
-{
-    ReleaseAll();
-}
+Watcher::~Watcher() { ReleaseAll(); }
 
 int Watcher::Hold(ReferenceTarget* target)
 {
@@ -217,8 +201,7 @@ void Watcher::ReleaseAll()
 {
     // Released without deleting: what the watcher held belongs to the test's scene.
     for (int i = 0; i < (int)refs.size(); ++i) {
-        if (refs[i])
-            ReplaceReference(i, nullptr, FALSE);
+        if (refs[i]) ReplaceReference(i, nullptr, FALSE);
     }
     refs.clear();
 }
@@ -238,8 +221,7 @@ RefTargetHandle Watcher::GetReference(int i)
 
 void Watcher::SetReference(int i, RefTargetHandle rtarg)
 {
-    if (i >= 0 && i < (int)refs.size())
-        refs[i] = rtarg;
+    if (i >= 0 && i < (int)refs.size()) refs[i] = rtarg;
 }
 
 RefResult Watcher::NotifyRefChanged(TEST_NOTIFY_REF_CHANGED_ARGS)
@@ -293,15 +275,17 @@ std::wstring DescribeTexture(Texmap* tex)
     for (int i = 0; i < l->GetNumLayers(); ++i) {
         const Color c = l->GetLayerColor(i);
         const MCHAR* label = i < pb->Count(pb_edit_ids) ? pb->GetStr(pb_edit_ids, 0, i) : nullptr;
-        s << L"\n" << i << L": " << l->GetMapEnabled(i) << l->GetMaskEnabled(i)
-          << l->GetLayerUsed(i) << L" " << l->GetOpacity(i) << L" " << c.r << L"," << c.g << L","
-          << c.b << L" mode " << l->GetBlendMode(i) << L" space " << l->GetBlendSpace(i) << L" [" << NameOf(tex->GetSubTexmap(2 * i))
-          << L"|" << NameOf(tex->GetSubTexmap(2 * i + 1)) << L"] " << (label ? label : L"-");
+        s << L"\n"
+          << i << L": " << l->GetMapEnabled(i) << l->GetMaskEnabled(i) << l->GetLayerUsed(i) << L" "
+          << l->GetOpacity(i) << L" " << c.r << L"," << c.g << L"," << c.b << L" mode "
+          << l->GetBlendMode(i) << L" space " << l->GetBlendSpace(i) << L" ["
+          << NameOf(tex->GetSubTexmap(2 * i)) << L"|" << NameOf(tex->GetSubTexmap(2 * i + 1))
+          << L"] " << (label ? label : L"-");
     }
     const Point3 hsv = l->GetOutputShiftHSV(), rgb = l->GetOutputShiftRGB();
     s << L"\nout " << l->GetOutputEnabled() << l->GetOutputClamp() << l->GetOutputMono() << L" "
-      << hsv.x << L"," << hsv.y << L"," << hsv.z << L" " << rgb.x << L"," << rgb.y << L","
-      << rgb.z << L" " << l->GetOutputAlpha() << L" " << l->GetOutputBrightness() << L" "
+      << hsv.x << L"," << hsv.y << L"," << hsv.z << L" " << rgb.x << L"," << rgb.y << L"," << rgb.z
+      << L" " << l->GetOutputAlpha() << L" " << l->GetOutputBrightness() << L" "
       << l->GetOutputContrast() << L" " << l->GetOutputGamma();
     Interval valid = FOREVER;
     tex->Update(0, valid);
@@ -311,8 +295,8 @@ std::wstring DescribeTexture(Texmap* tex)
         sc.SetUVW(Point3(u, 0.5f, 0.0f));
         const AColor c = tex->EvalColor(sc);
         const Point3 p = tex->EvalNormalPerturb(sc);
-        s << L"\neval " << c.r << L"," << c.g << L"," << c.b << L"," << c.a << L" " << p.x
-          << L"," << p.y << L"," << p.z;
+        s << L"\neval " << c.r << L"," << c.g << L"," << c.b << L"," << c.a << L" " << p.x << L","
+          << p.y << L"," << p.z;
     }
     return s.str();
 }
@@ -341,14 +325,11 @@ private:
 ::testing::Environment* const nothingLeft =
     ::testing::AddGlobalTestEnvironment(new NothingLeftAtTheEnd);
 
-}  // namespace
+} // namespace
 
 void ExpectNothingLeft(const host::LiveCounts& before)
 {
     EXPECT_EQ(host::DescribeLeft(before), "") << "left alive";
 }
 
-int LiveVorliths()
-{
-    return host::CountLiveOfClass(TEXMAP_CLASS_ID, kVorlithClassID);
-}
+int LiveVorliths() { return host::CountLiveOfClass(TEXMAP_CLASS_ID, kVorlithClassID); }

@@ -20,11 +20,27 @@
 // The texture's identity and block layout as the host sees them.
 const Class_ID kVorlithClassID(0x9B340D4D, 0xA443AC6A);
 enum {
-    pb_map_list = 0, pb_map_enabled = 1, pb_map_used = 2, pb_opasity_list = 3,
-    pb_color_list = 4, pb_mode_list = 5, pb_edit_ids = 6, pb_mask_enabled = 7,
-    pb_hsv_h = 8, pb_hsv_s = 9, pb_hsv_v = 10, pb_rgb_r = 11, pb_rgb_g = 12, pb_rgb_b = 13,
-    pb_output_on = 14, pb_alpha = 15, pb_bright = 16, pb_contrast = 17, pb_gamma = 18,
-    pb_mono = 19, pb_clamp = 20
+    pb_map_list = 0,
+    pb_map_enabled = 1,
+    pb_map_used = 2,
+    pb_opasity_list = 3,
+    pb_color_list = 4,
+    pb_mode_list = 5,
+    pb_edit_ids = 6,
+    pb_mask_enabled = 7,
+    pb_hsv_h = 8,
+    pb_hsv_s = 9,
+    pb_hsv_v = 10,
+    pb_rgb_r = 11,
+    pb_rgb_g = 12,
+    pb_rgb_b = 13,
+    pb_output_on = 14,
+    pb_alpha = 15,
+    pb_bright = 16,
+    pb_contrast = 17,
+    pb_gamma = 18,
+    pb_mono = 19,
+    pb_clamp = 20
 };
 
 #if MAX_RELEASE >= 17000
@@ -74,13 +90,28 @@ public:
     Class_ID ClassID() override;
     void GetClassName(MSTR& s) override { s = L"TestMap"; }
     void DeleteThis() override { delete this; }
-    AColor EvalColor(ShadeContext&) override { ++colorEvals; return color; }
-    Point3 EvalNormalPerturb(ShadeContext&) override { ++perturbEvals; return perturb; }
-    void Update(TimeValue, Interval& valid) override { ++updates; valid &= validity; }
-    void Reset() override {}
+    AColor EvalColor(ShadeContext&) override
+    {
+        ++colorEvals;
+        return color;
+    }
+    Point3 EvalNormalPerturb(ShadeContext&) override
+    {
+        ++perturbEvals;
+        return perturb;
+    }
+    void Update(TimeValue, Interval& valid) override
+    {
+        ++updates;
+        valid &= validity;
+    }
+    void Reset() override { }
     Interval Validity(TimeValue) override { return validity; }
     ParamDlg* CreateParamDlg(HWND, IMtlParams*) override { return nullptr; }
-    void ActivateTexDisplay(BOOL on) override { if (!on) ++displayOffCalls; }
+    void ActivateTexDisplay(BOOL on) override
+    {
+        if (!on) ++displayOffCalls;
+    }
     RefResult NotifyRefChanged(TEST_NOTIFY_REF_CHANGED_ARGS) override;
     RefTargetHandle Clone(RemapDir& remap) override;
     IOResult Save(ISave* isave) override;
@@ -95,9 +126,9 @@ std::wstring NameOf(Texmap* map);
 struct SeenMessage {
     RefTargetHandle from;
     RefMessage message;
-    ParamID lastParam;          // the block's LastNotifyParamID when from is a block
-    int disableCount;           // macroRecorder->DisableCount() at that moment
-    int texSubmaps;             // NumSubTexmaps of the watched texture at that moment
+    ParamID lastParam; // the block's LastNotifyParamID when from is a block
+    int disableCount; // macroRecorder->DisableCount() at that moment
+    int texSubmaps; // NumSubTexmaps of the watched texture at that moment
 };
 
 // Holds references to targets (keeping them alive) and records every message they send.

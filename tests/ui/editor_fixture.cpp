@@ -35,10 +35,7 @@ std::wstring Text(HWND h)
     return text;
 }
 
-int EditorTest::CountShown() const
-{
-    return _wtoi(Text(Item(IDC_LAYER_COUNT)).c_str());
-}
+int EditorTest::CountShown() const { return _wtoi(Text(Item(IDC_LAYER_COUNT)).c_str()); }
 
 void EditorTest::Type(HWND page, int id, const wchar_t* text)
 {
@@ -105,7 +102,7 @@ LRESULT CALLBACK AnswerHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 void AnswerCountDialog(CountAnswer& answer, const std::function<void()>& action)
 {

@@ -13,8 +13,17 @@
 
 // Control ids of a row's controls (row 0; each row adds one, map and mask buttons two).
 enum {
-    kIndex = 1014, kUsed = 1517, kOpacityEdit = 1007, kOpacitySpin = 1001, kSwatch = 1100,
-    kMode = 1200, kMap = 1550, kMapEnabled = 1511, kMask = 1551, kMaskEnabled = 1523, kFrame = 1021
+    kIndex = 1014,
+    kUsed = 1517,
+    kOpacityEdit = 1007,
+    kOpacitySpin = 1001,
+    kSwatch = 1100,
+    kMode = 1200,
+    kMap = 1550,
+    kMapEnabled = 1511,
+    kMask = 1551,
+    kMaskEnabled = 1523,
+    kFrame = 1021
 };
 
 // The text of a window.
@@ -54,8 +63,8 @@ protected:
 
 // What a modal count dialog is answered with, and what it showed.
 struct CountAnswer {
-    const wchar_t* typed = nullptr;   // typed into the number field (then Enter); null: nothing
-    bool ok = true;                   // OK, else Cancel
+    const wchar_t* typed = nullptr; // typed into the number field (then Enter); null: nothing
+    bool ok = true; // OK, else Cancel
     std::wstring title, initial, afterTyping;
     int opened = 0;
 };

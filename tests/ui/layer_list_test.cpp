@@ -33,14 +33,17 @@ TEST_F(EditorTest, RowsFollowTheNumberOfLayers)
         EXPECT_EQ(CountShown(), c.layers);
         for (int r = 0; r < 6; ++r)
             for (int id : {kIndex, kSwatch, kMap, kMapEnabled, kMask, kMaskEnabled, kFrame})
-                EXPECT_EQ(Shown(Item(id + (id == kMap || id == kMask ? 2 * r : r))), r < c.rowsShown) << r;
+                EXPECT_EQ(Shown(Item(id + (id == kMap || id == kMask ? 2 * r : r))),
+                          r < c.rowsShown)
+                    << r;
         int low = -1, high = -1;
         GetScrollRange(Item(IDC_LAYER_SCROLL), SB_CTL, &low, &high);
         EXPECT_EQ(high, c.scrollMax);
         EXPECT_EQ(Enabled(Item(IDC_LAYER_SCROLL)), c.scrollEnabled);
     }
     // The base row: no used switch, opacity or mode; its number "B:" cannot be typed over.
-    for (int id : {kUsed, kOpacityEdit, kOpacitySpin, kMode}) EXPECT_FALSE(Shown(Item(id)));
+    for (int id : {kUsed, kOpacityEdit, kOpacitySpin, kMode})
+        EXPECT_FALSE(Shown(Item(id)));
     EXPECT_EQ(Text(Item(kIndex)), L"B:");
     EXPECT_FALSE(Enabled(Item(kIndex)));
     L()->SetNumLayers(2);
@@ -53,12 +56,12 @@ TEST_F(EditorTest, ControlsFollowTheLayersSwitches)
 {
     struct Case {
         int layer, used, mapOn, maskOn;
-        bool map, mask, values;   // values: opacity, swatch, mode and the two switches
+        bool map, mask, values; // values: opacity, swatch, mode and the two switches
     } cases[] = {
         {1, 0, 1, 1, false, false, false},
         {1, 1, 0, 1, false, true, true},
         {1, 1, 1, 0, true, false, true},
-        {0, 0, 0, 1, false, true, true},   // the base layer is always composited
+        {0, 0, 0, 1, false, true, true}, // the base layer is always composited
     };
     Open(2);
     for (const Case& c : cases) {
@@ -87,8 +90,9 @@ TEST_F(EditorTest, ScrollingKeepsTheRowsInsideTheStack)
     struct Case {
         int layers, start, code, position, first;
     } cases[] = {
-        {10, 0, SB_LINEDOWN, 0, 1},  {10, 0, SB_LINEUP, 0, 0},       {10, 2, SB_PAGEDOWN, 0, 4},
-        {20, 10, SB_PAGEUP, 0, 4},   {10, 0, SB_THUMBTRACK, 99, 4},  {10, 3, SB_ENDSCROLL, 7, 3},
+        {10, 0, SB_LINEDOWN, 0, 1},       {10, 0, SB_LINEUP, 0, 0},
+        {10, 2, SB_PAGEDOWN, 0, 4},       {20, 10, SB_PAGEUP, 0, 4},
+        {10, 0, SB_THUMBTRACK, 99, 4},    {10, 3, SB_ENDSCROLL, 7, 3},
         {10, 3, SB_THUMBPOSITION, -5, 0},
     };
     Open(1);
@@ -97,7 +101,8 @@ TEST_F(EditorTest, ScrollingKeepsTheRowsInsideTheStack)
         dlg->ReloadDialog();
         Scroll(SB_THUMBPOSITION, c.start);
         Scroll(c.code, c.position);
-        EXPECT_EQ(FirstShown(panel), c.first) << c.layers << " layers from " << c.start << ", code " << c.code;
+        EXPECT_EQ(FirstShown(panel), c.first)
+            << c.layers << " layers from " << c.start << ", code " << c.code;
         EXPECT_EQ(GetScrollPos(Item(IDC_LAYER_SCROLL), SB_CTL), c.first);
     }
     // Deleting at the end pulls the rows back; the position lives in the texture.
@@ -125,11 +130,11 @@ TEST_F(EditorTest, SubMapsCarryTheRowLabelWithoutItGrowing)
         const wchar_t* label;
     } cases[] = {
         {L"Bricks", 2, 75.9f, L"L: 2, Screen, 75 | Bricks"},
-        {L"L: 2, Screen, 75 | Bricks", 2, 75.9f, L"L: 2, Screen, 75 | Bricks"},   // a saved label
+        {L"L: 2, Screen, 75 | Bricks", 2, 75.9f, L"L: 2, Screen, 75 | Bricks"}, // a saved label
         {L"L: 7, Multiply, 3 | tile|", 2, 75.9f, L"L: 2, Screen, 75 | tile|"},
-        {L"a|b", 2, 75.9f, L"L: 2, Screen, 75 | a|b"},      // a user's "|" stays
+        {L"a|b", 2, 75.9f, L"L: 2, Screen, 75 | a|b"}, // a user's "|" stays
         {L"ends|", 1, 100.0f, L"L: 2, Multiply, 100 | ends|"},
-        {L"Bricks", 57, -3.7f, L"L: 2, 57, -3 | Bricks"},   // a mode the list lacks, by number
+        {L"Bricks", 57, -3.7f, L"L: 2, 57, -3 | Bricks"}, // a mode the list lacks, by number
         {L"Bricks", 0, 1e20f, L"L: 2, Normal, 100000002004087734272 | Bricks"},
     };
     Open(3);
@@ -181,12 +186,17 @@ TEST_F(EditorTest, EveryRowControlStoresAndTellsTheHost)
         std::function<bool()> stored;
     } cases[] = {
         {"used switch", [&] { Click(panel, kUsed + 1); }, [&] { return !L()->GetLayerUsed(1); }},
-        {"map switch", [&] { Click(panel, kMapEnabled + 1); }, [&] { return !L()->GetMapEnabled(1); }},
-        {"base mask switch", [&] { Click(panel, kMaskEnabled); }, [&] { return !L()->GetMaskEnabled(0); }},
+        {"map switch", [&] { Click(panel, kMapEnabled + 1); },
+         [&] { return !L()->GetMapEnabled(1); }},
+        {"base mask switch", [&] { Click(panel, kMaskEnabled); },
+         [&] { return !L()->GetMaskEnabled(0); }},
         {"mode", [&] { SelectMode(2, 9); }, [&] { return L()->GetBlendMode(2) == 9; }},
-        {"opacity typed", [&] { Type(panel, kOpacityEdit + 1, L"40"); }, [&] { return L()->GetOpacity(1) == 40.0f; }},
-        {"opacity spinner", [&] { SpinUp(panel, kOpacitySpin + 2); }, [&] { return std::fabs(L()->GetOpacity(2) - 50.1f) < 1e-4f; }},
-        {"opacity reset", [&] { SendDlgItemMessageW(panel, kOpacitySpin + 1, WM_RBUTTONDOWN, 0, 0); },
+        {"opacity typed", [&] { Type(panel, kOpacityEdit + 1, L"40"); },
+         [&] { return L()->GetOpacity(1) == 40.0f; }},
+        {"opacity spinner", [&] { SpinUp(panel, kOpacitySpin + 2); },
+         [&] { return std::fabs(L()->GetOpacity(2) - 50.1f) < 1e-4f; }},
+        {"opacity reset",
+         [&] { SendDlgItemMessageW(panel, kOpacitySpin + 1, WM_RBUTTONDOWN, 0, 0); },
          [&] { return L()->GetOpacity(1) == 100.0f; }},
     };
     for (const Case& c : cases) {
@@ -214,16 +224,20 @@ TEST_F(EditorTest, TypingANumberMovesTheLayer)
 {
     struct Case {
         const wchar_t* typed;
-        int swappedWith;   // -1: nothing moves
-    } cases[] = {{L"3", 3}, {L"0", 0}, {L" 6 ", 6}, {L"abc", -1}, {L"", -1}, {L"2x", -1}, {L"9", -1}, {L"-1", -1}};
+        int swappedWith; // -1: nothing moves
+    } cases[] = {{L"3", 3}, {L"0", 0},   {L" 6 ", 6}, {L"abc", -1},
+                 {L"", -1}, {L"2x", -1}, {L"9", -1},  {L"-1", -1}};
     Open(7);
-    Scroll(SB_THUMBPOSITION, 1);   // row 4 shows layer 5
+    Scroll(SB_THUMBPOSITION, 1); // row 4 shows layer 5
     for (const Case& c : cases) {
-        for (int i = 0; i < 7; ++i) L()->SetOpacity(i, 10.0f * i);
+        for (int i = 0; i < 7; ++i)
+            L()->SetOpacity(i, 10.0f * i);
         Type(panel, kIndex + 4, c.typed);
         SCOPED_TRACE(MSTR(c.typed).ToUTF8());
         for (int i = 0; i < 7; ++i) {
-            const int from = i == 5 && c.swappedWith >= 0 ? c.swappedWith : i == c.swappedWith ? 5 : i;
+            const int from = i == 5 && c.swappedWith >= 0 ? c.swappedWith
+                : i == c.swappedWith                      ? 5
+                                                          : i;
             EXPECT_EQ(L()->GetOpacity(i), 10.0f * from) << i;
         }
         EXPECT_EQ(Text(Item(kIndex + 4)), L"5") << "the row shows its number again";
@@ -264,12 +278,14 @@ TEST_F(EditorTest, AddDeleteAndTheMapButtons)
     Open(1);
     Click(panel, IDC_DELETE_LAYER);
     EXPECT_EQ(L()->GetNumLayers(), 1) << "the base layer stays";
-    for (int i = 0; i < 8; ++i) Click(panel, IDC_ADD_LAYER);
+    for (int i = 0; i < 8; ++i)
+        Click(panel, IDC_ADD_LAYER);
     EXPECT_EQ(L()->GetNumLayers(), 9);
     EXPECT_EQ(CountShown(), 9);
     Scroll(SB_THUMBPOSITION, 2);
     std::vector<host::MaterialEditorParams::TexmapButtonRequest> asked;
-    editor.SetTexmapButtonHandler([&](const host::MaterialEditorParams::TexmapButtonRequest& r) { asked.push_back(r); });
+    editor.SetTexmapButtonHandler(
+        [&](const host::MaterialEditorParams::TexmapButtonRequest& r) { asked.push_back(r); });
     Click(panel, kMap);
     Click(panel, kMask + 2 * 3);
     EXPECT_TRUE(asked.empty()) << "posted, not sent";
@@ -316,7 +332,8 @@ TEST_F(EditorTest, ARefreshChangesNothingItself)
     Watcher watcher;
     watcher.Hold(Block(tex));
     watcher.Hold(tex);
-    for (int i = 0; i < 3; ++i) dlg->ReloadDialog();
+    for (int i = 0; i < 3; ++i)
+        dlg->ReloadDialog();
     RedrawWindow(panel, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(watcher.Count(REFMSG_CHANGE), 0);
     watcher.ReleaseAll();
@@ -351,14 +368,16 @@ TEST_F(EditorTest, TheDialogShowsOneTextureOfItsOwnClass)
 TEST_F(EditorTest, ADialogWithoutItsPagesTouchesNoWindow)
 {
     Open(2);
-    for (HWND page : {panel, output, about}) editor.DeleteRollupPage(page);
+    for (HWND page : {panel, output, about})
+        editor.DeleteRollupPage(page);
     dlg->ReloadDialog();
     dlg->SetTime(0);
     tex->SetSubTexmap(0, new TestMap(L"Late"));
-    L()->SetOpacity(1, 30.0f);   // the texture marks its editor out of date
+    L()->SetOpacity(1, 30.0f); // the texture marks its editor out of date
     L()->SetNumLayers(8);
     EXPECT_EQ(dlg->FindSubTexFromHWND(NULL), -1);
-    EXPECT_EQ(NameOf(tex->GetSubTexmap(0)), L"L: 0, Normal, 100 | Late") << "the labels still follow";
+    EXPECT_EQ(NameOf(tex->GetSubTexmap(0)), L"L: 0, Normal, 100 | Late")
+        << "the labels still follow";
 }
 
-}  // namespace
+} // namespace

@@ -4,15 +4,16 @@
 
 namespace {
 
-const int kOutputSpinners[] = {IDC_OUT_HSV_H_SPIN, IDC_OUT_HSV_S_SPIN, IDC_OUT_HSV_V_SPIN,
-                               IDC_OUT_RGB_R_SPIN, IDC_OUT_RGB_G_SPIN, IDC_OUT_RGB_B_SPIN,
+const int kOutputSpinners[] = {IDC_OUT_HSV_H_SPIN, IDC_OUT_HSV_S_SPIN,  IDC_OUT_HSV_V_SPIN,
+                               IDC_OUT_RGB_R_SPIN, IDC_OUT_RGB_G_SPIN,  IDC_OUT_RGB_B_SPIN,
                                IDC_OUT_ALPHA_SPIN, IDC_OUT_BRIGHT_SPIN, IDC_OUT_CONTRAST_SPIN,
                                IDC_OUT_GAMMA_SPIN};
 
 bool OutputEnabled(HWND output, bool on)
 {
     bool all = true;
-    for (int id : kOutputSpinners) all = all && (IsWindowEnabled(GetDlgItem(output, id)) != FALSE) == on;
+    for (int id : kOutputSpinners)
+        all = all && (IsWindowEnabled(GetDlgItem(output, id)) != FALSE) == on;
     for (int id : {IDC_OUT_CLAMP, IDC_OUT_MONO, IDC_OUT_RESET})
         all = all && (IsWindowEnabled(GetDlgItem(output, id)) != FALSE) == on;
     return all && IsWindowEnabled(GetDlgItem(output, IDC_OUT_ON));
@@ -57,13 +58,20 @@ TEST_F(EditorTest, OutputValuesAreTakenOnEnterAndButtonUp)
         float expected;
         const wchar_t* shown;
     } cases[] = {
-        {IDC_OUT_BRIGHT_EDIT, L"50", [](IVorlithLayers* l) { return l->GetOutputBrightness(); }, 0.5f, L"50.0"},
-        {IDC_OUT_CONTRAST_EDIT, L"150", [](IVorlithLayers* l) { return l->GetOutputContrast(); }, 1.5f, L"150.0"},
-        {IDC_OUT_GAMMA_EDIT, L"0", [](IVorlithLayers* l) { return l->GetOutputGamma(); }, 0.001f, L"0.001"},
-        {IDC_OUT_HSV_H_EDIT, L"30", [](IVorlithLayers* l) { return l->GetOutputShiftHSV().x; }, 30.0f, L"30.0"},
-        {IDC_OUT_RGB_B_EDIT, L"-2", [](IVorlithLayers* l) { return l->GetOutputShiftRGB().z; }, -2.0f, L"-2.0"},
-        {IDC_OUT_ALPHA_EDIT, L"nan", [](IVorlithLayers* l) { return l->GetOutputAlpha(); }, 0.0f, L"0.0"},
-        {IDC_OUT_ALPHA_EDIT, L"inf", [](IVorlithLayers* l) { return l->GetOutputAlpha(); }, 0.0f, L"0.0"},
+        {IDC_OUT_BRIGHT_EDIT, L"50", [](IVorlithLayers* l) { return l->GetOutputBrightness(); },
+         0.5f, L"50.0"},
+        {IDC_OUT_CONTRAST_EDIT, L"150", [](IVorlithLayers* l) { return l->GetOutputContrast(); },
+         1.5f, L"150.0"},
+        {IDC_OUT_GAMMA_EDIT, L"0", [](IVorlithLayers* l) { return l->GetOutputGamma(); }, 0.001f,
+         L"0.001"},
+        {IDC_OUT_HSV_H_EDIT, L"30", [](IVorlithLayers* l) { return l->GetOutputShiftHSV().x; },
+         30.0f, L"30.0"},
+        {IDC_OUT_RGB_B_EDIT, L"-2", [](IVorlithLayers* l) { return l->GetOutputShiftRGB().z; },
+         -2.0f, L"-2.0"},
+        {IDC_OUT_ALPHA_EDIT, L"nan", [](IVorlithLayers* l) { return l->GetOutputAlpha(); }, 0.0f,
+         L"0.0"},
+        {IDC_OUT_ALPHA_EDIT, L"inf", [](IVorlithLayers* l) { return l->GetOutputAlpha(); }, 0.0f,
+         L"0.0"},
     };
     Open(1);
     Click(output, IDC_OUT_ON);
@@ -100,8 +108,8 @@ TEST_F(EditorTest, AboutShowsTheLogo)
     GetClientRect(GetDlgItem(about, IDC_ABOUT_LOGO), &r);
     EXPECT_EQ(r.right, 160);
     EXPECT_EQ(r.bottom, 56);
-    HBITMAP logo = (HBITMAP)LoadImageW(VorlithModule(), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0,
-                                       LR_CREATEDIBSECTION);
+    HBITMAP logo = (HBITMAP)LoadImageW(VorlithModule(), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0,
+                                       0, LR_CREATEDIBSECTION);
     ASSERT_NE(logo, nullptr);
     BITMAP bm;
     GetObjectW(logo, sizeof bm, &bm);
@@ -121,7 +129,7 @@ TEST_F(EditorTest, CountDialogsAskWithinTheirLimits)
         bool ok;
         const wchar_t* title;
         const wchar_t* initial;
-        const wchar_t* accepted;   // the field after typing
+        const wchar_t* accepted; // the field after typing
         int layersAfter;
     } cases[] = {
         {3, false, IDC_SET_NUMBER, L"5", true, L"Set Number of Maps", L"3", L"5", 5},
@@ -156,7 +164,8 @@ TEST_F(EditorTest, CountDialogsAskWithinTheirLimits)
     }
     // An insert and a delete, layer by layer: before 1 a new layer; 2 of four gone.
     L()->SetNumLayers(3);
-    for (int i = 0; i < 3; ++i) L()->SetOpacity(i, 10.0f * i);
+    for (int i = 0; i < 3; ++i)
+        L()->SetOpacity(i, 10.0f * i);
     CountAnswer insert;
     insert.typed = L"1";
     HoldCtrl(true);
@@ -171,4 +180,4 @@ TEST_F(EditorTest, CountDialogsAskWithinTheirLimits)
     EXPECT_EQ(L()->GetOpacity(2), 20.0f) << "the former layer 3";
 }
 
-}  // namespace
+} // namespace

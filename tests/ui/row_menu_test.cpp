@@ -12,8 +12,17 @@
 namespace {
 
 enum {
-    kDuplicate, kMoveUp, kMoveDown, kInsertAbove, kInsertBelow, kDelete, kClearMap, kClearMask,
-    kCopy, kPasteAbove, kDisplaySpace
+    kDuplicate,
+    kMoveUp,
+    kMoveDown,
+    kInsertAbove,
+    kInsertBelow,
+    kDelete,
+    kClearMap,
+    kClearMask,
+    kCopy,
+    kPasteAbove,
+    kDisplaySpace
 };
 
 // A menu's items as they opened: "Name" or "(Name)" when greyed, "-" for a separator.
@@ -39,8 +48,7 @@ LRESULT CALLBACK MenuHook(int code, WPARAM wParam, LPARAM lParam)
                 menuSeen.push_back(std::wstring(text) + (state & MF_CHECKED ? L" *" : L""));
         }
     }
-    if (code == HC_ACTION && m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU)
-        EndMenu();
+    if (code == HC_ACTION && m->message == WM_ENTERIDLE && m->wParam == MSGF_MENU) EndMenu();
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
@@ -65,8 +73,7 @@ protected:
     {
         for (int r = 0; r < 6; ++r) {
             HWND index = GetDlgItem(page, kIndex + r);
-            if (Shown(index) && _wtoi(Text(index).c_str()) == layer)
-                return true;
+            if (Shown(index) && _wtoi(Text(index).c_str()) == layer) return true;
         }
         return false;
     }
@@ -78,16 +85,15 @@ protected:
         ScrollPage(page, 0);
         // The labels the editor writes into the names of the maps it has shown tell where
         // the rows were, not what the texture holds.
-        std::wstring s = std::regex_replace(DescribeTexture(t), std::wregex(L"L: [^|\\]]*\\| "),
-                                            L"");
+        std::wstring s =
+            std::regex_replace(DescribeTexture(t), std::wregex(L"L: [^|\\]]*\\| "), L"");
         s += L"\ncount " + Text(GetDlgItem(page, IDC_LAYER_COUNT)) + L"\nspaces";
         for (int i = 0; i < Layers(t)->GetNumLayers(); ++i)
             s += L" " + std::to_wstring(Layers(t)->GetBlendSpace(i));
         for (int r = 0; r < 6; ++r) {
-            if (!Shown(GetDlgItem(page, kFrame + r)))
-                continue;
+            if (!Shown(GetDlgItem(page, kFrame + r))) continue;
             s += L"\n" + Text(GetDlgItem(page, kIndex + r)) + L" " +
-                 Text(GetDlgItem(page, kMap + 2 * r)) + L" " + Text(GetDlgItem(page, kMask + 2 * r));
+                Text(GetDlgItem(page, kMap + 2 * r)) + L" " + Text(GetDlgItem(page, kMask + 2 * r));
         }
         ScrollPage(page, first);
         return s;
@@ -102,8 +108,9 @@ protected:
     {
         Open(layers);
         for (int i = 0; i < layers; ++i) {
-            tex->SetSubTexmap(2 * i, new TestMap((L"map" + std::to_wstring(i)).c_str(),
-                                                 AColor(0.1f * i, 0.5f, 0.5f, 1.0f)));
+            tex->SetSubTexmap(2 * i,
+                              new TestMap((L"map" + std::to_wstring(i)).c_str(),
+                                          AColor(0.1f * i, 0.5f, 0.5f, 1.0f)));
             L()->SetOpacity(i, 10.0f * i);
         }
         tex->SetSubTexmap(1, new TestMap(L"base mask", AColor(0.9f, 0.9f, 0.9f, 1.0f)));
@@ -124,10 +131,10 @@ TEST_F(RowMenu, EachActionIsOneStepUndoneAndRedone)
     L()->ClearLayerClipboard();
     struct Case {
         const char* what;
-        int action, layer;      // layer -1: the top one
+        int action, layer; // layer -1: the top one
         const wchar_t* label;
-        int layersAfter;        // change of the count
-        int inView;             // the layer shown afterwards, relative to layer
+        int layersAfter; // change of the count
+        int inView; // the layer shown afterwards, relative to layer
     };
     const Case cases[] = {
         {"duplicate", kDuplicate, 4, L"Duplicate Layer", +1, +1},
@@ -200,11 +207,11 @@ TEST_F(RowMenu, ActionsThatCannotBeMadeChangeNothing)
         const char* what;
         int action, row;
     } cases[] = {
-        {"base moved up", kMoveUp, 0},       {"base deleted", kDelete, 0},
+        {"base moved up", kMoveUp, 0},          {"base deleted", kDelete, 0},
         {"insert below base", kInsertBelow, 0}, {"layer 1 below base", kMoveDown, 1},
-        {"top moved up", kMoveUp, 3},        {"empty map cleared", kClearMap, 3},
-        {"empty mask cleared", kClearMask, 2}, {"empty clipboard pasted", kPasteAbove, 1},
-        {"row without a layer", kDelete, 5}, {"base in display space", kDisplaySpace, 0},
+        {"top moved up", kMoveUp, 3},           {"empty map cleared", kClearMap, 3},
+        {"empty mask cleared", kClearMask, 2},  {"empty clipboard pasted", kPasteAbove, 1},
+        {"row without a layer", kDelete, 5},    {"base in display space", kDisplaySpace, 0},
     };
     const std::wstring start = Visible(panel, tex);
     for (const auto& c : cases) {
@@ -258,7 +265,7 @@ TEST_F(RowMenu, CopyAndPasteBetweenTexturesAndEditors)
         EXPECT_FLOAT_EQ(mask->color.r, 0.3f);
         EXPECT_NE(map, tex->GetSubTexmap(4));
         if (paste == 1)
-            EXPECT_NE(other->GetSubTexmap(2), other->GetSubTexmap(4));   // each paste its own
+            EXPECT_NE(other->GetSubTexmap(2), other->GetSubTexmap(4)); // each paste its own
     }
     EXPECT_STREQ(theHold.GetUndoLabel(0).data(), L"Paste Layer Above");
     ASSERT_TRUE(theHold.Undo());
@@ -292,10 +299,21 @@ TEST_F(RowMenu, OpensFromTheRowsWithWhatTheLayerAllows)
     // Right click on the base's number field.
     SendMessageW(Item(kIndex), WM_CONTEXTMENU, (WPARAM)Item(kIndex), centre(Item(kIndex)));
     ASSERT_EQ(menusOpened, 1);
-    const std::vector<std::wstring> base = {
-        L"Duplicate Layer", L"(Move Up)", L"(Move Down)", L"-", L"Insert Layer Above",
-        L"(Insert Layer Below)", L"(Delete Layer)", L"-", L"Clear Map", L"Clear Mask", L"-",
-        L"Copy Layer", L"(Paste Layer Above)", L"-", L"(Blend in Display Space)"};
+    const std::vector<std::wstring> base = {L"Duplicate Layer",
+                                            L"(Move Up)",
+                                            L"(Move Down)",
+                                            L"-",
+                                            L"Insert Layer Above",
+                                            L"(Insert Layer Below)",
+                                            L"(Delete Layer)",
+                                            L"-",
+                                            L"Clear Map",
+                                            L"Clear Mask",
+                                            L"-",
+                                            L"Copy Layer",
+                                            L"(Paste Layer Above)",
+                                            L"-",
+                                            L"(Blend in Display Space)"};
     EXPECT_EQ(menuSeen, base);
     // A click let through by row 1's frame, at the frame's left edge.
     RECT frame;
@@ -318,7 +336,8 @@ TEST_F(RowMenu, OpensFromTheRowsWithWhatTheLayerAllows)
     EXPECT_EQ(menuSeen[14], L"Blend in Display Space *");
     Command(panel, kDisplaySpace, 2);
     // Shift+F10 in row 1's opacity field, whose right click stays the field's own.
-    SendMessageW(Item(kOpacityEdit + 1), WM_CONTEXTMENU, (WPARAM)Item(kOpacityEdit + 1), MAKELPARAM(-1, -1));
+    SendMessageW(Item(kOpacityEdit + 1), WM_CONTEXTMENU, (WPARAM)Item(kOpacityEdit + 1),
+                 MAKELPARAM(-1, -1));
     ASSERT_EQ(menusOpened, 5);
     EXPECT_EQ(menuSeen[1], L"Move Up");
     // A right click on a map button is the button's.
@@ -343,10 +362,10 @@ TEST_F(RowMenu, WheelOverTheRowsScrollsThem)
         LPARAM at;
         int first;
     } turns[] = {
-        {-WHEEL_DELTA, overRows, 1},     {-2 * WHEEL_DELTA, overRows, 3},
+        {-WHEEL_DELTA, overRows, 1},      {-2 * WHEEL_DELTA, overRows, 3},
         {-10 * WHEEL_DELTA, overRows, 4}, {WHEEL_DELTA, overRows, 3},
-        {-WHEEL_DELTA / 2, overRows, 3}, {-WHEEL_DELTA / 2, overRows, 4},
-        {WHEEL_DELTA, overButton, 4},    {9 * WHEEL_DELTA, overRows, 0},
+        {-WHEEL_DELTA / 2, overRows, 3},  {-WHEEL_DELTA / 2, overRows, 4},
+        {WHEEL_DELTA, overButton, 4},     {9 * WHEEL_DELTA, overRows, 0},
     };
     for (const auto& t : turns) {
         SendMessageW(panel, WM_MOUSEWHEEL, MAKEWPARAM(0, t.delta), t.at);
@@ -360,8 +379,9 @@ TEST_F(RowMenu, WheelOverTheRowsScrollsThem)
 TEST_F(RowMenu, TooltipsTellWholeNamesNumbersAndModes)
 {
     Stack(3);
-    tex->SetSubTexmap(2, new TestMap(L"a map with a name far too long for its button to show",
-                                     AColor(0.5f, 0.5f, 0.5f, 1.0f)));
+    tex->SetSubTexmap(2,
+                      new TestMap(L"a map with a name far too long for its button to show",
+                                  AColor(0.5f, 0.5f, 0.5f, 1.0f)));
     L()->SetBlendMode(2, 13);
     Pump();
     auto tip = [&](int id) {
@@ -411,7 +431,10 @@ TEST_F(RowMenu, CountDialogEnterIsOkEscapeIsCancel)
         UINT key;
         int layers;
     } keys[] = {
-        {L"7", VK_RETURN, 7}, {L"5", VK_ESCAPE, 7}, {L"1", VK_RETURN, 2}, {L"12", VK_RETURN, 12},
+        {L"7", VK_RETURN, 7},
+        {L"5", VK_ESCAPE, 7},
+        {L"1", VK_RETURN, 2},
+        {L"12", VK_RETURN, 12},
     };
     for (const auto& k : keys) {
         countTyped = k.typed;
@@ -425,4 +448,4 @@ TEST_F(RowMenu, CountDialogEnterIsOkEscapeIsCancel)
     }
 }
 
-}  // namespace
+} // namespace

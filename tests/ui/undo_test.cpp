@@ -29,7 +29,7 @@ public:
     // The texture and what the editor shows of it.
     std::wstring State()
     {
-        Pump();   // a change paints the rows again
+        Pump(); // a change paints the rows again
         return DescribeTexture(tex) + L"\nshown " + std::to_wstring(CountShown());
     }
 };
@@ -65,8 +65,9 @@ TEST_F(EditorUndo, EveryActionIsOneNamedStep)
     theHold.ClearHistory();
     Open(4);
     for (int i = 0; i < 4; ++i)
-        tex->SetSubTexmap(2 * i, new TestMap((L"map" + std::to_wstring(i)).c_str(),
-                                             AColor(0.25f * i, 0.5f, 0.75f, 1.0f)));
+        tex->SetSubTexmap(2 * i,
+                          new TestMap((L"map" + std::to_wstring(i)).c_str(),
+                                      AColor(0.25f * i, 0.5f, 0.75f, 1.0f)));
     tex->SetSubTexmap(5, new TestMap(L"mask2", AColor(0.5f, 0.5f, 0.5f, 1.0f)));
     L()->SetOutputEnabled(TRUE);
     L()->SetOutputGamma(2.0f);
@@ -77,9 +78,11 @@ TEST_F(EditorUndo, EveryActionIsOneNamedStep)
         {"map enabled", param, [](EditorUndo& t) { t.ClickIn(t.Panel(), kMapEnabled + 2); }},
         {"mask enabled", param, [](EditorUndo& t) { t.ClickIn(t.Panel(), kMaskEnabled + 2); }},
         {"mode", param, [](EditorUndo& t) { t.Mode(3, 13); }},
-        {"opacity typed", param, [](EditorUndo& t) { t.TypeIn(t.Panel(), kOpacityEdit + 2, L"33"); }},
+        {"opacity typed", param,
+         [](EditorUndo& t) { t.TypeIn(t.Panel(), kOpacityEdit + 2, L"33"); }},
         {"opacity spinner", param, [](EditorUndo& t) { t.SpinUpIn(t.Panel(), kOpacitySpin + 2); }},
-        {"colour", param, [](EditorUndo& t) {
+        {"colour", param,
+         [](EditorUndo& t) {
              IColorSwatch* swatch = GetIColorSwatch(GetDlgItem(t.Panel(), kSwatch + 1));
              swatch->SetColor(RGB(0, 0, 255), TRUE);
              ReleaseIColorSwatch(swatch);
@@ -87,13 +90,14 @@ TEST_F(EditorUndo, EveryActionIsOneNamedStep)
         {"move", L"Move Layer", [](EditorUndo& t) { t.TypeIn(t.Panel(), kIndex + 1, L"3"); }},
         {"add", L"Add Layer", [](EditorUndo& t) { t.ClickIn(t.Panel(), IDC_ADD_LAYER); }},
         {"delete", L"Delete Layer", [](EditorUndo& t) { t.ClickIn(t.Panel(), IDC_DELETE_LAYER); }},
-        {"insert", L"Insert Layer", [](EditorUndo& t) {
-             Answered(L"2", true, [&] { t.ClickIn(t.Panel(), IDC_ADD_LAYER); });
-         }},
-        {"delete by number", L"Delete Layer", [](EditorUndo& t) {
+        {"insert", L"Insert Layer",
+         [](EditorUndo& t) { Answered(L"2", true, [&] { t.ClickIn(t.Panel(), IDC_ADD_LAYER); }); }},
+        {"delete by number", L"Delete Layer",
+         [](EditorUndo& t) {
              Answered(L"1", true, [&] { t.ClickIn(t.Panel(), IDC_DELETE_LAYER); });
          }},
-        {"set number", L"Set Number of Layers", [](EditorUndo& t) {
+        {"set number", L"Set Number of Layers",
+         [](EditorUndo& t) {
              Answered(L"9", false, [&] { t.ClickIn(t.Panel(), IDC_SET_NUMBER); });
          }},
         {"output on", param, [](EditorUndo& t) { t.ClickIn(t.Output(), IDC_OUT_ON); }},
@@ -101,7 +105,8 @@ TEST_F(EditorUndo, EveryActionIsOneNamedStep)
         {"mono", param, [](EditorUndo& t) { t.ClickIn(t.Output(), IDC_OUT_MONO); }},
         {"bright", param, [](EditorUndo& t) { t.TypeIn(t.Output(), IDC_OUT_BRIGHT_EDIT, L"50"); }},
         {"reset", L"Reset Output", [](EditorUndo& t) { t.ClickIn(t.Output(), IDC_OUT_RESET); }},
-        {"map dropped", L"Drag and Drop", [](EditorUndo& t) {
+        {"map dropped", L"Drag and Drop",
+         [](EditorUndo& t) {
              HWND button = GetDlgItem(t.Panel(), kMask + 2);
              ICustButton* b = GetICustButton(button);
              POINT p = {1, 1};
@@ -137,17 +142,21 @@ TEST_F(EditorUndo, ActionsThatChangeNothingLeaveNoStep)
     const Action nothing[] = {
         {"index field Enter on its own number", nullptr,
          [](EditorUndo& t) { t.TypeIn(t.Panel(), kIndex + 2, L"2"); }},
-        {"opacity spinner let go at its value", nullptr, [](EditorUndo& t) {
+        {"opacity spinner let go at its value", nullptr,
+         [](EditorUndo& t) {
              SendMessageW(t.Panel(), CC_SPINNER_BUTTONUP, MAKEWPARAM(kOpacitySpin + 1, TRUE),
                           (LPARAM)GetDlgItem(t.Panel(), kOpacitySpin + 1));
          }},
-        {"Enter on an unchanged opacity", nullptr, [](EditorUndo& t) {
+        {"Enter on an unchanged opacity", nullptr,
+         [](EditorUndo& t) {
              SendDlgItemMessageW(t.Panel(), kOpacityEdit + 3, WM_KEYDOWN, VK_RETURN, 0);
          }},
-        {"Enter on an unchanged Output field", nullptr, [](EditorUndo& t) {
+        {"Enter on an unchanged Output field", nullptr,
+         [](EditorUndo& t) {
              SendDlgItemMessageW(t.Output(), IDC_OUT_GAMMA_EDIT, WM_KEYDOWN, VK_RETURN, 0);
          }},
-        {"Output spinner let go at its value", nullptr, [](EditorUndo& t) {
+        {"Output spinner let go at its value", nullptr,
+         [](EditorUndo& t) {
              SendMessageW(t.Output(), CC_SPINNER_BUTTONUP, MAKEWPARAM(IDC_OUT_BRIGHT_SPIN, TRUE),
                           (LPARAM)GetDlgItem(t.Output(), IDC_OUT_BRIGHT_SPIN));
          }},
@@ -176,7 +185,10 @@ TEST_F(EditorUndo, OutputFollowsChangesWithLayerListClosed)
     editor.SetPageOpen(1, true);
     editor.SetPageOpen(0, false);
     Pump();
-    auto shownBright = [&] { Pump(); return Text(GetDlgItem(output, IDC_OUT_BRIGHT_EDIT)); };
+    auto shownBright = [&] {
+        Pump();
+        return Text(GetDlgItem(output, IDC_OUT_BRIGHT_EDIT));
+    };
     const std::wstring neutral = shownBright();
     TypeIn(output, IDC_OUT_BRIGHT_EDIT, L"40");
     const std::wstring forty = shownBright();
@@ -190,4 +202,4 @@ TEST_F(EditorUndo, OutputFollowsChangesWithLayerListClosed)
     theHold.ClearHistory();
 }
 
-}  // namespace
+} // namespace

@@ -40,19 +40,15 @@ public:
         kAvgIterations = 1 << 3,
         kInvert = 1 << 30
     };
-    Counter(double value = 0.0, int flags = kDefaults) : value(value), flags(flags) {}
+    Counter(double value = 0.0, int flags = kDefaults) : value(value), flags(flags) { }
     // The reported value for a run of `iterations` taking `seconds`.
     double Finish(double iterations, double seconds) const
     {
         double v = value;
-        if (flags & kIsIterationInvariant)
-            v *= iterations;
-        if (flags & kAvgIterations)
-            v /= iterations;
-        if (flags & kIsRate)
-            v /= seconds;
-        if (flags & kInvert)
-            v = 1.0 / v;
+        if (flags & kIsIterationInvariant) v *= iterations;
+        if (flags & kAvgIterations) v /= iterations;
+        if (flags & kIsRate) v /= seconds;
+        if (flags & kInvert) v = 1.0 / v;
         return v;
     }
     double value;
@@ -71,15 +67,13 @@ inline void DoNotOptimize(const T& value)
     asm volatile("" : : "m"(value) : "memory");
 }
 
-inline void ClobberMemory()
-{
-    asm volatile("" : : : "memory");
-}
+inline void ClobberMemory() { asm volatile("" : : : "memory"); }
 
 class State {
 public:
     State(std::uint64_t iterations, const std::vector<std::int64_t>& args)
-        : iterations_(iterations), args_(args) {}
+        : iterations_(iterations), args_(args)
+    { }
 
     std::int64_t range(std::size_t i = 0) const { return args_.at(i); }
     void SetLabel(const std::string& label) { label_ = label; }
@@ -88,15 +82,14 @@ public:
     // What the loop variable holds: nothing, with a destructor so that an unused one draws no
     // warning.
     struct Value {
-        ~Value() {}
+        ~Value() { }
     };
     struct Iterator {
         State* state;
         std::uint64_t remaining;
         bool operator!=(const Iterator&)
         {
-            if (remaining != 0)
-                return true;
+            if (remaining != 0) return true;
             state->Stop();
             return false;
         }
@@ -106,9 +99,9 @@ public:
     Iterator begin()
     {
         start_ = Clock::now();
-        return Iterator{this, iterations_};
+        return Iterator {this, iterations_};
     }
-    Iterator end() { return Iterator{this, 0}; }
+    Iterator end() { return Iterator {this, 0}; }
 
     std::map<std::string, Counter> counters;
 
@@ -130,25 +123,44 @@ namespace internal {
 class Benchmark {
 public:
     Benchmark(std::string name, std::function<void(State&)> fn)
-        : name_(std::move(name)), fn_(std::move(fn)) {}
-    Benchmark* Arg(std::int64_t a) { args_.push_back({a}); return this; }
-    Benchmark* Args(const std::vector<std::int64_t>& a) { args_.push_back(a); return this; }
-    Benchmark* ArgName(const std::string& n) { names_ = {n}; return this; }
-    Benchmark* ArgNames(const std::vector<std::string>& n) { names_ = n; return this; }
-    Benchmark* Apply(void (*f)(Benchmark*)) { f(this); return this; }
+        : name_(std::move(name)), fn_(std::move(fn))
+    { }
+    Benchmark* Arg(std::int64_t a)
+    {
+        args_.push_back({a});
+        return this;
+    }
+    Benchmark* Args(const std::vector<std::int64_t>& a)
+    {
+        args_.push_back(a);
+        return this;
+    }
+    Benchmark* ArgName(const std::string& n)
+    {
+        names_ = {n};
+        return this;
+    }
+    Benchmark* ArgNames(const std::vector<std::string>& n)
+    {
+        names_ = n;
+        return this;
+    }
+    Benchmark* Apply(void (*f)(Benchmark*))
+    {
+        f(this);
+        return this;
+    }
 
     // The instances to run: a name and the arguments, as Google Benchmark names them.
     std::vector<std::pair<std::string, std::vector<std::int64_t>>> Instances() const
     {
         std::vector<std::pair<std::string, std::vector<std::int64_t>>> out;
-        if (args_.empty())
-            out.push_back({name_, {}});
+        if (args_.empty()) out.push_back({name_, {}});
         for (const std::vector<std::int64_t>& a : args_) {
             std::string n = name_;
             for (std::size_t i = 0; i < a.size(); ++i) {
                 n += "/";
-                if (i < names_.size() && !names_[i].empty())
-                    n += names_[i] + ":";
+                if (i < names_.size() && !names_[i].empty()) n += names_[i] + ":";
                 n += std::to_string(a[i]);
             }
             out.push_back({n, a});
@@ -201,17 +213,16 @@ inline Run Measure(const Benchmark& b, const std::vector<std::int64_t>& args, do
 {
     const double batchSeconds = 0.002;
     std::uint64_t n = 1;
-    for (;;) {   // grow the batch until it takes about 2 ms
+    for (;;) { // grow the batch until it takes about 2 ms
         State s(n, args);
         b.Function()(s);
-        if (s.Seconds() >= batchSeconds || n >= (std::uint64_t(1) << 40))
-            break;
+        if (s.Seconds() >= batchSeconds || n >= (std::uint64_t(1) << 40)) break;
         const double grow = s.Seconds() > 0.0 ? batchSeconds / s.Seconds() * 1.2 : 10.0;
         n = std::max<std::uint64_t>(n + 1, (std::uint64_t)((double)n * std::min(grow, 10.0)));
     }
     std::vector<double> perIteration;
-    std::map<std::string, Counter> counters;   // as the last batch set them
-    std::map<std::string, double> sums;        // kAvgIterations counters summed over the batches
+    std::map<std::string, Counter> counters; // as the last batch set them
+    std::map<std::string, double> sums; // kAvgIterations counters summed over the batches
     double total = 0.0, iterations = 0.0;
     std::string label;
     do {
@@ -234,8 +245,8 @@ inline Run Measure(const Benchmark& b, const std::vector<std::int64_t>& args, do
     // Averages per iteration take every batch; rates take the median time per iteration.
     for (const auto& c : counters)
         run.counters[c.first] = (c.second.flags & Counter::kAvgIterations)
-                                    ? sums[c.first] / iterations
-                                    : c.second.Finish(1.0, run.secondsPerIteration);
+            ? sums[c.first] / iterations
+            : c.second.Finish(1.0, run.secondsPerIteration);
     return run;
 }
 
@@ -243,14 +254,13 @@ inline std::string JsonString(const std::string& s)
 {
     std::string out = "\"";
     for (char c : s) {
-        if (c == '"' || c == '\\')
-            out += '\\';
+        if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
     return out + "\"";
 }
 
-}  // namespace internal
+} // namespace internal
 
 template <class F>
 internal::Benchmark* RegisterBenchmark(const char* name, F&& fn)
@@ -276,9 +286,9 @@ inline void Initialize(int* argc, char** argv)
             o.filter = v;
         else if (const char* v = value("--benchmark_out="))
             o.out = v;
-        else if (value("--benchmark_out_format=") || value("--benchmark_report_aggregates_only=")
-                 || value("--benchmark_format="))
-            ;   // JSON output and aggregates only are what this harness writes anyway
+        else if (value("--benchmark_out_format=") || value("--benchmark_report_aggregates_only=") ||
+                 value("--benchmark_format="))
+            ; // JSON output and aggregates only are what this harness writes anyway
         else
             argv[kept++] = argv[i];
     }
@@ -300,8 +310,7 @@ inline void RunSpecifiedBenchmarks()
     std::printf("%-64s %14s %12s\n", "Benchmark (median of batches)", "ns/iteration", "cv");
     for (const auto& b : internal::Registry()) {
         for (const auto& instance : b->Instances()) {
-            if (!std::regex_search(instance.first, filter))
-                continue;
+            if (!std::regex_search(instance.first, filter)) continue;
             std::vector<internal::Run> runs;
             for (int r = 0; r < o.repetitions; ++r)
                 runs.push_back(internal::Measure(*b, instance.second, o.minTime));
@@ -325,20 +334,20 @@ inline void RunSpecifiedBenchmarks()
             // Counters of the repetition closest to the median.
             std::size_t closest = 0;
             for (std::size_t i = 1; i < m; ++i)
-                if (std::fabs(ns[i] - median) < std::fabs(ns[closest] - median))
-                    closest = i;
+                if (std::fabs(ns[i] - median) < std::fabs(ns[closest] - median)) closest = i;
             const std::pair<const char*, double> aggregates[] = {
                 {"mean", mean}, {"median", median}, {"stddev", stddev}, {"cv", stddev / mean}};
             for (const auto& agg : aggregates) {
                 char time[64];
                 std::snprintf(time, sizeof time, "%.6g", agg.second);
-                std::string entry = "    {\"name\": " + internal::JsonString(instance.first + "_" + agg.first)
-                                    + ", \"run_name\": " + internal::JsonString(instance.first)
-                                    + ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" + agg.first
-                                    + "\", \"iterations\": " + std::to_string((long long)runs[closest].iterations)
-                                    + ", \"real_time\": " + time + ", \"cpu_time\": " + time
-                                    + ", \"time_unit\": \"ns\", \"label\": "
-                                    + internal::JsonString(runs[closest].label);
+                std::string entry =
+                    "    {\"name\": " + internal::JsonString(instance.first + "_" + agg.first) +
+                    ", \"run_name\": " + internal::JsonString(instance.first) +
+                    ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" + agg.first +
+                    "\", \"iterations\": " + std::to_string((long long)runs[closest].iterations) +
+                    ", \"real_time\": " + time + ", \"cpu_time\": " + time +
+                    ", \"time_unit\": \"ns\", \"label\": " +
+                    internal::JsonString(runs[closest].label);
                 if (agg.first == std::string("median"))
                     for (const auto& c : runs[closest].counters) {
                         char v[64];
@@ -358,19 +367,20 @@ inline void RunSpecifiedBenchmarks()
         char date[64];
         const std::time_t now = std::time(nullptr);
         std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", std::gmtime(&now));
-        std::fprintf(f, "{\n  \"context\": {\"date\": \"%s\", \"num_cpus\": %u, \"harness\": "
-                        "\"median of 2 ms batches, wall clock\"},\n  \"benchmarks\": [\n%s\n  ]\n}\n",
+        std::fprintf(f,
+                     "{\n  \"context\": {\"date\": \"%s\", \"num_cpus\": %u, \"harness\": "
+                     "\"median of 2 ms batches, wall clock\"},\n  \"benchmarks\": [\n%s\n  ]\n}\n",
                      date, std::thread::hardware_concurrency(), json.c_str());
         std::fclose(f);
     }
 }
 
-inline void Shutdown() {}
+inline void Shutdown() { }
 
-}  // namespace benchmark
+} // namespace benchmark
 
 #define BENCHMARK_CONCAT_(a, b) a##b
 #define BENCHMARK_CONCAT(a, b) BENCHMARK_CONCAT_(a, b)
-#define BENCHMARK(fn)                                                            \
+#define BENCHMARK(fn) \
     static ::benchmark::internal::Benchmark* BENCHMARK_CONCAT(benchmark_, __LINE__) = \
         ::benchmark::internal::Register(new ::benchmark::internal::Benchmark(#fn, fn))

@@ -12,11 +12,11 @@
 namespace host {
 
 struct LiveCounts {
-    int targets = 0;        // every reference target
-    int texmaps = 0;        // targets of the sub-map super class (textures and maps)
-    int blocks = 0;         // parameter blocks
-    int undoRecords = 0;    // RestoreObj instances (open, in the history or anywhere else)
-    int texHandles = 0;     // viewport texture handles made and not given back
+    int targets = 0; // every reference target
+    int texmaps = 0; // targets of the sub-map super class (textures and maps)
+    int blocks = 0; // parameter blocks
+    int undoRecords = 0; // RestoreObj instances (open, in the history or anywhere else)
+    int texHandles = 0; // viewport texture handles made and not given back
 };
 
 CoreExport LiveCounts CountLive();
@@ -31,4 +31,4 @@ void CountTarget(void* target, bool alive);
 void CountRecord(bool alive);
 void CountTexHandle(bool alive);
 
-}  // namespace host
+} // namespace host

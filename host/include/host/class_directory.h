@@ -38,4 +38,4 @@ private:
 CoreExport void SetDefaultClassDirectory(ClassDirectory* dir);
 CoreExport ClassDirectory* GetDefaultClassDirectory();
 
-}  // namespace host
+} // namespace host

@@ -21,4 +21,4 @@ CoreExport TabIndexHandler SetTabIndexHandler(TabIndexHandler handler);
 CoreExport int AssertionCount();
 CoreExport const char* LastAssertion();
 
-}  // namespace host
+} // namespace host

@@ -17,16 +17,19 @@ namespace host {
 
 class HoldKeeper : public ReferenceMaker {
 public:
-    HoldKeeper(int count, bool watchFirst) : refs((size_t)count, nullptr), watchFirst(watchFirst) {}
+    HoldKeeper(int count, bool watchFirst)
+        : refs((size_t)count, nullptr), watchFirst(watchFirst) { }
     // Keeps target in place i (null keeps nothing).
-    void Keep(int i, RefTargetHandle target) {
+    void Keep(int i, RefTargetHandle target)
+    {
         theHold.Suspend();
         ReplaceReference(i, target);
         theHold.Resume();
     }
     RefTargetHandle Kept(int i) { return GetReference(i); }
     // Lets go of everything: targets nothing else refers to are deleted.
-    void Release() {
+    void Release()
+    {
         theHold.Suspend();
         if (watchFirst) ReplaceReference(0, nullptr, FALSE);
         DeleteAllRefsFromMe();
@@ -34,32 +37,39 @@ public:
     }
 
     int NumRefs() override { return (int)refs.size(); }
-    RefTargetHandle GetReference(int i) override {
+    RefTargetHandle GetReference(int i) override
+    {
         return i >= 0 && i < (int)refs.size() ? refs[(size_t)i] : nullptr;
     }
-    void SetReference(int i, RefTargetHandle target) override {
+    void SetReference(int i, RefTargetHandle target) override
+    {
         if (i >= 0 && i < (int)refs.size()) refs[(size_t)i] = target;
     }
-    BOOL IsRealDependency(ReferenceTarget* target) override {
+    BOOL IsRealDependency(ReferenceTarget* target) override
+    {
         return watchFirst && !refs.empty() && target == refs[0] ? FALSE : TRUE;
     }
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&,
-                               RefMessage message, BOOL) override {
+    RefResult NotifyRefChanged(const Interval&, RefTargetHandle target, PartID&, RefMessage message,
+                               BOOL) override
+    {
         return Heard(target, message);
     }
 #else
     RefResult NotifyRefChanged(Interval, RefTargetHandle target, PartID&,
-                               RefMessage message) override {
+                               RefMessage message) override
+    {
         return Heard(target, message);
     }
 #endif
 
 private:
-    RefResult Heard(RefTargetHandle target, RefMessage message) {
+    RefResult Heard(RefTargetHandle target, RefMessage message)
+    {
         if (message == REFMSG_TARGET_DELETED && watchFirst && !refs.empty() && target == refs[0]) {
             theHold.Suspend();
-            for (int i = (int)refs.size() - 1; i >= 1; --i) DeleteReference(i);
+            for (int i = (int)refs.size() - 1; i >= 1; --i)
+                DeleteReference(i);
             theHold.Resume();
         }
         return REF_SUCCEED;
@@ -68,4 +78,4 @@ private:
     bool watchFirst;
 };
 
-}  // namespace host
+} // namespace host

@@ -107,10 +107,10 @@ public:
                        const MCHAR* title, LPARAM param = 0, DWORD flags = 0,
                        int category = ROLLUP_CAT_STANDARD) override;
     HWND ReplaceRollupPage(HWND hOldRollup, HINSTANCE hInst, const MCHAR* dlgTemplate,
-                           DLGPROC dlgProc, const MCHAR* title, LPARAM param = 0,
-                           DWORD flags = 0, int category = ROLLUP_CAT_STANDARD) override;
+                           DLGPROC dlgProc, const MCHAR* title, LPARAM param = 0, DWORD flags = 0,
+                           int category = ROLLUP_CAT_STANDARD) override;
     void DeleteRollupPage(HWND hRollup) override;
-    void RollupMouseMessage(HWND, UINT, WPARAM, LPARAM) override {}
+    void RollupMouseMessage(HWND, UINT, WPARAM, LPARAM) override { }
     // Non-zero when hwnd is one of the pages and it is open.
     int IsRollupPanelOpen(HWND hwnd) override;
     int GetRollupScrollPos() override;
@@ -137,7 +137,7 @@ private:
     void Open(MtlBase* map);
 
     HWND window;
-    std::unique_ptr<RollupPanel> panel;   // the pages
+    std::unique_ptr<RollupPanel> panel; // the pages
     HWND parentButton;
     HWND nameLabel;
     std::vector<TimeChangeCallback*> timeCallbacks;
@@ -154,4 +154,4 @@ private:
     TimeValue time;
 };
 
-}  // namespace host
+} // namespace host

@@ -21,8 +21,8 @@ namespace host {
 struct PluginInfo {
     std::wstring path;
     HMODULE module;
-    std::wstring description;   // LibDescription
-    unsigned long version;      // LibVersion
+    std::wstring description; // LibDescription
+    unsigned long version; // LibVersion
     unsigned long canAutoDefer; // CanAutoDefer (0 when not exported)
     std::vector<ClassDesc*> classes;
 };
@@ -57,4 +57,4 @@ private:
     ClassDirectory directory;
 };
 
-}  // namespace host
+} // namespace host

@@ -61,10 +61,10 @@ constexpr unsigned long kMaxTextureEvaluations = 1000000;
 
 struct SceneLoadResult {
     bool ok = false;
-    std::wstring error;         // what went wrong, with the byte offset
-    std::wstring what;          // the same without the offset
-    size_t offset = 0;          // byte offset of the fault
-    std::vector<ReferenceTarget*> roots;   // on success; the caller deletes them (DeleteScene)
+    std::wstring error; // what went wrong, with the byte offset
+    std::wstring what; // the same without the offset
+    size_t offset = 0; // byte offset of the fault
+    std::vector<ReferenceTarget*> roots; // on success; the caller deletes them (DeleteScene)
 };
 
 // The scene as bytes: roots and everything they refer to, each object once. False with error
@@ -90,4 +90,4 @@ CoreExport bool IsSceneFile(const std::wstring& path);
 // dependent. Roots that other objects still refer to stay.
 CoreExport void DeleteScene(const std::vector<ReferenceTarget*>& roots);
 
-}  // namespace host
+} // namespace host

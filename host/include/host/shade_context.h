@@ -63,7 +63,7 @@ public:
 private:
     struct CacheEntry {
         Texmap* map;
-        unsigned char has;   // bit 0 colour, bit 1 mono, bit 2 perturbation
+        unsigned char has; // bit 0 colour, bit 1 mono, bit 2 perturbation
         AColor color;
         float mono;
         Point3 perturb;
@@ -84,4 +84,4 @@ private:
     CacheEntry cache[kCacheSlots];
 };
 
-}  // namespace host
+} // namespace host

@@ -24,16 +24,16 @@ public:
     // What the texture answers.
     AColor color;
     Point3 perturb;
-    Interval validity;      // what Update narrows to; FOREVER by default
+    Interval validity; // what Update narrows to; FOREVER by default
 
     // What was asked of it.
     int evalColorCount = 0;
     int evalPerturbCount = 0;
     int updateCount = 0;
-    int activateOffCount = 0;     // ActivateTexDisplay(FALSE) calls
-    int changeMessages = 0;       // REFMSG_CHANGE received from its sub-maps
+    int activateOffCount = 0; // ActivateTexDisplay(FALSE) calls
+    int changeMessages = 0; // REFMSG_CHANGE received from its sub-maps
     RefMessage lastMessage = 0;
-    BOOL useCache = FALSE;        // when TRUE, EvalColor goes through the context's cache
+    BOOL useCache = FALSE; // when TRUE, EvalColor goes through the context's cache
 
     // Number of sub-map references (empty to start with).
     void SetNumSubTexmaps(int n);
@@ -50,8 +50,8 @@ public:
     RefTargetHandle GetReference(int i) override;
     void SetReference(int i, RefTargetHandle rtarg) override;
 #if MAX_RELEASE >= 17000
-    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget,
-                               PartID& partID, RefMessage message, BOOL propagate) override;
+    RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
+                               RefMessage message, BOOL propagate) override;
 #else
     RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget, PartID& partID,
                                RefMessage message) override;
@@ -88,4 +88,4 @@ private:
 
 CoreExport ClassDesc2* TestTexmapClassDesc();
 
-}  // namespace host
+} // namespace host

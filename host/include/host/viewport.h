@@ -39,7 +39,7 @@ public:
     // arguments texture and current; no texture; no coordinate transform.
     struct Stage {
         DWORD_PTR texture;
-        DWORD colorArg[3];      // [1], [2]: arguments 1 and 2
+        DWORD colorArg[3]; // [1], [2]: arguments 1 and 2
         DWORD alphaArg[3];
         DWORD colorOp;
         DWORD alphaOp;
@@ -82,9 +82,9 @@ public:
     ViewportTexMaker();
     ~ViewportTexMaker() override;
 
-    int texturesSupported;        // what NumberTexturesSupported answers (default 4)
-    int textureSize;              // what Size answers (default 64)
-    bool makeHandles;             // false: MakeHandle takes the bitmap and gives no texture
+    int texturesSupported; // what NumberTexturesSupported answers (default 4)
+    int textureSize; // what Size answers (default 64)
+    bool makeHandles; // false: MakeHandle takes the bitmap and gives no texture
     // One GetGfxTexInfoFromTexmap call: the map, the record it filled and that record's useTex
     // at the time (the stage, on the hardware path).
     struct InfoRequest {
@@ -98,8 +98,8 @@ public:
     int HandlesMade() const;
     int HandlesDeleted() const;
     int LiveHandles() const { return HandlesMade() - HandlesDeleted(); }
-    int NullBitmaps() const;         // MakeHandle calls with no bitmap
-    int UnreadableBitmaps() const;   // bitmaps in a format it cannot read (no texture made)
+    int NullBitmaps() const; // MakeHandle calls with no bitmap
+    int UnreadableBitmaps() const; // bitmaps in a format it cannot read (no texture made)
 
     // The pixels of a live texture, or null for 0, a texture given back or one never made.
     const ViewportTexture* Texture(DWORD_PTR handle) const;
@@ -145,9 +145,9 @@ public:
     // One stage in use after the last Setup, as the graphics layer will combine it.
     struct StageView {
         int stage;
-        Texmap* map;                       // the map whose mapping data the stage asked for
-        DWORD_PTR texture;                 // 0: none
-        std::vector<std::wstring> ops;     // the operations given for the stage
+        Texmap* map; // the map whose mapping data the stage asked for
+        DWORD_PTR texture; // 0: none
+        std::vector<std::wstring> ops; // the operations given for the stage
     };
     std::vector<StageView> Stages() const;
 
@@ -163,7 +163,7 @@ private:
         float colorScale, alphaScale;
     };
     std::vector<Combine> combine;
-    AColor current0;     // stage 0's current value: the diffuse colour
+    AColor current0; // stage 0's current value: the diffuse colour
 };
 
-}  // namespace host
+} // namespace host
