@@ -39,7 +39,7 @@ export QUILTRA_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 # Targets that run wine must not run side by side (each suite keeps the prefix's one server).
 .NOTPARALLEL:
 
-.PHONY: all setup native windows test test-native test-windows check-dialect builds bench demo \
+.PHONY: all setup native windows test test-native test-windows check-dialect check-format builds bench demo \
         render-bench clean check-config soak dist test-install
 
 all: native windows
@@ -86,12 +86,17 @@ soak: check-config
 check-dialect:
 	@python3 scripts/check-dialect engine texmap ui
 
+# Every C++ file as .clang-format says (clang-format -i FILE formats one).
+check-format:
+	@scripts/setup
+	@scripts/check-format
+
 test-native: native
 	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 # Builds, suites and the checks across builds (scripts/builds): CI's pair here, all five in
 # `make builds`.
-test: check-dialect test-native
+test: check-dialect check-format test-native
 	@scripts/builds $(foreach c,$(CI_CONFIGS),$(c)=$(call dir_of,$(c)))
 	@$(MAKE) --no-print-directory test-install
 
