@@ -212,4 +212,40 @@ Point3 EvalPerturbAt(Texmap* t, float u, float v)
     return t->EvalNormalPerturb(sc);
 }
 
+std::wstring TextOf(HWND h)
+{
+    const int n = GetWindowTextLengthW(h);
+    std::wstring s((size_t)n + 1, L'\0');
+    GetWindowTextW(h, &s[0], n + 1);
+    s.resize((size_t)n);
+    return s;
+}
+
+std::wstring AllTexts(HWND dialog)
+{
+    std::wstring all;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        all += TextOf(c) + L"|";
+    return all;
+}
+
+namespace {
+std::function<void(HWND)>* answering = nullptr;
+LRESULT CALLBACK AnswerHook(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPRETSTRUCT* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+    if (code == HC_ACTION && answering && m->message == WM_INITDIALOG) (*answering)(m->hwnd);
+    return CallNextHookEx(NULL, code, wp, lp);
+}
+} // namespace
+
+void Answering(std::function<void(HWND)> answer, const std::function<void()>& action)
+{
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerHook, NULL, GetCurrentThreadId());
+    answering = &answer;
+    action();
+    answering = nullptr;
+    UnhookWindowsHookEx(hook);
+}
+
 } // namespace quiltra_test

@@ -8,6 +8,7 @@
 #include <imtl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,5 +46,14 @@ quiltra::SceneTexture BuildFromJson(const std::string& json);
 // One shading sample at (u, v) with a fresh context; Update first.
 AColor EvalColorAt(Texmap* t, float u, float v);
 Point3 EvalPerturbAt(Texmap* t, float u, float v);
+
+// A window's text.
+std::wstring TextOf(HWND h);
+// The texts of a dialog's controls, one after the other, each followed by "|" (a message box's
+// question among them).
+std::wstring AllTexts(HWND dialog);
+// Every modal dialog that opens while `action` runs is handed to `answer` once it has set itself
+// up (its WM_INITDIALOG returned).
+void Answering(std::function<void(HWND)> answer, const std::function<void()>& action);
 
 } // namespace quiltra_test

@@ -20,38 +20,6 @@ using namespace quiltra_test;
 
 namespace {
 
-std::wstring TextOf(HWND h)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(h, text, 512);
-    return text;
-}
-
-std::wstring AllTexts(HWND dialog)
-{
-    std::wstring all;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        all += TextOf(c) + L"|";
-    return all;
-}
-
-// Each modal dialog that opens while `action` runs is handed to `answer` once set up.
-std::function<void(HWND)>* answering = nullptr;
-LRESULT CALLBACK AnswerHook(int code, WPARAM wp, LPARAM lp)
-{
-    const CWPRETSTRUCT* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
-    if (code == HC_ACTION && answering && m->message == WM_INITDIALOG) (*answering)(m->hwnd);
-    return CallNextHookEx(NULL, code, wp, lp);
-}
-void Answering(std::function<void(HWND)> answer, const std::function<void()>& action)
-{
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerHook, NULL, GetCurrentThreadId());
-    answering = &answer;
-    action();
-    answering = nullptr;
-    UnhookWindowsHookEx(hook);
-}
-
 class FileMenuTest : public ::testing::Test {
 protected:
     void Start()

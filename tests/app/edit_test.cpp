@@ -25,40 +25,6 @@ namespace {
 // The plug-in's controls of layer row r: each row adds 1 to these ids, 2 for the buttons.
 enum { kOpacityField = 1007, kModeList = 1200, kMapButton = 1550 };
 
-std::wstring TextOf(HWND h)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(h, text, 512);
-    return text;
-}
-
-// Every modal dialog that opens while `action` runs is handed to `answer` once it has set
-// itself up (its WM_INITDIALOG returned).
-std::function<void(HWND)>* answering = nullptr;
-LRESULT CALLBACK AnswerHook(int code, WPARAM wp, LPARAM lp)
-{
-    const CWPRETSTRUCT* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
-    if (code == HC_ACTION && answering && m->message == WM_INITDIALOG) (*answering)(m->hwnd);
-    return CallNextHookEx(NULL, code, wp, lp);
-}
-void Answering(std::function<void(HWND)> answer, const std::function<void()>& action)
-{
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerHook, NULL, GetCurrentThreadId());
-    answering = &answer;
-    action();
-    answering = nullptr;
-    UnhookWindowsHookEx(hook);
-}
-
-// The texts of a dialog's controls, one after the other (a message box's question among them).
-std::wstring AllTexts(HWND dialog)
-{
-    std::wstring all;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        all += TextOf(c) + L"|";
-    return all;
-}
-
 bool SameColor(const AColor& a, const AColor& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 bool SamePerturb(const Point3& a, const Point3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

@@ -176,21 +176,12 @@ private:
     std::mt19937 rng_;
 };
 
-std::wstring TextOfWindow(HWND h)
-{
-    const int n = GetWindowTextLengthW(h);
-    std::wstring s((size_t)n + 1, L'\0');
-    GetWindowTextW(h, &s[0], n + 1);
-    s.resize((size_t)n);
-    return s;
-}
-
 // The message box's text (its static control holding the question).
 std::wstring MessageOf(HWND box)
 {
     std::wstring longest;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        std::wstring t = TextOfWindow(c);
+        std::wstring t = TextOf(c);
         if (t.size() > longest.size()) longest = t;
     }
     return longest;
