@@ -38,6 +38,78 @@ def ratio(a, b):
     return f"{a / b:.2f}" if a is not None and b else ""
 
 
+HSV_MODES = ("Hue", "Saturation", "Luminance", "Color")
+
+
+def span(values, digits=1, suffix=""):
+    values = [v for v in values if v is not None]
+    if not values:
+        return None
+    lo, hi = min(values), max(values)
+    return (f"{lo:.{digits}f}{suffix}" if lo == hi
+            else f"{lo:.{digits}f} to {hi:.{digits}f}{suffix}")
+
+
+def target_rows(med):
+    """The speed targets, each as (target, what this run measured, met or None when the run
+    has no figures for it): ordinary modes against their scalar plain loops, the HSV modes,
+    Interpolation, the Output stage with gamma, 8 layers + Output, and pixman (native)."""
+    rows = []
+    ordinary = [k[len("BM_PlainLoop/"):] for k in med if k.startswith("BM_PlainLoop/")]
+    ordinary = [m for m in ordinary if m != "Interpolation" and "BM_Mode/" + m in med]
+    ratios = {m: per_layer(med["BM_Mode/" + m]) / per_layer(med["BM_PlainLoop/" + m])
+              for m in ordinary}
+    within = [m for m in ordinary if ratios[m] <= 0.8]
+    text = span(ratios.values(), 2, "x")
+    if text:
+        above = ", ".join(f"{m} {ratios[m]:.2f}" for m in ordinary if ratios[m] > 0.8)
+        text += f"; {len(within)} of {len(ordinary)} within" + (f" (above: {above})" if above else "")
+    rows.append(("ordinary modes <= 0.8x their scalar plain loop, per layer-sample", text,
+                 len(within) == len(ordinary) if ordinary else None))
+    hsv = [per_layer(med.get("BM_Mode/" + m)) for m in HSV_MODES]
+    text = span(hsv, 1, " ns")
+    rows.append(("HSV modes <= 15 ns per layer-sample", text,
+                 max(v for v in hsv if v is not None) <= 15 if text else None))
+    x = per_layer(med.get("BM_Mode/Interpolation"))
+    rows.append(("Interpolation <= 25 ns per layer-sample", fmt(x) + " ns" if x else None,
+                 x <= 25 if x else None))
+    b = med.get("BM_OutputStage/gamma:1")
+    x = b["cpu_time"] if b else None
+    rows.append(("Output stage with gamma <= 25 ns per sample", fmt(x) + " ns" if x else None,
+                 x <= 25 if x else None))
+    b = med.get("BM_ColorWalk/family:0/layers:8/output:1")
+    x = b["cpu_time"] if b else None
+    rows.append(("8 layers + Output <= 90 ns per sample", fmt(x) + " ns" if x else None,
+                 x <= 90 if x else None))
+    pix = [k[len("BM_Pixman/"):] for k in med if k.startswith("BM_Pixman/")]
+    faster = [m for m in pix if "BM_Mode/" + m in med
+              and per_layer(med["BM_Mode/" + m]) < per_layer(med["BM_Pixman/" + m])]
+    slower = ", ".join(m for m in pix if m not in faster)
+    rows.append(("faster than pixman's float combiners on >= 13 of 15 modes",
+                 f"{len(faster)} of {len(pix)}" + (f" (slower: {slower})" if slower else "")
+                 if pix else None, len(faster) >= 13 if pix else None))
+    return rows
+
+
+def targets_table(runs):
+    """One table of the targets, a pair of columns (measured, met) per run."""
+    head = ["target"]
+    for name, _, _, _ in runs:
+        head += [name, "met"]
+    print("Targets:")
+    print()
+    print("| " + " | ".join(head) + " |")
+    print("|---|" + "|".join(["---"] * (len(head) - 1)) + "|")
+    per_run = [target_rows(med) for _, _, med, _ in runs]
+    for i, (target, _, _) in enumerate(per_run[0]):
+        row = [target]
+        for rows in per_run:
+            _, text, met = rows[i]
+            row += [text or "", "" if met is None else ("yes" if met else "no")]
+        print("| " + " | ".join(row) + " |")
+    print()
+
+
 def main():
     runs = []
     for arg in sys.argv[1:]:
@@ -48,6 +120,7 @@ def main():
               + (f", load average {context['load_avg']}" if "load_avg" in context else "")
               + (f", {context['harness']}" if "harness" in context else ", Google Benchmark, CPU time"))
     print()
+    targets_table(runs)
     modes = []
     for _, _, med, _ in runs:
         for key in med:
