@@ -146,11 +146,14 @@ RunResult RunQuiltra(const std::vector<std::string>& args)
     std::wstring base = Widen(BinFolder()) + L"app-run-" + std::to_wstring(GetCurrentProcessId()) +
         L"-" + std::to_wstring(++counter) + L"-" +
         std::to_wstring((unsigned long long)now.QuadPart);
+    // Shared for deletion too: a desktop process that outlives the run inherits the handles,
+    // and the files are still removed when the run has been read.
     SECURITY_ATTRIBUTES sa {sizeof sa, nullptr, TRUE};
-    HANDLE out = CreateFileW((base + L".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                             CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileW((base + L".err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                             CREATE_ALWAYS, 0, nullptr);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+    HANDLE out =
+        CreateFileW((base + L".out").c_str(), GENERIC_WRITE, share, &sa, CREATE_ALWAYS, 0, nullptr);
+    HANDLE err =
+        CreateFileW((base + L".err").c_str(), GENERIC_WRITE, share, &sa, CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOW si {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
