@@ -1,12 +1,11 @@
 #include "picture_maps.h"
 
+#include "fbm_noise.h"
 #include "file_io.h"
 #include "picture_cache.h"
 
 #include <cmath>
 #include <cstring>
-
-#include <stb/stb_perlin.h>
 
 namespace quiltra {
 
@@ -171,9 +170,8 @@ AColor PictureMap::ColorAt(float u, float v) const
         return Mix(ToAColor(p.stops[(size_t)i]), ToAColor(p.stops[(size_t)i + 1]), x - (float)i);
     }
     case PictureKind::Noise: {
-        float n =
-            stb_perlin_fbm_noise3(u * p.scale, v * p.scale,
-                                  (float)(p.seed % 4096) * 1.618034f + 0.5f, 2.0f, 0.5f, p.octaves);
+        float n = FbmNoise(u * p.scale, v * p.scale, (float)(p.seed % 4096) * 1.618034f + 0.5f,
+                           2.0f, 0.5f, p.octaves);
         return Mix(ToAColor(p.color1), ToAColor(p.color2), Limit01(0.5f + 0.6f * n));
     }
     case PictureKind::Bitmap:
