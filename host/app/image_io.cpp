@@ -2,6 +2,7 @@
 
 #include "exr_io.h"
 #include "file_io.h"
+#include "png_stream.h"
 
 #include <cmath>
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cstring>
 
 #include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 
 namespace quiltra {
 
@@ -78,12 +78,6 @@ private:
 } // namespace
 std::uint8_t LinearByte(float value) { return (std::uint8_t)std::lround(Limit01(value) * 255.0); }
 
-static void AppendBytes(std::vector<std::uint8_t>* out, void* data, int size)
-{
-    const std::uint8_t* p = static_cast<const std::uint8_t*>(data);
-    out->insert(out->end(), p, p + size);
-}
-
 void PngCodes(const float* rgba, size_t count, std::uint8_t* codes)
 {
     static const SrgbCodeTable table;
@@ -98,17 +92,11 @@ void PngCodes(const float* rgba, size_t count, std::uint8_t* codes)
 std::vector<std::uint8_t> EncodePngCodes(int width, int height,
                                          const std::vector<std::uint8_t>& codes)
 {
-    // One filter for every row (Paeth) instead of trying all five per row: a fifth of the
-    // filtering work for files a fraction of a percent larger.
-    stbi_write_force_png_filter = 4;
-    std::vector<std::uint8_t> png;
-    int ok = stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            AppendBytes(static_cast<std::vector<std::uint8_t>*>(context), data, size);
-        },
-        &png, width, height, 4, codes.data(), width * 4);
-    if (!ok) throw InputError("PNG encoding failed");
-    return png;
+    if (width < 1 || height < 1 || codes.size() != (size_t)width * (size_t)height * 4)
+        throw InputError("PNG encoding failed");
+    PngStream png(width, height);
+    png.AddRows(codes.data(), 0, height);
+    return png.Finish();
 }
 
 std::vector<std::uint8_t> EncodePng(const FloatImage& image)
