@@ -21,7 +21,7 @@ public:
     // from the top, and the rows above `first` are already given (the filter reads the row
     // above). Rows come in order, each once.
     void AddRows(const std::uint8_t* codes, int first, int end);
-    // The whole file, once every row has been given.
+    // The whole file, once every row has been given; before that, nothing (an empty vector).
     std::vector<std::uint8_t> Finish();
 
 private:
