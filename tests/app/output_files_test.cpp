@@ -59,7 +59,8 @@ TEST(Png, SrgbDecodingUndoesEncodingAtEveryCode)
 TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
 {
     // The PNG writer looks codes up among the 255 boundaries; every float from 0 to a little
-    // past 1 (a sweep through the bit patterns) must get the code the formula gives.
+    // past 1 (a sweep through the bit patterns, and the floats on either side of each code's
+    // start) must get the code the formula gives.
     std::vector<float> values;
     for (std::uint32_t bits = 0; bits < 0x3f900000u; bits += 4093) {
         float x;
@@ -67,6 +68,22 @@ TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
         values.push_back(x);
     }
     values.insert(values.end(), {-0.0f, -1.0f, NAN, INFINITY, -INFINITY, 1.0f, 0.5f});
+    // Each code's first float and the float below it, for both transfers.
+    for (auto code : {&SrgbByte, &LinearByte})
+        for (int k = 1; k < 256; ++k) {
+            std::uint32_t low = 0, high = 0x3f800000;
+            while (high - low > 1) {
+                std::uint32_t middle = low + (high - low) / 2;
+                float x;
+                std::memcpy(&x, &middle, 4);
+                (code(x) >= k ? high : low) = middle;
+            }
+            for (std::uint32_t bits : {low, high}) {
+                float x;
+                std::memcpy(&x, &bits, 4);
+                values.push_back(x);
+            }
+        }
     std::vector<float> rgba;
     for (float x : values)
         rgba.insert(rgba.end(), {x, x, x, x});
