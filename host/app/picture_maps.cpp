@@ -44,8 +44,15 @@ inline long long FloorIndex(float x)
     return (long long)std::floor(x);
 }
 
+// i modulo n in 0 .. n − 1; a sample's neighbours lie within one picture of it, so the division
+// is left for the rest.
 inline long long Wrap(long long i, long long n)
 {
+    if (i >= 0) {
+        if (i < n) return i;
+        if (i < 2 * n) return i - n;
+    } else if (i >= -n)
+        return i + n;
     long long r = i % n;
     return r < 0 ? r + n : r;
 }
