@@ -156,7 +156,7 @@ render-bench:
 	@cmake -S . -B $(DEFAULT_WIN) $(GEN) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=$(call toolchain_of,x64-2016) \
 	  -DCMAKE_BUILD_TYPE=Release -DQUILTRA_SDK_VERSION=2016 >/dev/null
 	@cmake --build $(DEFAULT_WIN) -j $(JOBS) --target quiltra
-	@python3 host/app/render_bench.py $(CURDIR) $(abspath $(BUILD)) bench/render-figures.md
+	@python3 host/app/render_bench.py $(CURDIR) $(abspath $(BUILD)) bench/render-figures.md $(if $(BEFORE),--before $(abspath $(BEFORE)))
 
 clean:
 	rm -rf $(BUILD)

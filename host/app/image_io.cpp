@@ -2,6 +2,7 @@
 
 #include "exr_io.h"
 #include "file_io.h"
+#include "png_stream.h"
 
 #include <cmath>
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cstring>
 
 #include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 
 namespace quiltra {
 
@@ -38,12 +38,14 @@ std::uint8_t SrgbByte(float linear)
 
 namespace {
 
-// SrgbByte without a power function per value: the encoding is monotonic, so the code of x is
-// the number of code boundaries at or below it. Boundary k is the least float whose code is
-// k + 1, found once by bisection over the floats with SrgbByte itself, so both always agree.
-class SrgbCodeTable {
+// A code function of 0..1 (SrgbByte, LinearByte) without calling it per value: the function
+// is monotonic, so the code of x is the number of code boundaries at or below it. Boundary k is
+// the least float whose code is k + 1, found once by bisection over the floats with the function
+// itself, so both always agree. The search starts from the code at the bottom of x's bucket
+// (floats sharing their top 16 bits), which holds at most a boundary or two.
+class CodeTable {
 public:
-    SrgbCodeTable()
+    explicit CodeTable(std::uint8_t (*code)(float))
     {
         for (int k = 0; k < 255; ++k) {
             // Floats that are not negative order like their bit patterns.
@@ -52,63 +54,61 @@ public:
                 std::uint32_t middle = low + (high - low) / 2;
                 float x;
                 std::memcpy(&x, &middle, 4);
-                (SrgbByte(x) > k ? high : low) = middle;
+                (code(x) > k ? high : low) = middle;
             }
             std::memcpy(&boundaries_[k], &high, 4);
+        }
+        boundaries_[255] = 2.0f; // above every value below 1
+        for (std::uint32_t bucket = 0, c = 0; bucket < kBuckets; ++bucket) {
+            float lowest;
+            const std::uint32_t bits = bucket << kShift;
+            std::memcpy(&lowest, &bits, 4);
+            while (c < 255 && lowest >= boundaries_[c])
+                ++c;
+            start_[bucket] = (std::uint8_t)c;
         }
     }
     std::uint8_t Code(float x) const
     {
         if (!(x > 0.0f)) return 0; // NaN too
-        int low = 0, high = 255; // the answer lies in low .. high
-        while (low < high) {
-            int middle = (low + high) / 2;
-            if (x >= boundaries_[middle])
-                low = middle + 1;
-            else
-                high = middle;
-        }
-        return (std::uint8_t)low;
+        if (!(x < 1.0f)) return 255;
+        std::uint32_t bits;
+        std::memcpy(&bits, &x, 4);
+        unsigned c = start_[bits >> kShift];
+        while (x >= boundaries_[c])
+            ++c;
+        return (std::uint8_t)c;
     }
 
 private:
-    float boundaries_[255];
+    static const int kShift = 16;
+    static const std::uint32_t kBuckets = (0x3f800000u >> kShift) + 1; // up to 1
+    float boundaries_[256];
+    std::uint8_t start_[kBuckets];
 };
 
 } // namespace
 std::uint8_t LinearByte(float value) { return (std::uint8_t)std::lround(Limit01(value) * 255.0); }
 
-static void AppendBytes(std::vector<std::uint8_t>* out, void* data, int size)
-{
-    const std::uint8_t* p = static_cast<const std::uint8_t*>(data);
-    out->insert(out->end(), p, p + size);
-}
-
 void PngCodes(const float* rgba, size_t count, std::uint8_t* codes)
 {
-    static const SrgbCodeTable table;
+    static const CodeTable srgb(SrgbByte), linear(LinearByte);
     for (size_t i = 0; i < count * 4; i += 4) {
-        codes[i + 0] = table.Code(rgba[i + 0]);
-        codes[i + 1] = table.Code(rgba[i + 1]);
-        codes[i + 2] = table.Code(rgba[i + 2]);
-        codes[i + 3] = LinearByte(rgba[i + 3]);
+        codes[i + 0] = srgb.Code(rgba[i + 0]);
+        codes[i + 1] = srgb.Code(rgba[i + 1]);
+        codes[i + 2] = srgb.Code(rgba[i + 2]);
+        codes[i + 3] = linear.Code(rgba[i + 3]);
     }
 }
 
 std::vector<std::uint8_t> EncodePngCodes(int width, int height,
                                          const std::vector<std::uint8_t>& codes)
 {
-    // One filter for every row (Paeth) instead of trying all five per row: a fifth of the
-    // filtering work for files a fraction of a percent larger.
-    stbi_write_force_png_filter = 4;
-    std::vector<std::uint8_t> png;
-    int ok = stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            AppendBytes(static_cast<std::vector<std::uint8_t>*>(context), data, size);
-        },
-        &png, width, height, 4, codes.data(), width * 4);
-    if (!ok) throw InputError("PNG encoding failed");
-    return png;
+    if (width < 1 || height < 1 || codes.size() != (size_t)width * (size_t)height * 4)
+        throw InputError("PNG encoding failed");
+    PngStream png(width, height);
+    png.AddRows(codes.data(), 0, height);
+    return png.Finish();
 }
 
 std::vector<std::uint8_t> EncodePng(const FloatImage& image)

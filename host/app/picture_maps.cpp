@@ -1,12 +1,11 @@
 #include "picture_maps.h"
 
+#include "fbm_noise.h"
 #include "file_io.h"
 #include "picture_cache.h"
 
 #include <cmath>
 #include <cstring>
-
-#include <stb/stb_perlin.h>
 
 namespace quiltra {
 
@@ -45,8 +44,15 @@ inline long long FloorIndex(float x)
     return (long long)std::floor(x);
 }
 
+// i modulo n in 0 .. n − 1; a sample's neighbours lie within one picture of it, so the division
+// is left for the rest.
 inline long long Wrap(long long i, long long n)
 {
+    if (i >= 0) {
+        if (i < n) return i;
+        if (i < 2 * n) return i - n;
+    } else if (i >= -n)
+        return i + n;
     long long r = i % n;
     return r < 0 ? r + n : r;
 }
@@ -97,6 +103,9 @@ private:
 
 bool Finite(float x) { return std::isfinite(x); }
 
+// The noise's third coordinate: a plane apart for each seed.
+inline float NoiseZ(const PictureParams& p) { return (float)(p.seed % 4096) * 1.618034f + 0.5f; }
+
 } // namespace
 
 // ---- the map
@@ -104,19 +113,33 @@ bool Finite(float x) { return std::isfinite(x); }
 
 PictureMap::PictureMap(PictureKind kind) : kind_(kind) { }
 
+namespace {
+
+// The plane through the noise a map of these parameters samples.
+std::shared_ptr<const NoiseField> NoiseOf(const PictureParams& p)
+{
+    return std::make_shared<NoiseField>(NoiseZ(p), 2.0f, 0.5f, p.octaves);
+}
+
+} // namespace
+
 void PictureMap::SetParams(const PictureParams& params)
 {
     std::shared_ptr<const Picture> pixels;
     if (kind_ == PictureKind::Bitmap)
         pixels = SharedPicture(params.image, params.linear, params.file);
+    std::shared_ptr<const NoiseField> noise;
+    if (kind_ == PictureKind::Noise) noise = NoiseOf(params);
     params_ = params;
     pixels_ = std::move(pixels);
+    noise_ = std::move(noise);
 }
 
 void PictureMap::Reset()
 {
     params_ = PictureParams();
     pixels_.reset();
+    noise_.reset();
 }
 
 AColor PictureMap::BitmapAt(float u, float v) const
@@ -171,9 +194,8 @@ AColor PictureMap::ColorAt(float u, float v) const
         return Mix(ToAColor(p.stops[(size_t)i]), ToAColor(p.stops[(size_t)i + 1]), x - (float)i);
     }
     case PictureKind::Noise: {
-        float n =
-            stb_perlin_fbm_noise3(u * p.scale, v * p.scale,
-                                  (float)(p.seed % 4096) * 1.618034f + 0.5f, 2.0f, 0.5f, p.octaves);
+        float n = noise_ ? noise_->At(u * p.scale, v * p.scale)
+                         : FbmNoise(u * p.scale, v * p.scale, NoiseZ(p), 2.0f, 0.5f, p.octaves);
         return Mix(ToAColor(p.color1), ToAColor(p.color2), Limit01(0.5f + 0.6f * n));
     }
     case PictureKind::Bitmap:
@@ -214,6 +236,7 @@ RefTargetHandle PictureMap::Clone(RemapDir& remap)
     PictureMap* copy = new PictureMap(kind_);
     copy->params_ = params_;
     copy->pixels_ = pixels_;
+    copy->noise_ = noise_;
     BaseClone(this, copy, remap);
     return copy;
 }

@@ -11,6 +11,7 @@
 // map's own constant data: thread-safe and allocation-free.
 #pragma once
 
+#include "fbm_noise.h"
 #include "image_io.h"
 #include "picture_params.h"
 
@@ -71,6 +72,7 @@ private:
     PictureKind kind_;
     PictureParams params_;
     std::shared_ptr<const Picture> pixels_; // bitmap: decoded, shared with maps of the same file
+    std::shared_ptr<const NoiseField> noise_; // noise: its plane's tables
 };
 
 // The class descriptors of the five picture maps, in PictureKind order.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -82,8 +83,12 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
     };
 
     std::atomic<int> nextRow {0}, rowsDone {0};
+    // finished[y]: row y's pixels and codes are written (for the rows handed on in order).
+    std::unique_ptr<std::atomic<bool>[]> finished(new std::atomic<bool>[(size_t)settings.height]);
+    for (int y = 0; y < settings.height; ++y)
+        finished[y].store(false, std::memory_order_relaxed);
     std::mutex mutex;
-    std::condition_variable finished;
+    std::condition_variable allDone;
     auto worker = [&]() {
         host::SampleShadeContext sc;
         sc.SetTime(0);
@@ -94,11 +99,23 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
             if (settings.pngCodes)
                 PngCodes(image.Pixel(0, y), (size_t)settings.width,
                          settings.pngCodes->data() + (size_t)y * (size_t)settings.width * 4);
+            finished[y].store(true, std::memory_order_release);
             if (rowsDone.fetch_add(1) + 1 == settings.height) {
                 std::lock_guard<std::mutex> lock(mutex);
-                finished.notify_all();
+                allDone.notify_all();
             }
         }
+    };
+    // Hands on the rows finished in order since the last call; false when there were none.
+    int inOrder = 0;
+    auto handOn = [&]() {
+        int end = inOrder;
+        while (end < settings.height && finished[end].load(std::memory_order_acquire))
+            ++end;
+        if (end == inOrder) return false;
+        if (settings.rowsInOrder) settings.rowsInOrder(inOrder, end);
+        inOrder = end;
+        return true;
     };
 
     const int threads = settings.threads < 1 ? 1 : settings.threads;
@@ -110,21 +127,36 @@ FloatImage RenderTexture(Texmap* texture, const RenderSettings& settings)
         worker();
         for (std::thread& t : pool)
             t.join();
+        handOn();
         return image;
     }
-    // The calling thread reports progress while the render threads work.
+    // The calling thread reports progress, and hands on finished rows, while the render threads
+    // work. It looks for rows every few milliseconds and is woken when the last one is done.
     std::vector<std::thread> pool;
     for (int i = 0; i < threads; ++i)
         pool.emplace_back(worker);
     {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (rowsDone.load() < settings.height && !cancelled()) {
-            finished.wait_for(lock, std::chrono::milliseconds(250));
-            settings.progress((double)rowsDone.load() / (double)settings.height);
+        using Clock = std::chrono::steady_clock;
+        const bool handing = settings.rowsInOrder != nullptr;
+        const auto reportEvery = std::chrono::milliseconds(250);
+        const auto lookEvery = handing ? std::chrono::milliseconds(4) : reportEvery;
+        Clock::time_point nextReport = Clock::now() + reportEvery;
+        for (;;) {
+            const bool handed = handing && handOn();
+            const bool done = !handed && (rowsDone.load() == settings.height || cancelled());
+            if (done || Clock::now() >= nextReport) {
+                settings.progress((double)rowsDone.load() / (double)settings.height);
+                nextReport = Clock::now() + reportEvery;
+            }
+            if (done) break;
+            if (handed) continue;
+            std::unique_lock<std::mutex> lock(mutex);
+            if (rowsDone.load() < settings.height) allDone.wait_for(lock, lookEvery);
         }
     }
     for (std::thread& t : pool)
         t.join();
+    handOn();
     return image;
 }
 

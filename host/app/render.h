@@ -31,6 +31,12 @@ struct RenderSettings {
     // When set, each render thread also makes the PNG codes of the rows it renders
     // (PngCodes), so that no pass over the picture is left for after the render.
     std::vector<std::uint8_t>* pngCodes = nullptr;
+    // When set, called on the calling thread with each run of rows first .. end − 1 that is
+    // finished (its pixels and PNG codes written), in order from the top, each row once; with
+    // `progress` set, while the rows below are still being rendered (a PNG can be compressed
+    // meanwhile), otherwise once the render is done. Not called for the rows of a cancelled
+    // render that were not finished.
+    std::function<void(int first, int end)> rowsInOrder;
     // When set, the render stops taking rows once it reads true; the picture is then partly
     // rendered and is to be thrown away.
     const std::atomic<bool>* cancel = nullptr;

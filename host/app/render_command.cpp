@@ -4,6 +4,7 @@
 #include "exr_io.h"
 #include "file_io.h"
 #include "image_io.h"
+#include "png_stream.h"
 #include "render.h"
 #include "scene_build.h"
 
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace quiltra {
 
@@ -83,14 +85,20 @@ int RunRender(const std::string& pluginFolder, const RenderOptions& o)
     rs.channel = channel;
     rs.progress = ProgressReporter("render");
     std::vector<std::uint8_t> codes;
-    if (channel != RenderChannel::Perturb) rs.pngCodes = &codes; // a relief is shaded first
+    // The PNG is compressed as the rows come (a relief is shaded first, after the render).
+    std::unique_ptr<PngStream> png;
+    if (channel != RenderChannel::Perturb) {
+        png.reset(new PngStream(width, height));
+        rs.pngCodes = &codes;
+        rs.rowsInOrder = [&png, &codes](int first, int end) {
+            png->AddRows(codes.data(), first, end);
+        };
+    }
     FloatImage image = RenderTexture(texture.Get(), rs);
     const Clock::time_point rendered = Clock::now();
 
     OutputFiles files;
-    files.Stage(o.output,
-                channel == RenderChannel::Perturb ? EncodePng(ShadePerturbation(image))
-                                                  : EncodePngCodes(width, height, codes));
+    files.Stage(o.output, png ? png->Finish() : EncodePng(ShadePerturbation(image)));
     if (!o.pfm.empty()) files.Stage(o.pfm, EncodePfmRgb(image));
     if (!o.pfmAlpha.empty()) files.Stage(o.pfmAlpha, EncodePfmAlpha(image));
     if (!o.exr.empty()) files.Stage(o.exr, EncodeExr(image, o.exrHalf));

@@ -1,11 +1,11 @@
 // The one translation unit that holds the implementations of the stb libraries the host
-// program uses: image decoding (bitmap textures), PNG writing and Perlin noise.
+// program uses: image decoding (bitmap textures) and PNG writing (Perlin noise is in
+// fbm_noise.cpp, beside the noise made from its tables).
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_ONLY_JPEG
 #define STBI_FAILURE_USERMSG
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_PERLIN_IMPLEMENTATION
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -17,4 +17,3 @@
 
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
-#include <stb/stb_perlin.h>

@@ -5,6 +5,7 @@
 #include "hex_float.h"
 #include "image_io.h"
 #include "label_font.h"
+#include "png_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <random>
+
+#include <stb/stb_image_write.h>
 
 using namespace quiltra;
 using namespace quiltra_test;
@@ -55,7 +59,8 @@ TEST(Png, SrgbDecodingUndoesEncodingAtEveryCode)
 TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
 {
     // The PNG writer looks codes up among the 255 boundaries; every float from 0 to a little
-    // past 1 (a sweep through the bit patterns) must get the code the formula gives.
+    // past 1 (a sweep through the bit patterns, and the floats on either side of each code's
+    // start) must get the code the formula gives.
     std::vector<float> values;
     for (std::uint32_t bits = 0; bits < 0x3f900000u; bits += 4093) {
         float x;
@@ -63,6 +68,22 @@ TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
         values.push_back(x);
     }
     values.insert(values.end(), {-0.0f, -1.0f, NAN, INFINITY, -INFINITY, 1.0f, 0.5f});
+    // Each code's first float and the float below it, for both transfers.
+    for (auto code : {&SrgbByte, &LinearByte})
+        for (int k = 1; k < 256; ++k) {
+            std::uint32_t low = 0, high = 0x3f800000;
+            while (high - low > 1) {
+                std::uint32_t middle = low + (high - low) / 2;
+                float x;
+                std::memcpy(&x, &middle, 4);
+                (code(x) >= k ? high : low) = middle;
+            }
+            for (std::uint32_t bits : {low, high}) {
+                float x;
+                std::memcpy(&x, &bits, 4);
+                values.push_back(x);
+            }
+        }
     std::vector<float> rgba;
     for (float x : values)
         rgba.insert(rgba.end(), {x, x, x, x});
@@ -73,6 +94,89 @@ TEST(Png, CodesFromTheBoundaryTableAgreeWithTheFormula)
         mismatches +=
             codes[i * 4] != SrgbByte(values[i]) || codes[i * 4 + 3] != LinearByte(values[i]);
     EXPECT_EQ(mismatches, 0u) << "of " << values.size();
+}
+
+// The PNG as the stb writer makes it (Paeth on every row): the bytes PngStream must give.
+std::vector<std::uint8_t> StbPng(int width, int height, const std::vector<std::uint8_t>& codes)
+{
+    stbi_write_force_png_filter = 4;
+    std::vector<std::uint8_t> png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+            out->insert(out->end(), (std::uint8_t*)data, (std::uint8_t*)data + size);
+        },
+        &png, width, height, 4, codes.data(), width * 4);
+    return png;
+}
+
+TEST(Png, StreamWritesTheStbWritersBytesForEveryKindOfPicture)
+{
+    std::mt19937 random(2121);
+    auto below = [&random](int n) { return (int)(random() % (unsigned)n); };
+    for (int round = 0; round < 160; ++round) {
+        const int kind = round % 8;
+        int width = 1 + below(kind == 7 ? 20000 : 70), height = kind == 7 ? 1 : 1 + below(40);
+        std::vector<std::uint8_t> codes((size_t)width * (size_t)height * 4);
+        switch (kind) {
+        case 0: // noise: the stored blocks are smaller
+            for (auto& c : codes)
+                c = (std::uint8_t)random();
+            break;
+        case 1: // one colour
+            std::fill(codes.begin(), codes.end(), (std::uint8_t)random());
+            break;
+        case 2: // smooth ramps
+            for (size_t i = 0; i < codes.size(); ++i)
+                codes[i] =
+                    (std::uint8_t)((i / 4 % (size_t)width) * (1 + i % 4) + i / (4 * (size_t)width));
+            break;
+        case 3: // a few colours in blocks
+        case 4: {
+            const int cell = 1 + below(9);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    for (int c = 0; c < 4; ++c)
+                        codes[((size_t)y * (size_t)width + (size_t)x) * 4 + (size_t)c] =
+                            (std::uint8_t)(((x / cell + y / cell) % 3) * 70 + c * kind);
+            break;
+        }
+        case 5: // sparse specks on a plain ground
+            for (auto& c : codes)
+                c = below(50) ? 40 : (std::uint8_t)random();
+            break;
+        case 6: // short repeats that fill the hash chains
+            for (size_t i = 0; i < codes.size(); ++i)
+                codes[i] = (std::uint8_t)((i % (size_t)(3 + round % 5)) * 17 + (below(200) == 0));
+            break;
+        case 7: {
+            // One row: its filtered bytes are the differences from the pixel to the left, so
+            // they can be chosen: copies from distances around the window's end, noise, runs.
+            std::vector<std::uint8_t> f(codes.size());
+            for (size_t i = 0; i < f.size();) {
+                const int what = below(4);
+                const size_t n = std::min(f.size() - i, (size_t)(1 + below(400)));
+                const size_t back = 32765 + (size_t)below(6);
+                for (size_t k = 0; k < n; ++k, ++i)
+                    f[i] = what == 0 && i >= back ? f[i - back]
+                        : what == 1               ? (std::uint8_t)random()
+                                                  : (std::uint8_t)(what * 9);
+            }
+            for (size_t i = 0; i < f.size(); ++i)
+                codes[i] = (std::uint8_t)(f[i] + (i >= 4 ? codes[i - 4] : 0));
+            break;
+        }
+        }
+        // The rows given in runs of any length.
+        PngStream stream(width, height);
+        for (int y = 0; y < height;) {
+            int end = std::min(height, y + 1 + below(5));
+            stream.AddRows(codes.data(), y, end);
+            y = end;
+        }
+        ASSERT_EQ(stream.Finish(), StbPng(width, height, codes))
+            << "kind " << kind << ", " << width << " x " << height;
+    }
 }
 
 TEST(Pfm, KeepsEveryFloatBitForBitWithRowsFromTheBottom)

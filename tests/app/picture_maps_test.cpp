@@ -1,6 +1,7 @@
 // The host's picture maps: their colours at known places, the perturbation derived from their
 // value, and their parameters through a scene save and load.
 #include "app_test_support.h"
+#include "fbm_noise.h"
 #include "file_io.h"
 #include "picture_maps.h"
 
@@ -11,6 +12,11 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
 
 using namespace quiltra;
 using namespace quiltra_test;
@@ -98,6 +104,95 @@ TEST(PictureMaps, NoiseStaysBetweenItsColoursAndDependsOnTheSeed)
     EXPECT_LT(lowest, 0.3f); // it varies over most of the range
     EXPECT_GT(highest, 0.7f);
     EXPECT_GT(differs, 300);
+}
+
+// The fast noise answers the reference's bits for every input: random coordinates at the
+// scales scenes use, lattice points and cell edges, negative, huge and undefined ones, for every
+// octave count and for other lacunarities and gains too.
+TEST(PictureMaps, FbmNoiseAnswersTheReferenceBitForBit)
+{
+    std::mt19937 random(21);
+    std::uniform_real_distribution<float> unit(-1.0f, 2.0f);
+    std::uniform_int_distribution<int> cell(-300, 300);
+    std::uniform_int_distribution<std::uint32_t> anyBits;
+    const float specials[] = {0.0f,
+                              -0.0f,
+                              1.0f,
+                              -1.0f,
+                              255.0f,
+                              256.0f,
+                              0.99999994f,
+                              -1e-30f,
+                              3e9f,
+                              -3e9f,
+                              16777216.0f,
+                              std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::quiet_NaN()};
+    auto coordinate = [&](int kind) -> float {
+        switch (kind) {
+        case 0:
+            return unit(random) * 48.0f; // a scale times u or v
+        case 1:
+            return (float)cell(random); // on the lattice
+        case 2:
+            return specials[random() % (sizeof specials / sizeof specials[0])];
+        default: {
+            std::uint32_t bits = anyBits(random);
+            float f;
+            std::memcpy(&f, &bits, 4);
+            return f;
+        }
+        }
+    };
+    int mismatches = 0;
+    for (int i = 0; i < 200000 && mismatches < 5; ++i) {
+        const int kind = i % 16 < 12 ? 0 : i % 16 < 14 ? 1 : i % 16 == 14 ? 2 : 3;
+        const float x = coordinate(kind), y = coordinate(i % 3 ? 0 : kind),
+                    z = i % 2 ? (float)(i % 4096) * 1.618034f + 0.5f : coordinate(kind);
+        const int octaves = 1 + i % 8;
+        const float lacunarity = i % 5 ? 2.0f : 1.9f, gain = i % 7 ? 0.5f : 0.65f;
+        const float fast = FbmNoise(x, y, z, lacunarity, gain, octaves);
+        const float reference = ReferenceFbmNoise(x, y, z, lacunarity, gain, octaves);
+        // Undefined answers (from undefined or infinite coordinates) may carry another NaN's
+        // payload; the map limits any NaN to its first colour.
+        const bool bothUndefined = std::isnan(fast) && std::isnan(reference);
+        if (!bothUndefined && std::memcmp(&fast, &reference, 4) != 0) {
+            ++mismatches;
+            ADD_FAILURE() << "at (" << x << ", " << y << ", " << z << "), " << octaves
+                          << " octaves, lacunarity " << lacunarity << ", gain " << gain << ": "
+                          << fast << " instead of " << reference;
+        }
+    }
+}
+
+// A noise map's plane with its tables answers what FbmNoise answers, bit for bit: planes of
+// every seed's z and others, every octave count, other lacunarities and gains; also a plane
+// made when the tables kept are at their limit (it works without them).
+TEST(PictureMaps, NoiseFieldAnswersFbmNoiseBitForBit)
+{
+    std::mt19937 random(2122);
+    std::uniform_real_distribution<float> coordinate(-60.0f, 400.0f);
+    std::vector<std::shared_ptr<NoiseField>> kept;
+    int mismatches = 0;
+    for (int plane = 0; plane < 320 && mismatches < 5; ++plane) {
+        const float z =
+            plane % 3 ? (float)(plane * 977 % 4096) * 1.618034f + 0.5f : coordinate(random) * 3.0f;
+        const int octaves = 1 + plane % 8;
+        const float lacunarity = plane % 5 ? 2.0f : 2.1f, gain = plane % 7 ? 0.5f : 0.6f;
+        kept.push_back(std::make_shared<NoiseField>(z, lacunarity, gain, octaves));
+        for (int i = 0; i < (plane < 40 || plane > 300 ? 4000 : 20) && mismatches < 5; ++i) {
+            const float x = i % 97 ? coordinate(random) : (float)(i % 300),
+                        y = i % 89 ? coordinate(random) : -(float)(i % 300);
+            const float fast = kept.back()->At(x, y);
+            const float reference = FbmNoise(x, y, z, lacunarity, gain, octaves);
+            if (std::memcmp(&fast, &reference, 4) != 0) {
+                ++mismatches;
+                ADD_FAILURE() << "plane z " << z << ", " << octaves << " octaves, at (" << x << ", "
+                              << y << "): " << fast << " instead of " << reference;
+            }
+        }
+    }
 }
 
 TEST(PictureMaps, BitmapIsTiledAndDecodedFromSrgb)

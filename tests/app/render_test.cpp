@@ -3,6 +3,7 @@
 // same floats.
 #include "app_test_support.h"
 #include "file_io.h"
+#include "png_stream.h"
 #include "render.h"
 #include "scene_build.h"
 
@@ -277,6 +278,39 @@ TEST(Threads, EveryModeMasksAndNestingRenderTheSameOnAnyNumberOfThreads)
             EXPECT_TRUE(SameBits(one, Render(t.Get(), 24, 16, channel))) << "scene " << i;
         }
     }
+}
+
+// The rows handed on while the render goes on come in order, each once, with their codes final,
+// with the progress reporter on or off and on any number of threads; the PNG compressed from
+// them is the one compressed from the finished picture.
+TEST(Threads, RowsAreHandedOnInOrderWithTheirCodesFinal)
+{
+    SceneTexture t = LoadExample("demo.json");
+    for (int threads : {1, 2, 5})
+        for (bool progress : {false, true}) {
+            RenderSettings s;
+            s.width = 37;
+            s.height = 61;
+            s.threads = threads;
+            if (progress) s.progress = [](double) {};
+            std::vector<std::uint8_t> codes, seen;
+            s.pngCodes = &codes;
+            int next = 0;
+            PngStream png(s.width, s.height);
+            s.rowsInOrder = [&](int first, int end) {
+                EXPECT_EQ(first, next);
+                EXPECT_GT(end, first);
+                next = end;
+                const size_t stride = (size_t)s.width * 4;
+                seen.insert(seen.end(), codes.begin() + (long)(first * stride),
+                            codes.begin() + (long)(end * stride));
+                png.AddRows(codes.data(), first, end);
+            };
+            RenderTexture(t.Get(), s);
+            EXPECT_EQ(next, s.height);
+            EXPECT_EQ(seen, codes) << threads << " threads";
+            EXPECT_EQ(png.Finish(), EncodePngCodes(s.width, s.height, codes));
+        }
 }
 
 // ---- saved scenes
