@@ -17,7 +17,6 @@
 // rounded in IEEE double, so every build gives the same bits.
 #pragma once
 
-#include <emmintrin.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -125,85 +124,4 @@ inline double DoublePowerOfPositive(double x, double y)
     const int i = (int)((ix >> 45) & 127); // m's 128th of [1, 2)
     const double m = DoubleOfBits((ix & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
     return Exp2Of(y * Log2OfParts(k, m, i));
-}
-
-namespace gamma_power_detail {
-
-// Log2OfParts, then Exp2Of of y times it, for two lanes at once: the very same double
-// operations in the same order (packed add, multiply, min and max round as the scalar ones do),
-// so each lane is the double the scalar steps give. i0 and i1 are the lanes' table rows.
-inline __m128d PowerOfPartsTwo(__m128d k, __m128d m, int i0, int i1, __m128d y)
-{
-    const __m128d row0 = _mm_castsi128_pd(_mm_loadu_si128((const __m128i*)kLog2Table[i0]));
-    const __m128d row1 = _mm_castsi128_pd(_mm_loadu_si128((const __m128i*)kLog2Table[i1]));
-    const __m128d invc = _mm_unpacklo_pd(row0, row1);
-    const __m128d log2c = _mm_unpackhi_pd(row0, row1);
-    const __m128d r = _mm_sub_pd(_mm_mul_pd(m, invc), _mm_set1_pd(1.0));
-    const __m128d r2 = _mm_mul_pd(r, r);
-    const __m128d inner = _mm_add_pd(_mm_add_pd(_mm_set1_pd(-0.7213475204444817),
-                                                _mm_mul_pd(r, _mm_set1_pd(0.4808983469629878))),
-                                     _mm_mul_pd(r2, _mm_set1_pd(-0.36067376022224085)));
-    const __m128d log2r =
-        _mm_add_pd(_mm_mul_pd(r, _mm_set1_pd(1.4426950408889634)), _mm_mul_pd(r2, inner));
-    __m128d z = _mm_mul_pd(y, _mm_add_pd(_mm_add_pd(k, log2c), log2r));
-
-    // Exp2Of: z > 150 becomes 150 and z < −200 becomes −200 (min and max return their second
-    // operand, z, when the comparison fails).
-    z = _mm_min_pd(_mm_set1_pd(150.0), z);
-    z = _mm_max_pd(_mm_set1_pd(-200.0), z);
-    const __m128d shift = _mm_set1_pd(211106232532992.0);
-    const __m128d shifted = _mm_add_pd(z, shift);
-    const __m128i bits = _mm_castpd_si128(shifted);
-    const __m128d s = _mm_sub_pd(z, _mm_sub_pd(shifted, shift));
-    const int j0 = _mm_cvtsi128_si32(bits) & 31;
-    const int j1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(bits, 0xee)) & 31;
-    const __m128i table = _mm_unpacklo_epi64(_mm_loadl_epi64((const __m128i*)&kExp2Table[j0]),
-                                             _mm_loadl_epi64((const __m128i*)&kExp2Table[j1]));
-    const __m128d scale =
-        _mm_castsi128_pd(_mm_add_epi64(table, _mm_slli_epi64(_mm_srli_epi64(bits, 5), 52)));
-    const __m128d s2 = _mm_mul_pd(s, s);
-    const __m128d high = _mm_add_pd(_mm_add_pd(_mm_set1_pd(0.24022650695910072),
-                                               _mm_mul_pd(s, _mm_set1_pd(0.05550410866482158))),
-                                    _mm_mul_pd(s2, _mm_set1_pd(0.009618129107628477)));
-    const __m128d exp2s =
-        _mm_add_pd(_mm_add_pd(_mm_set1_pd(1.0), _mm_mul_pd(s, _mm_set1_pd(0.6931471805599453))),
-                   _mm_mul_pd(s2, high));
-    return _mm_mul_pd(scale, exp2s);
-}
-
-} // namespace gamma_power_detail
-
-// PowerOfPositive of four floats at once: each lane has the bits PowerOfPositive gives it, for
-// every float (a lane that is +inf, NaN or has its sign bit set returns itself; +0 and
-// subnormals, rare here, take the scalar function). No branch depends on the normal values.
-inline __m128 PowerOfPositiveFour(__m128 x, double y)
-{
-    using namespace gamma_power_detail;
-    const __m128i ix = _mm_castps_si128(x);
-    // Unsigned ix >= 0x7f800000: sign bit set, or above the largest finite float.
-    const __m128i special = _mm_or_si128(_mm_cmplt_epi32(ix, _mm_setzero_si128()),
-                                         _mm_cmpgt_epi32(ix, _mm_set1_epi32(0x7f7fffff)));
-    const __m128i small =
-        _mm_andnot_si128(special, _mm_cmplt_epi32(ix, _mm_set1_epi32(0x00800000)));
-    if (_mm_movemask_epi8(small)) {
-        float lanes[4];
-        _mm_storeu_ps(lanes, x);
-        for (int lane = 0; lane < 4; ++lane)
-            lanes[lane] = PowerOfPositive(lanes[lane], y);
-        return _mm_loadu_ps(lanes);
-    }
-    const __m128i k = _mm_sub_epi32(_mm_srli_epi32(ix, 23), _mm_set1_epi32(127));
-    const __m128i i = _mm_and_si128(_mm_srli_epi32(ix, 16), _mm_set1_epi32(127));
-    const __m128 m = _mm_castsi128_ps(
-        _mm_or_si128(_mm_and_si128(ix, _mm_set1_epi32(0x007fffff)), _mm_set1_epi32(0x3f800000)));
-    const __m128d yy = _mm_set1_pd(y);
-    const __m128d low = PowerOfPartsTwo(_mm_cvtepi32_pd(k), _mm_cvtps_pd(m), _mm_cvtsi128_si32(i),
-                                        _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 0x55)), yy);
-    const __m128d high = PowerOfPartsTwo(_mm_cvtepi32_pd(_mm_shuffle_epi32(k, 0xee)),
-                                         _mm_cvtps_pd(_mm_movehl_ps(m, m)),
-                                         _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 0xaa)),
-                                         _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 0xff)), yy);
-    const __m128 power = _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
-    const __m128 keep = _mm_castsi128_ps(special);
-    return _mm_or_ps(_mm_and_ps(keep, x), _mm_andnot_ps(keep, power));
 }

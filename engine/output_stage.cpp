@@ -4,11 +4,9 @@
 #include "gamma_power.h"
 #include "hsv.h"
 
-#include <emmintrin.h>
-
 namespace {
 
-// x^(1/gamma), mirrored for a negative x, one channel at a time.
+// x^(1/gamma), mirrored for a negative x: inlined into the stage, three times.
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
@@ -18,6 +16,17 @@ MirroredPower(float x, double inverseGamma)
     // A negative channel has no real power and takes −(|x|^(1/gamma)).
     if (x < 0.0f) return -PowerOfPositive(-x, inverseGamma);
     return PowerOfPositive(x, inverseGamma);
+}
+
+// Step 5 for one channel: gamma, then brightness and contrast.
+inline float GammaBrightContrast(float x, double inverseGamma, bool applyGamma, float bright,
+                                 float contrast)
+{
+    if (applyGamma) {
+        if (x == 0.0f) x = 0.00001f;
+        x = MirroredPower(x, inverseGamma);
+    }
+    return (bright * x - 0.5f) * contrast + 0.5f;
 }
 
 } // namespace
@@ -58,26 +67,19 @@ AColor AdjustOutput(const AColor& c, const OutputStage& stage)
     hsv.r = hsv.r + s.outputShiftHSV.r;
     hsv.g = hsv.g + s.outputShiftHSV.g;
     hsv.b = hsv.b + s.outputShiftHSV.b;
-    const AColor shifted = HsvToColor(hsv);
+    AColor out = HsvToColor(hsv);
 
-    AColor out = shifted;
     out.r = out.r + s.outputShiftRGB.r;
     out.g = out.g + s.outputShiftRGB.g;
     out.b = out.b + s.outputShiftRGB.b;
     out.a = out.a + s.alpha;
-    if (stage.applyGamma) {
-        __m128 rgb = _mm_setr_ps(out.r, out.g, out.b, 1.0f);
-        const __m128 zero = _mm_cmpeq_ps(rgb, _mm_setzero_ps());
-        rgb = _mm_or_ps(_mm_and_ps(zero, _mm_set1_ps(0.00001f)), _mm_andnot_ps(zero, rgb));
-        const __m128 sign = _mm_and_ps(_mm_cmplt_ps(rgb, _mm_setzero_ps()), _mm_set1_ps(-0.0f));
-        rgb = _mm_xor_ps(PowerOfPositiveFour(_mm_xor_ps(rgb, sign), stage.inverseGamma), sign);
-        out.r = _mm_cvtss_f32(rgb);
-        out.g = _mm_cvtss_f32(_mm_shuffle_ps(rgb, rgb, 0x55));
-        out.b = _mm_cvtss_f32(_mm_shuffle_ps(rgb, rgb, 0xaa));
-    }
-    out.r = (s.bright * out.r - 0.5f) * s.contrast + 0.5f;
-    out.g = (s.bright * out.g - 0.5f) * s.contrast + 0.5f;
-    out.b = (s.bright * out.b - 0.5f) * s.contrast + 0.5f;
+
+    const bool applyGamma = stage.applyGamma;
+    const double inverseGamma = stage.inverseGamma;
+    out.r = GammaBrightContrast(out.r, inverseGamma, applyGamma, s.bright, s.contrast);
+    out.g = GammaBrightContrast(out.g, inverseGamma, applyGamma, s.bright, s.contrast);
+    out.b = GammaBrightContrast(out.b, inverseGamma, applyGamma, s.bright, s.contrast);
+
     if (s.Mono != 0.0f) {
         const float mean = MeanOf(out);
         out.r = mean;
