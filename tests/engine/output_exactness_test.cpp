@@ -1,6 +1,6 @@
-// The HSV conversions, the power and the Output stage against their scalar forms as
-// they were (reference_output.h): the same bits for random and special inputs alike, NaN, ±0,
-// ±inf, subnormals, negative channels, black and greys included.
+// The HSV conversions, the power and the Output stage against their earlier forms
+// (reference_output.h): the same bits for random and special inputs alike, NaN, ±0, ±inf,
+// subnormals, negative channels, black and greys included.
 #include "reference_output.h"
 
 #include "gamma_power.h"

@@ -1,6 +1,6 @@
-// The engine's colour conversions, power and Output stage as they were before they were
-// rewritten with packed operations and masks: the reference the rewritten ones must match bit
-// for bit.
+// The engine's colour conversions, power and Output stage in their earlier form, kept as the
+// reference: any faster form of them must give the same bits (output_exactness_test.cpp,
+// bench/power_exhaustive.cpp).
 #pragma once
 
 #include "color_mean.h"
