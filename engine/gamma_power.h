@@ -74,11 +74,14 @@ inline double Exp2Of(double z)
 {
     if (z > 150.0) z = 150.0;
     if (z < -200.0) z = -200.0;
-    // z·32 rounded to an integer n by adding 1.5·2^52: the double's low bits then hold n, as
-    // 32·e + j with j in 0..31 (the shift's own bits leave through the top).
-    const double shifted = z * 32.0 + 6755399441055744.0;
+    // z rounded to a multiple n/32 of 1/32 by adding 1.5·2^47, whose last place is 1/32 (the
+    // rounding of z·32 + 1.5·2^52, the same n, ties to even alike): the double's low bits then
+    // hold n, as 32·e + j with j in 0..31 (the shift's own bits leave through the top). Taking
+    // the shift off again is exact, and so is s = z − n/32 (a multiple of z's last place no
+    // larger than z), so s has the one value it can have, two steps sooner than through z·32.
+    const double shifted = z + 211106232532992.0;
     const uint64_t bits = BitsOfDouble(shifted);
-    const double s = z - (shifted - 6755399441055744.0) * (1.0 / 32.0);
+    const double s = z - (shifted - 211106232532992.0);
     const double scale = DoubleOfBits(kExp2Table[bits & 31] + ((bits >> 5) << 52));
     // 2^s = e^(s·ln 2) to degree 4.
     const double s2 = s * s;
