@@ -149,7 +149,9 @@ inline float BlendSoftBurn(float b, float l)
 inline float BlendInterpolation(float b, float l)
 {
     const float pi = 3.14159274f;
-    return 0.5f - 0.25f * CosineOf(pi * b) - 0.25f * CosineOf(pi * l);
+    float cosB, cosL;
+    CosineOfTwo(pi * b, pi * l, cosB, cosL);
+    return 0.5f - 0.25f * cosB - 0.25f * cosL;
 }
 
 // Average: (b + l)·0.5

@@ -27,6 +27,11 @@
 #include <stdint.h>
 #include <string.h>
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define QUILTRA_COSINE_SSE2 1
+#include <emmintrin.h>
+#endif
+
 namespace cosine_detail {
 
 inline double DoubleOfBits(uint64_t bits)
@@ -63,22 +68,62 @@ const uint32_t kLargeBits = 0x49800000u;
 // cos x for |x| ≥ 2^20, inf and NaN (NaN), from the bits of |x| (cosine.cpp).
 float CosineOfLarge(uint32_t absBits);
 
+// The arithmetic of one double, and (below) of two in an SSE2 register: the steps are written
+// once, for both, so that the two give the same bits.
+inline double Add(double a, double b) { return a + b; }
+inline double Sub(double a, double b) { return a - b; }
+inline double Mul(double a, double b) { return a * b; }
+
+#ifdef QUILTRA_COSINE_SSE2
+inline __m128d Add(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
+inline __m128d Add(__m128d a, double b) { return _mm_add_pd(a, _mm_set1_pd(b)); }
+inline __m128d Sub(__m128d a, __m128d b) { return _mm_sub_pd(a, b); }
+inline __m128d Sub(__m128d a, double b) { return _mm_sub_pd(a, _mm_set1_pd(b)); }
+inline __m128d Mul(__m128d a, __m128d b) { return _mm_mul_pd(a, b); }
+inline __m128d Mul(__m128d a, double b) { return _mm_mul_pd(a, _mm_set1_pd(b)); }
+#endif
+
+// The reduction of |x| < 2^20 (as a double): n and r with a = n·π/2 + r; "shifted" holds n in
+// its low bits (a·(2/π) rounded to an integer by adding 1.5·2^52).
+template <class D>
+inline void Reduce(D a, D& shifted, D& r)
+{
+    shifted = Add(Mul(a, DoubleOfBits(0x3fe45f306dc9c883ull)), 6755399441055744.0);
+    const D n = Sub(shifted, 6755399441055744.0);
+    r = Sub(Sub(a, Mul(n, DoubleOfBits(0x3ff921fb54400000ull))),
+            Mul(n, DoubleOfBits(0x3dd0b4611a626331ull)));
+}
+
+// cos r and sin r for |r| ≤ π/4 (and a little more), as short chains (Estrin's scheme).
+template <class D>
+inline void CosAndSin(D r, D& c, D& s)
+{
+    const D z = Mul(r, r);
+    const D z2 = Mul(z, z);
+    const D z4 = Mul(z2, z2);
+    const D rz = Mul(r, z);
+    c = Add(
+        Add(Add(Mul(z, DoubleOfBits(0xbfdfffffffffe697ull)), 1.0),
+            Mul(z2,
+                Add(Mul(z, DoubleOfBits(0xbf56c16bae5dd046ull)),
+                    DoubleOfBits(0x3fa555555514f682ull)))),
+        Mul(z4,
+            Add(Mul(z, DoubleOfBits(0xbe92474de7001e17ull)), DoubleOfBits(0x3efa01298ca796cfull))));
+    s = Add(Add(r,
+                Mul(rz,
+                    Add(Mul(z, DoubleOfBits(0x3f81111110fd3cf8ull)),
+                        DoubleOfBits(0xbfc555555555516bull)))),
+            Mul(Mul(rz, z2),
+                Add(Add(Mul(z, DoubleOfBits(0x3ec71d9a9eb8768full)),
+                        DoubleOfBits(0xbf2a019fd9b2a95full)),
+                    Mul(z2, DoubleOfBits(0xbe5aa28538f31d88ull)))));
+}
+
 // cos(n·π/2 + r) for |r| ≤ π/4 (and a little more), n given mod 4 by its low bits.
 inline float CosineOfReduced(double r, uint32_t n)
 {
-    const double z = r * r;
-    const double z2 = z * z;
-    const double z4 = z2 * z2;
-    const double c = (1.0 + z * DoubleOfBits(0xbfdfffffffffe697ull)) +
-        z2 *
-            ((DoubleOfBits(0x3fa555555514f682ull) + z * DoubleOfBits(0xbf56c16bae5dd046ull)) +
-             z2 * (DoubleOfBits(0x3efa01298ca796cfull) + z * DoubleOfBits(0xbe92474de7001e17ull)));
-    const double s = r +
-        (r * z) *
-            (((DoubleOfBits(0xbfc555555555516bull) + z * DoubleOfBits(0x3f81111110fd3cf8ull)) +
-              z2 *
-                  (DoubleOfBits(0xbf2a019fd9b2a95full) + z * DoubleOfBits(0x3ec71d9a9eb8768full))) +
-             z4 * DoubleOfBits(0xbe5aa28538f31d88ull));
+    double c, s;
+    CosAndSin(r, c, s);
     // n mod 4 = 0: cos r, 1: −sin r, 2: −cos r, 3: sin r. Chosen with masks: n is as random as
     // the colours are, and a mispredicted branch costs more than the polynomial not taken.
     const uint64_t odd = (uint64_t)0 - (uint64_t)(n & 1u);
@@ -95,11 +140,52 @@ inline float CosineOf(float x)
     using namespace cosine_detail;
     const uint32_t absBits = BitsOfFloat(x) & 0x7fffffffu;
     if (absBits >= kLargeBits) return CosineOfLarge(absBits);
-    const double a = (double)FloatOfBits(absBits);
-    // a·(2/π) rounded to an integer n by adding 1.5·2^52: the low bits of the sum hold n.
-    const double shifted = a * DoubleOfBits(0x3fe45f306dc9c883ull) + 6755399441055744.0;
-    const double n = shifted - 6755399441055744.0;
-    const double r =
-        (a - n * DoubleOfBits(0x3ff921fb54400000ull)) - n * DoubleOfBits(0x3dd0b4611a626331ull);
+    double shifted, r;
+    Reduce((double)FloatOfBits(absBits), shifted, r);
     return CosineOfReduced(r, (uint32_t)BitsOfDouble(shifted));
 }
+
+#ifdef QUILTRA_COSINE_SSE2
+
+// cos x and cos y at once, in the two halves of an SSE2 register: the same bits as CosineOf
+// for each, for about the work of one.
+inline void CosineOfTwo(float x, float y, float& cosX, float& cosY)
+{
+    using namespace cosine_detail;
+    const __m128i absBits =
+        _mm_and_si128(_mm_castps_si128(_mm_unpacklo_ps(_mm_set_ss(x), _mm_set_ss(y))),
+                      _mm_set1_epi32(0x7fffffff));
+    if (_mm_movemask_ps(_mm_castsi128_ps(
+            _mm_cmpgt_epi32(absBits, _mm_set1_epi32((int)(kLargeBits - 1u))))) != 0) {
+        cosX = CosineOf(x);
+        cosY = CosineOf(y);
+        return;
+    }
+    __m128d shifted, r, c, s;
+    Reduce(_mm_cvtps_pd(_mm_castsi128_ps(absBits)), shifted, r);
+    CosAndSin(r, c, s);
+    // As in CosineOfReduced: n mod 4 from the low bits of each half of "shifted".
+    const __m128i n = _mm_castpd_si128(shifted);
+    const __m128i odd =
+        _mm_srai_epi32(_mm_shuffle_epi32(_mm_slli_epi32(n, 31), _MM_SHUFFLE(2, 2, 0, 0)), 31);
+    const __m128i sign = _mm_slli_epi64(_mm_add_epi64(n, _mm_set_epi32(0, 1, 0, 1)), 62);
+    const __m128d picked =
+        _mm_or_pd(_mm_and_pd(_mm_castsi128_pd(odd), s), _mm_andnot_pd(_mm_castsi128_pd(odd), c));
+    const __m128d signMask =
+        _mm_castsi128_pd(_mm_set_epi32((int)0x80000000u, 0, (int)0x80000000u, 0));
+    const __m128 result =
+        _mm_cvtpd_ps(_mm_xor_pd(picked, _mm_and_pd(_mm_castsi128_pd(sign), signMask)));
+    cosX = _mm_cvtss_f32(result);
+    cosY = _mm_cvtss_f32(_mm_shuffle_ps(result, result, _MM_SHUFFLE(1, 1, 1, 1)));
+}
+
+#else
+
+// Without SSE2, one after the other.
+inline void CosineOfTwo(float x, float y, float& cosX, float& cosY)
+{
+    cosX = CosineOf(x);
+    cosY = CosineOf(y);
+}
+
+#endif

@@ -133,6 +133,43 @@ TEST(Cosine, SpecialValues)
     EXPECT_EQ(-1.0f, CosineOf(3.14159274f));
 }
 
+TEST(Cosine, TwoAtOnceGiveTheSameBitsAsOneAtATime)
+{
+    // Pairs from a sample of all floats, each against its neighbour in the sample and against
+    // values of every path (small, huge, NaN), so that both halves meet both paths.
+    const float others[] = {0.0f,
+                            0.7f,
+                            -2.5f,
+                            1e5f,
+                            1e30f,
+                            -std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN()};
+    float previous = 0.0f;
+    int failures = 0;
+    for (std::uint64_t bits = 0; bits <= 0xffffffffu && failures < 5; bits += 4093) {
+        const float x = FloatOf((std::uint32_t)bits);
+        for (float y : others)
+            for (int swap = 0; swap < 2; ++swap) {
+                const float a = swap ? y : x, b = swap ? x : y;
+                float cosA, cosB;
+                CosineOfTwo(a, b, cosA, cosB);
+                if (BitsOf(cosA) != BitsOf(CosineOf(a)) || BitsOf(cosB) != BitsOf(CosineOf(b))) {
+                    ++failures;
+                    ADD_FAILURE() << std::hexfloat << a << ", " << b << ": " << cosA << ", "
+                                  << cosB;
+                }
+            }
+        float cosX, cosPrevious;
+        CosineOfTwo(x, previous, cosX, cosPrevious);
+        if (BitsOf(cosX) != BitsOf(CosineOf(x)) ||
+            BitsOf(cosPrevious) != BitsOf(CosineOf(previous))) {
+            ++failures;
+            ADD_FAILURE() << std::hexfloat << x << ", " << previous;
+        }
+        previous = x;
+    }
+}
+
 TEST(Cosine, GivesTheSameBitsInEveryBuild)
 {
     // A digest (FNV-1a) of the cosines of every 65537th float (both paths, every quadrant). The
