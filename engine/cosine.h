@@ -153,7 +153,7 @@ inline void CosineOfTwo(float x, float y, float& cosX, float& cosY)
 {
     using namespace cosine_detail;
     const __m128i absBits =
-        _mm_and_si128(_mm_castps_si128(_mm_unpacklo_ps(_mm_set_ss(x), _mm_set_ss(y))),
+        _mm_and_si128(_mm_castps_si128(_mm_unpacklo_ps(_mm_set1_ps(x), _mm_set1_ps(y))),
                       _mm_set1_epi32(0x7fffffff));
     if (_mm_movemask_ps(_mm_castsi128_ps(
             _mm_cmpgt_epi32(absBits, _mm_set1_epi32((int)(kLargeBits - 1u))))) != 0) {
