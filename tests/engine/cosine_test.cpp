@@ -36,8 +36,22 @@ bool Faithful(float f, double exact)
     return (double)below < exact && exact < (double)above;
 }
 
+// The C library's cos of the double is the reference. glibc's is accurate for every argument;
+// mingw's loses its accuracy for huge ones (beyond some 10^9), so there those are left to the
+// native run, and GivesTheSameBitsInEveryBuild ties every build's bits to the native ones.
+bool ReferenceHolds(float x)
+{
+#ifdef __GLIBC__
+    (void)x;
+    return true;
+#else
+    return std::fabs(x) < 1073741824.0f; // 2^30
+#endif
+}
+
 ::testing::AssertionResult FaithfulCosine(float x)
 {
+    if (!ReferenceHolds(x)) return ::testing::AssertionSuccess();
     const float got = CosineOf(x);
     const double exact = std::cos((double)x);
     if (Faithful(got, exact)) return ::testing::AssertionSuccess();
