@@ -23,7 +23,9 @@ const uint32_t kTwoOverPiWords[11] = {
 // quarter turns. The product of m and those four words (152 bits, in 32-bit parts so that
 // every compiler does it alike) holds |x|·(2/π) mod 4 with 94 to 125 bits after the point;
 // shifted so that the two bits of the quarter turns come first, it gives n (rounded to the
-// nearest, so that |r| ≤ π/4) and the signed fraction d, with r = d·π/2.
+// nearest, so that |r| ≤ π/4) and the signed fraction d, with r = d·π/2. The nearest a float of
+// 2^20 and more comes to an odd multiple of π/2 is 1.6·10^-9 (2^-29.2, at 7.72917892·10^28), so
+// r is relatively within 2^-40 of the exact remainder.
 float CosineOfLarge(uint32_t absBits)
 {
     if (absBits >= 0x7f800000u) { // inf or NaN: NaN

@@ -11,15 +11,15 @@
 // x − n·P1 is exact as the two are within a factor of two) and P2 the double nearest to
 // π/2 − P1 (which leaves 3.5·10^-27). The error in r is then below 2^-66 plus one rounding of
 // r itself. Larger arguments are reduced exactly enough from the bits of 2/π, in cosine.cpp.
-// The nearest a float comes to a multiple of π/2 (but 0) is some 2^-29 (a float near
-// 1.3·10^7, tests/engine/cosine_exhaustive.cpp finds it), so r is relatively within 2^-37 of
-// the exact remainder at worst.
+// The nearest a float below 2^20 comes to an odd multiple of π/2 is 4.2·10^-9 (2^-27.8, at
+// 252.898209; near the even multiples cos x is near ±1 and a small r does no harm), so r is
+// relatively within 2^-38 of the exact remainder at worst.
 //
 // On |r| ≤ π/4 (a little more, for the rounding of n): cos r = 1 + z·C(z) and
 // sin r = r + r·z·S(z), z = r², C and S of degree 4, fitted on Chebyshev nodes: relative errors
 // below 3.2·10^-13 and 1.9·10^-14 (scripts/cosine-constants works out the constants and these
 // bounds). With the roundings of the evaluation (a few 2^-53) the double before the rounding to
-// float is relatively within 2^-36 of cos x, far inside half a float's spacing (at least
+// float is relatively within 2^-37 of cos x, far inside half a float's spacing (at least
 // 2^-25 of the value), so the float returned is one of the two floats around the exact cosine:
 // faithfully rounded. tests/engine/cosine_exhaustive.cpp checks that for all 2^32 floats.
 #pragma once
