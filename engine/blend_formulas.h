@@ -10,6 +10,8 @@
 // result is the value it tested against ("Dodge" with l exactly 1 gives 1).
 #pragma once
 
+#include "cosine.h"
+
 #include <math.h>
 
 // ---- guards -------------------------------------------------------------------------------
@@ -142,11 +144,14 @@ inline float BlendSoftBurn(float b, float l)
     return 1.0f - 0.5f * (1.0f - b) / l;
 }
 
-// Interpolation: 0.5 − 0.25·cos(π·b) − 0.25·cos(π·l), with the float π and single-precision cosf.
+// Interpolation: 0.5 − 0.25·cos(π·b) − 0.25·cos(π·l), with the float π, the float products and
+// the engine's own cosine (faithfully rounded, the same bits in every build).
 inline float BlendInterpolation(float b, float l)
 {
     const float pi = 3.14159274f;
-    return 0.5f - 0.25f * cosf(pi * b) - 0.25f * cosf(pi * l);
+    float cosB, cosL;
+    CosineOfTwo(pi * b, pi * l, cosB, cosL);
+    return 0.5f - 0.25f * cosB - 0.25f * cosL;
 }
 
 // Average: (b + l)·0.5
