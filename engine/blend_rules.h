@@ -5,6 +5,7 @@
 #include "acolor.h"
 #include "blend_formulas.h"
 #include "blend_modes.h"
+#include "float4.h"
 #include "hsv.h"
 #include "point3.h"
 
@@ -32,6 +33,39 @@ QUILTRA_INLINE_RULE AColor BlendColorChannels(AColor base, AColor layer, float o
     if (Channels & BLEND_BLUE) base.b = CompositeChannel(base.b, F(base.b, layer.b), op, a);
     if (Channels & BLEND_ALPHA) base.a = CompositeChannel(base.a, F(base.a, a), op, a);
     return base;
+}
+
+// Interpolation's cosine has no packed form: four lanes are four scalar formulas.
+inline Float4 BlendInterpolation(Float4 b, Float4 l)
+{
+    const AColor x = b.ToColor();
+    const AColor y = l.ToColor();
+    return Float4(_mm_setr_ps(BlendInterpolation(x.r, y.r), BlendInterpolation(x.g, y.g),
+                              BlendInterpolation(x.b, y.b), BlendInterpolation(x.a, y.a)));
+}
+
+// Whether a formula is worth working on all four lanes at once; one that is not (a lane costs
+// as much as a channel) is applied to the channels its mode names only.
+template <BlendFormula F>
+struct LanesAtOnce {
+    enum { value = 1 };
+};
+template <>
+struct LanesAtOnce<&BlendInterpolation> {
+    enum { value = 0 };
+};
+
+// The ordinary modes with the base in one register: F on all four lanes (the layer's alpha lane
+// is its coverage a), composited lane by lane; the lanes of the channels the mode leaves alone
+// keep the base's value. The same bits as BlendColorChannels<F, Channels>.
+template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels>
+QUILTRA_INLINE_RULE Float4 BlendColorLanes(Float4 base, Float4 layer, float a, float op)
+{
+    if (!LanesAtOnce<F>::value)
+        return Float4::Load(BlendColorChannels<F, Channels>(base.ToColor(), layer.ToColor(), op));
+    const Float4 blended = CompositeChannel(base, F4(base, layer), op, a);
+    if ((Channels & BLEND_RGBA) == BLEND_RGBA) return blended;
+    return Select(LaneMask(Channels), blended, base);
 }
 
 // The HSV modes: base and layer to HSV; each named component mixed as

@@ -141,20 +141,31 @@ QUILTRA_INLINE_RULE AColor DisplayColorRule(AColor base, AColor layer, float /*c
 // An index outside the table, colour: the sub-maps are evaluated, the base stays as it is.
 QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float) { return base; }
 
-template <class Walk, class Access,
-          typename Walk::Value (*Rule)(typename Walk::Value base, typename Walk::Value layer,
-                                       float coverage, float op),
-          bool MapsOnly>
+// What a run carries from layer to layer: the walk's value itself, or (the ordinary colour
+// modes) its four channels in one register.
+template <class Carried>
+struct Carry {
+    static Carried In(const Carried& value) { return value; }
+    static void Out(const Carried& carried, Carried& value) { value = carried; }
+};
+template <>
+struct Carry<Float4> {
+    static Float4 In(const AColor& value) { return Float4::Gather(value); }
+    static void Out(Float4 carried, AColor& value) { carried.Store(value); }
+};
+
+template <class Walk, class Access, class Carried,
+          Carried (*Rule)(Carried base, Carried layer, float coverage, float op), bool MapsOnly>
 void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLayer* end,
              Access& access)
 {
-    typename Walk::Value b = base;
+    Carried b = Carry<Carried>::In(base);
     for (; p != end; ++p) {
         float coverage;
         const typename Walk::Value layer = LayerStep<Walk, Access, MapsOnly>(*p, access, coverage);
-        b = Rule(b, layer, coverage, p->opacity);
+        b = Rule(b, Carry<Carried>::In(layer), coverage, p->opacity);
     }
-    base = b;
+    Carry<Carried>::Out(b, base);
 }
 
 // The run rules of every mode for one Access, expanded from the mode list like the mode table,
@@ -181,23 +192,30 @@ struct RunRules {
     }
 };
 
-#define COLOR_PER_CHANNEL(F, channels) \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorChannels<&F, channels>>, \
+// The ordinary modes in linear space carry the base in one register (BlendColorLanes); in
+// display space, where each layer is encoded and decoded anyway, channel by channel.
+#define LINEAR_PER_CHANNEL(F, channels) \
+    &WalkRun<ColorWalk, Access, Float4, &BlendColorLanes<&F, &F, channels>, QUILTRA_MAPS_ONLY>
+#define DISPLAY_PER_CHANNEL(F, channels) \
+    &WalkRun<ColorWalk, Access, AColor, &DisplayColorRule<&BlendColorChannels<&F, channels>>, \
              QUILTRA_MAPS_ONLY>
+#define COLOR_PER_CHANNEL(F, channels) QUILTRA_SPACE_PER_CHANNEL(F, channels)
 #define COLOR_HSV(components) \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorHsv<components>>, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, AColor, &QUILTRA_SPACE_RULE<&BlendColorHsv<components>>, \
+             QUILTRA_MAPS_ONLY>
 #define COLOR_EXACT_DIFFERENCE \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, AColor, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>, \
+             QUILTRA_MAPS_ONLY>
 #define BUMP_PER_CHANNEL(F, components) \
-    &WalkRun<BumpWalk, Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
+    &WalkRun<BumpWalk, Access, Point3, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
 #define BUMP_EXACT_DIFFERENCE \
-    &WalkRun<BumpWalk, Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
+    &WalkRun<BumpWalk, Access, Point3, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
 #define QUILTRA_COLOR_RUN_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
 #define QUILTRA_BUMP_RUN_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
 #define QUILTRA_COLOR_RUN_RULES \
     { \
         QUILTRA_BLEND_MODES(QUILTRA_COLOR_RUN_ROW) \
-        &WalkRun<ColorWalk, Access, &KeepColor, QUILTRA_MAPS_ONLY> \
+        &WalkRun<ColorWalk, Access, AColor, &KeepColor, QUILTRA_MAPS_ONLY> \
     }
 #define QUILTRA_BUMP_RUN_RULES \
     { \
@@ -209,6 +227,7 @@ struct RunRules {
 template <class Access>
 const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MODE_COUNT + 1] = {
 #define QUILTRA_SPACE_RULE ColorRule
+#define QUILTRA_SPACE_PER_CHANNEL LINEAR_PER_CHANNEL
     {
 #define QUILTRA_MAPS_ONLY false
         QUILTRA_COLOR_RUN_RULES,
@@ -218,7 +237,9 @@ const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MO
 #undef QUILTRA_MAPS_ONLY
     },
 #undef QUILTRA_SPACE_RULE
+#undef QUILTRA_SPACE_PER_CHANNEL
 #define QUILTRA_SPACE_RULE DisplayColorRule
+#define QUILTRA_SPACE_PER_CHANNEL DISPLAY_PER_CHANNEL
     {
 #define QUILTRA_MAPS_ONLY false
         QUILTRA_COLOR_RUN_RULES,
@@ -228,6 +249,7 @@ const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MO
 #undef QUILTRA_MAPS_ONLY
     }
 #undef QUILTRA_SPACE_RULE
+#undef QUILTRA_SPACE_PER_CHANNEL
 };
 
 template <class Access>
@@ -244,6 +266,8 @@ const typename RunRules<Access>::BumpRun RunRules<Access>::bump[2][BLEND_MODE_CO
 #undef QUILTRA_BUMP_RUN_RULES
 #undef QUILTRA_COLOR_RUN_ROW
 #undef QUILTRA_BUMP_RUN_ROW
+#undef LINEAR_PER_CHANNEL
+#undef DISPLAY_PER_CHANNEL
 #undef COLOR_PER_CHANNEL
 #undef COLOR_HSV
 #undef COLOR_EXACT_DIFFERENCE
