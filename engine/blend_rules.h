@@ -45,7 +45,7 @@ inline Float4 BlendInterpolation(Float4 b, Float4 l)
 }
 
 // Whether a formula is worth working on all four lanes at once; one that is not (a lane costs
-// as much as a channel) is applied to the channels its mode names only.
+// as much as a channel) is applied to the channels its mode names only, with BlendColorChannels.
 template <BlendFormula F>
 struct LanesAtOnce {
     enum { value = 1 };
@@ -56,16 +56,21 @@ struct LanesAtOnce<&BlendInterpolation> {
 };
 
 // The ordinary modes with the base in one register: F on all four lanes (the layer's alpha lane
-// is its coverage a), composited lane by lane; the lanes of the channels the mode leaves alone
-// keep the base's value. The same bits as BlendColorChannels<F, Channels>.
-template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels>
+// is its coverage a), composited lane by lane. The lanes of channels the mode leaves alone hold
+// values nobody reads: KeepLanes puts the base's back, after a whole run. With KeepLanes, the
+// same bits as BlendColorChannels<F, Channels>.
+template <Float4 (*F)(Float4 b, Float4 l)>
 QUILTRA_INLINE_RULE Float4 BlendColorLanes(Float4 base, Float4 layer, float a, float op)
 {
-    if (!LanesAtOnce<F>::value)
-        return Float4::Load(BlendColorChannels<F, Channels>(base.ToColor(), layer.ToColor(), op));
-    const Float4 blended = CompositeChannel(base, F4(base, layer), op, a);
-    if ((Channels & BLEND_RGBA) == BLEND_RGBA) return blended;
-    return Select(LaneMask(Channels), blended, base);
+    return CompositeChannel(base, F(base, layer), op, a);
+}
+
+// result in the lanes of the channels named, base in the others.
+template <unsigned Channels>
+QUILTRA_INLINE_RULE Float4 KeepLanes(Float4 result, Float4 base)
+{
+    if ((Channels & BLEND_RGBA) == BLEND_RGBA) return result;
+    return Select(LaneMask(Channels), result, base);
 }
 
 // The HSV modes: base and layer to HSV; each named component mixed as

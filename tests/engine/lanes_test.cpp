@@ -1,4 +1,4 @@
-// The ordinary modes four channels at once (BlendColorLanes, the colour walk's runs) against the
+// The ordinary modes four channels at once (ChannelRule, the colour walk's runs) against the
 // same formulas one channel at a time (BlendColorChannels): the same bits in every channel, for a
 // table of special values and for many random ones.
 #include <float.h>
@@ -14,21 +14,29 @@
 #include <gtest/gtest.h>
 
 #include "blend_modes.h"
-#include "blend_rules.h"
+#include "layer_stack.h"
 
 namespace {
 
-typedef AColor (*ChannelRule)(AColor base, AColor layer, float op);
-typedef Float4 (*LanesRule)(Float4 base, Float4 layer, float a, float op);
+typedef AColor (*SingleRule)(AColor base, AColor layer, float op);
+
+// One layer through a run rule as the walk's runs apply it: in, the rule, out.
+template <class Rule>
+AColor ThroughRun(AColor base, AColor layer, float op)
+{
+    AColor out = base;
+    Rule::Out(Rule::Apply(Rule::In(base), Rule::In(layer), layer.a, op), out);
+    return out;
+}
 
 struct RulePair {
-    ChannelRule channels;
-    LanesRule lanes;
+    SingleRule channels;
+    SingleRule lanes;
 };
 
 #define PER_CHANNEL(F, channels) \
     { \
-        &BlendColorChannels<&F, channels>, &BlendColorLanes<&F, &F, channels> \
+        &BlendColorChannels<&F, channels>, &ThroughRun<ChannelRule<&F, &F, channels>> \
     }
 #define HSV(components) \
     { \
@@ -112,15 +120,14 @@ std::string Hex(float x)
     return text;
 }
 
-// One case: BlendColorLanes as the walk calls it (the layer's alpha is its coverage) against
+// One case: the run rule as the walk applies it (the layer's alpha is its coverage) against
 // BlendColorChannels, bit for bit on every channel. A NaN matches any NaN: where two NaNs meet
 // in an addition or a multiplication the result is the one the compiler put first, and it
 // orders the operands of these commutative operations as it likes, in either form.
 ::testing::AssertionResult SameBits(int mode, const AColor& base, const AColor& layer, float op)
 {
     const AColor expected = kRules[mode].channels(base, layer, op);
-    const AColor actual =
-        kRules[mode].lanes(Float4::Load(base), Float4::Load(layer), layer.a, op).ToColor();
+    const AColor actual = kRules[mode].lanes(base, layer, op);
     for (int c = 0; c < 4; ++c)
         if (Bits(expected[c]) != Bits(actual[c]) && !(isnan(expected[c]) && isnan(actual[c])))
             return ::testing::AssertionFailure()
