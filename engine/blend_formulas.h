@@ -113,7 +113,7 @@ inline T BlendDarken(T b, T l)
 template <class T>
 inline T BlendLighten(T b, T l)
 {
-    return Select(b > l, b, l);
+    return Max(b, l);
 }
 
 // Overlay: b ≥ 0.5: 1 − 2·(1 − b)·(1 − l); else 2·b·l worked in double and rounded to float.

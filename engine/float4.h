@@ -7,7 +7,7 @@
 // NaN as the scalar comparison is), and Select picks lane by lane without a jump.
 //
 // The same few names are defined for float, so that a formula can be a template over both:
-// Select, Abs, SquareRoot, ProductInDouble.
+// Select, Max, Abs, SquareRoot, ProductInDouble.
 #pragma once
 
 #include <emmintrin.h>
@@ -64,6 +64,11 @@ inline Float4 Select(Mask4 mask, Float4 yes, Float4 no)
 {
     return Float4(_mm_or_ps(_mm_and_ps(mask.v, yes.v), _mm_andnot_ps(mask.v, no.v)));
 }
+
+// x when x > y, else y: a NaN in either gives y; of two zeros, y. The packed maximum does
+// exactly this.
+inline float Max(float x, float y) { return x > y ? x : y; }
+inline Float4 Max(Float4 x, Float4 y) { return Float4(_mm_max_ps(x.v, y.v)); }
 
 // |x|: the sign bit cleared, a NaN's too, as fabsf does.
 inline float Abs(float x) { return fabsf(x); }
