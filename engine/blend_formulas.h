@@ -160,11 +160,14 @@ inline T BlendInverseDodge(T b, T l)
 // Soft dodge: b + l ≥ 1: (b = 0: 0; else 1 − 0.5·(1 − l) / b);
 //             otherwise  (l = 1: 1; else 0.5·b / (1 − l)).
 // A sum of exactly 1 takes the first branch. 0.5·(1 − l) / b is read left to right.
-template <class T>
-inline T BlendSoftDodge(T b, T l)
+inline float BlendSoftDodge(float b, float l)
 {
-    return Select(b + l >= 1.0f, Select(IsExactlyZero(b), 0.0f, 1.0f - 0.5f * (1.0f - l) / b),
-                  Select(IsExactlyOne(l), 1.0f, 0.5f * b / (1.0f - l)));
+    if (b + l >= 1.0f) {
+        if (IsExactlyZero(b)) return 0.0f;
+        return 1.0f - 0.5f * (1.0f - l) / b;
+    }
+    if (IsExactlyOne(l)) return 1.0f;
+    return 0.5f * b / (1.0f - l);
 }
 
 // Burn: l = 0: 0; else 1 − (1 − b) / l
@@ -184,11 +187,14 @@ inline T BlendInverseBurn(T b, T l)
 // Soft burn: b + l < 1: (b = 1: 1; else 0.5·l / (1 − b));
 //            otherwise  (l = 0: 0; else 1 − 0.5·(1 − b) / l).
 // A sum of exactly 1 takes the second branch.
-template <class T>
-inline T BlendSoftBurn(T b, T l)
+inline float BlendSoftBurn(float b, float l)
 {
-    return Select(b + l < 1.0f, Select(IsExactlyOne(b), 1.0f, 0.5f * l / (1.0f - b)),
-                  Select(IsExactlyZero(l), 0.0f, 1.0f - 0.5f * (1.0f - b) / l));
+    if (b + l < 1.0f) {
+        if (IsExactlyOne(b)) return 1.0f;
+        return 0.5f * l / (1.0f - b);
+    }
+    if (IsExactlyZero(l)) return 0.0f;
+    return 1.0f - 0.5f * (1.0f - b) / l;
 }
 
 // Interpolation: 0.5 − 0.25·cos(π·b) − 0.25·cos(π·l), with the float π and single-precision cosf.

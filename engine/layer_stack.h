@@ -155,10 +155,10 @@ struct ValueRule {
 };
 
 // The ordinary colour modes: the four channels in one register (BlendColorLanes), the lanes the
-// mode leaves alone put back once at the end of the run; a formula without a packed form channel
-// by channel.
+// mode leaves alone put back once at the end of the run; a formula not worked four lanes at once,
+// or a mode of one channel, channel by channel.
 template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels,
-          bool AtOnce = LanesAtOnce<F>::value != 0>
+          bool AtOnce = LanesAtOnce<F>::value != 0 && (Channels & (Channels - 1)) != 0>
 struct ChannelRule {
     typedef Float4 Carried;
     // From the fields: the colour was most likely handed over in registers.

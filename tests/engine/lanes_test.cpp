@@ -34,9 +34,10 @@ struct RulePair {
     SingleRule lanes;
 };
 
+// The four lanes at once for every mode, also those the walk works channel by channel.
 #define PER_CHANNEL(F, channels) \
     { \
-        &BlendColorChannels<&F, channels>, &ThroughRun<ChannelRule<&F, &F, channels>> \
+        &BlendColorChannels<&F, channels>, &ThroughRun<ChannelRule<&F, &F, channels, true>> \
     }
 #define HSV(components) \
     { \
