@@ -1,8 +1,13 @@
-// Blend formulas: one scalar function F(b, l) per mode, for one channel.
+// Blend formulas: one function F(b, l) per mode, for one channel.
 //
 // b is the base's value of the channel, l the layer's. No opacity, no coverage, no alpha here:
 // CompositeChannel applies those once for every mode. Colours (r, g, b and sometimes a) and
 // bump vectors (x, y, z) call the same functions per component.
+//
+// Each formula is written once, over T: float for one channel, or Float4 (float4.h) for four
+// channels at once in one register, lane by lane the same operations and so the same bits.
+// A piecewise formula works out every branch and picks with Select, which for Float4 is a mask,
+// not a jump; no branch has side effects, so for float the result is the one of "if".
 //
 // All arithmetic is single precision in the order written (the build forbids contraction into
 // fused multiply-adds), except "Overlay"'s multiply branch, which is worked in double. Nothing is
@@ -14,94 +19,144 @@
 
 #include <math.h>
 
+#include "float4.h"
+
 // ---- guards -------------------------------------------------------------------------------
 
 inline bool IsExactlyZero(float x) { return x == 0.0f; }
 inline bool IsExactlyOne(float x) { return x == 1.0f; }
+inline Mask4 IsExactlyZero(Float4 x) { return x == Float4(0.0f); }
+inline Mask4 IsExactlyOne(Float4 x) { return x == Float4(1.0f); }
 
 // ---- the composite rule, written once -------------------------------------------------------
 
 // t = F·op + (1 − op)·b;  b' = t·a + (1 − a)·b
 // op is the layer's opacity fraction, a its coverage (the layer's alpha or mask weight).
-inline float CompositeChannel(float b, float f, float op, float a)
+template <class T>
+inline T CompositeChannel(T b, T f, float op, float a)
 {
-    const float t = f * op + (1.0f - op) * b;
+    const T t = f * op + (1.0f - op) * b;
     return t * a + (1.0f - a) * b;
 }
 
 // ---- per-channel formulas --------------------------------------------------------------------
 
 // Normal: l
-inline float BlendNormal(float, float l) { return l; }
+template <class T>
+inline T BlendNormal(T, T l)
+{
+    return l;
+}
 
 // Multiply: b·l
-inline float BlendMultiply(float b, float l) { return b * l; }
+template <class T>
+inline T BlendMultiply(T b, T l)
+{
+    return b * l;
+}
 
 // Screen: 1 − (1 − b)·(1 − l)
-inline float BlendScreen(float b, float l) { return 1.0f - (1.0f - b) * (1.0f - l); }
+template <class T>
+inline T BlendScreen(T b, T l)
+{
+    return 1.0f - (1.0f - b) * (1.0f - l);
+}
 
 // Additive: b + l
-inline float BlendAdditive(float b, float l) { return b + l; }
+template <class T>
+inline T BlendAdditive(T b, T l)
+{
+    return b + l;
+}
 
 // Subtractive: b + l − 1
-inline float BlendSubtractive(float b, float l) { return b + l - 1.0f; }
+template <class T>
+inline T BlendSubtractive(T b, T l)
+{
+    return b + l - 1.0f;
+}
 
 // Stamp: b + 2·l − 1
-inline float BlendStamp(float b, float l) { return b + 2.0f * l - 1.0f; }
+template <class T>
+inline T BlendStamp(T b, T l)
+{
+    return b + 2.0f * l - 1.0f;
+}
 
 // Difference: |b − l|
-inline float BlendDifference(float b, float l) { return fabsf(b - l); }
+template <class T>
+inline T BlendDifference(T b, T l)
+{
+    return Abs(b - l);
+}
 
 // Negation: 1 − |1 − b − l|
-inline float BlendNegation(float b, float l) { return 1.0f - fabsf(1.0f - b - l); }
+template <class T>
+inline T BlendNegation(T b, T l)
+{
+    return 1.0f - Abs(1.0f - b - l);
+}
 
 // Exclusion: b + l − 2·b·l
-inline float BlendExclusion(float b, float l) { return b + l - 2.0f * b * l; }
+template <class T>
+inline T BlendExclusion(T b, T l)
+{
+    return b + l - 2.0f * b * l;
+}
 
 // Darken: l when b ≥ l, else b
-inline float BlendDarken(float b, float l) { return b >= l ? l : b; }
+template <class T>
+inline T BlendDarken(T b, T l)
+{
+    return Select(b >= l, l, b);
+}
 
 // Lighten: b when b > l, else l
-inline float BlendLighten(float b, float l) { return b > l ? b : l; }
+template <class T>
+inline T BlendLighten(T b, T l)
+{
+    return Max(b, l);
+}
 
 // Overlay: b ≥ 0.5: 1 − 2·(1 − b)·(1 − l); else 2·b·l worked in double and rounded to float.
 // The base is tested; b exactly 0.5 takes the screen branch.
-inline float BlendOverlay(float b, float l)
+template <class T>
+inline T BlendOverlay(T b, T l)
 {
-    if (b >= 0.5f) return 1.0f - 2.0f * (1.0f - b) * (1.0f - l);
-    return (float)((double)b * 2.0 * (double)l);
+    return Select(b >= 0.5f, 1.0f - 2.0f * (1.0f - b) * (1.0f - l), ProductInDouble(b, l));
 }
 
 // Hard Light: l ≥ 0.5: 1 − 2·(1 − l)·(1 − b); else 2·b·l.
 // The layer is tested; l exactly 0.5 takes the screen branch.
-inline float BlendHardLight(float b, float l)
+template <class T>
+inline T BlendHardLight(T b, T l)
 {
-    if (l >= 0.5f) return 1.0f - 2.0f * (1.0f - l) * (1.0f - b);
-    return 2.0f * b * l;
+    return Select(l >= 0.5f, 1.0f - 2.0f * (1.0f - l) * (1.0f - b), 2.0f * b * l);
 }
 
 // Soft Light: l ≥ 0.5: √b·(2·l − 1) + 2·b·(1 − l); else (1 − 2·l)·b² + 2·b·l.
 // The layer is tested; l exactly 0.5 takes the first branch. b² is b·b, formed first.
 // A negative base has no real square root: the first branch then gives NaN, as the float
 // arithmetic does.
-inline float BlendSoftLight(float b, float l)
+template <class T>
+inline T BlendSoftLight(T b, T l)
 {
-    if (l >= 0.5f) return sqrtf(b) * (2.0f * l - 1.0f) + 2.0f * b * (1.0f - l);
-    return (1.0f - 2.0f * l) * (b * b) + 2.0f * b * l;
+    return Select(l >= 0.5f, SquareRoot(b) * (2.0f * l - 1.0f) + 2.0f * b * (1.0f - l),
+                  (1.0f - 2.0f * l) * (b * b) + 2.0f * b * l);
 }
 
 // Dodge: l = 1: 1; else b / (1 − l)
-inline float BlendDodge(float b, float l)
+template <class T>
+inline T BlendDodge(T b, T l)
 {
-    if (IsExactlyOne(l)) return 1.0f;
-    return b / (1.0f - l);
+    return Select(IsExactlyOne(l), 1.0f, b / (1.0f - l));
 }
 
 // Inverse dodge: b = 1: 1; else l / (1 − b)
-inline float BlendInverseDodge(float b, float l)
+template <class T>
+inline T BlendInverseDodge(T b, T l)
 {
-    if (IsExactlyOne(b)) return 1.0f;
-    return l / (1.0f - b);
+    return Select(IsExactlyOne(b), 1.0f, l / (1.0f - b));
 }
 
 // Soft dodge: b + l ≥ 1: (b = 0: 0; else 1 − 0.5·(1 − l) / b);
@@ -118,17 +173,17 @@ inline float BlendSoftDodge(float b, float l)
 }
 
 // Burn: l = 0: 0; else 1 − (1 − b) / l
-inline float BlendBurn(float b, float l)
+template <class T>
+inline T BlendBurn(T b, T l)
 {
-    if (IsExactlyZero(l)) return 0.0f;
-    return 1.0f - (1.0f - b) / l;
+    return Select(IsExactlyZero(l), 0.0f, 1.0f - (1.0f - b) / l);
 }
 
 // Inverse burn: b = 0: 0; else 1 − (1 − l) / b
-inline float BlendInverseBurn(float b, float l)
+template <class T>
+inline T BlendInverseBurn(T b, T l)
 {
-    if (IsExactlyZero(b)) return 0.0f;
-    return 1.0f - (1.0f - l) / b;
+    return Select(IsExactlyZero(b), 0.0f, 1.0f - (1.0f - l) / b);
 }
 
 // Soft burn: b + l < 1: (b = 1: 1; else 0.5·l / (1 − b));
@@ -155,40 +210,48 @@ inline float BlendInterpolation(float b, float l)
 }
 
 // Average: (b + l)·0.5
-inline float BlendAverage(float b, float l) { return (b + l) * 0.5f; }
+template <class T>
+inline T BlendAverage(T b, T l)
+{
+    return (b + l) * 0.5f;
+}
 
 // Reflect: l = 1: 1; else b² / (1 − l)
-inline float BlendReflect(float b, float l)
+template <class T>
+inline T BlendReflect(T b, T l)
 {
-    if (IsExactlyOne(l)) return 1.0f;
-    return b * b / (1.0f - l);
+    return Select(IsExactlyOne(l), 1.0f, b * b / (1.0f - l));
 }
 
 // Glow: b = 1: 1; else l² / (1 − b)
-inline float BlendGlow(float b, float l)
+template <class T>
+inline T BlendGlow(T b, T l)
 {
-    if (IsExactlyOne(b)) return 1.0f;
-    return l * l / (1.0f - b);
+    return Select(IsExactlyOne(b), 1.0f, l * l / (1.0f - b));
 }
 
 // Freeze: l = 0: 0; else 1 − (1 − b)² / l
-inline float BlendFreeze(float b, float l)
+template <class T>
+inline T BlendFreeze(T b, T l)
 {
-    if (IsExactlyZero(l)) return 0.0f;
-    const float inverse = 1.0f - b;
-    return 1.0f - inverse * inverse / l;
+    const T inverse = 1.0f - b;
+    return Select(IsExactlyZero(l), 0.0f, 1.0f - inverse * inverse / l);
 }
 
 // Heat: b = 0: 0; else 1 − (1 − l)² / b
-inline float BlendHeat(float b, float l)
+template <class T>
+inline T BlendHeat(T b, T l)
 {
-    if (IsExactlyZero(b)) return 0.0f;
-    const float inverse = 1.0f - l;
-    return 1.0f - inverse * inverse / b;
+    const T inverse = 1.0f - l;
+    return Select(IsExactlyZero(b), 0.0f, 1.0f - inverse * inverse / b);
 }
 
 // Subtraction: b − l
-inline float BlendSubtraction(float b, float l) { return b - l; }
+template <class T>
+inline T BlendSubtraction(T b, T l)
+{
+    return b - l;
+}
 
 // ---- "Exact Difference" ------------------------------------------------------------------------
 

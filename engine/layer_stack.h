@@ -141,20 +141,52 @@ QUILTRA_INLINE_RULE AColor DisplayColorRule(AColor base, AColor layer, float /*c
 // An index outside the table, colour: the sub-maps are evaluated, the base stays as it is.
 QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float) { return base; }
 
-template <class Walk, class Access,
-          typename Walk::Value (*Rule)(typename Walk::Value base, typename Walk::Value layer,
-                                       float coverage, float op),
-          bool MapsOnly>
+// A rule as a run applies it: what the run carries from layer to layer (Carried), how the walk's
+// value goes in and comes out, and the rule for one layer.
+template <class Value, Value (*Rule)(Value base, Value layer, float coverage, float op)>
+struct ValueRule {
+    typedef Value Carried;
+    QUILTRA_INLINE_RULE static Value In(const Value& value) { return value; }
+    QUILTRA_INLINE_RULE static void Out(const Value& carried, Value& value) { value = carried; }
+    QUILTRA_INLINE_RULE static Value Apply(Value base, Value layer, float coverage, float op)
+    {
+        return Rule(base, layer, coverage, op);
+    }
+};
+
+// The ordinary colour modes: the four channels in one register (BlendColorLanes), the lanes the
+// mode leaves alone put back once at the end of the run; a formula not worked four lanes at once,
+// or a mode of one channel, channel by channel.
+template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels,
+          bool AtOnce = LanesAtOnce<F>::value != 0 && (Channels & (Channels - 1)) != 0>
+struct ChannelRule {
+    typedef Float4 Carried;
+    // From the fields: the colour was most likely handed over in registers.
+    QUILTRA_INLINE_RULE static Float4 In(const AColor& value) { return Float4::Gather(value); }
+    QUILTRA_INLINE_RULE static void Out(Float4 carried, AColor& value)
+    {
+        KeepLanes<Channels>(carried, Float4::Gather(value)).Store(value);
+    }
+    QUILTRA_INLINE_RULE static Float4 Apply(Float4 base, Float4 layer, float coverage, float op)
+    {
+        return BlendColorLanes<F4>(base, layer, coverage, op);
+    }
+};
+template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels>
+struct ChannelRule<F, F4, Channels, false>
+    : ValueRule<AColor, &ColorRule<&BlendColorChannels<F, Channels>>> { };
+
+template <class Walk, class Access, class Rule, bool MapsOnly>
 void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLayer* end,
              Access& access)
 {
-    typename Walk::Value b = base;
+    typename Rule::Carried b = Rule::In(base);
     for (; p != end; ++p) {
         float coverage;
         const typename Walk::Value layer = LayerStep<Walk, Access, MapsOnly>(*p, access, coverage);
-        b = Rule(b, layer, coverage, p->opacity);
+        b = Rule::Apply(b, Rule::In(layer), coverage, p->opacity);
     }
-    base = b;
+    Rule::Out(b, base);
 }
 
 // The run rules of every mode for one Access, expanded from the mode list like the mode table,
@@ -181,23 +213,34 @@ struct RunRules {
     }
 };
 
-#define COLOR_PER_CHANNEL(F, channels) \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorChannels<&F, channels>>, \
+// The ordinary modes in linear space carry the base in one register (BlendColorLanes); in
+// display space, where each layer is encoded and decoded anyway, channel by channel.
+#define LINEAR_PER_CHANNEL(F, channels) \
+    &WalkRun<ColorWalk, Access, ChannelRule<&F, &F, channels>, QUILTRA_MAPS_ONLY>
+#define DISPLAY_PER_CHANNEL(F, channels) \
+    &WalkRun<ColorWalk, Access, \
+             ValueRule<AColor, &DisplayColorRule<&BlendColorChannels<&F, channels>>>, \
              QUILTRA_MAPS_ONLY>
+#define COLOR_PER_CHANNEL(F, channels) QUILTRA_SPACE_PER_CHANNEL(F, channels)
 #define COLOR_HSV(components) \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorHsv<components>>, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, \
+             ValueRule<AColor, &QUILTRA_SPACE_RULE<&BlendColorHsv<components>>>, \
+             QUILTRA_MAPS_ONLY>
 #define COLOR_EXACT_DIFFERENCE \
-    &WalkRun<ColorWalk, Access, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>, QUILTRA_MAPS_ONLY>
+    &WalkRun<ColorWalk, Access, \
+             ValueRule<AColor, &QUILTRA_SPACE_RULE<&BlendColorExactDifference>>, \
+             QUILTRA_MAPS_ONLY>
 #define BUMP_PER_CHANNEL(F, components) \
-    &WalkRun<BumpWalk, Access, &BlendBumpComponents<&F, components>, QUILTRA_MAPS_ONLY>
+    &WalkRun<BumpWalk, Access, ValueRule<Point3, &BlendBumpComponents<&F, components>>, \
+             QUILTRA_MAPS_ONLY>
 #define BUMP_EXACT_DIFFERENCE \
-    &WalkRun<BumpWalk, Access, &BlendBumpExactDifference, QUILTRA_MAPS_ONLY>
+    &WalkRun<BumpWalk, Access, ValueRule<Point3, &BlendBumpExactDifference>, QUILTRA_MAPS_ONLY>
 #define QUILTRA_COLOR_RUN_ROW(mode, stringId, name, colour, bump) COLOR_##colour,
 #define QUILTRA_BUMP_RUN_ROW(mode, stringId, name, colour, bump) BUMP_##bump,
 #define QUILTRA_COLOR_RUN_RULES \
     { \
         QUILTRA_BLEND_MODES(QUILTRA_COLOR_RUN_ROW) \
-        &WalkRun<ColorWalk, Access, &KeepColor, QUILTRA_MAPS_ONLY> \
+        &WalkRun<ColorWalk, Access, ValueRule<AColor, &KeepColor>, QUILTRA_MAPS_ONLY> \
     }
 #define QUILTRA_BUMP_RUN_RULES \
     { \
@@ -209,6 +252,7 @@ struct RunRules {
 template <class Access>
 const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MODE_COUNT + 1] = {
 #define QUILTRA_SPACE_RULE ColorRule
+#define QUILTRA_SPACE_PER_CHANNEL LINEAR_PER_CHANNEL
     {
 #define QUILTRA_MAPS_ONLY false
         QUILTRA_COLOR_RUN_RULES,
@@ -218,7 +262,9 @@ const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MO
 #undef QUILTRA_MAPS_ONLY
     },
 #undef QUILTRA_SPACE_RULE
+#undef QUILTRA_SPACE_PER_CHANNEL
 #define QUILTRA_SPACE_RULE DisplayColorRule
+#define QUILTRA_SPACE_PER_CHANNEL DISPLAY_PER_CHANNEL
     {
 #define QUILTRA_MAPS_ONLY false
         QUILTRA_COLOR_RUN_RULES,
@@ -228,6 +274,7 @@ const typename RunRules<Access>::ColorRun RunRules<Access>::color[2][2][BLEND_MO
 #undef QUILTRA_MAPS_ONLY
     }
 #undef QUILTRA_SPACE_RULE
+#undef QUILTRA_SPACE_PER_CHANNEL
 };
 
 template <class Access>
@@ -244,6 +291,8 @@ const typename RunRules<Access>::BumpRun RunRules<Access>::bump[2][BLEND_MODE_CO
 #undef QUILTRA_BUMP_RUN_RULES
 #undef QUILTRA_COLOR_RUN_ROW
 #undef QUILTRA_BUMP_RUN_ROW
+#undef LINEAR_PER_CHANNEL
+#undef DISPLAY_PER_CHANNEL
 #undef COLOR_PER_CHANNEL
 #undef COLOR_HSV
 #undef COLOR_EXACT_DIFFERENCE
