@@ -47,6 +47,24 @@ def main():
         configure_and_build(src, b, windows)
         programs[name] = (os.path.join(b, "bin", "engine_bench.exe") if windows
                           else os.path.join(b, "bench", "engine_bench"), windows)
+    # One wineserver for the whole session: a program started while the last one's server is
+    # shutting down can lose its connection to it.
+    run([os.path.abspath("scripts/wineserver-keep"), "start"])
+    try:
+        best = measure(programs, rounds, out)
+    finally:
+        run([os.path.abspath("scripts/wineserver-keep"), "stop"])
+    args = []
+    for name, keep in best.items():
+        path = os.path.join(out, f"{name}.json")
+        json.dump({"context": keep["context"], "benchmarks": list(keep["runs"].values())},
+                  open(path, "w"))
+        args.append(f"{name}={path}")
+    run([sys.executable, "bench/summarize.py"] + args)
+
+
+def measure(programs, rounds, out):
+    """Runs the programs in turns for the rounds; per benchmark the fastest round's median."""
     best = {}
     for r in range(rounds):
         for name, (exe, windows) in programs.items():
@@ -69,13 +87,7 @@ def main():
                     keep["runs"][(b["run_name"], "cv")] = next(
                         x for x in data["benchmarks"]
                         if x["run_name"] == b["run_name"] and x.get("aggregate_name") == "cv")
-    args = []
-    for name, keep in best.items():
-        path = os.path.join(out, f"{name}.json")
-        json.dump({"context": keep["context"], "benchmarks": list(keep["runs"].values())},
-                  open(path, "w"))
-        args.append(f"{name}={path}")
-    run([sys.executable, "bench/summarize.py"] + args)
+    return best
 
 
 if __name__ == "__main__":
