@@ -25,15 +25,15 @@
 
 inline bool IsExactlyZero(float x) { return x == 0.0f; }
 inline bool IsExactlyOne(float x) { return x == 1.0f; }
-inline Mask4 IsExactlyZero(Float4 x) { return x == Float4(0.0f); }
-inline Mask4 IsExactlyOne(Float4 x) { return x == Float4(1.0f); }
+inline Mask4 IsExactlyZero(const Float4& x) { return x == Float4(0.0f); }
+inline Mask4 IsExactlyOne(const Float4& x) { return x == Float4(1.0f); }
 
 // ---- the composite rule, written once -------------------------------------------------------
 
 // t = F·op + (1 − op)·b;  b' = t·a + (1 − a)·b
 // op is the layer's opacity fraction, a its coverage (the layer's alpha or mask weight).
 template <class T>
-inline T CompositeChannel(T b, T f, float op, float a)
+inline T CompositeChannel(const T& b, const T& f, float op, float a)
 {
     const T t = f * op + (1.0f - op) * b;
     return t * a + (1.0f - a) * b;
@@ -43,77 +43,77 @@ inline T CompositeChannel(T b, T f, float op, float a)
 
 // Normal: l
 template <class T>
-inline T BlendNormal(T, T l)
+inline T BlendNormal(const T&, const T& l)
 {
     return l;
 }
 
 // Multiply: b·l
 template <class T>
-inline T BlendMultiply(T b, T l)
+inline T BlendMultiply(const T& b, const T& l)
 {
     return b * l;
 }
 
 // Screen: 1 − (1 − b)·(1 − l)
 template <class T>
-inline T BlendScreen(T b, T l)
+inline T BlendScreen(const T& b, const T& l)
 {
     return 1.0f - (1.0f - b) * (1.0f - l);
 }
 
 // Additive: b + l
 template <class T>
-inline T BlendAdditive(T b, T l)
+inline T BlendAdditive(const T& b, const T& l)
 {
     return b + l;
 }
 
 // Subtractive: b + l − 1
 template <class T>
-inline T BlendSubtractive(T b, T l)
+inline T BlendSubtractive(const T& b, const T& l)
 {
     return b + l - 1.0f;
 }
 
 // Stamp: b + 2·l − 1
 template <class T>
-inline T BlendStamp(T b, T l)
+inline T BlendStamp(const T& b, const T& l)
 {
     return b + 2.0f * l - 1.0f;
 }
 
 // Difference: |b − l|
 template <class T>
-inline T BlendDifference(T b, T l)
+inline T BlendDifference(const T& b, const T& l)
 {
     return Abs(b - l);
 }
 
 // Negation: 1 − |1 − b − l|
 template <class T>
-inline T BlendNegation(T b, T l)
+inline T BlendNegation(const T& b, const T& l)
 {
     return 1.0f - Abs(1.0f - b - l);
 }
 
 // Exclusion: b + l − 2·b·l
 template <class T>
-inline T BlendExclusion(T b, T l)
+inline T BlendExclusion(const T& b, const T& l)
 {
     return b + l - 2.0f * b * l;
 }
 
 // Darken: l when b ≥ l, else b
 template <class T>
-inline T BlendDarken(T b, T l)
+inline T BlendDarken(const T& b, const T& l)
 {
     return Select(b >= l, l, b);
 }
 
 // Lighten: b when b > l, else l
 template <class T>
-inline T BlendLighten(T b, T l)
+inline T BlendLighten(const T& b, const T& l)
 {
     return Max(b, l);
 }
@@ -121,7 +121,7 @@ inline T BlendLighten(T b, T l)
 // Overlay: b ≥ 0.5: 1 − 2·(1 − b)·(1 − l); else 2·b·l worked in double and rounded to float.
 // The base is tested; b exactly 0.5 takes the screen branch.
 template <class T>
-inline T BlendOverlay(T b, T l)
+inline T BlendOverlay(const T& b, const T& l)
 {
     return Select(b >= 0.5f, 1.0f - 2.0f * (1.0f - b) * (1.0f - l), ProductInDouble(b, l));
 }
@@ -129,7 +129,7 @@ inline T BlendOverlay(T b, T l)
 // Hard Light: l ≥ 0.5: 1 − 2·(1 − l)·(1 − b); else 2·b·l.
 // The layer is tested; l exactly 0.5 takes the screen branch.
 template <class T>
-inline T BlendHardLight(T b, T l)
+inline T BlendHardLight(const T& b, const T& l)
 {
     return Select(l >= 0.5f, 1.0f - 2.0f * (1.0f - l) * (1.0f - b), 2.0f * b * l);
 }
@@ -139,7 +139,7 @@ inline T BlendHardLight(T b, T l)
 // A negative base has no real square root: the first branch then gives NaN, as the float
 // arithmetic does.
 template <class T>
-inline T BlendSoftLight(T b, T l)
+inline T BlendSoftLight(const T& b, const T& l)
 {
     return Select(l >= 0.5f, SquareRoot(b) * (2.0f * l - 1.0f) + 2.0f * b * (1.0f - l),
                   (1.0f - 2.0f * l) * (b * b) + 2.0f * b * l);
@@ -147,14 +147,14 @@ inline T BlendSoftLight(T b, T l)
 
 // Dodge: l = 1: 1; else b / (1 − l)
 template <class T>
-inline T BlendDodge(T b, T l)
+inline T BlendDodge(const T& b, const T& l)
 {
     return Select(IsExactlyOne(l), 1.0f, b / (1.0f - l));
 }
 
 // Inverse dodge: b = 1: 1; else l / (1 − b)
 template <class T>
-inline T BlendInverseDodge(T b, T l)
+inline T BlendInverseDodge(const T& b, const T& l)
 {
     return Select(IsExactlyOne(b), 1.0f, l / (1.0f - b));
 }
@@ -162,7 +162,7 @@ inline T BlendInverseDodge(T b, T l)
 // Soft dodge: b + l ≥ 1: (b = 0: 0; else 1 − 0.5·(1 − l) / b);
 //             otherwise  (l = 1: 1; else 0.5·b / (1 − l)).
 // A sum of exactly 1 takes the first branch. 0.5·(1 − l) / b is read left to right.
-inline float BlendSoftDodge(float b, float l)
+inline float BlendSoftDodge(const float& b, const float& l)
 {
     if (b + l >= 1.0f) {
         if (IsExactlyZero(b)) return 0.0f;
@@ -174,14 +174,14 @@ inline float BlendSoftDodge(float b, float l)
 
 // Burn: l = 0: 0; else 1 − (1 − b) / l
 template <class T>
-inline T BlendBurn(T b, T l)
+inline T BlendBurn(const T& b, const T& l)
 {
     return Select(IsExactlyZero(l), 0.0f, 1.0f - (1.0f - b) / l);
 }
 
 // Inverse burn: b = 0: 0; else 1 − (1 − l) / b
 template <class T>
-inline T BlendInverseBurn(T b, T l)
+inline T BlendInverseBurn(const T& b, const T& l)
 {
     return Select(IsExactlyZero(b), 0.0f, 1.0f - (1.0f - l) / b);
 }
@@ -189,7 +189,7 @@ inline T BlendInverseBurn(T b, T l)
 // Soft burn: b + l < 1: (b = 1: 1; else 0.5·l / (1 − b));
 //            otherwise  (l = 0: 0; else 1 − 0.5·(1 − b) / l).
 // A sum of exactly 1 takes the second branch.
-inline float BlendSoftBurn(float b, float l)
+inline float BlendSoftBurn(const float& b, const float& l)
 {
     if (b + l < 1.0f) {
         if (IsExactlyOne(b)) return 1.0f;
@@ -201,7 +201,7 @@ inline float BlendSoftBurn(float b, float l)
 
 // Interpolation: 0.5 − 0.25·cos(π·b) − 0.25·cos(π·l), with the float π, the float products and
 // the engine's own cosine (faithfully rounded, the same bits in every build).
-inline float BlendInterpolation(float b, float l)
+inline float BlendInterpolation(const float& b, const float& l)
 {
     const float pi = 3.14159274f;
     float cosB, cosL;
@@ -211,28 +211,28 @@ inline float BlendInterpolation(float b, float l)
 
 // Average: (b + l)·0.5
 template <class T>
-inline T BlendAverage(T b, T l)
+inline T BlendAverage(const T& b, const T& l)
 {
     return (b + l) * 0.5f;
 }
 
 // Reflect: l = 1: 1; else b² / (1 − l)
 template <class T>
-inline T BlendReflect(T b, T l)
+inline T BlendReflect(const T& b, const T& l)
 {
     return Select(IsExactlyOne(l), 1.0f, b * b / (1.0f - l));
 }
 
 // Glow: b = 1: 1; else l² / (1 − b)
 template <class T>
-inline T BlendGlow(T b, T l)
+inline T BlendGlow(const T& b, const T& l)
 {
     return Select(IsExactlyOne(b), 1.0f, l * l / (1.0f - b));
 }
 
 // Freeze: l = 0: 0; else 1 − (1 − b)² / l
 template <class T>
-inline T BlendFreeze(T b, T l)
+inline T BlendFreeze(const T& b, const T& l)
 {
     const T inverse = 1.0f - b;
     return Select(IsExactlyZero(l), 0.0f, 1.0f - inverse * inverse / l);
@@ -240,7 +240,7 @@ inline T BlendFreeze(T b, T l)
 
 // Heat: b = 0: 0; else 1 − (1 − l)² / b
 template <class T>
-inline T BlendHeat(T b, T l)
+inline T BlendHeat(const T& b, const T& l)
 {
     const T inverse = 1.0f - l;
     return Select(IsExactlyZero(b), 0.0f, 1.0f - inverse * inverse / b);
@@ -248,7 +248,7 @@ inline T BlendHeat(T b, T l)
 
 // Subtraction: b − l
 template <class T>
-inline T BlendSubtraction(T b, T l)
+inline T BlendSubtraction(const T& b, const T& l)
 {
     return b - l;
 }

@@ -29,7 +29,7 @@ enum BlendChannel {
 };
 
 // F(b, l) for one channel.
-typedef float (*BlendFormula)(float b, float l);
+typedef float (*BlendFormula)(const float& b, const float& l);
 
 struct BlendMode {
     int nameId; // string resource of the name (16..34, 36..51); 0 for the unknown row

@@ -38,15 +38,24 @@ QUILTRA_INLINE_RULE AColor BlendColorChannels(AColor base, AColor layer, float o
 // The formulas written for float only, four lanes as four calls: Interpolation (its cosine),
 // Soft dodge and Soft burn (their branches in lanes measured slower than their jumps).
 template <BlendFormula F>
-inline Float4 EachLane(Float4 b, Float4 l)
+inline Float4 EachLane(const Float4& b, const Float4& l)
 {
     const AColor x = b.ToColor();
     const AColor y = l.ToColor();
     return Float4(_mm_setr_ps(F(x.r, y.r), F(x.g, y.g), F(x.b, y.b), F(x.a, y.a)));
 }
-inline Float4 BlendInterpolation(Float4 b, Float4 l) { return EachLane<&BlendInterpolation>(b, l); }
-inline Float4 BlendSoftDodge(Float4 b, Float4 l) { return EachLane<&BlendSoftDodge>(b, l); }
-inline Float4 BlendSoftBurn(Float4 b, Float4 l) { return EachLane<&BlendSoftBurn>(b, l); }
+inline Float4 BlendInterpolation(const Float4& b, const Float4& l)
+{
+    return EachLane<&BlendInterpolation>(b, l);
+}
+inline Float4 BlendSoftDodge(const Float4& b, const Float4& l)
+{
+    return EachLane<&BlendSoftDodge>(b, l);
+}
+inline Float4 BlendSoftBurn(const Float4& b, const Float4& l)
+{
+    return EachLane<&BlendSoftBurn>(b, l);
+}
 
 // Whether a formula is worth working on all four lanes at once; one that is not is applied to
 // the channels its mode names only, with BlendColorChannels. Not: those worked lane by lane
@@ -80,20 +89,37 @@ template <>
 struct LanesAtOnce<&BlendSoftLight> {
     enum { value = 0 };
 };
+template <>
+struct LanesAtOnce<&BlendDodge> {
+    enum { value = 0 };
+};
+template <>
+struct LanesAtOnce<&BlendInverseDodge> {
+    enum { value = 0 };
+};
+template <>
+struct LanesAtOnce<&BlendReflect> {
+    enum { value = 0 };
+};
+template <>
+struct LanesAtOnce<&BlendGlow> {
+    enum { value = 0 };
+};
 
 // The ordinary modes with the base in one register: F on all four lanes (the layer's alpha lane
 // is its coverage a), composited lane by lane. The lanes of channels the mode leaves alone hold
 // values nobody reads: KeepLanes puts the base's back, after a whole run. With KeepLanes, the
 // same bits as BlendColorChannels<F, Channels>.
-template <Float4 (*F)(Float4 b, Float4 l)>
-QUILTRA_INLINE_RULE Float4 BlendColorLanes(Float4 base, Float4 layer, float a, float op)
+template <Float4 (*F)(const Float4& b, const Float4& l)>
+QUILTRA_INLINE_RULE Float4 BlendColorLanes(const Float4& base, const Float4& layer, float a,
+                                           float op)
 {
     return CompositeChannel(base, F(base, layer), op, a);
 }
 
 // result in the lanes of the channels named, base in the others.
 template <unsigned Channels>
-QUILTRA_INLINE_RULE Float4 KeepLanes(Float4 result, Float4 base)
+QUILTRA_INLINE_RULE Float4 KeepLanes(const Float4& result, const Float4& base)
 {
     if ((Channels & BLEND_RGBA) == BLEND_RGBA) return result;
     return Select(LaneMask(Channels), result, base);

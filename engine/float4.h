@@ -43,24 +43,24 @@ struct Float4 {
     }
 };
 
-inline Float4 operator+(Float4 x, Float4 y) { return Float4(_mm_add_ps(x.v, y.v)); }
-inline Float4 operator-(Float4 x, Float4 y) { return Float4(_mm_sub_ps(x.v, y.v)); }
-inline Float4 operator*(Float4 x, Float4 y) { return Float4(_mm_mul_ps(x.v, y.v)); }
-inline Float4 operator/(Float4 x, Float4 y) { return Float4(_mm_div_ps(x.v, y.v)); }
+inline Float4 operator+(const Float4& x, const Float4& y) { return Float4(_mm_add_ps(x.v, y.v)); }
+inline Float4 operator-(const Float4& x, const Float4& y) { return Float4(_mm_sub_ps(x.v, y.v)); }
+inline Float4 operator*(const Float4& x, const Float4& y) { return Float4(_mm_mul_ps(x.v, y.v)); }
+inline Float4 operator/(const Float4& x, const Float4& y) { return Float4(_mm_div_ps(x.v, y.v)); }
 
-inline Mask4 operator==(Float4 x, Float4 y) { return Mask4(_mm_cmpeq_ps(x.v, y.v)); }
-inline Mask4 operator<(Float4 x, Float4 y) { return Mask4(_mm_cmplt_ps(x.v, y.v)); }
-inline Mask4 operator<=(Float4 x, Float4 y) { return Mask4(_mm_cmple_ps(x.v, y.v)); }
-inline Mask4 operator>(Float4 x, Float4 y) { return Mask4(_mm_cmplt_ps(y.v, x.v)); }
-inline Mask4 operator>=(Float4 x, Float4 y) { return Mask4(_mm_cmple_ps(y.v, x.v)); }
-inline Mask4 operator&(Mask4 x, Mask4 y) { return Mask4(_mm_and_ps(x.v, y.v)); }
-inline Mask4 operator|(Mask4 x, Mask4 y) { return Mask4(_mm_or_ps(x.v, y.v)); }
+inline Mask4 operator==(const Float4& x, const Float4& y) { return Mask4(_mm_cmpeq_ps(x.v, y.v)); }
+inline Mask4 operator<(const Float4& x, const Float4& y) { return Mask4(_mm_cmplt_ps(x.v, y.v)); }
+inline Mask4 operator<=(const Float4& x, const Float4& y) { return Mask4(_mm_cmple_ps(x.v, y.v)); }
+inline Mask4 operator>(const Float4& x, const Float4& y) { return Mask4(_mm_cmplt_ps(y.v, x.v)); }
+inline Mask4 operator>=(const Float4& x, const Float4& y) { return Mask4(_mm_cmple_ps(y.v, x.v)); }
+inline Mask4 operator&(const Mask4& x, const Mask4& y) { return Mask4(_mm_and_ps(x.v, y.v)); }
+inline Mask4 operator|(const Mask4& x, const Mask4& y) { return Mask4(_mm_or_ps(x.v, y.v)); }
 
 // ---- the names shared with float ---------------------------------------------------------------
 
 // yes where the mask is set, else no.
 inline float Select(bool mask, float yes, float no) { return mask ? yes : no; }
-inline Float4 Select(Mask4 mask, Float4 yes, Float4 no)
+inline Float4 Select(const Mask4& mask, const Float4& yes, const Float4& no)
 {
     return Float4(_mm_or_ps(_mm_and_ps(mask.v, yes.v), _mm_andnot_ps(mask.v, no.v)));
 }
@@ -68,20 +68,20 @@ inline Float4 Select(Mask4 mask, Float4 yes, Float4 no)
 // x when x > y, else y: a NaN in either gives y; of two zeros, y. The packed maximum does
 // exactly this.
 inline float Max(float x, float y) { return x > y ? x : y; }
-inline Float4 Max(Float4 x, Float4 y) { return Float4(_mm_max_ps(x.v, y.v)); }
+inline Float4 Max(const Float4& x, const Float4& y) { return Float4(_mm_max_ps(x.v, y.v)); }
 
 // |x|: the sign bit cleared, a NaN's too, as fabsf does.
 inline float Abs(float x) { return fabsf(x); }
-inline Float4 Abs(Float4 x) { return Float4(_mm_andnot_ps(_mm_set1_ps(-0.0f), x.v)); }
+inline Float4 Abs(const Float4& x) { return Float4(_mm_andnot_ps(_mm_set1_ps(-0.0f), x.v)); }
 
 inline float SquareRoot(float x) { return sqrtf(x); }
-inline Float4 SquareRoot(Float4 x) { return Float4(_mm_sqrt_ps(x.v)); }
+inline Float4 SquareRoot(const Float4& x) { return Float4(_mm_sqrt_ps(x.v)); }
 
 // x·2·y worked in double and rounded to float once. Both products are exact in double (doubling
 // only moves the exponent; two 24-bit significands make at most 48 bits; no float product leaves
 // double's range), so this is 2xy rounded once to float.
 inline float ProductInDouble(float x, float y) { return (float)((double)x * 2.0 * (double)y); }
-inline Float4 ProductInDouble(Float4 x, Float4 y)
+inline Float4 ProductInDouble(const Float4& x, const Float4& y)
 {
     const __m128d two = _mm_set1_pd(2.0);
     const __m128d low = _mm_mul_pd(_mm_mul_pd(_mm_cvtps_pd(x.v), two), _mm_cvtps_pd(y.v));

@@ -146,6 +146,7 @@ QUILTRA_INLINE_RULE AColor KeepColor(AColor base, AColor, float, float) { return
 template <class Value, Value (*Rule)(Value base, Value layer, float coverage, float op)>
 struct ValueRule {
     typedef Value Carried;
+    typedef ValueRule OneLayer;
     QUILTRA_INLINE_RULE static Value In(const Value& value) { return value; }
     QUILTRA_INLINE_RULE static void Out(const Value& carried, Value& value) { value = carried; }
     QUILTRA_INLINE_RULE static Value Apply(Value base, Value layer, float coverage, float op)
@@ -154,31 +155,46 @@ struct ValueRule {
     }
 };
 
+template <class A, class B>
+struct IsSameRule {
+    enum { value = 0 };
+};
+template <class A>
+struct IsSameRule<A, A> {
+    enum { value = 1 };
+};
+
 // The ordinary colour modes: the four channels in one register (BlendColorLanes), the lanes the
 // mode leaves alone put back once at the end of the run; a formula not worked four lanes at once,
 // or a mode of one channel, channel by channel.
-template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels,
+template <BlendFormula F, Float4 (*F4)(const Float4& b, const Float4& l), unsigned Channels,
           bool AtOnce = LanesAtOnce<F>::value != 0 && (Channels & (Channels - 1)) != 0>
 struct ChannelRule {
     typedef Float4 Carried;
+    // A run of one layer, as most runs of a stack of mixed modes are, channel by channel: the
+    // trips into the register and out cost more than the lanes gain on one layer.
+    typedef ChannelRule<F, F4, Channels, false> OneLayer;
     // From the fields: the colour was most likely handed over in registers.
     QUILTRA_INLINE_RULE static Float4 In(const AColor& value) { return Float4::Gather(value); }
-    QUILTRA_INLINE_RULE static void Out(Float4 carried, AColor& value)
+    QUILTRA_INLINE_RULE static void Out(const Float4& carried, AColor& value)
     {
         KeepLanes<Channels>(carried, Float4::Gather(value)).Store(value);
     }
-    QUILTRA_INLINE_RULE static Float4 Apply(Float4 base, Float4 layer, float coverage, float op)
+    QUILTRA_INLINE_RULE static Float4 Apply(const Float4& base, const Float4& layer, float coverage,
+                                            float op)
     {
         return BlendColorLanes<F4>(base, layer, coverage, op);
     }
 };
-template <BlendFormula F, Float4 (*F4)(Float4 b, Float4 l), unsigned Channels>
+template <BlendFormula F, Float4 (*F4)(const Float4& b, const Float4& l), unsigned Channels>
 struct ChannelRule<F, F4, Channels, false>
-    : ValueRule<AColor, &ColorRule<&BlendColorChannels<F, Channels>>> { };
+    : ValueRule<AColor, &ColorRule<&BlendColorChannels<F, Channels>>> {
+    typedef ChannelRule OneLayer;
+};
 
 template <class Walk, class Access, class Rule, bool MapsOnly>
-void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLayer* end,
-             Access& access)
+QUILTRA_INLINE_RULE void WalkLayers(typename Walk::Value& base, const PlannedLayer* p,
+                                    const PlannedLayer* end, Access& access)
 {
     typename Rule::Carried b = Rule::In(base);
     for (; p != end; ++p) {
@@ -187,6 +203,16 @@ void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLay
         b = Rule::Apply(b, Rule::In(layer), coverage, p->opacity);
     }
     Rule::Out(b, base);
+}
+
+template <class Walk, class Access, class Rule, bool MapsOnly>
+void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLayer* end,
+             Access& access)
+{
+    if (!IsSameRule<typename Rule::OneLayer, Rule>::value && end - p == 1)
+        WalkLayers<Walk, Access, typename Rule::OneLayer, MapsOnly>(base, p, end, access);
+    else
+        WalkLayers<Walk, Access, Rule, MapsOnly>(base, p, end, access);
 }
 
 // The run rules of every mode for one Access, expanded from the mode list like the mode table,

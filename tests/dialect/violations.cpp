@@ -26,3 +26,4 @@ int Sum(const std::vector<int>& v) {
 }
 std::vector<int> Make() { return {1, 2}; }          // VIOLATION
 thread_local int perThread;                         // VIOLATION
+float Lanes(Float4 x, const Mask4& m);                // VIOLATION
