@@ -14,20 +14,6 @@
 
 namespace {
 
-std::uint32_t BitsOf(float f)
-{
-    std::uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
-
-float FloatOf(std::uint32_t u)
-{
-    float f;
-    std::memcpy(&f, &u, sizeof f);
-    return f;
-}
-
 float ReferenceEncode(float x)
 {
     const double v = x < 0.0f ? -(double)x : (double)x;
@@ -54,8 +40,9 @@ int main()
         unsigned long long scalar = 0;
         // Every float with the sign bit clear: +0, subnormals, normals, +inf and the NaNs.
         for (std::uint64_t u = 0; u < 0x80000000ull; ++u) {
-            const float x = FloatOf((std::uint32_t)u);
-            if (BitsOf(PowerOfPositive(x, y)) != BitsOf(reference::PowerOfPositive(x, y)) &&
+            const float x = FloatOfBits((std::uint32_t)u);
+            if (BitsOfFloat(PowerOfPositive(x, y)) !=
+                    BitsOfFloat(reference::PowerOfPositive(x, y)) &&
                 scalar++ < 5)
                 std::printf("y %.17g x %a differs\n", y, (double)x);
         }
@@ -65,10 +52,10 @@ int main()
     }
     unsigned long long encode = 0, decode = 0;
     for (std::uint64_t u = 0; u < 0x80000000ull; ++u) {
-        const float x = FloatOf((std::uint32_t)u);
-        if (BitsOf(EncodeDisplay(x)) != BitsOf(ReferenceEncode(x)) && encode++ < 5)
+        const float x = FloatOfBits((std::uint32_t)u);
+        if (BitsOfFloat(EncodeDisplay(x)) != BitsOfFloat(ReferenceEncode(x)) && encode++ < 5)
             std::printf("encode %a differs\n", (double)x);
-        if (BitsOf(DecodeDisplay(x)) != BitsOf(ReferenceDecode(x)) && decode++ < 5)
+        if (BitsOfFloat(DecodeDisplay(x)) != BitsOfFloat(ReferenceDecode(x)) && decode++ < 5)
             std::printf("decode %a differs\n", (double)x);
     }
     std::printf("display encoding and decoding: 2^31 floats, %llu and %llu differences\n", encode,

@@ -25,7 +25,8 @@
 #pragma once
 
 #include <stdint.h>
-#include <string.h>
+
+#include "float_bits.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define QUILTRA_COSINE_SSE2 1
@@ -33,34 +34,6 @@
 #endif
 
 namespace cosine_detail {
-
-inline double DoubleOfBits(uint64_t bits)
-{
-    double d;
-    memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
-inline uint64_t BitsOfDouble(double d)
-{
-    uint64_t bits;
-    memcpy(&bits, &d, sizeof bits);
-    return bits;
-}
-
-inline uint32_t BitsOfFloat(float f)
-{
-    uint32_t bits;
-    memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-inline float FloatOfBits(uint32_t bits)
-{
-    float f;
-    memcpy(&f, &bits, sizeof f);
-    return f;
-}
 
 // |x| at and above this (2^20, as the bits of a float) takes the slow path, as do inf and NaN.
 const uint32_t kLargeBits = 0x49800000u;

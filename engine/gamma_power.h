@@ -18,7 +18,8 @@
 #pragma once
 
 #include <stdint.h>
-#include <string.h>
+
+#include "float_bits.h"
 
 namespace gamma_power_detail {
 
@@ -26,34 +27,6 @@ namespace gamma_power_detail {
 extern const uint64_t kLog2Table[128][2];
 // 2^(j/32), j = 0..31, as the bits of doubles.
 extern const uint64_t kExp2Table[32];
-
-inline double DoubleOfBits(uint64_t bits)
-{
-    double d;
-    memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
-inline uint64_t BitsOfDouble(double d)
-{
-    uint64_t bits;
-    memcpy(&bits, &d, sizeof bits);
-    return bits;
-}
-
-inline uint32_t BitsOfFloat(float f)
-{
-    uint32_t bits;
-    memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-inline float FloatOfBits(uint32_t bits)
-{
-    float f;
-    memcpy(&f, &bits, sizeof f);
-    return f;
-}
 
 // log2 x = k + log2 m for x = 2^k·m, m in [1, 2), with i m's 128th of [1, 2). r is exact but
 // for one rounding of the product; log2(1 + r) to degree 4.

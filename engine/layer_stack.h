@@ -29,6 +29,8 @@
 #include "output_stage.h"
 #include "point3.h"
 
+#include <type_traits>
+
 // A non-zero G-buffer id is passed to the context (every walk).
 template <class Access>
 inline void PassGBufferID(Access& access)
@@ -155,15 +157,6 @@ struct ValueRule {
     }
 };
 
-template <class A, class B>
-struct IsSameRule {
-    enum { value = 0 };
-};
-template <class A>
-struct IsSameRule<A, A> {
-    enum { value = 1 };
-};
-
 // The ordinary colour modes: the four channels in one register (BlendColorLanes), the lanes the
 // mode leaves alone put back once at the end of the run; a formula not worked four lanes at once,
 // or a mode of one channel, channel by channel.
@@ -209,7 +202,7 @@ template <class Walk, class Access, class Rule, bool MapsOnly>
 void WalkRun(typename Walk::Value& base, const PlannedLayer* p, const PlannedLayer* end,
              Access& access)
 {
-    if (!IsSameRule<typename Rule::OneLayer, Rule>::value && end - p == 1)
+    if (!std::is_same<typename Rule::OneLayer, Rule>::value && end - p == 1)
         WalkLayers<Walk, Access, typename Rule::OneLayer, MapsOnly>(base, p, end, access);
     else
         WalkLayers<Walk, Access, Rule, MapsOnly>(base, p, end, access);

@@ -129,6 +129,32 @@ def run(launcher, build_parent, args, prefix):
     return wall, float(match.group(1)) if match else float("nan"), cpu
 
 
+def ratio_rows(rows, index, digits):
+    """Table rows of one figure (index 1: the render stage, 2: the processor time), before and
+    after, per scene and thread count."""
+    out = []
+    for name, figures in rows:
+        for t, threads in enumerate((1, 2)):
+            after, earlier = figures[0][t][index], figures[1][t][index]
+            out.append(f"| {name} | {threads} | {earlier:.{digits}f} | {after:.{digits}f} | "
+                       f"{earlier / after:.2f}× |")
+    return out
+
+
+def write_out(out_md, lines):
+    """Writes the tables to out_md, keeping the hand-written section that starts at "## Notes"
+    in the file as it was, and prints them."""
+    notes = ""
+    if os.path.isfile(out_md):
+        text = open(out_md).read()
+        if "\n## Notes" in text:
+            notes = text[text.index("\n## Notes"):]
+    lines = lines + [""]
+    with open(out_md, "w") as f:
+        f.write("\n".join(lines) + notes)
+    print("\n".join(lines))
+
+
 def write_comparison(out_md, rows, startup, size, repeats, cpu, cores, load_before, before):
     samples = size * size
     lines = [
@@ -163,10 +189,7 @@ def write_comparison(out_md, rows, startup, size, repeats, cpu, cores, load_befo
         "| scene | threads | before: s | after: s | after / before |",
         "|---|---|---|---|---|",
     ]
-    for name, figures in rows:
-        for t, threads in enumerate((1, 2)):
-            after, earlier = figures[0][t][1], figures[1][t][1]
-            lines.append(f"| {name} | {threads} | {earlier:.3f} | {after:.3f} | {earlier / after:.2f}× |")
+    lines += ratio_rows(rows, 1, 3)
     lines += [
         "",
         "Processor time of the whole program (user and system, all its threads; the wineserver's "
@@ -175,14 +198,8 @@ def write_comparison(out_md, rows, startup, size, repeats, cpu, cores, load_befo
         "| scene | threads | before: s | after: s | after / before |",
         "|---|---|---|---|---|",
     ]
-    for name, figures in rows:
-        for t, threads in enumerate((1, 2)):
-            after, earlier = figures[0][t][2], figures[1][t][2]
-            lines.append(f"| {name} | {threads} | {earlier:.2f} | {after:.2f} | {earlier / after:.2f}× |")
-    lines.append("")
-    with open(out_md, "w") as f:
-        f.write("\n".join(lines))
-    print("\n".join(lines))
+    lines += ratio_rows(rows, 2, 2)
+    write_out(out_md, lines)
 
 
 def write_figures(out_md, rows, startup, size, repeats, cpu, cores, load_before):
@@ -217,10 +234,7 @@ def write_figures(out_md, rows, startup, size, repeats, cpu, cores, load_before)
     for name, ((_, one, _), (_, two, _)) in rows:
         lines.append(f"| {name} | {one:.3f} | {samples / one / 1e6:.2f} M | {two:.3f} | {samples / two / 1e6:.2f} M | "
                      f"{one / two:.2f}× |")
-    lines.append("")
-    with open(out_md, "w") as f:
-        f.write("\n".join(lines))
-    print("\n".join(lines))
+    write_out(out_md, lines)
 
 
 if __name__ == "__main__":

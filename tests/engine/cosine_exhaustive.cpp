@@ -16,13 +16,6 @@
 
 namespace {
 
-float FloatOf(std::uint32_t bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 // The spacing of floats around v (v not 0, within the float range).
 double UlpAt(double v)
 {
@@ -42,7 +35,7 @@ int main(int argc, char** argv)
     double worstUlps = 0.0, smallest = 2.0;
     float worstAt = 0.0f, smallestAt = 0.0f;
     for (std::uint64_t bits = first; bits <= last; ++bits) {
-        const float x = FloatOf((std::uint32_t)bits);
+        const float x = FloatOfBits((std::uint32_t)bits);
         const float got = CosineOf(x);
         ++checked;
         if (!std::isfinite(x)) {

@@ -15,20 +15,6 @@
 
 namespace {
 
-float FloatOf(std::uint32_t bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
-std::uint32_t BitsOf(float f)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
 // True when f is one of the two floats around the exact value (or the value itself).
 bool Faithful(float f, double exact)
 {
@@ -64,7 +50,7 @@ TEST(Cosine, FaithfullyRoundedOverASampleOfEveryFloat)
     // Every 1021st bit pattern, both signs, all exponents (NaNs and infinities among them).
     int failures = 0;
     for (std::uint64_t bits = 0; bits <= 0xffffffffu && failures < 5; bits += 1021) {
-        const float x = FloatOf((std::uint32_t)bits);
+        const float x = FloatOfBits((std::uint32_t)bits);
         if (!std::isfinite(x)) {
             EXPECT_TRUE(std::isnan(CosineOf(x))) << std::hexfloat << x;
             continue;
@@ -85,13 +71,13 @@ TEST(Cosine, FaithfullyRoundedInTheHardCases)
     const double ks[] = {1,     2,      3,      4,      5,   7,   64,  101,  1000,
                          12345, 333333, 667544, 667545, 1e6, 3e7, 1e9, 1e12, 1e20};
     for (double k : ks) {
-        const std::uint32_t middle = BitsOf((float)(k * 1.5707963267948966));
+        const std::uint32_t middle = BitsOfFloat((float)(k * 1.5707963267948966));
         for (std::uint32_t bits = middle - 256; bits <= middle + 256; ++bits)
-            cases.push_back(FloatOf(bits));
+            cases.push_back(FloatOfBits(bits));
     }
     // Both sides of the fast path's end (2^20) and of powers of two around it.
     for (std::uint32_t bits = 0x49800000u - 4096; bits < 0x49800000u + 4096; ++bits)
-        cases.push_back(FloatOf(bits));
+        cases.push_back(FloatOfBits(bits));
     // Arguments whose cosine is nearest to 0 (found by cosine_exhaustive), huge ones, the
     // largest float, the smallest normal and subnormal ones, and values just off 0.
     const float listed[] = {1.0e30f,
@@ -133,15 +119,16 @@ TEST(Cosine, SpecialValues)
     const float inf = std::numeric_limits<float>::infinity();
     EXPECT_EQ(1.0f, CosineOf(0.0f));
     EXPECT_EQ(1.0f, CosineOf(-0.0f));
-    EXPECT_EQ(1.0f, CosineOf(FloatOf(1))); // the smallest subnormal
+    EXPECT_EQ(1.0f, CosineOf(FloatOfBits(1))); // the smallest subnormal
     EXPECT_TRUE(std::isnan(CosineOf(inf)));
     EXPECT_TRUE(std::isnan(CosineOf(-inf)));
     EXPECT_TRUE(std::isnan(CosineOf(std::numeric_limits<float>::quiet_NaN())));
     EXPECT_TRUE(std::isnan(CosineOf(-std::numeric_limits<float>::quiet_NaN())));
-    EXPECT_TRUE(std::isnan(CosineOf(FloatOf(0x7f800001u)))); // signalling
+    EXPECT_TRUE(std::isnan(CosineOf(FloatOfBits(0x7f800001u)))); // signalling
     // Even, for every float of a stretch spanning both paths.
     for (std::uint32_t bits = 0x49700000u; bits < 0x49900000u; bits += 7)
-        ASSERT_EQ(BitsOf(CosineOf(FloatOf(bits))), BitsOf(CosineOf(-FloatOf(bits))));
+        ASSERT_EQ(BitsOfFloat(CosineOf(FloatOfBits(bits))),
+                  BitsOfFloat(CosineOf(-FloatOfBits(bits))));
     // cos 0.5 and cos π: the exact cosines lie between floats; the nearest ones come out.
     EXPECT_EQ((float)std::cos(0.5), CosineOf(0.5f));
     EXPECT_EQ(-1.0f, CosineOf(3.14159274f));
@@ -161,13 +148,14 @@ TEST(Cosine, TwoAtOnceGiveTheSameBitsAsOneAtATime)
     float previous = 0.0f;
     int failures = 0;
     for (std::uint64_t bits = 0; bits <= 0xffffffffu && failures < 5; bits += 4093) {
-        const float x = FloatOf((std::uint32_t)bits);
+        const float x = FloatOfBits((std::uint32_t)bits);
         for (float y : others)
             for (int swap = 0; swap < 2; ++swap) {
                 const float a = swap ? y : x, b = swap ? x : y;
                 float cosA, cosB;
                 CosineOfTwo(a, b, cosA, cosB);
-                if (BitsOf(cosA) != BitsOf(CosineOf(a)) || BitsOf(cosB) != BitsOf(CosineOf(b))) {
+                if (BitsOfFloat(cosA) != BitsOfFloat(CosineOf(a)) ||
+                    BitsOfFloat(cosB) != BitsOfFloat(CosineOf(b))) {
                     ++failures;
                     ADD_FAILURE() << std::hexfloat << a << ", " << b << ": " << cosA << ", "
                                   << cosB;
@@ -175,8 +163,8 @@ TEST(Cosine, TwoAtOnceGiveTheSameBitsAsOneAtATime)
             }
         float cosX, cosPrevious;
         CosineOfTwo(x, previous, cosX, cosPrevious);
-        if (BitsOf(cosX) != BitsOf(CosineOf(x)) ||
-            BitsOf(cosPrevious) != BitsOf(CosineOf(previous))) {
+        if (BitsOfFloat(cosX) != BitsOfFloat(CosineOf(x)) ||
+            BitsOfFloat(cosPrevious) != BitsOfFloat(CosineOf(previous))) {
             ++failures;
             ADD_FAILURE() << std::hexfloat << x << ", " << previous;
         }
@@ -191,7 +179,7 @@ TEST(Cosine, GivesTheSameBitsInEveryBuild)
     // bit.
     std::uint32_t digest = 2166136261u;
     for (std::uint64_t bits = 0; bits <= 0xffffffffu; bits += 65537) {
-        const std::uint32_t u = BitsOf(CosineOf(FloatOf((std::uint32_t)bits)));
+        const std::uint32_t u = BitsOfFloat(CosineOf(FloatOfBits((std::uint32_t)bits)));
         for (int byte = 0; byte < 4; ++byte)
             digest = (digest ^ ((u >> (8 * byte)) & 0xffu)) * 16777619u;
     }

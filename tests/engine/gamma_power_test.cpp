@@ -14,13 +14,6 @@
 
 namespace {
 
-float FloatOf(std::uint32_t bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 // True when f is one of the two floats around the exact value (the nearest float to it, or
 // the next one on the other side), or the exact value itself.
 bool Faithful(float f, double exact)
@@ -45,7 +38,7 @@ TEST(GammaPower, WithinOneUlpOfTheExactPowerOverTheWholeFloatRange)
         const double y = 1.0 / (double)gamma;
         int failures = 0;
         for (std::uint32_t bits = 1; bits < 0x7f800000u && failures < 5; bits += 4099) {
-            const float x = FloatOf(bits);
+            const float x = FloatOfBits(bits);
             const float got = PowerOfPositive(x, y);
             if (!Faithful(got, std::pow((double)x, y))) {
                 ++failures;
@@ -54,7 +47,7 @@ TEST(GammaPower, WithinOneUlpOfTheExactPowerOverTheWholeFloatRange)
             }
         }
         for (std::uint32_t bits = 0x3f800000u - 32768; bits < 0x3f800000u + 32768; ++bits) {
-            const float x = FloatOf(bits);
+            const float x = FloatOfBits(bits);
             ASSERT_TRUE(Faithful(PowerOfPositive(x, y), std::pow((double)x, y)))
                 << "gamma " << gamma << ", x " << std::hexfloat << x;
         }
@@ -69,7 +62,7 @@ TEST(GammaPower, GivesTheSameBitsInEveryBuild)
     for (float gamma : {0.45454547f, 2.2f, 0.001f}) {
         const double y = 1.0 / (double)gamma;
         for (std::uint32_t bits = 1; bits < 0x7f800000u; bits += 65537) {
-            const float p = PowerOfPositive(FloatOf(bits), y);
+            const float p = PowerOfPositive(FloatOfBits(bits), y);
             std::uint32_t u;
             std::memcpy(&u, &p, sizeof u);
             for (int byte = 0; byte < 4; ++byte)
@@ -94,7 +87,7 @@ TEST(GammaPower, SpecialValuesAndTheMirroredNegativeChannel)
     // itself to the power 1 comes back.
     EXPECT_EQ(inf, GammaPower(2.0f, 1000.0));
     EXPECT_EQ(0.0f, GammaPower(0.5f, 1000.0));
-    EXPECT_EQ(FloatOf(1), GammaPower(FloatOf(1), 1.0));
+    EXPECT_EQ(FloatOfBits(1), GammaPower(FloatOfBits(1), 1.0));
     EXPECT_EQ(FLT_MAX, GammaPower(FLT_MAX, 1.0));
 }
 

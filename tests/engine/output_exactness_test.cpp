@@ -20,24 +20,10 @@
 
 namespace {
 
-std::uint32_t BitsOf(float f)
-{
-    std::uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
-
-float FloatOf(std::uint32_t bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 std::string Hex(float f)
 {
     char text[48];
-    std::snprintf(text, sizeof text, "%a (bits %08x)", (double)f, (unsigned)BitsOf(f));
+    std::snprintf(text, sizeof text, "%a (bits %08x)", (double)f, (unsigned)BitsOfFloat(f));
     return text;
 }
 
@@ -47,7 +33,7 @@ std::string Hex(float f)
 ::testing::AssertionResult SameBits(const AColor& expected, const AColor& actual)
 {
     for (int c = 0; c < 4; ++c)
-        if (BitsOf(expected[c]) != BitsOf(actual[c]) &&
+        if (BitsOfFloat(expected[c]) != BitsOfFloat(actual[c]) &&
             !(expected[c] != expected[c] && actual[c] != actual[c]))
             return ::testing::AssertionFailure() << "channel " << c << ": expected "
                                                  << Hex(expected[c]) << ", got " << Hex(actual[c]);
@@ -66,9 +52,9 @@ const float kSpecials[] = {0.0f,
                            kInf,
                            -kInf,
                            std::numeric_limits<float>::quiet_NaN(),
-                           FloatOf(0xffc00001u), // a negative NaN with a payload
-                           FloatOf(1u), // the smallest subnormal
-                           FloatOf(0x807fffffu), // the largest negative subnormal
+                           FloatOfBits(0xffc00001u), // a negative NaN with a payload
+                           FloatOfBits(1u), // the smallest subnormal
+                           FloatOfBits(0x807fffffu), // the largest negative subnormal
                            std::numeric_limits<float>::max(),
                            -std::numeric_limits<float>::max(),
                            1e-30f,
@@ -89,7 +75,7 @@ public:
         float f;
         switch (rng_() % 6) {
         case 0:
-            f = FloatOf(rng_());
+            f = FloatOfBits(rng_());
             break;
         case 1:
         case 2:
@@ -153,8 +139,9 @@ TEST(PowerExactness, ThePowersKeepTheirBits)
     std::uniform_real_distribution<double> decoded(0.04045, 1.5);
     for (double y : exponents)
         for (int n = 0; n < 40000; ++n) {
-            const float x = n % 3 == 0 ? source.Next() : FloatOf(rng() >> 1);
-            ASSERT_EQ(BitsOf(reference::PowerOfPositive(x, y)), BitsOf(PowerOfPositive(x, y)))
+            const float x = n % 3 == 0 ? source.Next() : FloatOfBits(rng() >> 1);
+            ASSERT_EQ(BitsOfFloat(reference::PowerOfPositive(x, y)),
+                      BitsOfFloat(PowerOfPositive(x, y)))
                 << "y " << y << ", x " << Hex(x);
             const double v = n % 2 == 0 ? (double)std::fabs(x) : (decoded(rng) + 0.055) / 1.055;
             if (!(v >= (double)std::numeric_limits<float>::min() &&

@@ -11,10 +11,6 @@
 
 namespace reference {
 
-using gamma_power_detail::BitsOfDouble;
-using gamma_power_detail::BitsOfFloat;
-using gamma_power_detail::DoubleOfBits;
-using gamma_power_detail::FloatOfBits;
 using gamma_power_detail::kExp2Table;
 using gamma_power_detail::kLog2Table;
 
